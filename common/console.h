@@ -1,0 +1,11 @@
+// Console output for programs whose threads print independently. Every call
+// reaches standard output as one piece and is flushed at once, so pipes and
+// scripts see each line (and a prompt without a line end) as it happens.
+#pragma once
+
+#include <string_view>
+
+void consoleWrite(std::string_view text);
+
+// printf-style formatting, then consoleWrite.
+void consolePrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));

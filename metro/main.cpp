@@ -1,0 +1,20 @@
+#include <string>
+
+#include "common/console.h"
+#include "common/text.h"
+#include "metro/Metro_controller.h"
+#include "terminal/terminal.h"
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    consoleWrite("identifier를 입력해야 합니다.\n");
+    return 0;
+  }
+  identifier = readInt(argv[1]);
+  TerminalProfile profile;
+  profile.clock = &mtime;
+  profile.tripLogName = "Metrofile" + std::to_string(identifier) + ".txt";
+  profile.joinsClockReader = true;
+  profile.fareController = Calculate_Controller;
+  return terminalMain(profile);
+}

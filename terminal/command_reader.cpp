@@ -1,0 +1,63 @@
+#include "terminal/command_reader.h"
+
+#include <cstdlib>
+
+#include "common/console.h"
+#include "common/handoff.h"
+#include "common/text.h"
+#include "terminal/terminal.h"
+
+std::optional<CommandLine> readCommandLine(FILE* input) {
+  CommandLine line;
+  int c = 0;
+  bool any = false;
+  while ((c = getc(input)) != EOF) {
+    any = true;
+    if (c == '\n') break;
+    if (line.text.size() < kCommandMaxLength) {
+      line.text.push_back(static_cast<char>(c));
+    } else {
+      line.tooLong = true;
+    }
+  }
+  if (!any) return std::nullopt;
+  return line;
+}
+
+ParsedCommand parseCommand(std::string_view line) {
+  ParsedCommand parsed;
+  const auto words = splitFields(line, ' ');
+  if (words.empty()) return parsed;
+  if (words.size() < 2) {
+    parsed.kind = CommandKind::Invalid;
+    return parsed;
+  }
+  parsed.kind = CommandKind::Tap;
+  parsed.tap.card = std::string(words[0]);
+  parsed.tap.tap_inout = words[1].substr(0, 2) == "IN" ? 1 : 0;
+  return parsed;
+}
+
+void reader(void*) {
+  for (;;) {
+    consoleWrite(kPromptText);
+    const std::optional<CommandLine> line = readCommandLine(stdin);
+    if (!line) {
+      // End of input: the tap before is finished (we waited for it), so
+      // nothing is in hand. Skip static destructors: other threads still run.
+      fflush(stdout);
+      std::_Exit(0);
+    }
+    const ParsedCommand command = line->tooLong ? ParsedCommand{CommandKind::Invalid, {}}
+                                                : parseCommand(line->text);
+    if (command.kind == CommandKind::Blank) continue;
+    if (command.kind == CommandKind::Invalid) {
+      consoleWrite("Invalid command\n");
+      continue;
+    }
+    cinfo.card = command.tap.card;
+    cinfo.tap_inout = command.tap.tap_inout;
+    postFlag(gmutex, gcond, tap_pending);
+    awaitFlag(sync_mutex, sync_cond, tap_finished);
+  }
+}

@@ -1,0 +1,50 @@
+#include "terminal/terminal.h"
+
+#include <thread>
+
+#include "common/handoff.h"
+#include "terminal/clock_reader.h"
+#include "terminal/command_reader.h"
+#include "terminal/trip_log_clearing.h"
+
+namespace {
+TerminalProfile activeProfile;
+}  // namespace
+
+CardInfo cinfo;
+CardInfo ocinfo;
+
+std::mutex gmutex, sync_mutex, disp_mutex, read_mutex;
+std::condition_variable gcond, sync_cond, disp_cond, read_cond;
+bool tap_pending = false, tap_finished = false, clock_ready = false, read_requested = false;
+
+const TerminalProfile& terminal() { return activeProfile; }
+
+void useTerminalProfile(const TerminalProfile& profile) { activeProfile = profile; }
+
+int terminalMain(const TerminalProfile& profile) {
+  useTerminalProfile(profile);
+  std::thread clockReader(timereader, nullptr);
+  std::thread clockDisplay(time_Display, nullptr);
+  std::thread commandReader(reader, nullptr);
+  std::thread fareController(profile.fareController, nullptr);
+  std::thread logClearing(fileInitializer, nullptr);
+  logClearing.detach();
+  if (profile.joinsClockReader) {
+    clockReader.join();
+  } else {
+    clockReader.detach();
+  }
+  clockDisplay.join();
+  commandReader.join();
+  fareController.join();
+  return 0;
+}
+
+void serveTaps(void (*fareRules)()) {
+  for (;;) {
+    awaitFlag(gmutex, gcond, tap_pending);
+    fareRules();
+    postFlag(sync_mutex, sync_cond, tap_finished);
+  }
+}

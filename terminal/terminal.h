@@ -1,0 +1,46 @@
+// The skeleton both fare terminals run on: the process-wide card records and
+// hand-off objects, the profile through which a terminal states what makes it
+// the metro or the bus terminal, and the start-up that launches the threads.
+//
+// Threads and their hand-offs:
+//   reader -> Calculate_Controller   gmutex/gcond, tap_pending
+//   Calculate_Controller -> reader   sync_mutex/sync_cond, tap_finished
+//   timereader -> time_Display       disp_mutex/disp_cond, clock_ready
+//   time_Display -> timereader       read_mutex/read_cond, read_requested
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+
+#include "terminal/card_info.h"
+#include "terminal/time_info.h"
+
+// What differs between the metro and the bus terminal.
+struct TerminalProfile {
+  TerminalClock* clock = nullptr;       // mtime or btime
+  std::string tripLogName;              // "Metrofile<n>.txt" or "busfile.txt"
+  bool joinsClockReader = true;         // main joins timereader (metro only)
+  void (*fareController)(void*) = nullptr;  // the terminal's Calculate_Controller
+};
+
+// The profile of the running terminal; set once by terminalMain before any
+// thread starts (tests may set it through useTerminalProfile).
+const TerminalProfile& terminal();
+void useTerminalProfile(const TerminalProfile& profile);
+
+extern CardInfo cinfo;
+extern CardInfo ocinfo;
+
+extern std::mutex gmutex, sync_mutex, disp_mutex, read_mutex;
+extern std::condition_variable gcond, sync_cond, disp_cond, read_cond;
+extern bool tap_pending, tap_finished, clock_ready, read_requested;
+
+// Starts timereader, time_Display, reader, Calculate_Controller and
+// fileInitializer in this order and waits on them for the life of the
+// process. The process ends (status 0) when standard input ends.
+int terminalMain(const TerminalProfile& profile);
+
+// The fare controller's side of the tap cycle, for ever: wait for a tap,
+// apply `fareRules`, hand the tap back.
+void serveTaps(void (*fareRules)());

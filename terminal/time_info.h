@@ -1,0 +1,44 @@
+// The terminal's view of simulated time: the TimeInfo value, the clock value
+// MMDDhhmm that the clock file and the card records carry, and the minute
+// arithmetic the fare rules measure transfers with. Plain values only.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+struct TimeInfo {
+  int minute = 0;
+  int hour = 0;
+  int day = 0;
+  int month = 0;
+  int year = 0;
+};
+
+inline constexpr int kTerminalYear = 2014;
+
+// A non-zero clock value V = MMDDhhmm as a TimeInfo. Division and remainder
+// truncate toward zero; a three-digit day shifts the fields rather than being
+// detected. The year is always kTerminalYear.
+TimeInfo clockValueToTime(int value);
+
+// Minutes since midnight: hour * 60 + minute. The date plays no part.
+int timeChange(TimeInfo t);
+
+// Minutes from `stamp` to `clock` by time of day only; negative once
+// midnight has passed since the stamp.
+int lagMinutes(TimeInfo clock, TimeInfo stamp);
+
+// The time text of a TimeInfo: "201412050907" for 2014-12-05 09:07.
+std::string timeText(TimeInfo t);
+
+// The terminal clock (mtime / btime): written whole by the clock reader and
+// copied whole by everyone else, so no reader ever sees half a reading.
+class TerminalClock {
+ public:
+  TimeInfo get() const;
+  void set(TimeInfo t);
+
+ private:
+  mutable std::mutex mutex_;
+  TimeInfo time_;
+};

@@ -1,0 +1,100 @@
+// The terminals as programs: start-up, following the clock file, ending at
+// the end of standard input.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/program.h"
+#include "support/world.h"
+
+namespace {
+
+std::unique_ptr<Program> startMetro(const World& world, std::vector<std::string> args) {
+  return std::make_unique<Program>(programPath("metro_terminal"), args, world.dir("Metro"));
+}
+
+std::unique_ptr<Program> startBus(const World& world, std::vector<std::string> args = {}) {
+  return std::make_unique<Program>(programPath("bus_terminal"), args, world.dir("Bus"));
+}
+
+}  // namespace
+
+TEST(TerminalStart, MetroWithoutStationPrintsMessageAndTouchesNothing) {
+  World world;
+  auto metro = startMetro(world, {});
+  EXPECT_EQ(metro->waitExit(10s), 0);
+  EXPECT_EQ(metro->output(), "identifier를 입력해야 합니다.\n");
+  EXPECT_TRUE(std::filesystem::is_empty(world.dir("Metro")));
+  EXPECT_TRUE(std::filesystem::is_empty(world.dir("time")));
+}
+
+TEST(TerminalClock, FollowsTheClockFileOncePerSecond) {
+  World world;
+  world.setClock("201412050008\n");
+  for (auto* make : {+[](const World& w) { return startMetro(w, {"2"}); },
+                     +[](const World& w) { return startBus(w, {"ignored", "args"}); }}) {
+    auto terminal = make(world);
+    ASSERT_TRUE(terminal->waitFor("2014/ 12/ 5/ 0/ 8\n", 10s));
+    world.setClock("201412052400\n");
+    ASSERT_TRUE(terminal->waitFor("2014/ 12/ 5/ 24/ 0\n", 10s));
+    EXPECT_TRUE(terminal->waitFor("COMMAND LINE_:", 10s));
+    terminal->closeInput();
+    EXPECT_EQ(terminal->waitExit(10s), 0);
+    world.setClock("201412050008\n");
+  }
+}
+
+TEST(TerminalClock, LineWithoutLineFeedGivesTheSameClock) {
+  World world;
+  world.setClock("201412050008");
+  auto metro = startMetro(world, {"0"});
+  EXPECT_TRUE(metro->waitFor("2014/ 12/ 5/ 0/ 8\n", 10s));
+}
+
+TEST(TerminalClock, MissingFileReportsUntilItAppears) {
+  World world;
+  auto bus = startBus(world);
+  ASSERT_TRUE(bus->waitFor("Time read error!\nTime read error!\n", 10s));
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_EQ(bus->output().find("/ "), std::string::npos);
+  world.setClock("201412050016\n");
+  EXPECT_TRUE(bus->waitFor("2014/ 12/ 5/ 0/ 16\n", 10s));
+}
+
+TEST(TerminalClock, EmptyFileKeepsTheClock) {
+  World world;
+  world.setClock("201412050024\n");
+  auto metro = startMetro(world, {"1"});
+  const auto first = metro->waitFor("2014/ 12/ 5/ 0/ 24\n", 10s);
+  ASSERT_TRUE(first);
+  world.setClock("");
+  // Two more clock lines with the file empty: both still show 00:24.
+  const auto second = metro->waitFor("2014/ 12/ 5/ 0/ 24\n", 10s, *first);
+  ASSERT_TRUE(second);
+  EXPECT_TRUE(metro->waitFor("2014/ 12/ 5/ 0/ 24\n", 10s, *second));
+  EXPECT_EQ(metro->count("2014/ 0/ 0/ 0/ 0"), 0u);
+}
+
+TEST(TerminalInput, EndOfInputExitsWithStatusZero) {
+  World world;
+  world.setClock("201412050008\n");
+  auto metro = startMetro(world, {"3"});
+  metro->write("\n   \n");
+  metro->closeInput();
+  EXPECT_EQ(metro->waitExit(10s), 0);
+  auto bus = startBus(world);
+  bus->closeInput();
+  EXPECT_EQ(bus->waitExit(10s), 0);
+}
+
+TEST(TerminalInput, BadCommandsAreRejectedAndThePromptReturns) {
+  World world;
+  world.setClock("201412050008\n");
+  auto bus = startBus(world);
+  bus->write("1234\n" + std::string(120, '9') + " IN\n");
+  const auto first = bus->waitFor("Invalid command\n", 10s);
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(bus->waitFor("Invalid command\n", 10s, *first)) << bus->output();
+  bus->closeInput();
+  EXPECT_EQ(bus->waitExit(10s), 0);
+}

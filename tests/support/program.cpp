@@ -1,0 +1,133 @@
+#include "support/program.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+std::string programPath(const std::string& name) { return std::string(PROGRAM_DIR) + "/" + name; }
+
+Program::Program(const std::string& path, const std::vector<std::string>& args,
+                 const std::string& workingDirectory) {
+  // A test that closes a program's input must not die of SIGPIPE itself.
+  signal(SIGPIPE, SIG_IGN);
+  int in[2];
+  int out[2];
+  if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
+  std::vector<std::string> argvStore{path};
+  argvStore.insert(argvStore.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : argvStore) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  pid_ = fork();
+  if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ == 0) {
+    dup2(in[0], STDIN_FILENO);
+    dup2(out[1], STDOUT_FILENO);
+    dup2(out[1], STDERR_FILENO);
+    if (chdir(workingDirectory.c_str()) != 0) _exit(126);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(in[0]);
+  close(out[1]);
+  input_ = in[1];
+  outputFd_ = out[0];
+  collector_ = std::thread(&Program::collect, this);
+}
+
+Program::~Program() {
+  if (!status_) {
+    sendSignal(SIGKILL);
+    waitExit(10s);
+  }
+  closeInput();
+  if (collector_.joinable()) collector_.join();
+  if (outputFd_ >= 0) close(outputFd_);
+}
+
+void Program::collect() {
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = read(outputFd_, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    std::lock_guard<std::mutex> lock(mutex_);
+    output_.append(buffer, static_cast<size_t>(n));
+    grew_.notify_all();
+  }
+}
+
+void Program::write(std::string_view text) {
+  while (!text.empty() && input_ >= 0) {
+    const ssize_t n = ::write(input_, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.remove_prefix(static_cast<size_t>(n));
+  }
+}
+
+void Program::closeInput() {
+  if (input_ >= 0) close(input_);
+  input_ = -1;
+}
+
+std::string Program::output() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return output_;
+}
+
+size_t Program::outputSize() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return output_.size();
+}
+
+std::optional<size_t> Program::waitFor(std::string_view text, std::chrono::milliseconds timeout,
+                                       size_t from) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  std::optional<size_t> found;
+  grew_.wait_for(lock, timeout, [&] {
+    if (from > output_.size()) return false;
+    const size_t at = output_.find(text, from);
+    if (at == std::string::npos) return false;
+    found = at + text.size();
+    return true;
+  });
+  return found;
+}
+
+size_t Program::count(std::string_view text) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  size_t n = 0;
+  for (size_t at = output_.find(text); at != std::string::npos;
+       at = output_.find(text, at + text.size())) {
+    ++n;
+  }
+  return n;
+}
+
+std::optional<int> Program::waitExit(std::chrono::milliseconds timeout) {
+  if (status_) return status_;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    int raw = 0;
+    const pid_t done = waitpid(pid_, &raw, WNOHANG);
+    if (done == pid_) {
+      status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+      return status_;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+    std::this_thread::sleep_for(10ms);
+  }
+}
+
+void Program::sendSignal(int signal) {
+  if (!status_ && pid_ > 0) kill(pid_, signal);
+}

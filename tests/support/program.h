@@ -1,0 +1,64 @@
+// Runs one of the system's programs as a child process for a test: its
+// working directory and arguments are chosen, its standard input is a pipe
+// the test writes to, and its standard output and error are collected by a
+// background thread so the test can wait for a text with a timeout.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+// Path of a program built by this project: programPath("metro_terminal").
+std::string programPath(const std::string& name);
+
+class Program {
+ public:
+  Program(const std::string& path, const std::vector<std::string>& args,
+          const std::string& workingDirectory);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  void write(std::string_view text);
+  void closeInput();
+
+  // Everything printed so far (standard output and error, interleaved).
+  std::string output() const;
+  size_t outputSize() const;
+
+  // Waits until `text` appears in the output at or after byte `from`;
+  // returns the position just past it, or nullopt on timeout.
+  std::optional<size_t> waitFor(std::string_view text, std::chrono::milliseconds timeout,
+                                size_t from = 0);
+
+  // Occurrences of `text` in the output.
+  size_t count(std::string_view text) const;
+
+  // Waits for the process to end; its exit status, or nullopt on timeout
+  // (a signal death is reported as 128 + signal number).
+  std::optional<int> waitExit(std::chrono::milliseconds timeout);
+
+  void sendSignal(int signal);
+  pid_t pid() const { return pid_; }
+
+ private:
+  void collect();
+
+  pid_t pid_ = -1;
+  int input_ = -1;
+  int outputFd_ = -1;
+  std::optional<int> status_;
+  std::thread collector_;
+  mutable std::mutex mutex_;
+  std::condition_variable grew_;
+  std::string output_;
+};

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "terminal/command_reader.h"
+
+namespace {
+
+std::vector<CommandLine> readAll(std::string input) {
+  FILE* file = fmemopen(input.data(), input.size(), "r");
+  std::vector<CommandLine> lines;
+  while (auto line = readCommandLine(file)) lines.push_back(*line);
+  fclose(file);
+  return lines;
+}
+
+}  // namespace
+
+TEST(CommandLineInput, LongLineIsOneInvalidLineNotSeveralCommands) {
+  const auto lines = readAll(std::string(150, '1') + " IN\n1234 OUT\n");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_TRUE(lines[0].tooLong);
+  EXPECT_FALSE(lines[1].tooLong);
+  EXPECT_EQ(lines[1].text, "1234 OUT");
+}
+
+TEST(CommandLineInput, LastLineWithoutLineFeedStillCounts) {
+  const auto lines = readAll(std::string(99, 'a') + "\n" + "1 IN");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_FALSE(lines[0].tooLong);
+  EXPECT_EQ(lines[1].text, "1 IN");
+}
+
+TEST(TapCommand, DirectionIsInOnlyWhenTheWordBeginsWithUpperCaseIN) {
+  EXPECT_EQ(parseCommand("1234 IN").tap.tap_inout, 1);
+  EXPECT_EQ(parseCommand("1234 OUT").tap.tap_inout, 0);
+  EXPECT_EQ(parseCommand("1234 in").tap.tap_inout, 0);
+  EXPECT_EQ(parseCommand("1234 INX").tap.tap_inout, 1);
+  EXPECT_EQ(parseCommand("1234 I").tap.tap_inout, 0);
+}
+
+TEST(TapCommand, SpacesAndThirdWordChangeNothing) {
+  const ParsedCommand c = parseCommand("   1234     IN   extra");
+  EXPECT_EQ(c.kind, CommandKind::Tap);
+  EXPECT_EQ(c.tap.card, "1234");
+  EXPECT_EQ(c.tap.tap_inout, 1);
+}
+
+TEST(TapCommand, BlankAndOneWordLines) {
+  EXPECT_EQ(parseCommand("").kind, CommandKind::Blank);
+  EXPECT_EQ(parseCommand("    ").kind, CommandKind::Blank);
+  EXPECT_EQ(parseCommand("1234").kind, CommandKind::Invalid);
+  // A tab belongs to a word: "1234\tIN" is one word.
+  EXPECT_EQ(parseCommand("1234\tIN").kind, CommandKind::Invalid);
+}
