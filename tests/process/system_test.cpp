@@ -1,0 +1,144 @@
+// The three programs together in one world: the settlement's clock drives the
+// terminals, and taps at the terminals reach the settlement through the trip
+// logs.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <memory>
+#include <regex>
+#include <string>
+
+#include "support/program.h"
+#include "support/world.h"
+
+namespace {
+
+struct Block {
+  long long bus = 0;
+  long long metro = 0;
+};
+
+// The last complete result block printed, if any.
+std::optional<Block> lastResult(const std::string& output) {
+  static const std::regex block(
+      "============ EXACT CALCULATION RESULT ===========\n"
+      "==== BUS : (-?[0-9]+) ==============\n"
+      "==== METRO : (-?[0-9]+) =============\n");
+  std::optional<Block> last;
+  for (std::sregex_iterator it(output.begin(), output.end(), block), end; it != end; ++it) {
+    last = Block{std::stoll((*it)[1]), std::stoll((*it)[2])};
+  }
+  return last;
+}
+
+// Minutes of the day of the newest clock line after `from`, or -1.
+int newestClockMinutes(const std::string& output, size_t from) {
+  static const std::regex line("([0-9]+)/ ([0-9]+)/ ([0-9]+)/ ([0-9]+)/ ([0-9]+)\n");
+  int minutes = -1;
+  const std::string tail = output.substr(std::min(from, output.size()));
+  for (std::sregex_iterator it(tail.begin(), tail.end(), line), end; it != end; ++it) {
+    minutes = std::stoi((*it)[4]) * 60 + std::stoi((*it)[5]);
+  }
+  return minutes;
+}
+
+long long sumOfFees(const std::string& log) {
+  long long sum = 0;
+  static const std::regex record("^[0-9]+,[A-Z]+,[A-Z]+,(-?[0-9]+),[0-9]+$");
+  std::smatch m;
+  size_t start = 0;
+  while (start < log.size()) {
+    size_t end = log.find('\n', start);
+    if (end == std::string::npos) break;
+    const std::string row = log.substr(start, end - start);
+    if (std::regex_match(row, m, record)) sum += std::stoll(m[1]);
+    start = end + 1;
+  }
+  return sum;
+}
+
+class WholeSystem : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* card : {"1111", "2222"}) world.putCard(card, "000000000000,NEW,OUT,10000,00\n");
+    settlement = std::make_unique<Program>(programPath("settlement_fast"),
+                                           std::vector<std::string>{}, world.dir("Settlement"));
+    bus = std::make_unique<Program>(programPath("bus_terminal"), std::vector<std::string>{},
+                                    world.dir("Bus"));
+    metro0 = std::make_unique<Program>(programPath("metro_terminal"),
+                                       std::vector<std::string>{"0"}, world.dir("Metro"));
+    metro3 = std::make_unique<Program>(programPath("metro_terminal"),
+                                       std::vector<std::string>{"3"}, world.dir("Metro"));
+    for (Program* terminal : {bus.get(), metro0.get(), metro3.get()}) {
+      ASSERT_TRUE(terminal->waitFor("COMMAND LINE_:", 15s));
+      ASSERT_TRUE(terminal->waitFor(" 0/ 8\n", 15s)) << terminal->output().substr(0, 300);
+    }
+  }
+
+  // Types a tap once `terminal` shows a clock later than the tap before, so
+  // that every record of the journey carries its own time stamp.
+  void tap(Program& terminal, const std::string& command) {
+    const size_t mark = terminal.outputSize();
+    for (int i = 0; i < 100 && newestClockMinutes(terminal.output(), mark) <= lastTapMinutes; ++i) {
+      std::this_thread::sleep_for(100ms);
+    }
+    lastTapMinutes = newestClockMinutes(terminal.output(), mark);
+    ASSERT_GT(lastTapMinutes, 0) << "no clock line on the terminal";
+    const size_t before = terminal.outputSize();
+    terminal.write(command + "\n");
+    ASSERT_TRUE(terminal.waitFor("COMMAND LINE_:", 10s, before)) << terminal.output();
+  }
+
+  World world;
+  std::unique_ptr<Program> settlement, bus, metro0, metro3;
+  int lastTapMinutes = 0;
+};
+
+}  // namespace
+
+TEST_F(WholeSystem, TerminalsFollowTheSettlementClockOfToday) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  const std::string today =
+      "2014/ " + std::to_string(local.tm_mon + 1) + "/ " + std::to_string(local.tm_mday) + "/ ";
+  for (Program* terminal : {bus.get(), metro0.get(), metro3.get()}) {
+    EXPECT_TRUE(terminal->waitFor(today + "0/ 16\n", 10s)) << terminal->output().substr(0, 300);
+    EXPECT_TRUE(terminal->waitFor(today + "0/ 24\n", 10s));
+  }
+}
+
+TEST_F(WholeSystem, TapsAtBothTerminalsAreSettledBetweenTheOperators) {
+  // A metro trip from station 0 to station 3: 1050 in, 200 out.
+  tap(*metro0, "1111 IN");
+  tap(*metro3, "1111 OUT");
+  // A bus trip (1050, 0) and a metro trip continuing it within 120 minutes:
+  // free entry, transfer exit across two classes from the bus (600).
+  tap(*bus, "2222 IN");
+  tap(*bus, "2222 OUT");
+  tap(*metro0, "2222 IN");
+  tap(*metro3, "2222 OUT");
+  EXPECT_EQ(world.card("1111").substr(world.card("1111").rfind(",OUT,")), ",OUT,8750,31\n");
+  EXPECT_NE(world.card("2222").find(",METRO,OUT,8350,"), std::string::npos) << world.card("2222");
+
+  const long long fees = sumOfFees(world.get("Bus/busfile.txt")) +
+                         sumOfFees(world.get("Metro/Metrofile0.txt")) +
+                         sumOfFees(world.get("Metro/Metrofile3.txt"));
+  EXPECT_EQ(fees, 1050 + 200 + 1050 + 0 + 0 + 600);
+
+  // Two more results, so the last one certainly read every record.
+  const size_t mark = settlement->outputSize();
+  const auto first = settlement->waitFor("==== METRO : ", 10s, mark);
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(settlement->waitFor(" =============\n", 10s, *first));
+  const auto second = settlement->waitFor("==== METRO : ", 10s, *first);
+  ASSERT_TRUE(second);
+  ASSERT_TRUE(settlement->waitFor(" =============\n", 10s, *second));
+  const auto result = lastResult(settlement->output());
+  ASSERT_TRUE(result);
+  // The bus journey 62 runs into the metro: its bus legs are a bus-origin
+  // journey whose fee stays with the bus; every metro fee goes to the metro.
+  EXPECT_EQ(result->bus, 1050);
+  EXPECT_EQ(result->metro, 1050 + 200 + 0 + 600);
+  EXPECT_EQ(result->bus + result->metro, fees);
+}
