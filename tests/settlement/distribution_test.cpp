@@ -78,15 +78,6 @@ TEST(Distribution, RunAtTheStartApportionsItsFirstRecordAlone) {
   EXPECT_EQ(remainingKeys(list), std::vector<int>{2});
 }
 
-TEST(Distribution, ThirdLegFeeIsSharedNotLost) {
-  TripList list;
-  fill(list, {{1, "BUS", 1050, "61\n"},
-              {2, "METRO", 200, "61\n"},
-              {3, "METRO", 300, "61\n"},
-              {4, "METRO", 0, "61\n"}});
-  EXPECT_EQ(distribute(list), (Totals{1048, 502}));
-}
-
 TEST(Distribution, TransportIsJudgedByItsFirstThreeCharacters) {
   TripList list;
   fill(list, {{1, "BUSX", 1, "1"},

@@ -158,24 +158,6 @@ TEST(TripListRemove, ForeignRemovedAndSentinelRecordsAreRefused) {
   expectLinked(list);
 }
 
-TEST(TripListRemove, FirstOfAKeyHandsItsPlaceToTheNextOfThatKey) {
-  TripList list;
-  list.insert(record(10, "x"));
-  TripNode* a = list.insert(record(20, "a"));
-  TripNode* b = list.insert(record(20, "b"));  // goes before a: a is last
-  list.insert(record(30, "z"));
-  TripNode* c = list.insert(record(20, "c"));  // after b and a
-  list.remove(b);
-  TripNode* d = list.insert(record(20, "d"));
-  EXPECT_EQ(d->prev, c);
-  list.remove(a);
-  list.remove(c);
-  list.remove(d);
-  TripNode* e = list.insert(record(20, "e"));
-  EXPECT_EQ(keys(list), (std::vector<int>{10, 20, 30}));
-  EXPECT_EQ(e->next->time_key, 30);
-}
-
 TEST(TripListClear, LeavesTheSentinelsLinkedToEachOther) {
   TripList list;
   for (int key : {3, 1, 2, 2}) list.insert(record(key));
