@@ -1,0 +1,57 @@
+#include "settlement/exact_display/exact_display.h"
+
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+
+#include "common/console.h"
+#include "common/handoff.h"
+#include "common/sleep.h"
+#include "settlement/exact_display/clock_file.h"
+#include "settlement/exact_display/clock_tick.h"
+#include "settlement/settlement.h"
+#include "settlement/settlement_constants.h"
+
+void time_setter(void*) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  ptime = clockStart(local);
+  for (;;) {
+    ptime = nextTick(ptime);
+    Sleep(kTickMs);
+    postFlag(write_mutex, write_cond, tick_ready);
+    awaitFlag(time_mutex, time_cond, tick_written);
+  }
+}
+
+void time_writer(void*) {
+  for (;;) {
+    awaitFlag(write_mutex, write_cond, tick_ready);
+    bool replaced = false;
+    {
+      std::lock_guard<std::mutex> lock(clock_file_mutex);
+      replaced = replaceFile(kClockFilePath, kClockTempPath, clockLine(ptime));
+    }
+    if (!replaced) consoleWrite(kTimeWriteFailText);
+    postFlag(time_mutex, time_cond, tick_written);
+  }
+}
+
+std::string resultBlock(const Totals& totals) {
+  std::string block = kResultTitleText;
+  char line[64];
+  snprintf(line, sizeof line, kBusResultFormat, totals[kBusOperator]);
+  block += line;
+  snprintf(line, sizeof line, kMetroResultFormat, totals[kMetroOperator]);
+  block += line;
+  return block;
+}
+
+void display_controller(int flag) {
+  if (flag != 0) exact_CalculationDisplay();
+}
+
+void exact_CalculationDisplay() {
+  consoleWrite(resultBlock(result));
+}

@@ -1,0 +1,33 @@
+#include "settlement/exact_distribute/exact_distribute.h"
+
+#include "common/handoff.h"
+#include "settlement/exact_display/exact_display.h"
+#include "settlement/exact_distribute/distribution.h"
+#include "settlement/list/list.h"
+#include "settlement/settlement.h"
+#include "settlement/settlement_constants.h"
+
+void transferfilter() {
+  result = {0, 0};
+  settleJourneys(tripList(), result);
+}
+
+void busfilter() {
+  addFeesOf(tripList(), kBusTransport, kBusOperator, result);
+}
+
+void metrofilter() {
+  addFeesOf(tripList(), kMetroTransport, kMetroOperator, result);
+  display_controller(1);
+  deleteAll();
+}
+
+void distribute_Controller(void*) {
+  for (;;) {
+    awaitFlag(gmutex, gcond, list_filled);
+    transferfilter();
+    busfilter();
+    metrofilter();
+    postFlag(sync_mutex, sync_cond, list_settled);
+  }
+}

@@ -1,0 +1,19 @@
+// The two operators and their totals: element 0 is BUS, element 1 METRO.
+// Totals are 64 bits and are added modulo 2^64, so no log content can make
+// an addition undefined, and a total that fits is always exact.
+#pragma once
+
+#include <array>
+
+enum Operator : size_t { kBusOperator = 0, kMetroOperator = 1 };
+
+using Totals = std::array<long long, 2>;
+
+inline Operator otherOperator(Operator op) {
+  return op == kBusOperator ? kMetroOperator : kBusOperator;
+}
+
+inline void addToTotal(Totals& totals, Operator op, long long amount) {
+  totals[op] = static_cast<long long>(static_cast<unsigned long long>(totals[op]) +
+                                      static_cast<unsigned long long>(amount));
+}

@@ -1,0 +1,19 @@
+// TripNode: one trip log record collected by the settlement program, linked
+// into the time-ordered trip list. The texts are the record's own copies;
+// the journey id keeps the line feed that ended its log line.
+#pragma once
+
+#include <string>
+
+struct TripNode {
+  int time_key = 0;  // MMDDhhmm of the record's time stamp: 12050008
+  std::string transport;
+  int inout = 0;  // 1 when the direction begins with "IN"
+  int fee = 0;
+  std::string journey_id;
+  TripNode* next = nullptr;
+  TripNode* prev = nullptr;
+  // The list the record is linked into, or null: lets the list tell its own
+  // records from any other without searching.
+  const void* owner = nullptr;
+};

@@ -1,0 +1,64 @@
+// From the bytes of a trip log to records: which reads are taken, and which
+// lines hold a record.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "settlement/exact_reader/log_lines.h"
+#include "settlement/list/trip_line.h"
+
+TEST(LogLines, CompleteLinesAreTakenAndAnUnfinishedLastLineIsNot) {
+  const std::string three = "201412050008,BUS,IN,1050,61\n201412050016,BUS,OUT,0,61\na\n";
+  EXPECT_EQ(completeLogLines(three).size(), 3u);
+  const auto lines = completeLogLines(three + "201412050024,BUS,IN,10");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], "a\n");
+  EXPECT_TRUE(completeLogLines("").empty());
+  EXPECT_TRUE(completeLogLines("201412050008,BUS,IN,1050,61").empty());
+  EXPECT_EQ(completeLogLines("\n\n").size(), 2u);
+}
+
+TEST(LogLines, ALongLineArrivesIn99CharacterPieces) {
+  const std::string line = std::string(150, 'x') + "\n";
+  const auto pieces = completeLogLines(line);
+  ASSERT_EQ(pieces.size(), 2u);
+  EXPECT_EQ(pieces[0].size(), 99u);
+  EXPECT_EQ(pieces[1], std::string(51, 'x') + "\n");
+  // A read that stops at its size is taken even at the very end of the file;
+  // one that runs into the end is not.
+  EXPECT_EQ(completeLogLines(std::string(99, 'y')).size(), 1u);
+  EXPECT_EQ(completeLogLines(std::string(98, 'y')).size(), 0u);
+  EXPECT_EQ(completeLogLines(std::string(100, 'y')).size(), 1u);
+}
+
+TEST(TripLine, FieldsOfATerminalRecord) {
+  const auto node = parseTripLine("201412050008,METRO,IN,1250,15\n");
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(node->time_key, 12050008);
+  EXPECT_EQ(node->transport, "METRO");
+  EXPECT_EQ(node->inout, 1);
+  EXPECT_EQ(node->fee, 1250);
+  EXPECT_EQ(node->journey_id, "15\n");
+  EXPECT_EQ(node->next, nullptr);
+  EXPECT_EQ(parseTripLine("201412050008,METRO,OUT,1250,15\n")->inout, 0);
+  EXPECT_EQ(parseTripLine("201412050008,BUS,INX,0,61\n")->inout, 1);
+  EXPECT_EQ(parseTripLine("2014121000008,BUS,IN,0,61\n")->time_key, 121000008);
+}
+
+TEST(TripLine, TokenizerSplittingAndExtraFieldsIgnored) {
+  const auto node = parseTripLine("2014,,12050008,,BUS,IN,-300,62,extra,more\n");
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(node->time_key, 12050008);
+  EXPECT_EQ(node->fee, -300);
+  EXPECT_EQ(node->journey_id, "62");
+  EXPECT_EQ(parseTripLine("201412050008,BUS,IN,99999999999,61\n")->fee, 2147483647);
+  // Only the line feed left for the journey id is still a fifth field.
+  EXPECT_EQ(parseTripLine("201412050008,BUS,IN,5,\n")->journey_id, "\n");
+}
+
+TEST(TripLine, LinesWithoutFiveFieldsGiveNoRecord) {
+  for (const char* line : {"", "\n", "201", "2014", "201412050008,BUS,IN,1050\n",
+                           "201412050008,BUS,IN,1050", "20141205000,,,,\n", "xxxx,BUS,IN,1050\n"}) {
+    EXPECT_EQ(parseTripLine(line), nullptr) << line;
+  }
+}
