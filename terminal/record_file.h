@@ -1,0 +1,25 @@
+// Appending one record to a card file or trip log. The file is opened in
+// append mode (created when missing) and the record reaches it in a single
+// write, so records appended by two terminals at once never interleave. A
+// last line left without its line feed is completed in that same write.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class RecordFile {
+ public:
+  explicit RecordFile(const std::string& path);
+  ~RecordFile();
+  RecordFile(const RecordFile&) = delete;
+  RecordFile& operator=(const RecordFile&) = delete;
+
+  bool isOpen() const { return fd_ >= 0; }
+
+  // Appends `record` (which ends with its line feed). Write errors are
+  // ignored, as everywhere in the terminals.
+  void append(std::string_view record);
+
+ private:
+  int fd_ = -1;
+};
