@@ -1,6 +1,7 @@
 #include "terminal/card_lookup.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include "common/console.h"
 #include "terminal/card_record.h"
 #include "terminal/console_texts.h"
+#include "terminal/record_file.h"
 #include "terminal/terminal.h"
 
 namespace {
@@ -86,6 +88,7 @@ CardLookup lookUpCard(const std::string& path, std::string_view defaultRecord) {
     lookup.status = LookupStatus::OpenFailed;
     return lookup;
   }
+  lockFile(fd, LOCK_SH);
   const std::optional<LastTwoLines> lines = readLastTwoLines(fd);
   close(fd);
   const std::optional<CardRecords> records =

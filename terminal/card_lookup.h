@@ -45,7 +45,8 @@ struct CardLookup {
 };
 
 // Opens `path` for reading and update (it must exist), reads its last two
-// records and closes it.
+// records under a shared flock (so no append is seen half-done) and closes
+// it.
 CardLookup lookUpCard(const std::string& path, std::string_view defaultRecord);
 
 // Loads the card `cinfo.card` into cinfo (last record) and ocinfo (record

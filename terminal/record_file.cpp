@@ -1,8 +1,16 @@
 #include "terminal/record_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+
+void lockFile(int fd, int operation) {
+  while (flock(fd, operation) != 0 && errno == EINTR) {
+  }
+}
 
 RecordFile::RecordFile(const std::string& path)
     : fd_(open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666)) {}
@@ -12,6 +20,7 @@ RecordFile::~RecordFile() {
 }
 
 void RecordFile::append(std::string_view record) {
+  lockFile(fd_, LOCK_EX);
   std::string text;
   struct stat status;
   char lastByte = '\n';
@@ -21,4 +30,5 @@ void RecordFile::append(std::string_view record) {
   }
   text += record;
   [[maybe_unused]] const ssize_t written = write(fd_, text.data(), text.size());
+  lockFile(fd_, LOCK_UN);
 }
