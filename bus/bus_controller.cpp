@@ -42,17 +42,14 @@ void Transfer_NonCalculate_Fee_in() {
 
 namespace {
 
-FeeFunctions busFeeFunctions() {
-  FeeFunctions functions;
-  functions.standardIn = Standard_Fee_in;
-  functions.standardOut = Standard_Fee_out;
-  functions.transferIn = Transfer_Fee_in;
-  functions.transferOut = Transfer_Fee_out;
-  functions.transferNonCalculateIn = Transfer_NonCalculate_Fee_in;
-  return functions;
-}
-
-const FeeFunctions kBusFeeFunctions = busFeeFunctions();
+// The bus has no re-entry fee and no distance surcharge.
+const FeeFunctions kBusFeeFunctions{
+    .standardIn = Standard_Fee_in,
+    .standardOut = Standard_Fee_out,
+    .transferIn = Transfer_Fee_in,
+    .transferOut = Transfer_Fee_out,
+    .transferNonCalculateIn = Transfer_NonCalculate_Fee_in,
+};
 
 void applyBusFareRules() {
   runFeeFunction(decideBusFare(cinfo, ocinfo, timeLag(cinfo.time)), kBusFeeFunctions);

@@ -62,19 +62,15 @@ void Transfer_NonCalculate_Fee_in() {
 
 namespace {
 
-FeeFunctions metroFeeFunctions() {
-  FeeFunctions functions;
-  functions.standardIn = Standard_Fee_in;
-  functions.nonCalculateIn = NonCalculate_Fee_in;
-  functions.standardOut = Standard_Fee_out;
-  functions.additionalOut = Additional_Fee_out;
-  functions.transferIn = Transfer_Fee_in;
-  functions.transferOut = Transfer_Fee_out;
-  functions.transferNonCalculateIn = Transfer_NonCalculate_Fee_in;
-  return functions;
-}
-
-const FeeFunctions kMetroFeeFunctions = metroFeeFunctions();
+const FeeFunctions kMetroFeeFunctions{
+    .standardIn = Standard_Fee_in,
+    .nonCalculateIn = NonCalculate_Fee_in,
+    .standardOut = Standard_Fee_out,
+    .additionalOut = Additional_Fee_out,
+    .transferIn = Transfer_Fee_in,
+    .transferOut = Transfer_Fee_out,
+    .transferNonCalculateIn = Transfer_NonCalculate_Fee_in,
+};
 
 void applyMetroFareRules() {
   runFeeFunction(decideMetroFare(cinfo, ocinfo, timeLag(cinfo.time), distance()),
