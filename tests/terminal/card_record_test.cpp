@@ -80,19 +80,6 @@ TEST(RecordParsing, EmptyColumnsCollapseAndColumnsAfterTheFifthAreIgnored) {
   EXPECT_EQ(extra->journey_id, "61");
 }
 
-TEST(RecordParsing, TakeRecordLeavesTheTapFields) {
-  CardInfo card;
-  card.card = "1234";
-  card.tap_inout = 1;
-  card.fee = 77;
-  takeRecord(card, *parseRecord("201412050930,BUS,OUT,7900,61\n"));
-  EXPECT_EQ(card.card, "1234");
-  EXPECT_EQ(card.tap_inout, 1);
-  EXPECT_EQ(card.fee, 77);
-  EXPECT_EQ(card.balance, 7900);
-  EXPECT_EQ(card.journey_id, "61\n");
-}
-
 TEST(RecordLine, ColumnsInOrderEndedByOneLineFeed) {
   EXPECT_EQ(recordLine(at(2014, 12, 5, 9, 7), "METRO", 1, 8950, "21"),
             "201412050907,METRO,IN,8950,21\n");
@@ -121,8 +108,4 @@ TEST(RecordLine, NewJourneyIdIsIdentifierThenCount) {
   EXPECT_EQ(newJourneyId("2", 10), "210");
   EXPECT_EQ(newJourneyId("6", 12), "612");
   EXPECT_EQ(newJourneyId("4", 1), "41");
-}
-
-TEST(CardPath, CardNumberBetweenCustomerDirectoryAndTxt) {
-  EXPECT_EQ(cardFilePath("1234"), "../customer/1234.txt");
 }

@@ -5,7 +5,6 @@
 #include <climits>
 
 #include "support/card_records.h"
-#include "terminal/continuation.h"
 
 TEST(Charge, GuardedChargeAcceptsZeroAndRefusesBelowZero) {
   EXPECT_EQ(balanceAfterCharge(1050, 1050, ChargeKind::Guarded), 0);
@@ -35,23 +34,4 @@ TEST(TransferRules, EntryAfterOpenEntryFreeEntryOrTransferExit) {
   EXPECT_EQ(Transfer_Fee_Controller(OUT, IN), FeeFunction::TransferIn);
   EXPECT_EQ(Transfer_Fee_Controller(IN, OUT), FeeFunction::TransferOut);
   EXPECT_EQ(Transfer_Fee_Controller(OUT, OUT), FeeFunction::TransferOut);
-}
-
-TEST(BalanceOrFreeContinuation, OpenTransferEntryNeedsTheSameBalance) {
-  CardInfo card = lastRecord("BUS", IN, 5000, OUT);
-  card.fee = 300;
-  EXPECT_TRUE(continuesByBalanceOrFreeTap(card, recordBefore("METRO", 5000), "BUS", "METRO"));
-  EXPECT_FALSE(continuesByBalanceOrFreeTap(card, recordBefore("METRO", 5001), "BUS", "METRO"));
-  EXPECT_FALSE(continuesByBalanceOrFreeTap(card, recordBefore("BUS", 5000), "BUS", "METRO"));
-}
-
-TEST(BalanceOrFreeContinuation, FreeTapContinuesOnlyAfterTheOtherTransport) {
-  CardInfo card = lastRecord("METRO", OUT, 5000, IN);
-  card.fee = 0;
-  EXPECT_TRUE(continuesByBalanceOrFreeTap(card, recordBefore("BUS", 1), "BUS", "METRO"));
-  card.fee = 1;
-  EXPECT_FALSE(continuesByBalanceOrFreeTap(card, recordBefore("BUS", 1), "BUS", "METRO"));
-  card.fee = 0;
-  card.transport = "BUS";
-  EXPECT_FALSE(continuesByBalanceOrFreeTap(card, recordBefore("BUS", 1), "BUS", "METRO"));
 }
