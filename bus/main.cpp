@@ -1,5 +1,10 @@
 #include "bus/bus_controller.h"
+#include "bus/bus_filewriter.h"
+#include "bus/bus_parsing.h"
 #include "terminal/terminal.h"
+
+// New bus journey ids begin with this number.
+inline constexpr const char* kBusIdentifierDigits = "6";
 
 int main() {
   TerminalProfile profile;
@@ -7,5 +12,12 @@ int main() {
   profile.tripLogName = "busfile.txt";
   profile.joinsClockReader = false;
   profile.fareController = Calculate_Controller;
+  profile.defaultRecord = kBusDefaultRecord;
+  profile.transport = kBusTransport;
+  profile.identifierDigits = kBusIdentifierDigits;
+  profile.journeyCount = &bus_count;
+  profile.cardContinues = busContinues;
+  profile.tripLogContinues = busContinues;
+  profile.displaysBeforeWriting = true;
   return terminalMain(profile);
 }

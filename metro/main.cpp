@@ -3,6 +3,8 @@
 #include "common/console.h"
 #include "common/text.h"
 #include "metro/Metro_controller.h"
+#include "metro/Metro_filewriter.h"
+#include "metro/Metro_parsing.h"
 #include "terminal/terminal.h"
 
 int main(int argc, char** argv) {
@@ -16,5 +18,12 @@ int main(int argc, char** argv) {
   profile.tripLogName = "Metrofile" + std::to_string(identifier) + ".txt";
   profile.joinsClockReader = true;
   profile.fareController = Calculate_Controller;
+  profile.defaultRecord = kMetroDefaultRecord;
+  profile.transport = kMetroTransport;
+  profile.identifierDigits = std::to_string(identifier);
+  profile.journeyCount = &metro_count;
+  profile.cardContinues = metroCardContinues;
+  profile.tripLogContinues = metroTripLogContinues;
+  profile.displaysBeforeWriting = false;
   return terminalMain(profile);
 }

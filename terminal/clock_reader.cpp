@@ -7,6 +7,7 @@
 #include "common/handoff.h"
 #include "common/sleep.h"
 #include "common/text.h"
+#include "terminal/console_texts.h"
 #include "terminal/terminal.h"
 
 void readClockChunks(FILE* file, ClockBuffer& buffer) {
@@ -41,7 +42,7 @@ void timereader(void*) {
   for (;;) {
     FILE* file = fopen(kClockFilePath, "r+");
     if (file == nullptr) {
-      consoleWrite("Time read error!\n");
+      consoleWrite(kTimeReadErrorText);
       continue;
     }
     readClockChunks(file, buffer);
@@ -62,4 +63,6 @@ void time_Display(void*) {
   }
 }
 
-int timeLag(TimeInfo t) { return lagMinutes(terminal().clock->get(), t); }
+int timeLag(TimeInfo t) {
+  return lagMinutes(terminal().clock->get(), t);
+}

@@ -5,6 +5,8 @@
 #include "common/console.h"
 #include "common/handoff.h"
 #include "common/text.h"
+#include "terminal/card_lookup.h"
+#include "terminal/console_texts.h"
 #include "terminal/terminal.h"
 
 std::optional<CommandLine> readCommandLine(FILE* input) {
@@ -24,6 +26,16 @@ std::optional<CommandLine> readCommandLine(FILE* input) {
   return line;
 }
 
+bool isValidCardNumber(std::string_view card) {
+  if (card.empty() || card.size() > kCardNumberMaxLength) return false;
+  for (const char c : card) {
+    const bool allowed = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                         (c >= '0' && c <= '9') || c == '-' || c == '_';
+    if (!allowed) return false;
+  }
+  return true;
+}
+
 ParsedCommand parseCommand(std::string_view line) {
   ParsedCommand parsed;
   const auto words = splitFields(line, ' ');
@@ -32,7 +44,7 @@ ParsedCommand parseCommand(std::string_view line) {
     parsed.kind = CommandKind::Invalid;
     return parsed;
   }
-  parsed.kind = CommandKind::Tap;
+  parsed.kind = isValidCardNumber(words[0]) ? CommandKind::Tap : CommandKind::InvalidCard;
   parsed.tap.card = std::string(words[0]);
   parsed.tap.tap_inout = words[1].substr(0, 2) == "IN" ? 1 : 0;
   return parsed;
@@ -48,15 +60,20 @@ void reader(void*) {
       fflush(stdout);
       std::_Exit(0);
     }
-    const ParsedCommand command = line->tooLong ? ParsedCommand{CommandKind::Invalid, {}}
-                                                : parseCommand(line->text);
+    const ParsedCommand command =
+        line->tooLong ? ParsedCommand{CommandKind::Invalid, {}} : parseCommand(line->text);
     if (command.kind == CommandKind::Blank) continue;
     if (command.kind == CommandKind::Invalid) {
-      consoleWrite("Invalid command\n");
+      consoleWrite(kInvalidCommandText);
+      continue;
+    }
+    if (command.kind == CommandKind::InvalidCard) {
+      consoleWrite(kInvalidCardText);
       continue;
     }
     cinfo.card = command.tap.card;
     cinfo.tap_inout = command.tap.tap_inout;
+    if (!parser()) continue;  // no card loaded: the tap is dropped
     postFlag(gmutex, gcond, tap_pending);
     awaitFlag(sync_mutex, sync_cond, tap_finished);
   }

@@ -1,6 +1,8 @@
 // The command reader: prompts "COMMAND LINE_:", reads one tap command
 // ("1234 IN"), loads the card and hands the tap to the fare controller,
-// then waits until the tap is finished before prompting again.
+// then waits until the tap is finished before prompting again. The card
+// number becomes part of a file path, so only 1 to 64 characters from
+// A-Z, a-z, 0-9, '-' and '_' are accepted.
 #pragma once
 
 #include <cstdio>
@@ -8,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-inline constexpr const char* kPromptText = "COMMAND LINE_:";
 inline constexpr size_t kCommandMaxLength = 99;
+inline constexpr size_t kCardNumberMaxLength = 64;
 
 // One line of standard input, without its line feed. `tooLong` is set when
 // the line had more than kCommandMaxLength characters; the whole line is
@@ -28,8 +30,12 @@ struct TapCommand {
   int tap_inout = 0;  // 1 when the direction word begins with "IN"
 };
 
-// What a command line asks for.
-enum class CommandKind { Blank, Invalid, Tap };
+// A card number that may go into a file path.
+bool isValidCardNumber(std::string_view card);
+
+// What a command line asks for: nothing (a blank line), a line without two
+// words, a tap on a card number that is not accepted, or a tap.
+enum class CommandKind { Blank, Invalid, InvalidCard, Tap };
 struct ParsedCommand {
   CommandKind kind = CommandKind::Blank;
   TapCommand tap;

@@ -18,9 +18,13 @@ std::mutex gmutex, sync_mutex, disp_mutex, read_mutex;
 std::condition_variable gcond, sync_cond, disp_cond, read_cond;
 bool tap_pending = false, tap_finished = false, clock_ready = false, read_requested = false;
 
-const TerminalProfile& terminal() { return activeProfile; }
+const TerminalProfile& terminal() {
+  return activeProfile;
+}
 
-void useTerminalProfile(const TerminalProfile& profile) { activeProfile = profile; }
+void useTerminalProfile(const TerminalProfile& profile) {
+  activeProfile = profile;
+}
 
 int terminalMain(const TerminalProfile& profile) {
   useTerminalProfile(profile);

@@ -14,14 +14,22 @@
 #include <string>
 
 #include "terminal/card_info.h"
+#include "terminal/continuation.h"
 #include "terminal/time_info.h"
 
 // What differs between the metro and the bus terminal.
 struct TerminalProfile {
-  TerminalClock* clock = nullptr;       // mtime or btime
-  std::string tripLogName;              // "Metrofile<n>.txt" or "busfile.txt"
-  bool joinsClockReader = true;         // main joins timereader (metro only)
+  TerminalClock* clock = nullptr;           // mtime or btime
+  std::string tripLogName;                  // "Metrofile<n>.txt" or "busfile.txt"
+  bool joinsClockReader = true;             // main joins timereader (metro only)
   void (*fareController)(void*) = nullptr;  // the terminal's Calculate_Controller
+  std::string defaultRecord;                // stands for the record before a card's first
+  std::string transport;                    // the word in the records it writes
+  std::string identifierDigits;             // first digits of its new journey ids
+  int* journeyCount = nullptr;              // metro_count or bus_count
+  ContinuationTest cardContinues = nullptr;
+  ContinuationTest tripLogContinues = nullptr;
+  bool displaysBeforeWriting = false;  // bus: display, card file, trip log
 };
 
 // The profile of the running terminal; set once by terminalMain before any

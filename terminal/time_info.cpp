@@ -12,11 +12,17 @@ TimeInfo clockValueToTime(int value) {
   return t;
 }
 
-int timeChange(TimeInfo t) { return t.hour * 60 + t.minute; }
+int timeChange(TimeInfo t) {
+  return t.hour * 60 + t.minute;
+}
 
-int lagMinutes(TimeInfo clock, TimeInfo stamp) { return timeChange(clock) - timeChange(stamp); }
+int lagMinutes(TimeInfo clock, TimeInfo stamp) {
+  return timeChange(clock) - timeChange(stamp);
+}
 
-std::string timeText(TimeInfo t) { return timeText(t.year, t.month, t.day, t.hour, t.minute); }
+std::string timeText(TimeInfo t) {
+  return timeText(t.year, t.month, t.day, t.hour, t.minute);
+}
 
 TimeInfo TerminalClock::get() const {
   std::lock_guard<std::mutex> lock(mutex_);

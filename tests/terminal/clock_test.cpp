@@ -11,8 +11,7 @@ namespace {
 // Reads `content` as a clock file into `buffer`, as the clock reader does.
 void readContent(ClockBuffer& buffer, const std::string& content) {
   std::string copy = content;
-  FILE* file = content.empty() ? fopen("/dev/null", "r")
-                               : fmemopen(copy.data(), copy.size(), "r");
+  FILE* file = content.empty() ? fopen("/dev/null", "r") : fmemopen(copy.data(), copy.size(), "r");
   ASSERT_NE(file, nullptr);
   readClockChunks(file, buffer);
   fclose(file);

@@ -54,3 +54,20 @@ TEST(TapCommand, BlankAndOneWordLines) {
   // A tab belongs to a word: "1234\tIN" is one word.
   EXPECT_EQ(parseCommand("1234\tIN").kind, CommandKind::Invalid);
 }
+
+TEST(CardNumber, OneTo64LettersDigitsDashesAndUnderscores) {
+  EXPECT_TRUE(isValidCardNumber("1234"));
+  EXPECT_TRUE(isValidCardNumber("a-B_9"));
+  EXPECT_TRUE(isValidCardNumber(std::string(64, '7')));
+  EXPECT_FALSE(isValidCardNumber(std::string(65, '7')));
+  EXPECT_FALSE(isValidCardNumber(""));
+  for (const char* bad : {"../1234", "a.b", "a/b", "a:b", "12\\34", "caf\xc3\xa9", "a\x01"}) {
+    EXPECT_FALSE(isValidCardNumber(bad)) << bad;
+  }
+}
+
+TEST(TapCommand, CardNumberThatCannotBeAFileNameIsRejected) {
+  EXPECT_EQ(parseCommand("../../etc/passwd IN").kind, CommandKind::InvalidCard);
+  EXPECT_EQ(parseCommand("1234.txt OUT").kind, CommandKind::InvalidCard);
+  EXPECT_EQ(parseCommand("1234 IN").kind, CommandKind::Tap);
+}

@@ -1,0 +1,13 @@
+// What the bus terminal's record writers do in their own way: the journey
+// count, and the one continuation test both of its writers use, so that the
+// card record and the trip log record of a tap always agree.
+#pragma once
+
+#include "terminal/card_info.h"
+
+extern int bus_count;
+
+// Continues the last record's journey when that record is a bus entry that
+// left the balance of the metro record before it unchanged, or when this
+// tap is free and the last record is a metro record.
+bool busContinues(const CardInfo& card, const CardInfo& before, int lag);

@@ -1,0 +1,5 @@
+// The record the bus terminal's card lookup takes as the record before a
+// card's first one: no time, a bus exit, balance 0, journey id "60".
+#pragma once
+
+inline constexpr const char* kBusDefaultRecord = "000000000000,BUS,OUT,0,60";

@@ -1,0 +1,43 @@
+// A record of a card file or trip log: five comma-separated columns (time
+// text, transport, direction, amount, journey id) ended by a line feed. This
+// unit turns a record line into the CardInfo fields it carries and builds a
+// record line from plain values; it touches no file and no global.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "terminal/card_info.h"
+#include "terminal/time_info.h"
+
+inline constexpr std::string_view kMetroTransport = "METRO";
+inline constexpr std::string_view kBusTransport = "BUS";
+inline constexpr const char* kCustomerDir = "../customer/";
+
+// "../customer/" + card + ".txt".
+std::string cardFilePath(std::string_view card);
+
+// The time of a record's time column: the number from its fifth character on
+// (read as atoi reads, 0 for a shorter column) as a clock value; all zero
+// when that number is 0.
+TimeInfo recordTime(std::string_view column);
+
+// time, transport, inout, balance and journey_id of a record line (the
+// journey id keeps the line feed when the line has one); nullopt when the
+// line splits into fewer than five columns. Columns after the fifth are
+// ignored.
+std::optional<CardInfo> parseRecord(std::string_view line);
+
+// Copies the five record fields of `record` into `into`, leaving the tap
+// fields (card, tap_inout, fee) as they are.
+void takeRecord(CardInfo& into, const CardInfo& record);
+
+// A record line: time text of `clock`, transport, "IN"/"OUT", amount and
+// journey id, ended by exactly the line feed the journey id carries, or by
+// one added when it carries none.
+std::string recordLine(TimeInfo clock, std::string_view transport, int tap_inout, int amount,
+                       std::string_view journeyId);
+
+// A new journey id: the terminal's identifier digits followed by its count.
+std::string newJourneyId(std::string_view identifierDigits, int count);

@@ -1,0 +1,68 @@
+// The part of the fare decision both terminals share, as plain functions:
+// the rows that refuse a tap or send it to the transfer rules, the transfer
+// rules themselves, and how a charge changes the balance. Each terminal adds
+// its standard rules and its fee amounts (metro/, bus/).
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "terminal/card_info.h"
+
+// The fee functions a decision can end in; Refuse means "Lack!", Nothing
+// means no output at all.
+enum class FeeFunction {
+  Refuse,
+  Nothing,
+  StandardIn,
+  NonCalculateIn,
+  StandardOut,
+  AdditionalOut,
+  TransferIn,
+  TransferOut,
+  TransferNonCalculateIn,
+};
+
+// A last record this many minutes old or younger is a transfer.
+inline constexpr int kTransferWindowMinutes = 120;
+// After a bus exit, any tap needs at least this balance.
+inline constexpr int kBusExitMinimumBalance = 1050;
+
+// What tells a transfer at one terminal: its own transport word, the other
+// transport's word, and the balance a card whose last record is an entry at
+// the other transport needs.
+struct TransferRule {
+  std::string_view own;
+  std::string_view other;
+  int openEntryMinimumBalance;
+};
+
+enum class FareRoute { Refuse, Transfer, Standard };
+
+// The first matching row, given the last record `card` (with this tap's
+// direction in tap_inout), the record before it and the lag in minutes:
+//  1 refuse: last record a bus exit and balance below kBusExitMinimumBalance
+//  2 refuse: last record an entry at `other` and balance below the minimum
+//  3 transfer: last record at `other`, lag at most kTransferWindowMinutes
+//  4 transfer: last record an entry at `other`
+//  5 transfer: last record an entry at `own` that left the balance of an
+//    `other` record before it unchanged
+//  6 standard
+FareRoute fareRoute(const CardInfo& card, const CardInfo& before, int lag,
+                    const TransferRule& rule);
+
+// The transfer rules: an entry after an open entry, a free entry, or the
+// transfer exit.
+FeeFunction Transfer_Fee_Controller(int lastInout, int tapInout);
+
+// The whole decision, given what the terminal's standard rules would choose.
+FeeFunction decideFare(const CardInfo& card, const CardInfo& before, int lag,
+                       const TransferRule& rule, FeeFunction standardFee);
+
+// Guarded: refused when the balance would drop below zero. Unguarded: taken
+// whatever the new balance. Free: nothing taken.
+enum class ChargeKind { Guarded, Unguarded, Free };
+
+// The balance after charging `amount`; nullopt when the charge is refused,
+// which includes a new balance or an amount beyond the 32-bit range.
+std::optional<int> balanceAfterCharge(int balance, long long amount, ChargeKind kind);

@@ -1,0 +1,63 @@
+#include "terminal/fee_charge.h"
+
+#include "terminal/record_writer.h"
+#include "terminal/tap_display.h"
+#include "terminal/terminal.h"
+
+namespace {
+
+void call(void (*function)()) {
+  if (function != nullptr) function();
+}
+
+}  // namespace
+
+void runFeeFunction(FeeFunction fee, const FeeFunctions& functions) {
+  switch (fee) {
+    case FeeFunction::Refuse:
+      Lack_Money();
+      break;
+    case FeeFunction::Nothing:
+      break;
+    case FeeFunction::StandardIn:
+      call(functions.standardIn);
+      break;
+    case FeeFunction::NonCalculateIn:
+      call(functions.nonCalculateIn);
+      break;
+    case FeeFunction::StandardOut:
+      call(functions.standardOut);
+      break;
+    case FeeFunction::AdditionalOut:
+      call(functions.additionalOut);
+      break;
+    case FeeFunction::TransferIn:
+      call(functions.transferIn);
+      break;
+    case FeeFunction::TransferOut:
+      call(functions.transferOut);
+      break;
+    case FeeFunction::TransferNonCalculateIn:
+      call(functions.transferNonCalculateIn);
+      break;
+  }
+}
+
+void chargeTap(long long amount, ChargeKind kind) {
+  const std::optional<int> balance = balanceAfterCharge(cinfo.balance, amount, kind);
+  if (!balance) {
+    Lack_Money();
+    return;
+  }
+  cinfo.balance = *balance;
+  cinfo.fee = kind == ChargeKind::Free ? 0 : static_cast<int>(amount);
+  const bool displayFirst = terminal().displaysBeforeWriting;
+  if (displayFirst) display(1);
+  cardWriteController(1);
+  readerWriteController(1);
+  if (!displayFirst) display(1);
+}
+
+void Lack_Money() {
+  display(0);
+}

@@ -1,0 +1,87 @@
+// Taps at a real metro terminal: console lines and the exact bytes of the
+// card file and the trip log.
+#include <gtest/gtest.h>
+
+#include "tap_session.h"
+
+TEST(MetroTaps, NewJourneysTakeTheStationAndARisingCount) {
+  World world;
+  const std::string history =
+      "201412041700,METRO,IN,11050,35\n"
+      "201412041830,METRO,OUT,10000,35\n";
+  world.putCard("1234", history);
+  auto metro = TapSession::metro(world, 2, "201412050907");
+
+  EXPECT_EQ(metro->tap("1234 IN"), metroCharged(1050, 8950));
+  EXPECT_EQ(world.card("1234"), history + "201412050907,METRO,IN,8950,21\n");
+  EXPECT_EQ(world.get("Metro/Metrofile2.txt"), "201412050907,METRO,IN,1050,21\n");
+
+  // An entry after an entry that was never closed: 1250 and the next count.
+  EXPECT_EQ(metro->tap("1234 IN"), metroCharged(1250, 7700));
+  EXPECT_EQ(world.card("1234"),
+            history + "201412050907,METRO,IN,8950,21\n201412050907,METRO,IN,7700,22\n");
+  EXPECT_EQ(world.get("Metro/Metrofile2.txt"),
+            "201412050907,METRO,IN,1050,21\n201412050907,METRO,IN,1250,22\n");
+}
+
+TEST(MetroTaps, EntryWithin120MinutesOfABusExitContinuesTheBusJourney) {
+  World world;
+  const std::string history = "201412050930,BUS,OUT,7900,61\n";
+  world.putCard("1234", history);
+  auto metro = TapSession::metro(world, 2, "201412051005");
+
+  EXPECT_EQ(metro->tap("1234 IN"), metroCharged(0, 7900));
+  EXPECT_EQ(world.card("1234"), history + "201412051005,METRO,IN,7900,61\n");
+  EXPECT_EQ(world.get("Metro/Metrofile2.txt"), "201412051005,METRO,IN,0,61\n");
+}
+
+TEST(MetroTaps, EntryAfterAnOpenBusEntryCosts600AndTheTripLogBeginsItsOwnJourney) {
+  World world;
+  const std::string history = "201412050900,BUS,IN,5000,61\n";
+  world.putCard("1234", history);
+  auto metro = TapSession::metro(world, 2, "201412050930");
+
+  EXPECT_EQ(metro->tap("1234 IN"), metroCharged(600, 4400));
+  EXPECT_EQ(world.card("1234"), history + "201412050930,METRO,IN,4400,61\n");
+  EXPECT_EQ(world.get("Metro/Metrofile2.txt"), "201412050930,METRO,IN,600,20\n");
+}
+
+TEST(MetroTaps, RefusedAndUncoveredTapsWriteNothing) {
+  World world;
+  const std::string busExit = "201412050900,BUS,OUT,1049,61\n";
+  const std::string poor = "201412040800,METRO,OUT,1049,01\n";
+  const std::string farEntry = "201412050800,METRO,IN,5000,91\n";
+  const std::string twoClassesAway = "201412050800,METRO,IN,150,01\n";
+  world.putCard("busexit", busExit);
+  world.putCard("poor", poor);
+  world.putCard("far", farEntry);
+  world.putCard("twoaway", twoClassesAway);
+  auto metro = TapSession::metro(world, 2, "201412050920");
+
+  EXPECT_EQ(metro->tap("busexit IN"), "Lack!\n");
+  EXPECT_EQ(metro->tap("busexit OUT"), "Lack!\n");
+  EXPECT_EQ(metro->tap("poor IN"), "Lack!\n");
+  EXPECT_EQ(metro->tap("twoaway OUT"), "Lack!\n");
+  // Journey id beginning with 9, seven stations away: no rule covers the
+  // exit and nothing is printed.
+  EXPECT_EQ(metro->tap("far OUT"), "");
+
+  EXPECT_EQ(world.card("busexit"), busExit);
+  EXPECT_EQ(world.card("poor"), poor);
+  EXPECT_EQ(world.card("far"), farEntry);
+  EXPECT_EQ(world.card("twoaway"), twoClassesAway);
+  EXPECT_FALSE(world.exists("Metro/Metrofile2.txt"));
+}
+
+TEST(MetroTaps, ExitChargesByDistanceFromTheEntryStation) {
+  World world;
+  world.putCard("near", "201412050800,METRO,IN,5000,41\n");
+  world.putCard("far", "201412050800,METRO,IN,5000,01\n");
+  auto metro = TapSession::metro(world, 3, "201412050920");
+
+  EXPECT_EQ(metro->tap("near OUT"), metroCharged(0, 5000));
+  EXPECT_EQ(metro->tap("far OUT"), metroCharged(200, 4800));
+  EXPECT_EQ(world.card("far"), "201412050800,METRO,IN,5000,01\n201412050920,METRO,OUT,4800,32\n");
+  EXPECT_EQ(world.get("Metro/Metrofile3.txt"),
+            "201412050920,METRO,OUT,0,31\n201412050920,METRO,OUT,200,32\n");
+}

@@ -1,0 +1,90 @@
+// What a terminal does with input it cannot charge: the tap is dropped with
+// its message, no file is created or changed, and the prompt comes back.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tap_session.h"
+
+namespace {
+
+size_t filesIn(const std::string& dir) {
+  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir),
+                                           std::filesystem::directory_iterator()));
+}
+
+}  // namespace
+
+TEST(TapInput, CardNumberThatCannotBeAFileNameOpensNothing) {
+  World world;
+  world.putCard("1234", "201412050710,METRO,OUT,8950,35\n");
+  auto metro = TapSession::metro(world, 1, "201412050940");
+
+  EXPECT_EQ(metro->tap("../customer/1234 IN"), "Invalid card number\n");
+  EXPECT_EQ(metro->tap("1234.txt IN"), "Invalid card number\n");
+  EXPECT_EQ(metro->tap(std::string(65, '1') + " IN"), "Invalid card number\n");
+  EXPECT_EQ(filesIn(world.dir("customer")), 1u);
+  EXPECT_EQ(filesIn(world.dir("Metro")), 0u);
+  EXPECT_EQ(world.card("1234"), "201412050710,METRO,OUT,8950,35\n");
+}
+
+TEST(TapInput, MissingCardFileDropsTheTap) {
+  World world;
+  world.putCard("1234", "201412050710,METRO,OUT,8950,35\n");
+  auto bus = TapSession::bus(world, "201412050940");
+
+  EXPECT_EQ(bus->tap("9999 IN"), "File open failed");
+  EXPECT_FALSE(world.exists("customer/9999.txt"));
+  EXPECT_FALSE(world.exists("Bus/busfile.txt"));
+  // The next tap is charged once, from its own card.
+  EXPECT_EQ(bus->tap("1234 IN"), busCharged(1050, 7900));
+  EXPECT_EQ(world.card("1234"), "201412050710,METRO,OUT,8950,35\n201412050940,BUS,IN,7900,61\n");
+}
+
+TEST(TapInput, CardFileWithoutAWholeRecordIsAReadError) {
+  World world;
+  const std::string fourColumns = "201412050710,METRO,OUT,8950\n";
+  const std::string brokenBefore = "201412050600,METRO\n201412050710,METRO,OUT,8950,35\n";
+  world.putCard("empty", "");
+  world.putCard("four", fourColumns);
+  world.putCard("before", brokenBefore);
+  auto metro = TapSession::metro(world, 1, "201412050940");
+
+  EXPECT_EQ(metro->tap("empty IN"), "Cardfile Read Error!\n");
+  EXPECT_EQ(metro->tap("four IN"), "Cardfile Read Error!\n");
+  EXPECT_EQ(metro->tap("before IN"), "Cardfile Read Error!\n");
+  EXPECT_EQ(world.card("empty"), "");
+  EXPECT_EQ(world.card("four"), fourColumns);
+  EXPECT_EQ(world.card("before"), brokenBefore);
+  EXPECT_FALSE(world.exists("Metro/Metrofile1.txt"));
+}
+
+TEST(TapInput, BlankOneWordAndOverlongLinesMakeNoTap) {
+  World world;
+  const std::string history = "201412050710,METRO,OUT,8950,35\n";
+  world.putCard("1234", history);
+  auto bus = TapSession::bus(world, "201412050940");
+
+  EXPECT_EQ(bus->tap(""), "");
+  EXPECT_EQ(bus->tap("   "), "");
+  EXPECT_EQ(bus->tap("1234"), "Invalid command\n");
+  // Its first 99 characters would read as a tap; the whole line is dropped.
+  EXPECT_EQ(bus->tap("1234 IN" + std::string(120, ' ') + "x"), "Invalid command\n");
+  EXPECT_EQ(world.card("1234"), history);
+  EXPECT_FALSE(world.exists("Bus/busfile.txt"));
+}
+
+TEST(TapInput, LastLineWithoutLineFeedIsReadAndCompleted) {
+  World world;
+  world.putCard("new", "201412041830,METRO,OUT,10000,35");
+  world.putCard("transfer", "201412050930,BUS,OUT,7900,61");
+  auto metro = TapSession::metro(world, 2, "201412051005");
+
+  EXPECT_EQ(metro->tap("new IN"), metroCharged(1050, 8950));
+  EXPECT_EQ(world.card("new"), "201412041830,METRO,OUT,10000,35\n201412051005,METRO,IN,8950,21\n");
+  EXPECT_EQ(metro->tap("transfer IN"), metroCharged(0, 7900));
+  EXPECT_EQ(world.card("transfer"),
+            "201412050930,BUS,OUT,7900,61\n201412051005,METRO,IN,7900,61\n");
+  EXPECT_EQ(world.get("Metro/Metrofile2.txt"),
+            "201412051005,METRO,IN,1050,21\n201412051005,METRO,IN,0,61\n");
+}

@@ -1,0 +1,38 @@
+// One journey across the terminals: a bus ride, then a metro ride entered
+// within 120 minutes as a transfer and left at station 3.
+#include <gtest/gtest.h>
+
+#include "tap_session.h"
+
+TEST(TapJourney, BusThenMetroTransferExitTwoClassesAwayCosts600) {
+  World world;
+  std::string card = "201412040500,METRO,OUT,10000,05\n";
+  world.putCard("1234", card);
+  auto bus = TapSession::bus(world, "201412050900");
+  auto entry = TapSession::metro(world, 0, "201412050900");
+  auto exit = TapSession::metro(world, 3, "201412050900");
+
+  EXPECT_EQ(bus->tap("1234 IN"), busCharged(1050, 8950));
+  card += "201412050900,BUS,IN,8950,61\n";
+  EXPECT_EQ(world.card("1234"), card);
+
+  bus->setClock("201412050940");
+  EXPECT_EQ(bus->tap("1234 OUT"), busCharged(0, 8950));
+  card += "201412050940,BUS,OUT,8950,62\n";
+  EXPECT_EQ(world.card("1234"), card);
+
+  entry->setClock("201412051005");
+  EXPECT_EQ(entry->tap("1234 IN"), metroCharged(0, 8950));
+  card += "201412051005,METRO,IN,8950,62\n";
+  EXPECT_EQ(world.card("1234"), card);
+
+  exit->setClock("201412051040");
+  EXPECT_EQ(exit->tap("1234 OUT"), metroCharged(600, 8350));
+  card += "201412051040,METRO,OUT,8350,31\n";
+  EXPECT_EQ(world.card("1234"), card);
+
+  EXPECT_EQ(world.get("Bus/busfile.txt"),
+            "201412050900,BUS,IN,1050,61\n201412050940,BUS,OUT,0,62\n");
+  EXPECT_EQ(world.get("Metro/Metrofile0.txt"), "201412051005,METRO,IN,0,62\n");
+  EXPECT_EQ(world.get("Metro/Metrofile3.txt"), "201412051040,METRO,OUT,600,31\n");
+}
