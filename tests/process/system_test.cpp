@@ -5,11 +5,12 @@
 
 #include <ctime>
 #include <memory>
-#include <regex>
 #include <string>
 
+#include "settlement_support.h"
 #include "support/program.h"
 #include "support/world.h"
+#include "tap_session.h"
 
 namespace {
 
@@ -20,38 +21,51 @@ struct Block {
 
 // The last complete result block printed, if any.
 std::optional<Block> lastResult(const std::string& output) {
-  static const std::regex block(
-      "============ EXACT CALCULATION RESULT ===========\n"
-      "==== BUS : (-?[0-9]+) ==============\n"
-      "==== METRO : (-?[0-9]+) =============\n");
+  const std::string busLabel = "==== BUS : ";
+  const std::string metroLabel = "==== METRO : ";
   std::optional<Block> last;
-  for (std::sregex_iterator it(output.begin(), output.end(), block), end; it != end; ++it) {
-    last = Block{std::stoll((*it)[1]), std::stoll((*it)[2])};
+  for (size_t at = output.find(kResultTitle); at != std::string::npos;
+       at = output.find(kResultTitle, at + 1)) {
+    const size_t bus = at + std::string(kResultTitle).size();
+    const size_t metro = output.find('\n', bus) + 1;
+    if (metro == 0 || output.compare(bus, busLabel.size(), busLabel) != 0 ||
+        output.compare(metro, metroLabel.size(), metroLabel) != 0 ||
+        output.find(" =============\n", metro) == std::string::npos) {
+      continue;
+    }
+    last = Block{std::stoll(output.substr(bus + busLabel.size())),
+                 std::stoll(output.substr(metro + metroLabel.size()))};
   }
   return last;
 }
 
 // Minutes of the day of the newest clock line after `from`, or -1.
 int newestClockMinutes(const std::string& output, size_t from) {
-  static const std::regex line("([0-9]+)/ ([0-9]+)/ ([0-9]+)/ ([0-9]+)/ ([0-9]+)\n");
   int minutes = -1;
-  const std::string tail = output.substr(std::min(from, output.size()));
-  for (std::sregex_iterator it(tail.begin(), tail.end(), line), end; it != end; ++it) {
-    minutes = std::stoi((*it)[4]) * 60 + std::stoi((*it)[5]);
+  for (size_t at = std::min(from, output.size()); at < output.size(); ++at) {
+    const size_t length = clockLineLength(output, at);
+    if (length == 0) continue;
+    // "2014/ 12/ 5/ 0/ 16\n": the last two fields are hour and minute.
+    const std::string line = output.substr(at, length);
+    const size_t minute = line.rfind("/ ") + 2;
+    const size_t hour = line.rfind("/ ", minute - 3) + 2;
+    minutes = std::stoi(line.substr(hour)) * 60 + std::stoi(line.substr(minute));
+    at += length - 1;
   }
   return minutes;
 }
 
+// Sum of the fee column of a trip log's complete lines.
 long long sumOfFees(const std::string& log) {
   long long sum = 0;
-  static const std::regex record("^[0-9]+,[A-Z]+,[A-Z]+,(-?[0-9]+),[0-9]+$");
-  std::smatch m;
   size_t start = 0;
-  while (start < log.size()) {
-    size_t end = log.find('\n', start);
-    if (end == std::string::npos) break;
+  for (size_t end = log.find('\n'); end != std::string::npos; end = log.find('\n', start)) {
     const std::string row = log.substr(start, end - start);
-    if (std::regex_match(row, m, record)) sum += std::stoll(m[1]);
+    size_t comma = 0;
+    for (int column = 0; column < 3 && comma != std::string::npos; ++column) {
+      comma = row.find(',', comma == 0 ? 0 : comma + 1);
+    }
+    if (comma != std::string::npos) sum += std::stoll(row.substr(comma + 1));
     start = end + 1;
   }
   return sum;
