@@ -37,27 +37,37 @@ RecordOutcome writeTapRecords(const std::string& cardPath, const std::string& tr
   return RecordOutcome::Written;
 }
 
+namespace {
+
+const char* failureText(RecordOutcome outcome) {
+  switch (outcome) {
+    case RecordOutcome::CardOpenFailed:
+      return kCardfileOpenErrorText;
+    case RecordOutcome::TripLogOpenFailed:
+      return kReaderfileOpenErrorText;
+    case RecordOutcome::CardWriteFailed:
+      return kCardfileWriteErrorText;
+    case RecordOutcome::TripLogWriteFailed:
+      return kReaderfileWriteErrorText;
+    case RecordOutcome::Written:
+      break;
+  }
+  return "";
+}
+
+}  // namespace
+
 bool recordTap() {
   const TerminalProfile& profile = terminal();
   const TapRecords records = tapRecords(profile, cinfo, ocinfo, timeLag(cinfo.time),
                                         profile.clock->get(), *profile.journeyCount);
   std::lock_guard<std::mutex> lock(trip_log_mutex);
-  switch (writeTapRecords(cardFilePath(cinfo.card), profile.tripLogName, records)) {
-    case RecordOutcome::Written:
-      *profile.journeyCount = records.journeyCount;
-      return true;
-    case RecordOutcome::CardOpenFailed:
-      consoleWrite(kCardfileOpenErrorText);
-      return false;
-    case RecordOutcome::TripLogOpenFailed:
-      consoleWrite(kReaderfileOpenErrorText);
-      return false;
-    case RecordOutcome::CardWriteFailed:
-      consoleWrite(kCardfileWriteErrorText);
-      return false;
-    case RecordOutcome::TripLogWriteFailed:
-      consoleWrite(kReaderfileWriteErrorText);
-      return false;
+  const RecordOutcome outcome =
+      writeTapRecords(cardFilePath(cinfo.card), profile.tripLogName, records);
+  if (outcome != RecordOutcome::Written) {
+    consoleWrite(failureText(outcome));
+    return false;
   }
-  return false;
+  *profile.journeyCount = records.journeyCount;
+  return true;
 }
