@@ -5,8 +5,8 @@
 // was paid by a card, and each settlement result counts whole lines only.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
-#include <numeric>
 
 #include "record_checks.h"
 #include "settlement_support.h"
@@ -125,4 +125,6 @@ TEST(RobustConcurrency, ThreeTerminalsOnThreeCardsWhileSettlementCollects) {
     previous = total;
   }
   EXPECT_EQ(previous, fees);
+  std::printf("[ concur   ] %zu taps recorded on %zu cards, %zu results checked\n", confirmed,
+              cards.size(), results.size());
 }

@@ -68,7 +68,10 @@ TEST(RobustCrash, KilledTerminalsLeaveWholeRecordsAndTheNextRunChargesRight) {
     const size_t cardBefore = linesOf(world.card(t.card)).size();
     const size_t logBefore = linesOf(world.get(t.tripLog)).size();
     Program terminal(programPath(t.program), t.args, world.dir(t.dir));
+    // Taps typed once the terminal shows its clock: one taken before its
+    // first reading would be stamped with the all-zero clock.
     ASSERT_TRUE(terminal.waitFor(kPrompt, 10s)) << terminal.output();
+    ASSERT_TRUE(terminal.waitFor(clockLineFor(kClock), 10s)) << terminal.output();
     std::string stream;
     for (int i = 0; i < 200; ++i) stream += t.card + (random() % 2 ? " IN\n" : " OUT\n");
     terminal.write(stream);
