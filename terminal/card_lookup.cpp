@@ -11,7 +11,7 @@
 #include "common/console.h"
 #include "terminal/card_record.h"
 #include "terminal/console_texts.h"
-#include "terminal/record_file.h"
+#include "terminal/file_handle.h"
 #include "terminal/terminal.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "terminal/card_info.h"
-#include "terminal/record_file.h"
+#include "terminal/file_handle.h"
 
 inline constexpr size_t kLookupBlockSize = 4096;
 
