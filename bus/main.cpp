@@ -18,6 +18,6 @@ int main() {
   profile.journeyCount = &bus_count;
   profile.cardContinues = busContinues;
   profile.tripLogContinues = busContinues;
-  profile.displaysBeforeWriting = true;
+  profile.displaysBeforeConfirming = true;
   return terminalMain(profile);
 }

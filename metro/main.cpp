@@ -24,6 +24,6 @@ int main(int argc, char** argv) {
   profile.journeyCount = &metro_count;
   profile.cardContinues = metroCardContinues;
   profile.tripLogContinues = metroTripLogContinues;
-  profile.displaysBeforeWriting = false;
+  profile.displaysBeforeConfirming = false;
   return terminalMain(profile);
 }

@@ -6,11 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "common/console.h"
 #include "terminal/card_record.h"
 #include "terminal/console_texts.h"
-#include "terminal/record_file.h"
+#include "terminal/file_handle.h"
 #include "terminal/terminal.h"
 
 namespace {
@@ -83,36 +84,36 @@ std::optional<CardRecords> cardRecords(const LastTwoLines& lines, std::string_vi
 
 CardLookup lookUpCard(const std::string& path, std::string_view defaultRecord) {
   CardLookup lookup;
-  const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) {
+  FileDescriptor file = openRegularFile(path, O_RDONLY);
+  if (!file.valid()) {
     lookup.status = LookupStatus::OpenFailed;
     return lookup;
   }
-  lockFile(fd, LOCK_SH);
-  const std::optional<LastTwoLines> lines = readLastTwoLines(fd);
-  close(fd);
+  lockFile(file.get(), LOCK_EX);
+  const std::optional<LastTwoLines> lines = readLastTwoLines(file.get());
   const std::optional<CardRecords> records =
       lines ? cardRecords(*lines, defaultRecord) : std::nullopt;
   if (records) {
     lookup.status = LookupStatus::Found;
     lookup.records = *records;
+    lookup.held = std::move(file);
   }
   return lookup;
 }
 
-bool parser() {
-  const CardLookup lookup = lookUpCard(cardFilePath(cinfo.card), terminal().defaultRecord);
+std::optional<FileDescriptor> parser() {
+  CardLookup lookup = lookUpCard(cardFilePath(cinfo.card), terminal().defaultRecord);
   switch (lookup.status) {
     case LookupStatus::OpenFailed:
       consoleWrite(kFileOpenFailedText);
-      return false;
+      return std::nullopt;
     case LookupStatus::ReadError:
       consoleWrite(kCardfileReadErrorText);
-      return false;
+      return std::nullopt;
     case LookupStatus::Found:
       break;
   }
   takeRecord(cinfo, lookup.records.last);
   takeRecord(ocinfo, lookup.records.before);
-  return true;
+  return std::move(lookup.held);
 }

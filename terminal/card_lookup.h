@@ -3,6 +3,11 @@
 // the end of the file is read, backwards in blocks, so a lookup costs about
 // the same on a long card history as on a short one. A line is a record
 // whether or not it ends with a line feed.
+//
+// The lookup locks the card file and the lock is kept until the tap is
+// recorded: two terminals tapping one card at once take turns, each
+// deciding from the record the other appended, so no balance is charged
+// twice from the same record.
 #pragma once
 
 #include <optional>
@@ -10,6 +15,7 @@
 #include <string_view>
 
 #include "terminal/card_info.h"
+#include "terminal/file_handle.h"
 
 inline constexpr size_t kLookupBlockSize = 4096;
 
@@ -42,14 +48,19 @@ enum class LookupStatus { Found, OpenFailed, ReadError };
 struct CardLookup {
   LookupStatus status = LookupStatus::ReadError;
   CardRecords records;
+  // The card file, open for reading and exclusively flocked, while status
+  // is Found: whoever holds it may append the tap's record knowing that no
+  // terminal has changed the card since these records were read.
+  FileDescriptor held;
 };
 
-// Opens `path` for reading and update (it must exist), reads its last two
-// records under a shared flock (so no append is seen half-done) and closes
-// it.
+// Opens `path` for reading only (it must exist and be a regular file; it is
+// never created or changed here), takes an exclusive flock and reads its
+// last two records.
 CardLookup lookUpCard(const std::string& path, std::string_view defaultRecord);
 
 // Loads the card `cinfo.card` into cinfo (last record) and ocinfo (record
-// before); prints "File open failed" or "Cardfile Read Error!" and returns
-// false when the card cannot be loaded, so that the tap is dropped.
-bool parser();
+// before) and returns the held card file, to be kept until the tap is
+// finished; prints "File open failed" or "Cardfile Read Error!" and returns
+// nullopt when the card cannot be loaded, so that the tap is dropped.
+std::optional<FileDescriptor> parser();

@@ -10,6 +10,10 @@ inline constexpr const char* kFileOpenFailedText = "File open failed";
 inline constexpr const char* kCardfileReadErrorText = "Cardfile Read Error!\n";
 inline constexpr const char* kCardfileOpenErrorText = "Cardfile Open Error!";
 inline constexpr const char* kCardfileWriteText = "Cardfile Write !\n";
+// A record that did not reach the file whole (full disk): the tap is not
+// charged and neither file keeps any of it.
+inline constexpr const char* kCardfileWriteErrorText = "Cardfile Write Error!\n";
+inline constexpr const char* kReaderfileWriteErrorText = "Readerfile Write Error!\n";
 inline constexpr const char* kReaderfileOpenErrorText = "Readerfile Open Error!";
 inline constexpr const char* kReadefileWriteText = "Readefile Write!\n";
 inline constexpr const char* kLackText = "Lack!\n";

@@ -1,5 +1,7 @@
 #include "terminal/fee_charge.h"
 
+#include "common/console.h"
+#include "terminal/console_texts.h"
 #include "terminal/record_writer.h"
 #include "terminal/tap_display.h"
 #include "terminal/terminal.h"
@@ -51,10 +53,13 @@ void chargeTap(long long amount, ChargeKind kind) {
   }
   cinfo.balance = *balance;
   cinfo.fee = kind == ChargeKind::Free ? 0 : static_cast<int>(amount);
-  const bool displayFirst = terminal().displaysBeforeWriting;
+  // Nothing is shown until both records are written: a tap that cannot be
+  // recorded is reported and not charged.
+  if (!recordTap()) return;
+  const bool displayFirst = terminal().displaysBeforeConfirming;
   if (displayFirst) display(1);
-  cardWriteController(1);
-  readerWriteController(1);
+  consoleWrite(kCardfileWriteText);
+  consoleWrite(kReadefileWriteText);
   if (!displayFirst) display(1);
 }
 

@@ -1,6 +1,7 @@
-// Carrying out a fare decision on cinfo: refusing the tap, or charging it
-// and producing its outputs (card record, trip log record and display, in
-// the order of the terminal). Each terminal's fee functions (Standard_Fee_in,
+// Carrying out a fare decision on cinfo: refusing the tap, or charging it:
+// recording it in the card file and the trip log, then confirming both and
+// showing fee and balance in the order of the terminal (the metro shows
+// them after the confirmations, the bus before). Each terminal's fee functions (Standard_Fee_in,
 // Transfer_Fee_out, ...) are one chargeTap call with their amount and kind.
 #pragma once
 
@@ -23,8 +24,8 @@ struct FeeFunctions {
 void runFeeFunction(FeeFunction fee, const FeeFunctions& functions);
 
 // Charges `amount` of the given kind: on refusal Lack_Money, the balance
-// unchanged; otherwise cinfo.balance and cinfo.fee are set and the outputs
-// produced.
+// unchanged; otherwise cinfo.balance and cinfo.fee are set and the tap
+// recorded; when it cannot be recorded only the failure is shown.
 void chargeTap(long long amount, ChargeKind kind);
 
 // The refusal: "Lack!", nothing written.

@@ -1,33 +1,45 @@
-// Appending one record to a card file or trip log. The file is opened in
-// append mode (created when missing) and the record reaches it in a single
-// write, so records appended by two terminals at once never interleave. A
-// last line left without its line feed is completed in that same write.
-// Looking at the last byte and appending happen under an exclusive flock:
-// without it, the look could catch another terminal's append half-way (it
-// becomes visible page by page) and complete a line that was never open.
-// The card lookup reads under a shared flock for the same reason.
+// Appending one record to a card file or trip log so that the file holds
+// either the whole record or nothing of it. The file is opened in append mode
+// (created when missing; anything but a regular file is refused) and the
+// record goes in with one write where the file allows it. A last line left
+// without its line feed is completed in that same write. When not all of it
+// reaches the file (a full disk, a file-size limit), the file is cut back to
+// its size before the append, and a written record can be taken back the
+// same way while the other file of its tap fails.
+//
+// The last-byte check, the append and any cutting back need an exclusive
+// flock on the file for their whole span: a card file is locked by the card
+// lookup from before the tap is decided until it is recorded (see
+// card_lookup.h), a trip log by RecordFile::lock. Without it, the check
+// could catch another terminal's append half-way (it becomes visible page by
+// page), and a cut could take away another terminal's record.
 #pragma once
 
+#include <sys/types.h>
+
+#include <optional>
 #include <string>
 #include <string_view>
 
-// flock that waits through interruptions; failures are ignored (the
-// append or read then goes ahead unlocked).
-void lockFile(int fd, int operation);
+#include "terminal/file_handle.h"
 
 class RecordFile {
  public:
   explicit RecordFile(const std::string& path);
-  ~RecordFile();
-  RecordFile(const RecordFile&) = delete;
-  RecordFile& operator=(const RecordFile&) = delete;
 
-  bool isOpen() const { return fd_ >= 0; }
+  bool isOpen() const { return fd_.valid(); }
 
-  // Appends `record` (which ends with its line feed). Write errors are
-  // ignored, as everywhere in the terminals.
-  void append(std::string_view record);
+  // Takes the exclusive flock, held until the file is closed.
+  void lock();
+
+  // Appends `record` (which ends with its line feed). False when the record
+  // did not reach the file whole; the file is then as it was before.
+  bool append(std::string_view record);
+
+  // Cuts the file back to its size before the last successful append.
+  void undoAppend();
 
  private:
-  int fd_ = -1;
+  FileDescriptor fd_;
+  std::optional<off_t> sizeBefore_;
 };

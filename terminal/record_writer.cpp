@@ -5,58 +5,69 @@
 #include "terminal/clock_reader.h"
 #include "terminal/console_texts.h"
 #include "terminal/record_file.h"
-#include "terminal/terminal.h"
 
 std::mutex trip_log_mutex;
 
+TapRecords tapRecords(const TerminalProfile& profile, const CardInfo& card, const CardInfo& before,
+                      int lag, TimeInfo clock, int count) {
+  TapRecords records;
+  const bool cardContinues = profile.cardContinues(card, before, lag);
+  records.journeyCount = cardContinues ? count : count + 1;
+  const std::string newId = newJourneyId(profile.identifierDigits, records.journeyCount);
+  records.card = recordLine(clock, profile.transport, card.tap_inout, card.balance,
+                            cardContinues ? card.journey_id : newId);
+  records.tripLog =
+      recordLine(clock, profile.transport, card.tap_inout, card.fee,
+                 profile.tripLogContinues(card, before, lag) ? card.journey_id : newId);
+  return records;
+}
+
+RecordOutcome writeTapRecords(const std::string& cardPath, const std::string& tripLogPath,
+                              const TapRecords& records) {
+  RecordFile card(cardPath);
+  if (!card.isOpen()) return RecordOutcome::CardOpenFailed;
+  RecordFile tripLog(tripLogPath);
+  if (!tripLog.isOpen()) return RecordOutcome::TripLogOpenFailed;
+  tripLog.lock();
+  if (!card.append(records.card)) return RecordOutcome::CardWriteFailed;
+  if (!tripLog.append(records.tripLog)) {
+    card.undoAppend();
+    return RecordOutcome::TripLogWriteFailed;
+  }
+  return RecordOutcome::Written;
+}
+
 namespace {
 
-struct WriterTexts {
-  const char* openError;
-  const char* written;
-};
-
-// The steps both writers share: open, decide the journey id, append one
-// record line, close, confirm.
-void writeTapRecord(const std::string& path, const WriterTexts& texts, int amount,
-                    ContinuationTest continues, bool advancesCount) {
-  const TerminalProfile& profile = terminal();
-  {
-    RecordFile file(path);
-    if (!file.isOpen()) {
-      consoleWrite(texts.openError);
-      return;
-    }
-    std::string journeyId;
-    if (continues(cinfo, ocinfo, timeLag(cinfo.time))) {
-      journeyId = cinfo.journey_id;
-    } else {
-      if (advancesCount) ++*profile.journeyCount;
-      journeyId = newJourneyId(profile.identifierDigits, *profile.journeyCount);
-    }
-    file.append(
-        recordLine(profile.clock->get(), profile.transport, cinfo.tap_inout, amount, journeyId));
+const char* failureText(RecordOutcome outcome) {
+  switch (outcome) {
+    case RecordOutcome::CardOpenFailed:
+      return kCardfileOpenErrorText;
+    case RecordOutcome::TripLogOpenFailed:
+      return kReaderfileOpenErrorText;
+    case RecordOutcome::CardWriteFailed:
+      return kCardfileWriteErrorText;
+    case RecordOutcome::TripLogWriteFailed:
+      return kReaderfileWriteErrorText;
+    case RecordOutcome::Written:
+      break;
   }
-  consoleWrite(texts.written);
+  return "";
 }
 
 }  // namespace
 
-void cardFileWriter() {
-  writeTapRecord(cardFilePath(cinfo.card), {kCardfileOpenErrorText, kCardfileWriteText},
-                 cinfo.balance, terminal().cardContinues, true);
-}
-
-void readerFileWriter() {
+bool recordTap() {
+  const TerminalProfile& profile = terminal();
+  const TapRecords records = tapRecords(profile, cinfo, ocinfo, timeLag(cinfo.time),
+                                        profile.clock->get(), *profile.journeyCount);
   std::lock_guard<std::mutex> lock(trip_log_mutex);
-  writeTapRecord(terminal().tripLogName, {kReaderfileOpenErrorText, kReadefileWriteText}, cinfo.fee,
-                 terminal().tripLogContinues, false);
-}
-
-void cardWriteController(int flag) {
-  if (flag != 0) cardFileWriter();
-}
-
-void readerWriteController(int flag) {
-  if (flag != 0) readerFileWriter();
+  const RecordOutcome outcome =
+      writeTapRecords(cardFilePath(cinfo.card), profile.tripLogName, records);
+  if (outcome != RecordOutcome::Written) {
+    consoleWrite(failureText(outcome));
+    return false;
+  }
+  *profile.journeyCount = records.journeyCount;
+  return true;
 }

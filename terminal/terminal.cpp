@@ -1,5 +1,7 @@
 #include "terminal/terminal.h"
 
+#include <signal.h>
+
 #include <thread>
 
 #include "common/handoff.h"
@@ -28,6 +30,9 @@ void useTerminalProfile(const TerminalProfile& profile) {
 
 int terminalMain(const TerminalProfile& profile) {
   useTerminalProfile(profile);
+  // A write past the file-size limit fails with EFBIG instead of ending the
+  // terminal, so a full disk is reported and the tap taken back.
+  signal(SIGXFSZ, SIG_IGN);
   std::thread clockReader(timereader, nullptr);
   std::thread clockDisplay(time_Display, nullptr);
   std::thread commandReader(reader, nullptr);

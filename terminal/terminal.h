@@ -29,7 +29,7 @@ struct TerminalProfile {
   int* journeyCount = nullptr;              // metro_count or bus_count
   ContinuationTest cardContinues = nullptr;
   ContinuationTest tripLogContinues = nullptr;
-  bool displaysBeforeWriting = false;  // bus: display, card file, trip log
+  bool displaysBeforeConfirming = false;  // bus: fee and balance, then the confirmations
 };
 
 // The profile of the running terminal; set once by terminalMain before any

@@ -4,10 +4,7 @@
 
 #include "settlement/exact_distribute/apportion.h"
 #include "settlement/exact_distribute/journeys.h"
-
-namespace {
-constexpr size_t kTransportPrefix = 3;
-}  // namespace
+#include "settlement/list/transport.h"
 
 void settleJourneys(TripList& list, Totals& totals) {
   std::vector<TripNode*> records;
@@ -35,9 +32,8 @@ void settleJourneys(TripList& list, Totals& totals) {
 }
 
 void addFeesOf(const TripList& list, std::string_view transport, Operator op, Totals& totals) {
-  const std::string_view prefix = transport.substr(0, kTransportPrefix);
   for (const TripNode* node = list.head()->next; node != list.tail(); node = node->next) {
-    if (std::string_view(node->transport).substr(0, kTransportPrefix) == prefix) {
+    if (namesTransport(node->transport, transport)) {
       addToTotal(totals, op, node->fee);
     }
   }

@@ -1,6 +1,7 @@
 #include "settlement/list/trip_line.h"
 
 #include "common/text.h"
+#include "settlement/list/transport.h"
 
 namespace {
 constexpr size_t kYearLength = 4;
@@ -10,7 +11,7 @@ constexpr size_t kFieldCount = 5;
 std::unique_ptr<TripNode> parseTripLine(std::string_view line) {
   if (line.size() < kYearLength) return nullptr;
   const auto fields = splitFields(line.substr(kYearLength), ',');
-  if (fields.size() < kFieldCount) return nullptr;
+  if (fields.size() < kFieldCount || !namesAnOperator(fields[1])) return nullptr;
   auto node = std::make_unique<TripNode>();
   node->time_key = readInt(fields[0]);
   node->transport = fields[1];

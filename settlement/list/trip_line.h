@@ -10,5 +10,6 @@
 #include "settlement/list/trip_node.h"
 
 // The record of `line`, not linked into any list; null when the line does not
-// hold five fields (an empty line, a truncated line, a piece of a long one).
+// hold five fields (an empty line, a truncated line, a piece of a long one)
+// or its transport names neither operator (transport.h).
 std::unique_ptr<TripNode> parseTripLine(std::string_view line);

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "support/program.h"
 #include "support/world.h"
@@ -32,4 +33,32 @@ inline std::string todayText() {
   char text[16];
   strftime(text, sizeof text, "%Y%m%d", &local);
   return text;
+}
+
+struct PrintedResult {
+  long long bus = 0;
+  long long metro = 0;
+};
+
+// Every complete result block of `output`, in order.
+inline std::vector<PrintedResult> printedResults(const std::string& output) {
+  const std::string busLabel = "==== BUS : ";
+  const std::string metroLabel = "==== METRO : ";
+  std::vector<PrintedResult> results;
+  for (size_t at = output.find(kResultTitle); at != std::string::npos;
+       at = output.find(kResultTitle, at + 1)) {
+    const size_t bus = at + std::string(kResultTitle).size();
+    const size_t busEnd = output.find('\n', bus);
+    if (busEnd == std::string::npos) break;
+    const size_t metro = busEnd + 1;
+    const size_t metroEnd = output.find('\n', metro);
+    if (metroEnd == std::string::npos) break;
+    if (output.compare(bus, busLabel.size(), busLabel) != 0 ||
+        output.compare(metro, metroLabel.size(), metroLabel) != 0) {
+      continue;
+    }
+    results.push_back({std::stoll(output.substr(bus + busLabel.size())),
+                       std::stoll(output.substr(metro + metroLabel.size()))});
+  }
+  return results;
 }

@@ -3,33 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
-#include <vector>
 
+#include "record_checks.h"
 #include "tap_session.h"
-
-namespace {
-
-bool allDigits(std::string_view text) {
-  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-// time (12 digits), METRO or BUS, IN or OUT, a signed amount, a journey id.
-bool isWholeRecord(std::string_view line) {
-  std::vector<std::string_view> columns;
-  for (size_t start = 0;;) {
-    const size_t comma = line.find(',', start);
-    columns.push_back(line.substr(start, comma - start));
-    if (comma == std::string_view::npos) break;
-    start = comma + 1;
-  }
-  if (columns.size() != 5) return false;
-  const std::string_view amount = columns[3].starts_with('-') ? columns[3].substr(1) : columns[3];
-  return columns[0].size() == 12 && allDigits(columns[0]) &&
-         (columns[1] == "METRO" || columns[1] == "BUS") &&
-         (columns[2] == "IN" || columns[2] == "OUT") && allDigits(amount) && allDigits(columns[4]);
-}
-
-}  // namespace
 
 TEST(TapConcurrency, TwoTerminalsOnOneCardLeaveOnlyWholeRecords) {
   World world;

@@ -56,20 +56,24 @@ class TapSession {
   // Starts the terminal in its directory of `world` once the clock file
   // holds `clock`, and waits until it shows that clock and prompts.
   static std::unique_ptr<TapSession> metro(const World& world, int station,
-                                           const std::string& clock) {
+                                           const std::string& clock,
+                                           const ProgramOptions& options = {}) {
     return std::make_unique<TapSession>(world, "metro_terminal", "Metro",
-                                        std::vector<std::string>{std::to_string(station)}, clock);
+                                        std::vector<std::string>{std::to_string(station)}, clock,
+                                        options);
   }
-  static std::unique_ptr<TapSession> bus(const World& world, const std::string& clock) {
+  static std::unique_ptr<TapSession> bus(const World& world, const std::string& clock,
+                                         const ProgramOptions& options = {}) {
     return std::make_unique<TapSession>(world, "bus_terminal", "Bus", std::vector<std::string>{},
-                                        clock);
+                                        clock, options);
   }
 
   TapSession(const World& world, const std::string& program, const std::string& dir,
-             const std::vector<std::string>& args, const std::string& clock)
+             const std::vector<std::string>& args, const std::string& clock,
+             const ProgramOptions& options = {})
       : world_(world) {
     world_.setClock(clock + "\n");
-    program_ = std::make_unique<Program>(programPath(program), args, world.dir(dir));
+    program_ = std::make_unique<Program>(programPath(program), args, world.dir(dir), options);
     const auto shown = program_->waitFor(clockLineFor(clock), 10s);
     const auto prompt = program_->waitFor(kPrompt, 10s);
     EXPECT_TRUE(shown && prompt) << program_->output();

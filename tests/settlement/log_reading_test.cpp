@@ -62,3 +62,17 @@ TEST(TripLine, LinesWithoutFiveFieldsGiveNoRecord) {
     EXPECT_EQ(parseTripLine(line), nullptr) << line;
   }
 }
+
+// busfilter counts a transport beginning "BUS", metrofilter one beginning
+// "MET"; a record that neither would count is no record, or its fee would
+// be collected and then belong to nobody.
+TEST(TripLine, TransportThatNamesNoOperatorGivesNoRecord) {
+  for (const char* line : {"201412050008,TRAM,IN,1050,15\n", "201412050008,BU,IN,1050,61\n",
+                           "201412050008,bus,IN,1050,61\n", "201412050008,ME,IN,1050,15\n"}) {
+    EXPECT_EQ(parseTripLine(line), nullptr) << line;
+  }
+  for (const char* line : {"201412050008,BUSX,IN,1050,61\n", "201412050008,MET,IN,1050,15\n",
+                           "201412050008,METROPOLIS,IN,1050,15\n"}) {
+    EXPECT_NE(parseTripLine(line), nullptr) << line;
+  }
+}

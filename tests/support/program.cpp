@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,10 +11,46 @@
 #include <cstring>
 #include <stdexcept>
 
-std::string programPath(const std::string& name) { return std::string(PROGRAM_DIR) + "/" + name; }
+std::string programPath(const std::string& name) {
+  return std::string(PROGRAM_DIR) + "/" + name;
+}
+
+bool runningAsRoot() {
+  return geteuid() == 0;
+}
+
+ProgramOptions unprivilegedUser() {
+  ProgramOptions options;
+  if (runningAsRoot()) {
+    options.user = 65534;
+    options.group = 65534;
+  }
+  return options;
+}
+
+namespace {
+
+// In the child, before exec: only plain system calls (the parent may have
+// other threads, whose locks the child inherits held). False on failure.
+bool applyOptions(const ProgramOptions& options) {
+  if (options.fileSizeLimit) {
+    const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
+  }
+  if (options.group) {
+    if (syscall(SYS_setgroups, 0, nullptr) != 0) return false;
+    if (syscall(SYS_setresgid, *options.group, *options.group, *options.group) != 0) return false;
+  }
+  if (options.user) {
+    if (syscall(SYS_setresuid, *options.user, *options.user, *options.user) != 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 Program::Program(const std::string& path, const std::vector<std::string>& args,
-                 const std::string& workingDirectory) {
+                 const std::string& workingDirectory, const ProgramOptions& options) {
   // A test that closes a program's input must not die of SIGPIPE itself.
   signal(SIGPIPE, SIG_IGN);
   int in[2];
@@ -32,6 +70,7 @@ Program::Program(const std::string& path, const std::vector<std::string>& args,
     dup2(in[0], STDIN_FILENO);
     dup2(out[1], STDOUT_FILENO);
     dup2(out[1], STDERR_FILENO);
+    if (!applyOptions(options)) _exit(125);
     if (chdir(workingDirectory.c_str()) != 0) _exit(126);
     execv(argv[0], argv.data());
     _exit(127);
@@ -63,6 +102,14 @@ void Program::collect() {
     output_.append(buffer, static_cast<size_t>(n));
     grew_.notify_all();
   }
+  std::lock_guard<std::mutex> lock(mutex_);
+  outputEnded_ = true;
+  grew_.notify_all();
+}
+
+bool Program::waitOutputEnd(std::chrono::milliseconds timeout) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return grew_.wait_for(lock, timeout, [&] { return outputEnded_; });
 }
 
 void Program::write(std::string_view text) {

@@ -20,10 +20,26 @@ using namespace std::chrono_literals;
 // Path of a program built by this project: programPath("metro_terminal").
 std::string programPath(const std::string& name);
 
+// What the child is given between fork and exec, for fault tests.
+struct ProgramOptions {
+  // Runs the program as this user and group (no supplementary groups);
+  // only a test running as root can ask for it.
+  std::optional<uid_t> user;
+  std::optional<gid_t> group;
+  // RLIMIT_FSIZE: a write past this many bytes fails as on a full disk.
+  std::optional<unsigned long> fileSizeLimit;
+};
+
+// The user permission faults are tested as: nobody (65534) when the test
+// runs as root, who would ignore permission bits; the test's own user
+// otherwise.
+ProgramOptions unprivilegedUser();
+bool runningAsRoot();
+
 class Program {
  public:
   Program(const std::string& path, const std::vector<std::string>& args,
-          const std::string& workingDirectory);
+          const std::string& workingDirectory, const ProgramOptions& options = {});
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -39,6 +55,10 @@ class Program {
   // returns the position just past it, or nullopt on timeout.
   std::optional<size_t> waitFor(std::string_view text, std::chrono::milliseconds timeout,
                                 size_t from = 0);
+
+  // Waits until the program's output has ended (it exited and everything it
+  // printed has been collected); false on timeout.
+  bool waitOutputEnd(std::chrono::milliseconds timeout);
 
   // Occurrences of `text` in the output.
   size_t count(std::string_view text) const;
@@ -61,4 +81,5 @@ class Program {
   mutable std::mutex mutex_;
   std::condition_variable grew_;
   std::string output_;
+  bool outputEnded_ = false;
 };

@@ -24,7 +24,17 @@ void World::put(const std::string& relative, const std::string& content) const {
   out << content;
 }
 
-std::string World::get(const std::string& relative) const { return readFile(root_ / relative); }
+std::string World::get(const std::string& relative) const {
+  return readFile(root_ / relative);
+}
+
+void World::openToAnyUser() const {
+  namespace fs = std::filesystem;
+  fs::permissions(root_, fs::perms::all);
+  for (const auto& entry : fs::recursive_directory_iterator(root_)) {
+    fs::permissions(entry.path(), entry.is_directory() ? fs::perms::all : fs::perms(0666));
+  }
+}
 
 bool World::exists(const std::string& relative) const {
   return std::filesystem::exists(root_ / relative);

@@ -30,6 +30,10 @@ class World {
   }
   std::string card(const std::string& card) const { return get("customer/" + card + ".txt"); }
 
+  // Opens the tree and everything in it to every user (directories 0777,
+  // files 0666), so a program run as another user can work in it.
+  void openToAnyUser() const;
+
  private:
   std::filesystem::path root_;
 };

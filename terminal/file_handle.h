@@ -1,0 +1,34 @@
+// The file handles the terminal reads and appends with: an owned
+// descriptor that closes itself (and so drops any flock taken on it), the
+// flock call, and an open that takes regular files only.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+// An open file descriptor, closed when its owner goes; an flock taken on it
+// is released with it.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+  ~FileDescriptor();
+  FileDescriptor(FileDescriptor&& other) noexcept;
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
+
+// flock that waits through interruptions; failures are ignored (the
+// append or read then goes ahead unlocked).
+void lockFile(int fd, int operation);
+
+// Opens `path` with `flags` plus O_NONBLOCK and O_CLOEXEC (so a FIFO in its
+// place never blocks the open) and keeps it only when it is a regular file.
+FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode = 0);

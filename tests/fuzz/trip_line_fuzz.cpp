@@ -1,0 +1,53 @@
+// Arbitrary bytes as a trip log. Every line the collector takes gives the
+// record that a plain reading of its comma-separated fields gives, and only
+// a record whose transport names an operator.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/text.h"
+#include "settlement/exact_reader/log_lines.h"
+#include "settlement/list/transport.h"
+#include "settlement/list/trip_line.h"
+
+namespace {
+
+void check(bool condition) {
+  if (!condition) abort();
+}
+
+// The non-empty pieces between commas.
+std::vector<std::string_view> fieldsOf(std::string_view text) {
+  std::vector<std::string_view> fields;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t comma = std::min(text.find(',', start), text.size());
+    if (comma > start) fields.push_back(text.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return fields;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view content(reinterpret_cast<const char*>(data), size);
+  for (const std::string_view line : completeLogLines(content)) {
+    check(line.size() <= kLogReadMax);
+    const std::unique_ptr<TripNode> node = parseTripLine(line);
+    const auto fields =
+        line.size() < 4 ? std::vector<std::string_view>{} : fieldsOf(line.substr(4));
+    const bool record = fields.size() >= 5 && namesAnOperator(fields[1]);
+    check((node != nullptr) == record);
+    if (!node) continue;
+    check(node->time_key == readInt(fields[0]));
+    check(node->transport == fields[1]);
+    check(node->inout == (fields[2].substr(0, 2) == "IN" ? 1 : 0));
+    check(node->fee == readInt(fields[3]));
+    check(node->journey_id == fields[4]);
+    check(node->next == nullptr && node->prev == nullptr);
+  }
+  return 0;
+}

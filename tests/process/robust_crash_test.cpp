@@ -1,0 +1,118 @@
+// A terminal killed (SIGKILL) at random moments in a stream of taps, again
+// and again. A kill may cost the tap in hand, never more: each card file
+// holds whole records only, each balance follows from the one before by the
+// fare rules, and a fresh terminal charges the next tap from where the card
+// stands.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <random>
+
+#include "record_checks.h"
+#include "tap_session.h"
+
+namespace {
+
+constexpr const char* kClock = "201412050940";
+constexpr long long kStartBalance = 100000000;
+
+// At one metro station (journeys begun there) an entry after an exit costs
+// 1050, an entry after an entry 1250, an exit nothing; at the bus an entry
+// costs 1050 and an exit nothing.
+long long metroFee(bool lastIn, bool in) {
+  return in ? (lastIn ? 1250 : 1050) : 0;
+}
+long long busFee(bool, bool in) {
+  return in ? 1050 : 0;
+}
+
+struct Crashed {
+  const char* program;
+  std::vector<std::string> args;
+  const char* dir;
+  std::string tripLog;
+  std::string card;
+  long long (*fee)(bool lastIn, bool in);
+};
+
+// Every record after the first follows from the one before it.
+void expectBalancesFollow(const std::vector<std::string>& records, long long (*fee)(bool, bool)) {
+  for (size_t i = 1; i < records.size(); ++i) {
+    const bool lastIn = columnsOf(records[i - 1])[2] == "IN";
+    const bool in = columnsOf(records[i])[2] == "IN";
+    ASSERT_EQ(amountOf(records[i]), amountOf(records[i - 1]) - fee(lastIn, in))
+        << "record " << i << ": " << records[i];
+  }
+}
+
+}  // namespace
+
+TEST(RobustCrash, KilledTerminalsLeaveWholeRecordsAndTheNextRunChargesRight) {
+  World world;
+  world.setClock(std::string(kClock) + "\n");
+  const std::vector<Crashed> terminals = {
+      {"metro_terminal", {"1"}, "Metro", "Metro/Metrofile1.txt", "metro", metroFee},
+      {"bus_terminal", {}, "Bus", "Bus/busfile.txt", "bus", busFee},
+  };
+  world.putCard("metro", "201412050000,METRO,OUT," + std::to_string(kStartBalance) + ",11\n");
+  world.putCard("bus", "201412050000,BUS,OUT," + std::to_string(kStartBalance) + ",61\n");
+
+  constexpr int kKills = 30;
+  std::mt19937 random(20141205);
+  size_t inFlight = 0;  // records on disk whose confirmation the kill cut off
+  size_t unlogged = 0;  // card records whose trip log record the kill cut off
+  for (int kill = 0; kill < kKills; ++kill) {
+    const Crashed& t = terminals[static_cast<size_t>(kill) % terminals.size()];
+    SCOPED_TRACE(t.program);
+    const size_t cardBefore = linesOf(world.card(t.card)).size();
+    const size_t logBefore = linesOf(world.get(t.tripLog)).size();
+    Program terminal(programPath(t.program), t.args, world.dir(t.dir));
+    // Taps typed once the terminal shows its clock: one taken before its
+    // first reading would be stamped with the all-zero clock.
+    ASSERT_TRUE(terminal.waitFor(kPrompt, 10s)) << terminal.output();
+    ASSERT_TRUE(terminal.waitFor(clockLineFor(kClock), 10s)) << terminal.output();
+    std::string stream;
+    for (int i = 0; i < 200; ++i) stream += t.card + (random() % 2 ? " IN\n" : " OUT\n");
+    terminal.write(stream);
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
+    terminal.sendSignal(SIGKILL);
+    ASSERT_EQ(terminal.waitExit(10s), 128 + SIGKILL);
+    ASSERT_TRUE(terminal.waitOutputEnd(10s));
+
+    const std::string card = world.card(t.card);
+    ASSERT_EQ(card.back(), '\n');
+    const auto records = linesOf(card);
+    for (const std::string& line : records) ASSERT_TRUE(isWholeRecord(line)) << line;
+    // The record is written before it is confirmed: at most the one tap in
+    // hand is on disk without its confirmation.
+    const size_t confirmed = terminal.count("Cardfile Write !");
+    const size_t added = records.size() - cardBefore;
+    ASSERT_TRUE(added == confirmed || added == confirmed + 1) << added << " " << confirmed;
+    inFlight += added - confirmed;
+    const std::string log = world.get(t.tripLog);
+    ASSERT_TRUE(log.empty() || log.back() == '\n');
+    const size_t logged = linesOf(log).size() - logBefore;
+    ASSERT_TRUE(logged == added || logged + 1 == added) << logged << " " << added;
+    unlogged += added - logged;
+  }
+  std::printf("[ crash    ] %d kills: %zu records on disk unconfirmed, %zu card records unlogged\n",
+              kKills, inFlight, unlogged);
+
+  for (const Crashed& t : terminals) {
+    SCOPED_TRACE(t.program);
+    const auto records = linesOf(world.card(t.card));
+    ASSERT_GT(records.size(), 1u);
+    expectBalancesFollow(records, t.fee);
+    // A fresh terminal picks up the card where the kills left it.
+    const bool lastIn = columnsOf(records.back())[2] == "IN";
+    const long long fee = t.fee(lastIn, true);
+    const int after = static_cast<int>(amountOf(records.back()) - fee);
+    auto fresh =
+        t.args.empty() ? TapSession::bus(world, kClock) : TapSession::metro(world, 1, kClock);
+    const std::string expected = t.args.empty() ? busCharged(static_cast<int>(fee), after)
+                                                : metroCharged(static_cast<int>(fee), after);
+    EXPECT_EQ(fresh->tap(t.card + " IN"), expected);
+    EXPECT_EQ(amountOf(linesOf(world.card(t.card)).back()), after);
+  }
+}
