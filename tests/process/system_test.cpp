@@ -7,37 +7,13 @@
 #include <memory>
 #include <string>
 
+#include "record_checks.h"
 #include "settlement_support.h"
 #include "support/program.h"
 #include "support/world.h"
 #include "tap_session.h"
 
 namespace {
-
-struct Block {
-  long long bus = 0;
-  long long metro = 0;
-};
-
-// The last complete result block printed, if any.
-std::optional<Block> lastResult(const std::string& output) {
-  const std::string busLabel = "==== BUS : ";
-  const std::string metroLabel = "==== METRO : ";
-  std::optional<Block> last;
-  for (size_t at = output.find(kResultTitle); at != std::string::npos;
-       at = output.find(kResultTitle, at + 1)) {
-    const size_t bus = at + std::string(kResultTitle).size();
-    const size_t metro = output.find('\n', bus) + 1;
-    if (metro == 0 || output.compare(bus, busLabel.size(), busLabel) != 0 ||
-        output.compare(metro, metroLabel.size(), metroLabel) != 0 ||
-        output.find(" =============\n", metro) == std::string::npos) {
-      continue;
-    }
-    last = Block{std::stoll(output.substr(bus + busLabel.size())),
-                 std::stoll(output.substr(metro + metroLabel.size()))};
-  }
-  return last;
-}
 
 // Minutes of the day of the newest clock line after `from`, or -1.
 int newestClockMinutes(const std::string& output, size_t from) {
@@ -55,18 +31,11 @@ int newestClockMinutes(const std::string& output, size_t from) {
   return minutes;
 }
 
-// Sum of the fee column of a trip log's complete lines.
+// Sum of the fee column of a trip log's records.
 long long sumOfFees(const std::string& log) {
   long long sum = 0;
-  size_t start = 0;
-  for (size_t end = log.find('\n'); end != std::string::npos; end = log.find('\n', start)) {
-    const std::string row = log.substr(start, end - start);
-    size_t comma = 0;
-    for (int column = 0; column < 3 && comma != std::string::npos; ++column) {
-      comma = row.find(',', comma == 0 ? 0 : comma + 1);
-    }
-    if (comma != std::string::npos) sum += std::stoll(row.substr(comma + 1));
-    start = end + 1;
+  for (const std::string& line : linesOf(log)) {
+    if (isWholeRecord(line)) sum += amountOf(line);
   }
   return sum;
 }
@@ -74,7 +43,8 @@ long long sumOfFees(const std::string& log) {
 class WholeSystem : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* card : {"1111", "2222"}) world.putCard(card, "000000000000,NEW,OUT,10000,00\n");
+    for (const char* card : {"1111", "2222"})
+      world.putCard(card, "000000000000,NEW,OUT,10000,00\n");
     settlement = std::make_unique<Program>(programPath("settlement_fast"),
                                            std::vector<std::string>{}, world.dir("Settlement"));
     // Terminals started before the first tick would only report the missing
@@ -85,10 +55,10 @@ class WholeSystem : public ::testing::Test {
     ASSERT_TRUE(world.exists("time/time.txt"));
     bus = std::make_unique<Program>(programPath("bus_terminal"), std::vector<std::string>{},
                                     world.dir("Bus"));
-    metro0 = std::make_unique<Program>(programPath("metro_terminal"),
-                                       std::vector<std::string>{"0"}, world.dir("Metro"));
-    metro3 = std::make_unique<Program>(programPath("metro_terminal"),
-                                       std::vector<std::string>{"3"}, world.dir("Metro"));
+    metro0 = std::make_unique<Program>(programPath("metro_terminal"), std::vector<std::string>{"0"},
+                                       world.dir("Metro"));
+    metro3 = std::make_unique<Program>(programPath("metro_terminal"), std::vector<std::string>{"3"},
+                                       world.dir("Metro"));
     for (Program* terminal : {bus.get(), metro0.get(), metro3.get()}) {
       ASSERT_TRUE(terminal->waitFor("COMMAND LINE_:", 15s));
       ASSERT_TRUE(terminal->waitFor(" 0/ 8\n", 15s)) << terminal->output().substr(0, 300);
@@ -162,8 +132,9 @@ TEST_F(WholeSystem, TapsAtBothTerminalsAreSettledBetweenTheOperators) {
   const auto second = settlement->waitFor("==== METRO : ", 10s, *first);
   ASSERT_TRUE(second);
   ASSERT_TRUE(settlement->waitFor(" =============\n", 10s, *second));
-  const auto result = lastResult(settlement->output());
-  ASSERT_TRUE(result);
+  const auto results = printedResults(settlement->output());
+  ASSERT_FALSE(results.empty());
+  const auto* result = &results.back();
   // The bus journey 62 runs into the metro: its bus legs are a bus-origin
   // journey whose fee stays with the bus; every metro fee goes to the metro.
   EXPECT_EQ(result->bus, 1050);
