@@ -59,8 +59,10 @@ const char* failureText(RecordOutcome outcome) {
 
 bool recordTap() {
   const TerminalProfile& profile = terminal();
-  const TapRecords records = tapRecords(profile, cinfo, ocinfo, timeLag(cinfo.time),
-                                        profile.clock->get(), *profile.journeyCount);
+  // One reading of the clock both stamps the records and measures the lag.
+  const TimeInfo clock = profile.clock->get();
+  const TapRecords records = tapRecords(profile, cinfo, ocinfo, lagMinutes(clock, cinfo.time),
+                                        clock, *profile.journeyCount);
   std::lock_guard<std::mutex> lock(trip_log_mutex);
   const RecordOutcome outcome =
       writeTapRecords(cardFilePath(cinfo.card), profile.tripLogName, records);
