@@ -9,7 +9,7 @@ inline constexpr const char* kBusIdentifierDigits = "6";
 int main() {
   TerminalProfile profile;
   profile.clock = &btime;
-  profile.tripLogName = "busfile.txt";
+  profile.tripLogName = kBusLogName;
   profile.joinsClockReader = false;
   profile.fareController = Calculate_Controller;
   profile.defaultRecord = kBusDefaultRecord;

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   identifier = readInt(argv[1]);
   TerminalProfile profile;
   profile.clock = &mtime;
-  profile.tripLogName = "Metrofile" + std::to_string(identifier) + ".txt";
+  profile.tripLogName = metroLogName(identifier);
   profile.joinsClockReader = true;
   profile.fareController = Calculate_Controller;
   profile.defaultRecord = kMetroDefaultRecord;

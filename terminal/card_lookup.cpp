@@ -9,9 +9,9 @@
 #include <utility>
 
 #include "common/console.h"
+#include "common/file_handle.h"
 #include "terminal/card_record.h"
 #include "terminal/console_texts.h"
-#include "terminal/file_handle.h"
 #include "terminal/terminal.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/file_handle.h"
 #include "terminal/card_info.h"
-#include "terminal/file_handle.h"
 
 inline constexpr size_t kLookupBlockSize = 4096;
 

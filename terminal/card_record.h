@@ -1,22 +1,17 @@
-// A record of a card file or trip log: five comma-separated columns (time
-// text, transport, direction, amount, journey id) ended by a line feed. This
-// unit turns a record line into the CardInfo fields it carries and builds a
-// record line from plain values; it touches no file and no global.
+// A record of a card file or trip log (its layout: common/record_format.h)
+// as the terminals see it: this unit turns a record line into the CardInfo
+// fields it carries and builds a record line from plain values; it touches
+// no file and no global.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "common/record_format.h"
+#include "common/world_layout.h"
 #include "terminal/card_info.h"
 #include "terminal/time_info.h"
-
-inline constexpr std::string_view kMetroTransport = "METRO";
-inline constexpr std::string_view kBusTransport = "BUS";
-inline constexpr const char* kCustomerDir = "../customer/";
-
-// "../customer/" + card + ".txt".
-std::string cardFilePath(std::string_view card);
 
 // The time of a record's time column: the number from its fifth character on
 // (read as atoi reads, 0 for a shorter column) as a clock value; all zero

@@ -11,9 +11,9 @@
 #include <array>
 #include <cstdio>
 
+#include "common/world_layout.h"
 #include "terminal/time_info.h"
 
-inline constexpr const char* kClockFilePath = "../time/time.txt";
 inline constexpr int kClockDisplayMs = 1000;
 
 using ClockBuffer = std::array<char, 13>;

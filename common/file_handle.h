@@ -1,6 +1,9 @@
-// The file handles the terminal reads and appends with: an owned
-// descriptor that closes itself (and so drops any flock taken on it), the
-// flock call, and an open that takes regular files only.
+// The file handles the programs read and append with: an owned descriptor
+// that closes itself (and so drops any flock taken on it), the flock call,
+// and an open that takes regular files only. Every file a program reads or
+// writes in a world goes through openRegularFile, so a FIFO, a device, a
+// directory or a symbolic link in its place is a file that cannot be opened,
+// and nothing is ever created or written through a link.
 #pragma once
 
 #include <sys/types.h>
@@ -29,6 +32,8 @@ class FileDescriptor {
 // append or read then goes ahead unlocked).
 void lockFile(int fd, int operation);
 
-// Opens `path` with `flags` plus O_NONBLOCK and O_CLOEXEC (so a FIFO in its
-// place never blocks the open) and keeps it only when it is a regular file.
+// Opens `path` with `flags` plus O_NONBLOCK, O_NOFOLLOW and O_CLOEXEC (so a
+// FIFO in its place never blocks the open and a link is never followed) and
+// keeps it only when it is a regular file; errno tells why when it is not
+// kept (ENOENT for a missing file, EINVAL for one that is not regular).
 FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode = 0);

@@ -1,4 +1,4 @@
-#include "terminal/file_handle.h"
+#include "common/file_handle.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -29,9 +29,12 @@ void lockFile(int fd, int operation) {
 }
 
 FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode) {
-  FileDescriptor fd(open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode));
+  FileDescriptor fd(open(path.c_str(), flags | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, mode));
+  if (!fd.valid()) return fd;
   struct stat status;
-  if (!fd.valid() || fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+  if (fstat(fd.get(), &status) != 0) return FileDescriptor();
+  if (!S_ISREG(status.st_mode)) {
+    errno = EINVAL;
     return FileDescriptor();
   }
   return fd;

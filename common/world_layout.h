@@ -1,0 +1,50 @@
+// Where every file of a world lives. A world is one directory holding
+// time/, customer/, Metro/, Bus/ and the settlement's working directory
+// (Settlement/ by custom; its name is free). Each program runs in one of
+// them and reaches the others through "../"; the settlement's cycle and the
+// audit take the world's root instead.
+//
+// A terminal appends to its trip log and, every clearing period, renames the
+// log to a hand-over file beside it ("busfile.txt" -> "busfile.txt.7"); its
+// next tap starts a new log. The settlement collects the live logs and the
+// hand-over files, and once a block that covered a hand-over file has been
+// printed it moves the file into its archive.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+inline constexpr const char* kTimeDir = "time";
+inline constexpr const char* kCustomerDir = "customer";
+inline constexpr const char* kMetroDir = "Metro";
+inline constexpr const char* kBusDir = "Bus";
+
+// The clock file, as a program in one of the world's directories opens it.
+inline constexpr const char* kClockFilePath = "../time/time.txt";
+
+// "../customer/" + card + ".txt".
+std::string cardFilePath(std::string_view card);
+
+// The trip logs: one per metro station, in Metro/, and the bus's, in Bus/.
+inline constexpr const char* kBusLogName = "busfile.txt";
+inline constexpr int kMetroStations = 5;  // stations 0 to 4
+std::string metroLogName(int station);    // "Metrofile2.txt"
+
+struct TripLogPlace {
+  std::string dir;   // "Bus" or "Metro", below the world's root
+  std::string name;  // "busfile.txt", "Metrofile0.txt", ...
+};
+
+// The six logs the settlement collects, in collection order: the bus, then
+// the metro stations 0 to 4.
+const std::array<TripLogPlace, 6>& collectedTripLogs();
+
+// A hand-over file of `logName`: the log's name, a dot and a sequence
+// number from 1 up ("busfile.txt.7").
+std::string handOverName(std::string_view logName, unsigned long long sequence);
+
+// The sequence number when `fileName` is a hand-over file of `logName`.
+std::optional<unsigned long long> handOverSequence(std::string_view fileName,
+                                                   std::string_view logName);
