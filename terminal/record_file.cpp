@@ -29,11 +29,35 @@ void cutBack(int fd, off_t size) {
 
 }  // namespace
 
+namespace {
+
+constexpr int kAppendFlags = O_RDWR | O_APPEND | O_CREAT;
+constexpr mode_t kNewFileMode = 0666;
+// A log is handed over at most once a clearing period, so a second try
+// always finds the name settled.
+constexpr int kLockAttempts = 3;
+
+// Whether `path` still names the file open as `fd`.
+bool stillNamed(int fd, const std::string& path) {
+  struct stat opened;
+  struct stat named;
+  return fstat(fd, &opened) == 0 && lstat(path.c_str(), &named) == 0 &&
+         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+}  // namespace
+
 RecordFile::RecordFile(const std::string& path)
-    : fd_(openRegularFile(path, O_RDWR | O_APPEND | O_CREAT, 0666)) {}
+    : path_(path), fd_(openRegularFile(path, kAppendFlags, kNewFileMode)) {}
 
 void RecordFile::lock() {
-  lockFile(fd_.get(), LOCK_EX);
+  for (int attempt = 0; attempt < kLockAttempts && fd_.valid(); ++attempt) {
+    lockFile(fd_.get(), LOCK_EX);
+    if (stillNamed(fd_.get(), path_)) return;
+    // Handed over while we waited for the lock: append to the new log.
+    fd_ = openRegularFile(path_, kAppendFlags, kNewFileMode);
+  }
+  fd_ = FileDescriptor();
 }
 
 bool RecordFile::append(std::string_view record) {

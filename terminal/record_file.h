@@ -21,7 +21,7 @@
 #include <string>
 #include <string_view>
 
-#include "terminal/file_handle.h"
+#include "common/file_handle.h"
 
 class RecordFile {
  public:
@@ -29,7 +29,10 @@ class RecordFile {
 
   bool isOpen() const { return fd_.valid(); }
 
-  // Takes the exclusive flock, held until the file is closed.
+  // Takes the exclusive flock, held until the file is closed, on the file
+  // the path names at that moment: a file renamed away while the lock was
+  // awaited is given up for the one that now has the name. isOpen() is
+  // false afterwards when none could be opened and locked.
   void lock();
 
   // Appends `record` (which ends with its line feed). False when the record
@@ -40,6 +43,7 @@ class RecordFile {
   void undoAppend();
 
  private:
+  std::string path_;
   FileDescriptor fd_;
   std::optional<off_t> sizeBefore_;
 };

@@ -29,6 +29,7 @@ RecordOutcome writeTapRecords(const std::string& cardPath, const std::string& tr
   RecordFile tripLog(tripLogPath);
   if (!tripLog.isOpen()) return RecordOutcome::TripLogOpenFailed;
   tripLog.lock();
+  if (!tripLog.isOpen()) return RecordOutcome::TripLogOpenFailed;
   if (!card.append(records.card)) return RecordOutcome::CardWriteFailed;
   if (!tripLog.append(records.tripLog)) {
     card.undoAppend();

@@ -1,16 +1,85 @@
 #include "terminal/trip_log_clearing.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
 #include <mutex>
 
+#include "common/file_handle.h"
+#include "common/file_rename.h"
 #include "common/sleep.h"
+#include "common/text.h"
+#include "common/world_layout.h"
 #include "terminal/record_writer.h"
 #include "terminal/terminal.h"
 
+namespace {
+
+// Names taken by files that are not hand-over files give up after this
+// many tries; the log then stays live until the next period.
+constexpr int kRenameAttempts = 100;
+
+std::vector<std::string> namesIn(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end;
+       it.increment(error)) {
+    names.push_back(it->path().filename().string());
+  }
+  return names;
+}
+
+}  // namespace
+
+int tripLogClearMs(const char* variable) {
+  if (variable == nullptr) return kTripLogClearMs;
+  const std::string_view text(variable);
+  const bool digits =
+      !text.empty() && text.size() <= 9 &&
+      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const int ms = digits ? readInt(text) : 0;
+  return ms > 0 ? ms : kTripLogClearMs;
+}
+
+unsigned long long nextHandOverSequence(const std::vector<std::string>& names,
+                                        std::string_view logName) {
+  unsigned long long highest = 0;
+  for (const std::string& name : names) {
+    highest = std::max(highest, handOverSequence(name, logName).value_or(0));
+  }
+  return highest + 1;
+}
+
+bool handOverTripLog(const std::filesystem::path& logPath) {
+  std::lock_guard<std::mutex> lock(trip_log_mutex);
+  const FileDescriptor log = openRegularFile(logPath.string(), O_RDONLY);
+  if (!log.valid()) return errno == ENOENT;
+  lockFile(log.get(), LOCK_EX);
+  struct stat status;
+  if (fstat(log.get(), &status) == 0 && status.st_size == 0) return true;
+  const std::string logName = logPath.filename().string();
+  std::filesystem::path dir = logPath.parent_path();
+  if (dir.empty()) dir = ".";
+  unsigned long long sequence = nextHandOverSequence(namesIn(dir), logName);
+  for (int attempt = 0; attempt < kRenameAttempts; ++attempt, ++sequence) {
+    if (renameWithoutReplacing(logPath.string(),
+                               (dir / handOverName(logName, sequence)).string())) {
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
 void fileInitializer(void*) {
+  const int period = tripLogClearMs(std::getenv(kTripLogClearVariable));
   for (;;) {
-    Sleep(kTripLogClearMs);
-    std::lock_guard<std::mutex> lock(trip_log_mutex);
-    remove(terminal().tripLogName.c_str());
+    Sleep(period);
+    handOverTripLog(terminal().tripLogName);
   }
 }

@@ -1,0 +1,34 @@
+#include "terminal/trip_log_clearing.h"
+
+#include <gtest/gtest.h>
+
+#include "support/world.h"
+
+TEST(TripLogClearing, PeriodAndNextSequence) {
+  EXPECT_EQ(tripLogClearMs(nullptr), 185000);
+  EXPECT_EQ(tripLogClearMs("300"), 300);
+  for (const char* ignored : {"", "0", "-5", "3s", " 300", "9999999999"}) {
+    EXPECT_EQ(tripLogClearMs(ignored), 185000) << ignored;
+  }
+  EXPECT_EQ(nextHandOverSequence({}, "busfile.txt"), 1u);
+  EXPECT_EQ(nextHandOverSequence({"busfile.txt", "busfile.txt.2", "busfile.txt.10", "busfile.txt.x",
+                                  "Metrofile0.txt.50", "busfile.txt.lock"},
+                                 "busfile.txt"),
+            11u);
+}
+
+TEST(TripLogClearing, LogIsRenamedToTheNextFreeHandOverNameAndNothingIsLost) {
+  World world;
+  const auto log = world.root() / "Bus" / "busfile.txt";
+  EXPECT_TRUE(handOverTripLog(log));  // no log yet: nothing to do
+  world.put("Bus/busfile.txt", "");
+  EXPECT_TRUE(handOverTripLog(log));  // empty: stays
+  EXPECT_TRUE(world.exists("Bus/busfile.txt"));
+
+  world.put("Bus/busfile.txt", "201412050008,BUS,IN,1050,61\n");
+  world.put("Bus/busfile.txt.3", "older\n");
+  EXPECT_TRUE(handOverTripLog(log));
+  EXPECT_FALSE(world.exists("Bus/busfile.txt"));
+  EXPECT_EQ(world.get("Bus/busfile.txt.4"), "201412050008,BUS,IN,1050,61\n");
+  EXPECT_EQ(world.get("Bus/busfile.txt.3"), "older\n");
+}
