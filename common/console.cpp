@@ -11,6 +11,13 @@ void consoleWrite(std::string_view text) {
   funlockfile(stdout);
 }
 
+void errorWrite(std::string_view text) {
+  flockfile(stderr);
+  fwrite(text.data(), 1, text.size(), stderr);
+  fflush(stderr);
+  funlockfile(stderr);
+}
+
 void consolePrintf(const char* format, ...) {
   va_list args;
   va_start(args, format);

@@ -7,5 +7,8 @@
 
 void consoleWrite(std::string_view text);
 
+// The same for standard error: one line saying what went wrong.
+void errorWrite(std::string_view text);
+
 // printf-style formatting, then consoleWrite.
 void consolePrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));

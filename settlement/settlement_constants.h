@@ -5,21 +5,21 @@
 
 #include <array>
 
+#include "common/record_format.h"
+#include "common/world_layout.h"
+
 // The simulated clock: one tick a second, eight simulated minutes a tick.
 inline constexpr int kTickMs = 1000;
 inline constexpr int kMinutesPerTick = 8;
 
-// The clock file the terminals read, and the file each tick is first written
-// to before it is renamed over the clock file.
-inline constexpr const char* kClockFilePath = "../time/time.txt";
+// The file each tick is first written to before it is renamed over the clock
+// file (kClockFilePath) that the terminals read.
 inline constexpr const char* kClockTempPath = "../time/time.txt.tmp";
 inline constexpr const char* kTimeWriteFailText = "Time Write Fail";
 
-// The trip logs, collected in this order every collection period.
-inline constexpr std::array<const char*, 6> filename = {
-    "../Bus/busfile.txt",      "../Metro/Metrofile0.txt", "../Metro/Metrofile1.txt",
-    "../Metro/Metrofile2.txt", "../Metro/Metrofile3.txt", "../Metro/Metrofile4.txt",
-};
+// The trip logs, below the world's root, collected in this order every
+// collection period; the settlement program's root is "..".
+inline const std::array<TripLogPlace, 6>& filename = collectedTripLogs();
 
 // One read of a trip log takes at most this many characters (a line longer
 // than that arrives in pieces).
@@ -31,8 +31,3 @@ inline constexpr const char* kResultTitleText =
 inline constexpr const char* kBusResultFormat = "==== BUS : %lld ==============\n";
 inline constexpr const char* kMetroResultFormat = "==== METRO : %lld =============\n";
 inline constexpr const char* kListLineFormat = "%d LINE : %d\n";
-
-// What busfilter and metrofilter compare the first three characters of a
-// record's transport with.
-inline constexpr const char* kBusTransport = "BUS";
-inline constexpr const char* kMetroTransport = "METRO";

@@ -1,7 +1,6 @@
-// Time of one settlement cycle without its sleep: collectLogs, then
-// transferfilter, busfilter and metrofilter, over trip logs written to a
-// temporary directory tree. The records are spread over the six logs, each
-// log in time order, so the collector interleaves them in time; several
+// Time of one settlement cycle without its sleep (settlementCycle: collect,
+// distribute, print, archive) over trip logs written to a temporary world. The records are spread
+// over the six logs, each log in time order, so the collector interleaves them in time; several
 // records share every time key, and one pair of consecutive records in three
 // shares a journey id, so runs form and journeys are apportioned.
 #include <benchmark/benchmark.h>
@@ -15,10 +14,9 @@
 
 #include "common/text.h"
 #include "settlement/exact_display/clock_tick.h"
-#include "settlement/exact_distribute/exact_distribute.h"
-#include "settlement/exact_reader/exact_reader.h"
 #include "settlement/list/list.h"
 #include "settlement/settlement_constants.h"
+#include "settlement/settlement_cycle.h"
 
 namespace fs = std::filesystem;
 
@@ -37,7 +35,7 @@ std::string logLine(const SimulatedTime& t, bool bus, int serial, int terminal) 
          "\n";
 }
 
-// A world of `records` records: root/{Bus,Metro,Settlement}.
+// A world of `records` records: root/{Bus,Metro}.
 class LogWorld {
  public:
   explicit LogWorld(int records) {
@@ -54,15 +52,14 @@ class LogWorld {
         const int terminal = log == 0 ? 6 : static_cast<int>(log) - 1;
         content += logLine(t, log == 0, serial, terminal);
       }
-      // filename holds the paths as seen from Settlement/.
-      std::ofstream(root_ / "Settlement" / filename[log], std::ios::binary) << content;
+      std::ofstream(root_ / filename[log].dir / filename[log].name, std::ios::binary) << content;
     }
   }
   ~LogWorld() {
     std::error_code ignored;
     fs::remove_all(root_, ignored);
   }
-  fs::path settlementDir() const { return root_ / "Settlement"; }
+  SettlementPlaces places() const { return {root_, root_ / "Settlement" / "archive"}; }
 
  private:
   fs::path root_;
@@ -71,21 +68,9 @@ class LogWorld {
 void BM_SettlementCycle(benchmark::State& state) {
   const int records = static_cast<int>(state.range(0));
   const LogWorld world(records);
-  const fs::path before = fs::current_path();
-  fs::current_path(world.settlementDir());
   createTripList();
-  size_t legs = 0;
-  for (auto _ : state) {
-    collectLogs();
-    const size_t collected = tripList().size();
-    transferfilter();
-    legs = collected - tripList().size();
-    busfilter();
-    metrofilter();
-  }
-  fs::current_path(before);
+  for (auto _ : state) settlementCycle(world.places());
   state.counters["records"] = records;
-  state.counters["legs"] = static_cast<double>(legs);
   state.SetItemsProcessed(state.iterations() * records);
 }
 

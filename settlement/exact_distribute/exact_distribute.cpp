@@ -22,12 +22,16 @@ void metrofilter() {
   deleteAll();
 }
 
+void distributeCollected() {
+  transferfilter();
+  busfilter();
+  metrofilter();
+}
+
 void distribute_Controller(void*) {
   for (;;) {
     awaitFlag(gmutex, gcond, list_filled);
-    transferfilter();
-    busfilter();
-    metrofilter();
+    distributeCollected();
     postFlag(sync_mutex, sync_cond, list_settled);
   }
 }

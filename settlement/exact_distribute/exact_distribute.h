@@ -3,6 +3,10 @@
 // empties the list and hands it back to the collector.
 #pragma once
 
+// One distribution of the collected list: transferfilter, busfilter and
+// metrofilter in this order. Prints the result and empties the list.
+void distributeCollected();
+
 // result := 0, then the journeys of the list are apportioned and removed.
 void transferfilter();
 // Every remaining BUS record's fee to the BUS total.

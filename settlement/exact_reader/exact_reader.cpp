@@ -1,48 +1,52 @@
 #include "settlement/exact_reader/exact_reader.h"
 
-#include <cstdio>
-#include <memory>
-#include <optional>
 #include <string>
+#include <vector>
 
+#include "common/console.h"
 #include "common/handoff.h"
 #include "common/sleep.h"
-#include "settlement/exact_reader/log_lines.h"
+#include "settlement/exact_reader/log_collection.h"
 #include "settlement/list/list.h"
 #include "settlement/settlement.h"
-#include "settlement/settlement_constants.h"
 
 int collection_period = 0;
 
 namespace {
 
-// The whole log in one open, one pass, one close; nullopt when it cannot be
-// opened.
-std::optional<std::string> readLog(const char* path) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path, "r+"), &fclose);
-  if (!file) return std::nullopt;
-  std::string content;
-  char block[1 << 16];
-  size_t got = 0;
-  while ((got = fread(block, 1, sizeof block, file.get())) > 0) content.append(block, got);
-  return content;
+// The collector's memory between collections, and the hand-over files the
+// block in hand covers. Only the settlement loop touches them, one side of
+// its hand-off at a time.
+LogCollection collection;
+std::vector<HandOverFile> collected_hand_overs;
+
+void reportProblem(const std::string& line) {
+  errorWrite(line);
 }
 
 }  // namespace
 
-void collectLogs() {
-  for (const char* path : filename) {
-    const std::optional<std::string> content = readLog(path);
-    if (!content) continue;
-    for (std::string_view line : completeLogLines(*content)) addNode(line);
-  }
+SettlementPlaces programPlaces() {
+  return {"..", "archive"};
+}
+
+void collectLogs(const SettlementPlaces& places) {
+  collected_hand_overs = collection.collect(
+      places.root, [](std::string_view line) { addNode(line); }, reportProblem);
+}
+
+void archiveCollected(const SettlementPlaces& places) {
+  collection.settle(collected_hand_overs, places.archive, reportProblem);
+  collected_hand_overs.clear();
 }
 
 void reader(void*) {
+  const SettlementPlaces places = programPlaces();
   for (;;) {
     Sleep(collection_period);
-    collectLogs();
+    collectLogs(places);
     postFlag(gmutex, gcond, list_filled);
     awaitFlag(sync_mutex, sync_cond, list_settled);
+    archiveCollected(places);
   }
 }

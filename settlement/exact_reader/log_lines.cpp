@@ -1,25 +1,59 @@
 #include "settlement/exact_reader/log_lines.h"
 
-#include <algorithm>
+#include <unistd.h>
 
-#include "settlement/settlement_constants.h"
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr size_t kBlockSize = 1 << 16;
+
+}  // namespace
+
+std::optional<size_t> nextLogRead(std::string_view rest) {
+  const std::string_view window = rest.substr(0, std::min(kLogReadMax, rest.size()));
+  const size_t lineFeed = window.find('\n');
+  if (lineFeed != std::string_view::npos) return lineFeed + 1;
+  // Stopped by the read's size, not by the end of the file.
+  if (window.size() == kLogReadMax) return kLogReadMax;
+  return std::nullopt;
+}
+
+LogReading readLogFrom(int fd, off_t from, const LogLineSink& take) {
+  // What is left of a block after its taken reads is shorter than one read,
+  // so it always fits in front of the next block.
+  const auto buffer = std::make_unique<char[]>(kLogReadMax + kBlockSize);
+  size_t held = 0;
+  LogReading reading{from, false};
+  for (;;) {
+    const ssize_t got =
+        pread(fd, buffer.get() + held, kBlockSize, reading.end + static_cast<off_t>(held));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      reading.failed = got < 0;
+      return reading;
+    }
+    held += static_cast<size_t>(got);
+    const std::string_view data(buffer.get(), held);
+    size_t at = 0;
+    while (const std::optional<size_t> length = nextLogRead(data.substr(at))) {
+      take(data.substr(at, *length));
+      at += *length;
+    }
+    reading.end += static_cast<off_t>(at);
+    held -= at;
+    memmove(buffer.get(), buffer.get() + at, held);
+  }
+}
 
 std::vector<std::string_view> completeLogLines(std::string_view content) {
   std::vector<std::string_view> lines;
-  size_t at = 0;
-  while (at < content.size()) {
-    const std::string_view window = content.substr(at, std::min(kLogReadMax, content.size() - at));
-    const size_t lineFeed = window.find('\n');
-    if (lineFeed != std::string_view::npos) {
-      lines.push_back(window.substr(0, lineFeed + 1));
-      at += lineFeed + 1;
-    } else if (window.size() == kLogReadMax) {
-      // Stopped by the read's size, not by the end of the file.
-      lines.push_back(window);
-      at += window.size();
-    } else {
-      break;  // ran into the end of the file: not a complete line yet
-    }
+  while (const std::optional<size_t> length = nextLogRead(content)) {
+    lines.push_back(content.substr(0, *length));
+    content.remove_prefix(*length);
   }
   return lines;
 }

@@ -1,6 +1,7 @@
 // Arbitrary bytes as a trip log. Every line the collector takes gives the
 // record that a plain reading of its comma-separated fields gives, and only
-// a record whose transport names an operator.
+// a record whose transport names an operator; the records, inserted into a
+// trip list, stand linked in time order.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -11,6 +12,7 @@
 #include "settlement/exact_reader/log_lines.h"
 #include "settlement/list/transport.h"
 #include "settlement/list/trip_line.h"
+#include "settlement/list/trip_list.h"
 
 namespace {
 
@@ -34,6 +36,8 @@ std::vector<std::string_view> fieldsOf(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view content(reinterpret_cast<const char*>(data), size);
+  TripList list;
+  size_t records = 0;
   for (const std::string_view line : completeLogLines(content)) {
     check(line.size() <= kLogReadMax);
     const std::unique_ptr<TripNode> node = parseTripLine(line);
@@ -48,6 +52,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(node->fee == readInt(fields[3]));
     check(node->journey_id == fields[4]);
     check(node->next == nullptr && node->prev == nullptr);
+    list.insert(std::make_unique<TripNode>(*node));
+    ++records;
   }
+  check(list.size() == records);
+  size_t linked = 0;
+  for (const TripNode* node = list.head()->next; node != list.tail(); node = node->next) {
+    check(node->prev->next == node);
+    check(node->prev == list.head() || node->prev->time_key <= node->time_key);
+    ++linked;
+  }
+  check(linked == records);
   return 0;
 }

@@ -1,6 +1,7 @@
 // From the bytes of a trip log to records: which reads are taken, and which
 // lines hold a record.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -75,4 +76,36 @@ TEST(TripLine, TransportThatNamesNoOperatorGivesNoRecord) {
                            "201412050008,METROPOLIS,IN,1050,15\n"}) {
     EXPECT_NE(parseTripLine(line), nullptr) << line;
   }
+}
+
+// Reading a log in blocks gives the same reads as reading it whole, also
+// from an offset where an earlier reading stopped.
+TEST(LogLines, ReadingInBlocksMatchesReadingWhole) {
+  std::string content;
+  for (int i = 0; content.size() < 300000; ++i) {
+    content +=
+        i % 37 == 0 ? std::string(150 + i % 100, 'x') : "201412050008,BUS,IN," + std::to_string(i);
+    content += i % 53 == 0 ? "" : "\n";
+  }
+  content += "unfinished";
+  char path[] = "/tmp/log-lines-XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  unlink(path);
+  ASSERT_EQ(write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+  const std::vector<std::string_view> whole = completeLogLines(content);
+  for (const size_t skip : {size_t{0}, size_t{1}, whole.size() / 2, whole.size()}) {
+    off_t from = 0;
+    for (size_t i = 0; i < skip; ++i) from += static_cast<off_t>(whole[i].size());
+    std::vector<std::string> read;
+    const LogReading reading =
+        readLogFrom(fd, from, [&](std::string_view line) { read.emplace_back(line); });
+    EXPECT_FALSE(reading.failed);
+    off_t end = 0;
+    for (const std::string_view line : whole) end += static_cast<off_t>(line.size());
+    EXPECT_EQ(reading.end, end);
+    ASSERT_EQ(read.size(), whole.size() - skip);
+    for (size_t i = 0; i < read.size(); ++i) ASSERT_EQ(read[i], whole[skip + i]) << i;
+  }
+  close(fd);
 }

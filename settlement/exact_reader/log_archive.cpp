@@ -1,0 +1,46 @@
+#include "settlement/exact_reader/log_archive.h"
+
+#include <string.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "common/file_rename.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Names already taken in the archive are skipped up to this many times.
+constexpr int kNameAttempts = 1000;
+
+std::string problemText(const fs::path& handOver, const std::string& why) {
+  return "settlement: cannot archive " + handOver.string() + " (" + why + ")\n";
+}
+
+std::string errorText(int error) {
+  const char* description = strerrordesc_np(error);
+  return description != nullptr ? description : "error " + std::to_string(error);
+}
+
+}  // namespace
+
+std::optional<std::string> archiveHandOver(const fs::path& handOver, const fs::path& archive) {
+  if (mkdir(archive.c_str(), 0777) != 0 && errno != EEXIST) {
+    return problemText(handOver, archive.string() + ": " + errorText(errno));
+  }
+  struct stat status;
+  // Never moved through a link to somewhere outside the world.
+  if (lstat(archive.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+    return problemText(handOver, archive.string() + " is not a directory");
+  }
+  const std::string name = handOver.filename().string();
+  for (int attempt = 1; attempt <= kNameAttempts; ++attempt) {
+    const std::string archived = attempt == 1 ? name : name + "-" + std::to_string(attempt);
+    if (renameWithoutReplacing(handOver.string(), (archive / archived).string())) {
+      return std::nullopt;
+    }
+    if (errno != EEXIST) return problemText(handOver, errorText(errno));
+  }
+  return problemText(handOver, "no free name in " + archive.string());
+}
