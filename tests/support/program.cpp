@@ -63,6 +63,12 @@ Program::Program(const std::string& path, const std::vector<std::string>& args,
   std::vector<char*> argv;
   for (auto& a : argvStore) argv.push_back(a.data());
   argv.push_back(nullptr);
+  // Built before the fork: the child may only make plain system calls.
+  std::vector<std::string> envStore = options.environment;
+  std::vector<char*> envp;
+  for (char** entry = environ; *entry != nullptr; ++entry) envp.push_back(*entry);
+  for (auto& e : envStore) envp.push_back(e.data());
+  envp.push_back(nullptr);
 
   pid_ = fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
@@ -72,7 +78,7 @@ Program::Program(const std::string& path, const std::vector<std::string>& args,
     dup2(out[1], STDERR_FILENO);
     if (!applyOptions(options)) _exit(125);
     if (chdir(workingDirectory.c_str()) != 0) _exit(126);
-    execv(argv[0], argv.data());
+    execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
   close(in[0]);

@@ -28,6 +28,8 @@ struct ProgramOptions {
   std::optional<gid_t> group;
   // RLIMIT_FSIZE: a write past this many bytes fails as on a full disk.
   std::optional<unsigned long> fileSizeLimit;
+  // "NAME=value" entries added to the environment the program inherits.
+  std::vector<std::string> environment;
 };
 
 // The user permission faults are tested as: nobody (65534) when the test

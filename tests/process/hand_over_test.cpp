@@ -1,0 +1,126 @@
+// Trip logs handed over to the settlement: terminals that start a new log
+// every few hundred milliseconds while the fast settlement collects out of
+// phase with them, and a settlement that starts with hand-over files
+// already waiting. No fee a card paid is lost or counted twice, and the
+// audit reconciles the world.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "record_checks.h"
+#include "settlement_support.h"
+#include "tap_session.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr long long kStartBalance = 100000000;
+
+// Clearing well inside the settlement's one-second period: a live log is
+// read by one collection at most, and its hand-over file carries the rest,
+// so the blocks together count every fee exactly once.
+ProgramOptions quickClearing() {
+  ProgramOptions options;
+  options.environment = {"FARES_TRIP_LOG_CLEAR_MS=300"};
+  return options;
+}
+
+std::unique_ptr<Program> runAudit(const World& world) {
+  auto audit = std::make_unique<Program>(programPath("audit"),
+                                         std::vector<std::string>{world.root().string()}, ".");
+  audit->waitExit(10s);
+  audit->waitOutputEnd(10s);
+  return audit;
+}
+
+// Fees the cards paid: each card's start balance less its last balance.
+long long paidByCards(const World& world, const std::vector<std::string>& cards) {
+  long long paid = 0;
+  for (const std::string& card : cards)
+    paid += kStartBalance - amountOf(linesOf(world.card(card)).back());
+  return paid;
+}
+
+}  // namespace
+
+TEST(HandOver, EveryFeeIsSettledOnceWhileLogsAreHandedOverAndTheAuditReconciles) {
+  World world;
+  const std::vector<std::string> cards = {"100", "200", "300"};
+  for (const std::string& card : cards) {
+    world.putCard(card, "000000000000,NEW,OUT," + std::to_string(kStartBalance) + ",00\n");
+  }
+  auto settlement = startSettlement(world);
+  for (int i = 0; i < 100 && !world.exists("time/time.txt"); ++i) std::this_thread::sleep_for(50ms);
+  std::vector<std::unique_ptr<Program>> terminals;
+  terminals.push_back(std::make_unique<Program>(
+      programPath("bus_terminal"), std::vector<std::string>{}, world.dir("Bus"), quickClearing()));
+  terminals.push_back(std::make_unique<Program>(programPath("metro_terminal"),
+                                                std::vector<std::string>{"2"}, world.dir("Metro"),
+                                                quickClearing()));
+  std::vector<size_t> promptEnds;
+  for (auto& terminal : terminals) {
+    const auto prompt = terminal->waitFor(kPrompt, 10s);
+    ASSERT_TRUE(prompt) << terminal->output();
+    promptEnds.push_back(*prompt);
+  }
+
+  // A steady stream of taps for four seconds: a dozen hand-overs each.
+  const auto deadline = std::chrono::steady_clock::now() + 4s;
+  for (int round = 0; std::chrono::steady_clock::now() < deadline; ++round) {
+    for (size_t t = 0; t < terminals.size(); ++t) {
+      const std::string& card = cards[(static_cast<size_t>(round) + t) % cards.size()];
+      terminals[t]->write(card + (round % 2 ? " OUT\n" : " IN\n"));
+      const auto next = terminals[t]->waitFor(kPrompt, 10s, promptEnds[t]);
+      ASSERT_TRUE(next) << terminals[t]->output();
+      promptEnds[t] = *next;
+    }
+    std::this_thread::sleep_for(20ms);
+  }
+  // The last logs are handed over, then collected, then archived.
+  std::this_thread::sleep_for(1s);
+  EXPECT_FALSE(world.exists("Bus/busfile.txt"));
+  EXPECT_FALSE(world.exists("Metro/Metrofile2.txt"));
+  const size_t mark = settlement->outputSize();
+  const auto first = settlement->waitFor(" =============\n", 10s, mark);
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(settlement->waitFor(" =============\n", 10s, *first));
+
+  const long long paid = paidByCards(world, cards);
+  long long settled = 0;
+  for (const PrintedResult& r : printedResults(settlement->output())) settled += r.bus + r.metro;
+  EXPECT_GT(paid, 0);
+  EXPECT_EQ(settled, paid);
+  size_t archived = 0;
+  for ([[maybe_unused]] const auto& entry :
+       fs::directory_iterator(world.root() / "Settlement/archive")) {
+    ++archived;
+  }
+  EXPECT_GE(archived, 10u);
+
+  auto audit = runAudit(world);
+  EXPECT_EQ(audit->waitExit(1s), 0) << audit->output();
+  EXPECT_NE(audit->output().find("reconciled"), std::string::npos) << audit->output();
+}
+
+TEST(HandOver, FilesWaitingAtStartAreSettledInTheFirstBlockThenArchived) {
+  World world;
+  world.put("Bus/busfile.txt.1", "201412050008,BUS,IN,1050,61\n");
+  world.put("Bus/busfile.txt.2", "201412050016,BUS,OUT,0,62\n");
+  world.put("Metro/Metrofile0.txt.7", "201412050024,METRO,IN,1250,01\n");
+  world.put("Metro/Metrofile2.txt", "201412050032,METRO,IN,1050,21\n");
+  auto settlement = startSettlement(world);
+  const auto first = settlement->waitFor(" =============\n", 10s);
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(settlement->waitFor(" =============\n", 10s, *first));
+  // The first block covers the live log and every waiting file; the next
+  // one the live log alone.
+  const std::string expected = resultBlock(1050, 2300) + resultBlock(0, 1050);
+  EXPECT_EQ(settlement->output().substr(0, expected.size()), expected);
+  for (const char* name : {"busfile.txt.1", "busfile.txt.2", "Metrofile0.txt.7"}) {
+    EXPECT_TRUE(world.exists(std::string("Settlement/archive/") + name)) << name;
+  }
+  EXPECT_FALSE(world.exists("Bus/busfile.txt.1"));
+  EXPECT_FALSE(world.exists("Metro/Metrofile0.txt.7"));
+  EXPECT_EQ(world.get("Metro/Metrofile2.txt"), "201412050032,METRO,IN,1050,21\n");
+}
