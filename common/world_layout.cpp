@@ -24,6 +24,14 @@ const std::array<TripLogPlace, 6>& collectedTripLogs() {
   return logs;
 }
 
+std::string intentName(std::string_view logName) {
+  return std::string(logName) + ".intent";
+}
+
+std::string roleLockName(std::string_view logName) {
+  return std::string(logName) + ".lock";
+}
+
 std::string handOverName(std::string_view logName, unsigned long long sequence) {
   return std::string(logName) + "." + std::to_string(sequence);
 }

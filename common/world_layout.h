@@ -45,6 +45,14 @@ const std::array<TripLogPlace, 6>& collectedTripLogs();
 // number from 1 up ("busfile.txt.7").
 std::string handOverName(std::string_view logName, unsigned long long sequence);
 
+// Beside each trip log, its terminal keeps the note of the tap in hand
+// ("busfile.txt.intent") and the lock that makes it the one terminal of its
+// role ("busfile.txt.lock"). The settlement's lock lies in the world's
+// root, whatever the name of its own directory.
+std::string intentName(std::string_view logName);
+std::string roleLockName(std::string_view logName);
+inline constexpr const char* kSettlementLockPath = "../settlement.lock";
+
 // The sequence number when `fileName` is a hand-over file of `logName`.
 std::optional<unsigned long long> handOverSequence(std::string_view fileName,
                                                    std::string_view logName);

@@ -9,6 +9,13 @@
 int identifier = 0;
 TerminalClock mtime;
 
+std::optional<int> stationNumber(std::string_view argument) {
+  if (argument.size() != 1 || argument[0] < '0' || argument[0] >= '0' + kMetroStations) {
+    return std::nullopt;
+  }
+  return argument[0] - '0';
+}
+
 int distanceClass(std::string_view journeyId, int station) {
   const char first = journeyId.empty() ? '\0' : journeyId.front();
   const long long start = first >= '0' && first <= '9' ? first - '0' : 0;

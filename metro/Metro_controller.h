@@ -4,6 +4,7 @@
 // fee functions and fare controller thread that apply it to cinfo.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "terminal/card_info.h"
@@ -20,6 +21,10 @@ inline constexpr int kMetroAdditionalFareOut = 200;
 inline constexpr int kMetroTransferFarePerClass = 300;
 inline constexpr int kMetroTransferReentryFareIn = 600;
 inline constexpr TransferRule kMetroTransferRule{kMetroTransport, kBusTransport, 600};
+
+// The station number of a command line argument: exactly one digit from 0
+// to 4, the stations whose trip logs the settlement collects.
+std::optional<int> stationNumber(std::string_view argument);
 
 // The distance class from the station in the journey id's first character
 // (0 when it is no digit) to `station`: differences 3 and 4 count as 2 and

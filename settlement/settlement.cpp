@@ -7,6 +7,10 @@
 #include <cstdio>
 #include <thread>
 
+#include "common/console.h"
+#include "common/role_lock.h"
+#include "common/world_layout.h"
+#include "common/world_place.h"
 #include "settlement/exact_display/exact_display.h"
 #include "settlement/exact_distribute/exact_distribute.h"
 #include "settlement/exact_reader/exact_reader.h"
@@ -22,6 +26,8 @@ bool tick_ready = false, tick_written = false, list_filled = false, list_settled
 std::mutex clock_file_mutex;
 
 namespace {
+
+constexpr int kRefusedStatus = 2;
 
 sigset_t stopSignals() {
   sigset_t set;
@@ -46,6 +52,16 @@ void awaitStop() {
 }  // namespace
 
 int settlementMain(int collectionPeriodMs) {
+  // Its own directory's name is free, but the logs it collects lie beside it.
+  if (const auto missing = missingFromPlace({std::nullopt, {kBusDir, kMetroDir}})) {
+    errorWrite("settlement: must run in a directory of a world, beside Bus and Metro (" + *missing +
+               ")\n");
+    return kRefusedStatus;
+  }
+  if (const auto held = claimRole(kSettlementLockPath)) {
+    errorWrite("settlement: the settlement of this world is " + *held + "\n");
+    return kRefusedStatus;
+  }
   // Blocked here, so every thread started below inherits the block and the
   // signals reach only awaitStop.
   const sigset_t set = stopSignals();

@@ -26,7 +26,9 @@ extern bool tick_ready, tick_written, list_filled, list_settled;
 // never leaves a temporary file behind.
 extern std::mutex clock_file_mutex;
 
-// main: builds the empty trip list, zeroes result, starts time_setter,
+// main: refuses to start (status 2, one line on standard error) without
+// ../Bus and ../Metro beside it or while another settlement holds the
+// world; then builds the empty trip list, zeroes result, starts time_setter,
 // time_writer, reader and distribute_Controller with the given collection
 // period and waits on them for ever. SIGINT or SIGTERM ends the process at
 // once with status 0 and prints nothing.

@@ -27,10 +27,6 @@ void cutBack(int fd, off_t size) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 constexpr int kAppendFlags = O_RDWR | O_APPEND | O_CREAT;
 constexpr mode_t kNewFileMode = 0666;
 // A log is handed over at most once a clearing period, so a second try
@@ -60,22 +56,38 @@ void RecordFile::lock() {
   fd_ = FileDescriptor();
 }
 
-bool RecordFile::append(std::string_view record) {
-  sizeBefore_.reset();
+std::optional<PreparedAppend> RecordFile::prepare(std::string_view record) const {
   struct stat status;
-  if (fstat(fd_.get(), &status) != 0) return false;
-  std::string text;
+  if (fstat(fd_.get(), &status) != 0) return std::nullopt;
+  PreparedAppend prepared{status.st_size, ""};
   char lastByte = '\n';
   if (status.st_size > 0 && pread(fd_.get(), &lastByte, 1, status.st_size - 1) == 1 &&
       lastByte != '\n') {
-    text += '\n';
+    prepared.bytes += '\n';
   }
-  text += record;
-  if (!writeAll(fd_.get(), text)) {
-    cutBack(fd_.get(), status.st_size);
+  prepared.bytes += record;
+  return prepared;
+}
+
+bool RecordFile::write(const PreparedAppend& prepared) {
+  sizeBefore_.reset();
+  if (!writeAll(fd_.get(), prepared.bytes)) {
+    cutBack(fd_.get(), prepared.at);
     return false;
   }
-  sizeBefore_ = status.st_size;
+  sizeBefore_ = prepared.at;
+  return true;
+}
+
+bool RecordFile::append(std::string_view record) {
+  const std::optional<PreparedAppend> prepared = prepare(record);
+  return prepared && write(*prepared);
+}
+
+bool RecordFile::cutTo(off_t size) {
+  while (ftruncate(fd_.get(), size) != 0) {
+    if (errno != EINTR) return false;
+  }
   return true;
 }
 

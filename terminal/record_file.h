@@ -23,6 +23,13 @@
 
 #include "common/file_handle.h"
 
+// What an append writes and where: the file's size before it, and the
+// record, behind a line feed when the file's last line lacks one.
+struct PreparedAppend {
+  off_t at = 0;
+  std::string bytes;
+};
+
 class RecordFile {
  public:
   explicit RecordFile(const std::string& path);
@@ -38,6 +45,16 @@ class RecordFile {
   // Appends `record` (which ends with its line feed). False when the record
   // did not reach the file whole; the file is then as it was before.
   bool append(std::string_view record);
+
+  // append in two steps, for a caller that notes what it is about to write
+  // before writing it. The file must not change in between (hold its lock).
+  std::optional<PreparedAppend> prepare(std::string_view record) const;
+  bool write(const PreparedAppend& prepared);
+
+  // Cuts the file to `size` bytes (a record left half-written by a kill).
+  bool cutTo(off_t size);
+
+  int fd() const { return fd_.get(); }
 
   // Cuts the file back to its size before the last successful append.
   void undoAppend();

@@ -5,6 +5,7 @@
 #include "terminal/clock_reader.h"
 #include "terminal/console_texts.h"
 #include "terminal/record_file.h"
+#include "terminal/tap_intent.h"
 
 std::mutex trip_log_mutex;
 
@@ -23,19 +24,30 @@ TapRecords tapRecords(const TerminalProfile& profile, const CardInfo& card, cons
 }
 
 RecordOutcome writeTapRecords(const std::string& cardPath, const std::string& tripLogPath,
-                              const TapRecords& records) {
+                              const std::string& intentPath, const TapRecords& records) {
   RecordFile card(cardPath);
   if (!card.isOpen()) return RecordOutcome::CardOpenFailed;
   RecordFile tripLog(tripLogPath);
   if (!tripLog.isOpen()) return RecordOutcome::TripLogOpenFailed;
   tripLog.lock();
   if (!tripLog.isOpen()) return RecordOutcome::TripLogOpenFailed;
-  if (!card.append(records.card)) return RecordOutcome::CardWriteFailed;
-  if (!tripLog.append(records.tripLog)) {
-    card.undoAppend();
+  const std::optional<PreparedAppend> cardAppend = card.prepare(records.card);
+  if (!cardAppend) return RecordOutcome::CardWriteFailed;
+  const std::optional<PreparedAppend> logAppend = tripLog.prepare(records.tripLog);
+  // The note of the tap goes beside the trip log: where it cannot be
+  // written, the trip log record could not be either.
+  if (!logAppend || !writeIntent(intentPath, {cardPath, *cardAppend, tripLogPath, *logAppend})) {
     return RecordOutcome::TripLogWriteFailed;
   }
-  return RecordOutcome::Written;
+  RecordOutcome outcome = RecordOutcome::Written;
+  if (!card.write(*cardAppend)) {
+    outcome = RecordOutcome::CardWriteFailed;
+  } else if (!tripLog.write(*logAppend)) {
+    card.undoAppend();
+    outcome = RecordOutcome::TripLogWriteFailed;
+  }
+  removeIntent(intentPath);
+  return outcome;
 }
 
 namespace {
@@ -65,8 +77,8 @@ bool recordTap() {
   const TapRecords records = tapRecords(profile, cinfo, ocinfo, lagMinutes(clock, cinfo.time),
                                         clock, *profile.journeyCount);
   std::lock_guard<std::mutex> lock(trip_log_mutex);
-  const RecordOutcome outcome =
-      writeTapRecords(cardFilePath(cinfo.card), profile.tripLogName, records);
+  const RecordOutcome outcome = writeTapRecords(cardFilePath(cinfo.card), profile.tripLogName,
+                                                intentName(profile.tripLogName), records);
   if (outcome != RecordOutcome::Written) {
     consoleWrite(failureText(outcome));
     return false;

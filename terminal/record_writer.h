@@ -8,7 +8,8 @@
 // A tap is recorded in both files or in neither: both are opened before
 // either is written, and a trip log record that cannot be written takes the
 // card record back. Otherwise a card could pay for a tap the settlement never
-// sees, or the settlement count a fee no card paid.
+// sees, or the settlement count a fee no card paid. A kill between the two
+// appends is made good by the next run of the terminal (tap_intent.h).
 #pragma once
 
 #include <mutex>
@@ -43,10 +44,11 @@ enum class RecordOutcome {
 };
 
 // Appends `records` to the card file and the trip log, or leaves both as
-// they were. The caller holds the card file's lock (taken by the card
-// lookup); the trip log is locked here.
+// they were, noting both in the intent file while it writes them. The caller
+// holds the card file's lock (taken by the card lookup); the trip log is
+// locked here.
 RecordOutcome writeTapRecords(const std::string& cardPath, const std::string& tripLogPath,
-                              const TapRecords& records);
+                              const std::string& intentPath, const TapRecords& records);
 
 // Records the tap in cinfo and advances the journey count when it took a
 // new one. On failure prints why ("Cardfile Open Error!",

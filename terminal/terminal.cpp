@@ -4,9 +4,14 @@
 
 #include <thread>
 
+#include "common/console.h"
 #include "common/handoff.h"
+#include "common/role_lock.h"
+#include "common/world_layout.h"
+#include "common/world_place.h"
 #include "terminal/clock_reader.h"
 #include "terminal/command_reader.h"
+#include "terminal/tap_intent.h"
 #include "terminal/trip_log_clearing.h"
 
 namespace {
@@ -28,7 +33,36 @@ void useTerminalProfile(const TerminalProfile& profile) {
   activeProfile = profile;
 }
 
+namespace {
+
+constexpr int kRefusedStatus = 2;
+constexpr int kIncompleteTapStatus = 1;
+
+// Before any thread: nullopt when the terminal may serve taps, otherwise
+// the exit status after the one line that says why not.
+std::optional<int> prepareToServe(const TerminalProfile& profile) {
+  const std::string name = profile.programName + ": ";
+  if (const auto missing = missingFromPlace({profile.directory, {kCustomerDir}})) {
+    errorWrite(name + "must run in the " + profile.directory + " directory of a world (" +
+               *missing + ")\n");
+    return kRefusedStatus;
+  }
+  if (const auto held = claimRole(roleLockName(profile.tripLogName))) {
+    errorWrite(name + profile.role + " is " + *held + "\n");
+    return kRefusedStatus;
+  }
+  if (const auto problem = completeIntent(intentName(profile.tripLogName))) {
+    errorWrite(name + "the tap a stopped run left half recorded cannot be completed (" + *problem +
+               ")\n");
+    return kIncompleteTapStatus;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 int terminalMain(const TerminalProfile& profile) {
+  if (const auto status = prepareToServe(profile)) return *status;
   useTerminalProfile(profile);
   // A write past the file-size limit fails with EFBIG instead of ending the
   // terminal, so a full disk is reported and the tap taken back.

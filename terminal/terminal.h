@@ -19,6 +19,9 @@
 
 // What differs between the metro and the bus terminal.
 struct TerminalProfile {
+  std::string programName;                  // "metro_terminal" or "bus_terminal"
+  std::string directory;                    // "Metro" or "Bus": where it must run
+  std::string role;                         // "station 2" or "the bus terminal"
   TerminalClock* clock = nullptr;           // mtime or btime
   std::string tripLogName;                  // "Metrofile<n>.txt" or "busfile.txt"
   bool joinsClockReader = true;             // main joins timereader (metro only)
@@ -44,9 +47,13 @@ extern std::mutex gmutex, sync_mutex, disp_mutex, read_mutex;
 extern std::condition_variable gcond, sync_cond, disp_cond, read_cond;
 extern bool tap_pending, tap_finished, clock_ready, read_requested;
 
-// Starts timereader, time_Display, reader, Calculate_Controller and
-// fileInitializer in this order and waits on them for the life of the
-// process. The process ends (status 0) when standard input ends.
+// Refuses to start (status 2, one line on standard error) away from the
+// world's directory for the terminal or while another process holds its
+// role; completes a tap a killed run left half recorded (status 1 when it
+// cannot); then starts timereader, time_Display, reader,
+// Calculate_Controller and fileInitializer in this order and waits on them
+// for the life of the process. The process ends (status 0) when standard
+// input ends.
 int terminalMain(const TerminalProfile& profile);
 
 // The fare controller's side of the tap cycle, for ever: wait for a tap,

@@ -24,7 +24,9 @@ TEST(TapInput, CardNumberThatCannotBeAFileNameOpensNothing) {
   EXPECT_EQ(metro->tap("1234.txt IN"), "Invalid card number\n");
   EXPECT_EQ(metro->tap(std::string(65, '1') + " IN"), "Invalid card number\n");
   EXPECT_EQ(filesIn(world.dir("customer")), 1u);
-  EXPECT_EQ(filesIn(world.dir("Metro")), 0u);
+  // Only the station's role lock, taken at start.
+  EXPECT_EQ(filesIn(world.dir("Metro")), 1u);
+  EXPECT_TRUE(world.exists("Metro/Metrofile1.txt.lock"));
   EXPECT_EQ(world.card("1234"), "201412050710,METRO,OUT,8950,35\n");
 }
 

@@ -22,7 +22,7 @@ std::unique_ptr<Program> startBus(const World& world, std::vector<std::string> a
 TEST(TerminalStart, MetroWithoutStationPrintsMessageAndTouchesNothing) {
   World world;
   auto metro = startMetro(world, {});
-  EXPECT_EQ(metro->waitExit(10s), 0);
+  EXPECT_EQ(metro->waitExit(10s), 2);
   EXPECT_EQ(metro->output(), "identifier를 입력해야 합니다.\n");
   EXPECT_TRUE(std::filesystem::is_empty(world.dir("Metro")));
   EXPECT_TRUE(std::filesystem::is_empty(world.dir("time")));

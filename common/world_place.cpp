@@ -1,0 +1,18 @@
+#include "common/world_place.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+std::optional<std::string> missingFromPlace(const WorldPlace& place) {
+  std::error_code error;
+  const fs::path here = fs::current_path(error);
+  if (error) return "the working directory cannot be read";
+  if (place.ownDir && here.filename() != *place.ownDir) {
+    return "this is " + here.string() + ", not a directory named " + *place.ownDir;
+  }
+  for (const std::string& sibling : place.siblings) {
+    if (!fs::is_directory(".." / fs::path(sibling), error)) return "../" + sibling + " is missing";
+  }
+  return std::nullopt;
+}
