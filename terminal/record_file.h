@@ -28,6 +28,7 @@
 struct PreparedAppend {
   off_t at = 0;
   std::string bytes;
+  bool operator==(const PreparedAppend&) const = default;
 };
 
 class RecordFile {

@@ -1,0 +1,107 @@
+// Programs that refuse to start: a metro station the settlement never
+// collects, a program away from its place in a world, a second process for
+// a role that is taken. Each says why in one line, exits non-zero and
+// touches no file of the world; the process holding the role runs on.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <filesystem>
+#include <set>
+
+#include "settlement_support.h"
+#include "tap_session.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every path in the world with its size: what a refused program must leave.
+std::set<std::pair<std::string, uintmax_t>> snapshot(const World& world) {
+  std::set<std::pair<std::string, uintmax_t>> files;
+  for (const auto& entry : fs::recursive_directory_iterator(world.root())) {
+    files.insert({entry.path().string(), entry.is_regular_file() ? entry.file_size() : 0});
+  }
+  return files;
+}
+
+}  // namespace
+
+TEST(StartRefusal, StationsPlacesAndMissingDirectoriesAreRefusedTouchingNothing) {
+  World world;
+  world.setClock("201412050940\n");
+  world.putCard("1234", "201412050710,METRO,OUT,8950,35\n");
+  fs::create_directory(world.root() / "elsewhere");
+  struct Case {
+    const char* program;
+    std::vector<std::string> args;
+    const char* dir;
+    const char* says;
+  };
+  const std::vector<Case> cases = {
+      {"metro_terminal", {}, "Metro", "identifier를 입력해야 합니다.\n"},
+      {"metro_terminal", {"5"}, "Metro", "one of 0, 1, 2, 3, 4"},
+      {"metro_terminal", {"-3"}, "Metro", "one of 0, 1, 2, 3, 4"},
+      {"metro_terminal", {"x"}, "Metro", "one of 0, 1, 2, 3, 4"},
+      {"metro_terminal", {"2abc"}, "Metro", "one of 0, 1, 2, 3, 4"},
+      {"metro_terminal", {"0"}, "Bus", "not a directory named Metro"},
+      {"bus_terminal", {}, "Metro", "not a directory named Bus"},
+      {"bus_terminal", {}, "elsewhere", "not a directory named Bus"},
+      {"settlement_fast", {}, "", "../Bus is missing"},
+  };
+  const auto before = snapshot(world);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.program) + " in " + c.dir);
+    Program refused(programPath(c.program), c.args, world.dir(c.dir));
+    EXPECT_EQ(refused.waitExit(10s), 2);
+    ASSERT_TRUE(refused.waitOutputEnd(10s));
+    const std::string output = refused.output();
+    EXPECT_NE(output.find(c.says), std::string::npos) << output;
+    EXPECT_EQ(output.find('\n'), output.size() - 1) << output;  // one line
+  }
+  // A terminal in its directory, but without customer/ beside it.
+  fs::rename(world.root() / "customer", world.root() / "elsewhere" / "customer");
+  const auto withoutCustomer = snapshot(world);
+  Program bus(programPath("bus_terminal"), {}, world.dir("Bus"));
+  EXPECT_EQ(bus.waitExit(10s), 2);
+  ASSERT_TRUE(bus.waitOutputEnd(10s));
+  EXPECT_NE(bus.output().find("../customer is missing"), std::string::npos) << bus.output();
+  EXPECT_EQ(snapshot(world), withoutCustomer);
+  fs::rename(world.root() / "elsewhere" / "customer", world.root() / "customer");
+  EXPECT_EQ(snapshot(world), before);
+}
+
+TEST(StartRefusal, ASecondProcessForATakenRoleIsRefusedUntilTheFirstEnds) {
+  World world;
+  world.putCard("1234", "201412050710,METRO,OUT,8950,35\n");
+  auto first = TapSession::metro(world, 2, "201412050940");
+  auto settlement = startSettlement(world);
+  ASSERT_TRUE(settlement->waitFor(resultBlock(0, 0), 10s)) << settlement->output();
+  world.setClock("201412050940\n");
+
+  for (const auto& [program, args, dir] :
+       std::vector<std::tuple<const char*, std::vector<std::string>, const char*>>{
+           {"metro_terminal", {"2"}, "Metro"},
+           {"settlement", {}, "Settlement"},
+           {"settlement_fast", {}, "Bus"}}) {
+    SCOPED_TRACE(std::string(program) + " in " + dir);
+    const auto before = snapshot(world);
+    Program second(programPath(program), args, world.dir(dir));
+    EXPECT_EQ(second.waitExit(10s), 2);
+    ASSERT_TRUE(second.waitOutputEnd(10s));
+    const pid_t holder =
+        std::string(program) == "metro_terminal" ? first->program().pid() : settlement->pid();
+    EXPECT_NE(second.output().find("held by process " + std::to_string(holder)), std::string::npos)
+        << second.output();
+    EXPECT_EQ(snapshot(world), before);
+  }
+  // The first ones serve on.
+  EXPECT_EQ(first->tap("1234 IN"), metroCharged(1050, 7900));
+  const size_t mark = settlement->outputSize();
+  EXPECT_TRUE(settlement->waitFor(resultBlock(0, 1050), 10s, mark)) << settlement->output();
+
+  // A role is free again once its holder is gone, however it went.
+  first->program().sendSignal(SIGKILL);
+  ASSERT_TRUE(first->program().waitExit(10s));
+  auto next = TapSession::metro(world, 2, "201412050948");
+  EXPECT_EQ(next->tap("1234 OUT"), metroCharged(0, 7900));
+}
