@@ -23,6 +23,7 @@ TEST(TerminalStart, MetroWithoutStationPrintsMessageAndTouchesNothing) {
   World world;
   auto metro = startMetro(world, {});
   EXPECT_EQ(metro->waitExit(10s), 2);
+  ASSERT_TRUE(metro->waitOutputEnd(10s));
   EXPECT_EQ(metro->output(), "identifier를 입력해야 합니다.\n");
   EXPECT_TRUE(std::filesystem::is_empty(world.dir("Metro")));
   EXPECT_TRUE(std::filesystem::is_empty(world.dir("time")));
