@@ -15,6 +15,10 @@ std::string programPath(const std::string& name) {
   return std::string(PROGRAM_DIR) + "/" + name;
 }
 
+std::string scriptPath(const std::string& name) {
+  return std::string(SOURCE_DIR) + "/scripts/" + name;
+}
+
 bool runningAsRoot() {
   return geteuid() == 0;
 }

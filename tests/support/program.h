@@ -19,6 +19,8 @@ using namespace std::chrono_literals;
 
 // Path of a program built by this project: programPath("metro_terminal").
 std::string programPath(const std::string& name);
+// Path of one of the project's scripts: scriptPath("new-card").
+std::string scriptPath(const std::string& name);
 
 // What the child is given between fork and exec, for fault tests.
 struct ProgramOptions {
