@@ -28,6 +28,9 @@ struct ProgramOptions {
   std::optional<gid_t> group;
   // RLIMIT_FSIZE: a write past this many bytes fails as on a full disk.
   std::optional<unsigned long> fileSizeLimit;
+  // Standard output and error go to this file (created or emptied) instead
+  // of being collected: a file-size limit then applies to them.
+  std::optional<std::string> outputFile;
 };
 
 // The user permission faults are tested as: nobody (65534) when the test
@@ -67,6 +70,13 @@ class Program {
   // (a signal death is reported as 128 + signal number).
   std::optional<int> waitExit(std::chrono::milliseconds timeout);
 
+  // A console nobody reads: stallOutput stops collecting and fills the
+  // output pipe (with NUL bytes, which the programs never print), so the
+  // program's next write blocks; resumeOutput collects again and drops the
+  // filler.
+  void stallOutput();
+  void resumeOutput();
+
   void sendSignal(int signal);
   pid_t pid() const { return pid_; }
 
@@ -82,4 +92,7 @@ class Program {
   std::condition_variable grew_;
   std::string output_;
   bool outputEnded_ = false;
+  bool paused_ = false;
+  bool collectorPaused_ = false;
+  size_t fillerToDrop_ = 0;
 };
