@@ -29,7 +29,7 @@ void lockFile(int fd, int operation) {
 }
 
 FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode) {
-  FileDescriptor fd(open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode));
+  FileDescriptor fd(open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode));
   struct stat status;
   if (!fd.valid() || fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
     return FileDescriptor();

@@ -1,6 +1,7 @@
 // The file handles the terminal reads and appends with: an owned
 // descriptor that closes itself (and so drops any flock taken on it), the
-// flock call, and an open that takes regular files only.
+// flock call, and an open that takes regular files only, never through a
+// link.
 #pragma once
 
 #include <sys/types.h>
@@ -29,6 +30,9 @@ class FileDescriptor {
 // append or read then goes ahead unlocked).
 void lockFile(int fd, int operation);
 
-// Opens `path` with `flags` plus O_NONBLOCK and O_CLOEXEC (so a FIFO in its
-// place never blocks the open) and keeps it only when it is a regular file.
+// Opens `path` with `flags` plus O_NOFOLLOW, O_NONBLOCK and O_CLOEXEC and
+// keeps it only when it is a regular file. A symbolic link in its place is
+// refused, even with O_CREAT (a dangling link never creates its target), so
+// nothing is read, created or written through a link; a FIFO or a device in
+// its place never blocks the open.
 FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode = 0);
