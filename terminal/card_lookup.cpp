@@ -113,19 +113,24 @@ CardLookup lookUpCard(const std::string& path, std::string_view defaultRecord) {
   return lookup;
 }
 
-std::optional<FileDescriptor> parser() {
+bool parser() {
   CardLookup lookup = lookUpCard(cardFilePath(cinfo.card), terminal().defaultRecord);
   switch (lookup.status) {
     case LookupStatus::OpenFailed:
       consoleWrite(kFileOpenFailedText);
-      return std::nullopt;
+      return false;
     case LookupStatus::ReadError:
       consoleWrite(kCardfileReadErrorText);
-      return std::nullopt;
+      return false;
     case LookupStatus::Found:
       break;
   }
   takeRecord(cinfo, lookup.records.last);
   takeRecord(ocinfo, lookup.records.before);
-  return std::move(lookup.held);
+  card_lock = std::move(lookup.held);
+  return true;
+}
+
+void releaseCard() {
+  card_lock = FileDescriptor();
 }

@@ -63,13 +63,17 @@ struct CardLookup {
   FileDescriptor held;
 };
 
-// Opens `path` for reading only (it must exist and be a regular file; it is
-// never created or changed here), takes an exclusive flock and reads its
-// last two records.
+// Opens `path` for reading only (it must exist and be a regular file, not
+// a link; it is never created or changed here), takes an exclusive flock
+// and reads its last two records.
 CardLookup lookUpCard(const std::string& path, std::string_view defaultRecord);
 
 // Loads the card `cinfo.card` into cinfo (last record) and ocinfo (record
-// before) and returns the held card file, to be kept until the tap is
-// finished; prints "File open failed" or "Cardfile Read Error!" and returns
-// nullopt when the card cannot be loaded, so that the tap is dropped.
-std::optional<FileDescriptor> parser();
+// before), its held card file into card_lock, and returns true; prints
+// "File open failed" or "Cardfile Read Error!" and returns false when the
+// card cannot be loaded, so that the tap is dropped.
+bool parser();
+
+// Ends the hold on the card of the tap in hand (card_lock); nothing when
+// none is held.
+void releaseCard();

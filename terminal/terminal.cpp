@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "common/handoff.h"
+#include "terminal/card_lookup.h"
 #include "terminal/clock_reader.h"
 #include "terminal/command_reader.h"
 #include "terminal/trip_log_clearing.h"
@@ -15,6 +16,7 @@ TerminalProfile activeProfile;
 
 CardInfo cinfo;
 CardInfo ocinfo;
+FileDescriptor card_lock;
 
 std::mutex gmutex, sync_mutex, disp_mutex, read_mutex;
 std::condition_variable gcond, sync_cond, disp_cond, read_cond;
@@ -54,6 +56,7 @@ void serveTaps(void (*fareRules)()) {
   for (;;) {
     awaitFlag(gmutex, gcond, tap_pending);
     fareRules();
+    releaseCard();  // a tap that produced nothing still held its card
     postFlag(sync_mutex, sync_cond, tap_finished);
   }
 }
