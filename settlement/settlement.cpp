@@ -4,13 +4,16 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <thread>
 
+#include "settlement/exact_display/clock_file.h"
 #include "settlement/exact_display/exact_display.h"
 #include "settlement/exact_distribute/exact_distribute.h"
 #include "settlement/exact_reader/exact_reader.h"
 #include "settlement/list/list.h"
+#include "settlement/settlement_constants.h"
 
 SimulatedTime ptime;
 Totals result = {0, 0};
@@ -18,8 +21,6 @@ Totals result = {0, 0};
 std::mutex write_mutex, time_mutex, gmutex, sync_mutex;
 std::condition_variable write_cond, time_cond, gcond, sync_cond;
 bool tick_ready = false, tick_written = false, list_filled = false, list_settled = false;
-
-std::mutex clock_file_mutex;
 
 namespace {
 
@@ -31,15 +32,21 @@ sigset_t stopSignals() {
   return set;
 }
 
-// Waits for SIGINT or SIGTERM, then ends the process between two clock file
-// replacements and between two console writes, so nothing is left half done.
+// Waits for SIGINT or SIGTERM, then ends the process. A temporary clock
+// file is removed, and the end falls between two console writes when one
+// finishes in time, so a result block is not cut; but a write that never
+// returns (a console nobody reads) does not keep the program from ending.
 void awaitStop() {
   const sigset_t set = stopSignals();
   int signal = 0;
   while (sigwait(&set, &signal) != 0) {
   }
-  clock_file_mutex.lock();
-  flockfile(stdout);
+  const std::chrono::milliseconds wait(kStopWaitMs);
+  abandonReplacements(wait);
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  while (ftrylockfile(stdout) != 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   _exit(0);
 }
 
@@ -51,6 +58,9 @@ int settlementMain(int collectionPeriodMs) {
   const sigset_t set = stopSignals();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
   std::thread(awaitStop).detach();
+  // Past a file-size limit a write fails with EFBIG instead of ending the
+  // program: the clock must go on whatever becomes of the console.
+  signal(SIGXFSZ, SIG_IGN);
 
   createTripList();
   result = {0, 0};

@@ -9,11 +9,15 @@
 inline constexpr int kTickMs = 1000;
 inline constexpr int kMinutesPerTick = 8;
 
-// The clock file the terminals read, and the file each tick is first written
-// to before it is renamed over the clock file.
+// The clock file the terminals read. Each tick is written to a fresh
+// temporary file beside it and renamed over it (clock_file.h).
 inline constexpr const char* kClockFilePath = "../time/time.txt";
-inline constexpr const char* kClockTempPath = "../time/time.txt.tmp";
 inline constexpr const char* kTimeWriteFailText = "Time Write Fail";
+
+// On SIGINT or SIGTERM the program waits at most this long for a clock file
+// being created and as long again for a console write to finish, so that it
+// ends promptly even when a write never returns.
+inline constexpr int kStopWaitMs = 300;
 
 // The trip logs, collected in this order every collection period.
 inline constexpr std::array<const char*, 6> filename = {
