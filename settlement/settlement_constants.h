@@ -14,9 +14,9 @@ inline constexpr int kMinutesPerTick = 8;
 inline constexpr const char* kClockFilePath = "../time/time.txt";
 inline constexpr const char* kTimeWriteFailText = "Time Write Fail";
 
-// On SIGINT or SIGTERM the program waits at most this long for a clock file
-// being created and as long again for a console write to finish, so that it
-// ends promptly even when a write never returns.
+// On SIGINT or SIGTERM the program waits at most this long for a console
+// write to finish and as long again for a clock file being created, so that
+// it ends promptly even when a write never returns.
 inline constexpr int kStopWaitMs = 300;
 
 // The trip logs, collected in this order every collection period.

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -15,7 +16,7 @@ constexpr int kCreateAttempts = 8;
 
 // The temporary file a replacement has in hand. The mutex is held around
 // creating the file and noting or forgetting its name, never around a write.
-std::timed_mutex temp_mutex;
+std::mutex temp_mutex;
 std::string temp_in_hand;
 bool abandoned = false;
 
@@ -30,7 +31,7 @@ uint64_t randomToken() {
 // Creates a fresh temporary file for `path` and notes its name in `name`;
 // -1 when none can be created.
 int createTemporary(const std::string& path, std::string& name) {
-  std::lock_guard<std::timed_mutex> lock(temp_mutex);
+  std::lock_guard<std::mutex> lock(temp_mutex);
   if (abandoned) return -1;
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
     name = temporaryName(path, getpid(), randomToken());
@@ -47,7 +48,7 @@ int createTemporary(const std::string& path, std::string& name) {
 }
 
 void forgetTemporary() {
-  std::lock_guard<std::timed_mutex> lock(temp_mutex);
+  std::lock_guard<std::mutex> lock(temp_mutex);
   temp_in_hand.clear();
 }
 
@@ -82,8 +83,13 @@ bool replaceFile(const std::string& path, std::string_view content) {
 }
 
 void abandonReplacements(std::chrono::milliseconds wait) {
-  std::unique_lock<std::timed_mutex> lock(temp_mutex, std::defer_lock);
-  if (!lock.try_lock_for(wait)) return;
+  // Polled rather than a timed lock, which ThreadSanitizer cannot follow.
+  std::unique_lock<std::mutex> lock(temp_mutex, std::defer_lock);
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  while (!lock.try_lock()) {
+    if (std::chrono::steady_clock::now() >= deadline) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   abandoned = true;
   // A replacement renaming it at this moment wins or finds it gone; either
   // way no temporary file is left.
