@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <thread>
@@ -26,6 +27,13 @@ uint64_t randomToken() {
     token = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
   }
   return token;
+}
+
+// `path` + "." + `pid` + "." + `token` in hex.
+std::string temporaryName(std::string_view path, long pid, uint64_t token) {
+  char suffix[48];
+  snprintf(suffix, sizeof suffix, ".%ld.%llx", pid, static_cast<unsigned long long>(token));
+  return std::string(path) + suffix;
 }
 
 // Creates a fresh temporary file for `path` and notes its name in `name`;
@@ -63,12 +71,6 @@ bool writeAll(int fd, std::string_view text) {
 }
 
 }  // namespace
-
-std::string temporaryName(std::string_view path, long pid, uint64_t token) {
-  char suffix[48];
-  snprintf(suffix, sizeof suffix, ".%ld.%llx", pid, static_cast<unsigned long long>(token));
-  return std::string(path) + suffix;
-}
 
 bool replaceFile(const std::string& path, std::string_view content) {
   std::string name;

@@ -2,9 +2,10 @@
 // sees either the old content or the new, never an empty or partial file.
 // The new content goes into a temporary file created fresh beside the file
 // (exclusive create, no link followed) under a name no one else can have
-// taken: the file's name, the process id and a random part. Whatever else
-// stands in the directory (a link, a FIFO, someone else's file), nothing is
-// ever opened through it or written into it.
+// taken: the file's name, the process id and a random part
+// ("../time/time.txt.4242.9f3c07d1a2b4e655"). Whatever else stands in the
+// directory (a link, a FIFO, someone else's file), nothing is ever opened
+// through it or written into it.
 //
 // The process may end in the middle of a replacement: abandonReplacements
 // removes the temporary file a replacement has created and not yet renamed,
@@ -12,12 +13,8 @@
 #pragma once
 
 #include <chrono>
-#include <cstdint>
 #include <string>
 #include <string_view>
-
-// `path` + "." + `pid` + "." + `token` in hex: "../time/time.txt.4242.9f3c".
-std::string temporaryName(std::string_view path, long pid, uint64_t token);
 
 // Writes `content` to a fresh temporary file and renames it over `path`.
 // False, with the temporary file removed, when any step fails.
