@@ -32,8 +32,11 @@ class FileDescriptor {
 // append or read then goes ahead unlocked).
 void lockFile(int fd, int operation);
 
-// Opens `path` with `flags` plus O_NONBLOCK, O_NOFOLLOW and O_CLOEXEC (so a
-// FIFO in its place never blocks the open and a link is never followed) and
-// keeps it only when it is a regular file; errno tells why when it is not
-// kept (ENOENT for a missing file, EINVAL for one that is not regular).
+// Opens `path` with `flags` plus O_NOFOLLOW, O_NONBLOCK and O_CLOEXEC and
+// keeps it only when it is a regular file. A symbolic link in its place is
+// refused, even with O_CREAT (a dangling link never creates its target), so
+// nothing is read, created or written through a link; a FIFO or a device in
+// its place never blocks the open. errno tells why a file is not kept
+// (ENOENT for a missing one, ELOOP for a link, EINVAL for one that is not
+// regular).
 FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode = 0);

@@ -22,14 +22,12 @@ extern std::mutex write_mutex, time_mutex, gmutex, sync_mutex;
 extern std::condition_variable write_cond, time_cond, gcond, sync_cond;
 extern bool tick_ready, tick_written, list_filled, list_settled;
 
-// Held while the clock file is being replaced, so that stopping the program
-// never leaves a temporary file behind.
-extern std::mutex clock_file_mutex;
-
 // main: refuses to start (status 2, one line on standard error) without
 // ../Bus and ../Metro beside it or while another settlement holds the
 // world; then builds the empty trip list, zeroes result, starts time_setter,
 // time_writer, reader and distribute_Controller with the given collection
-// period and waits on them for ever. SIGINT or SIGTERM ends the process at
-// once with status 0 and prints nothing.
+// period and waits on them for ever. SIGINT or SIGTERM ends the process
+// promptly with status 0, prints nothing and leaves no temporary clock file,
+// whatever a write is doing. SIGXFSZ is ignored: output past a file-size
+// limit fails instead of ending the program.
 int settlementMain(int collectionPeriodMs);

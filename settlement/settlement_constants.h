@@ -12,10 +12,15 @@
 inline constexpr int kTickMs = 1000;
 inline constexpr int kMinutesPerTick = 8;
 
-// The file each tick is first written to before it is renamed over the clock
-// file (kClockFilePath) that the terminals read.
-inline constexpr const char* kClockTempPath = "../time/time.txt.tmp";
+// The clock file the terminals read (kClockFilePath, world_layout.h). Each
+// tick is written to a fresh temporary file beside it and renamed over it
+// (clock_file.h).
 inline constexpr const char* kTimeWriteFailText = "Time Write Fail";
+
+// On SIGINT or SIGTERM the program waits at most this long for a console
+// write to finish and as long again for a clock file being created, so that
+// it ends promptly even when a write never returns.
+inline constexpr int kStopWaitMs = 300;
 
 // The trip logs, below the world's root, collected in this order every
 // collection period; the settlement program's root is "..".

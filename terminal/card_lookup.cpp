@@ -55,21 +55,33 @@ std::optional<LastTwoLines> lastTwoLines(std::string_view tail, bool wholeFile) 
   return lines;
 }
 
-std::optional<LastTwoLines> readLastTwoLines(int fd, size_t blockSize) {
+std::optional<LastTwoLines> readLastTwoLines(int fd, size_t blockSize, size_t maxLine) {
   struct stat status;
   if (fstat(fd, &status) != 0) return std::nullopt;
   // Appends by other terminals after this point lie beyond `start` and are
   // not seen: the lookup reads the file as it stood at the fstat.
-  off_t start = status.st_size;
+  const off_t size = status.st_size;
+  // Two lines of maxLine bytes and the line feed that ends the line before
+  // them: whatever lies further back is never needed.
+  const off_t reach = static_cast<off_t>(2 * maxLine + 1);
+  const off_t stop = size > reach ? size - reach : 0;
+  off_t start = size;
   std::string tail;
   off_t block = static_cast<off_t>(blockSize > 0 ? blockSize : 1);
   for (;;) {
-    const off_t from = start > block ? start - block : 0;
+    const off_t from = start - stop > block ? start - block : stop;
     std::string chunk(static_cast<size_t>(start - from), '\0');
     if (!readAt(fd, chunk, from)) return std::nullopt;
     tail.insert(0, chunk);
     start = from;
-    if (auto lines = lastTwoLines(tail, start == 0)) return lines;
+    if (auto lines = lastTwoLines(tail, start == 0)) {
+      const auto fits = [&](const std::optional<std::string>& line) {
+        return !line || line->size() <= maxLine;
+      };
+      if (fits(lines->last) && fits(lines->before)) return lines;
+      return std::nullopt;
+    }
+    if (start == stop) return std::nullopt;
     block *= 2;
   }
 }
@@ -101,19 +113,24 @@ CardLookup lookUpCard(const std::string& path, std::string_view defaultRecord) {
   return lookup;
 }
 
-std::optional<FileDescriptor> parser() {
+bool parser() {
   CardLookup lookup = lookUpCard(cardFilePath(cinfo.card), terminal().defaultRecord);
   switch (lookup.status) {
     case LookupStatus::OpenFailed:
       consoleWrite(kFileOpenFailedText);
-      return std::nullopt;
+      return false;
     case LookupStatus::ReadError:
       consoleWrite(kCardfileReadErrorText);
-      return std::nullopt;
+      return false;
     case LookupStatus::Found:
       break;
   }
   takeRecord(cinfo, lookup.records.last);
   takeRecord(ocinfo, lookup.records.before);
-  return std::move(lookup.held);
+  card_lock = std::move(lookup.held);
+  return true;
+}
+
+void releaseCard() {
+  card_lock = FileDescriptor();
 }

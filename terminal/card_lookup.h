@@ -2,12 +2,16 @@
 // (or the terminal's default record when the file holds one record). Only
 // the end of the file is read, backwards in blocks, so a lookup costs about
 // the same on a long card history as on a short one. A line is a record
-// whether or not it ends with a line feed.
+// whether or not it ends with a line feed. A record longer than
+// kCardRecordMaxBytes is a read error: no terminal writes one, and refusing
+// it keeps the lookup from reading back without end through a damaged file.
 //
-// The lookup locks the card file and the lock is kept until the tap is
-// recorded: two terminals tapping one card at once take turns, each
+// The lookup locks the card file and hands the lock over with the tap in
+// card_lock: two terminals tapping one card at once take turns, each
 // deciding from the record the other appended, so no balance is charged
-// twice from the same record.
+// twice from the same record. The lock is released as soon as the tap's
+// records are written or the tap is refused, before any of its console
+// output, so a terminal whose console is not read holds no card.
 #pragma once
 
 #include <optional>
@@ -18,6 +22,9 @@
 #include "terminal/card_info.h"
 
 inline constexpr size_t kLookupBlockSize = 4096;
+// The longest record the lookup takes, its line feed included. The
+// terminals write records of some 35 bytes.
+inline constexpr size_t kCardRecordMaxBytes = 4096;
 
 // The last line of a file and the line before it, each with its line feed
 // when it has one; both absent for an empty file.
@@ -32,9 +39,11 @@ struct LastTwoLines {
 std::optional<LastTwoLines> lastTwoLines(std::string_view tail, bool wholeFile);
 
 // Reads the last two lines of the open file `fd` from its end, `blockSize`
-// bytes at first and twice as many each time more is needed; nullopt when
-// reading fails.
-std::optional<LastTwoLines> readLastTwoLines(int fd, size_t blockSize = kLookupBlockSize);
+// bytes at first and twice as many each time more is needed, but never more
+// than two lines of `maxLine` bytes and the line feed before them; nullopt
+// when reading fails or either line is longer than `maxLine`.
+std::optional<LastTwoLines> readLastTwoLines(int fd, size_t blockSize = kLookupBlockSize,
+                                             size_t maxLine = kCardRecordMaxBytes);
 
 // The two records a tap is decided from; nullopt when there is no last
 // record or a record to use splits into fewer than five columns.
@@ -54,13 +63,17 @@ struct CardLookup {
   FileDescriptor held;
 };
 
-// Opens `path` for reading only (it must exist and be a regular file; it is
-// never created or changed here), takes an exclusive flock and reads its
-// last two records.
+// Opens `path` for reading only (it must exist and be a regular file, not
+// a link; it is never created or changed here), takes an exclusive flock
+// and reads its last two records.
 CardLookup lookUpCard(const std::string& path, std::string_view defaultRecord);
 
 // Loads the card `cinfo.card` into cinfo (last record) and ocinfo (record
-// before) and returns the held card file, to be kept until the tap is
-// finished; prints "File open failed" or "Cardfile Read Error!" and returns
-// nullopt when the card cannot be loaded, so that the tap is dropped.
-std::optional<FileDescriptor> parser();
+// before), its held card file into card_lock, and returns true; prints
+// "File open failed" or "Cardfile Read Error!" and returns false when the
+// card cannot be loaded, so that the tap is dropped.
+bool parser();
+
+// Ends the hold on the card of the tap in hand (card_lock); nothing when
+// none is held.
+void releaseCard();

@@ -73,10 +73,7 @@ void reader(void*) {
     }
     cinfo.card = command.tap.card;
     cinfo.tap_inout = command.tap.tap_inout;
-    // Held until the tap is finished, so no other terminal changes the card
-    // between this lookup and the record the tap appends.
-    const std::optional<FileDescriptor> card = parser();
-    if (!card) continue;  // no card loaded: the tap is dropped
+    if (!parser()) continue;  // no card loaded: the tap is dropped
     postFlag(gmutex, gcond, tap_pending);
     awaitFlag(sync_mutex, sync_cond, tap_finished);
   }

@@ -1,6 +1,7 @@
 #include "terminal/fee_charge.h"
 
 #include "common/console.h"
+#include "terminal/card_lookup.h"
 #include "terminal/console_texts.h"
 #include "terminal/record_writer.h"
 #include "terminal/tap_display.h"
@@ -53,8 +54,9 @@ void chargeTap(long long amount, ChargeKind kind) {
   }
   cinfo.balance = *balance;
   cinfo.fee = kind == ChargeKind::Free ? 0 : static_cast<int>(amount);
-  // Nothing is shown until both records are written: a tap that cannot be
-  // recorded is reported and not charged.
+  // Nothing is shown until both records are written and the card released
+  // (recordTap does both): a tap that cannot be recorded is reported and not
+  // charged.
   if (!recordTap()) return;
   const bool displayFirst = terminal().displaysBeforeConfirming;
   if (displayFirst) display(1);
@@ -64,5 +66,6 @@ void chargeTap(long long amount, ChargeKind kind) {
 }
 
 void Lack_Money() {
+  releaseCard();
   display(0);
 }

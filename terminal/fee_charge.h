@@ -28,5 +28,5 @@ void runFeeFunction(FeeFunction fee, const FeeFunctions& functions);
 // recorded; when it cannot be recorded only the failure is shown.
 void chargeTap(long long amount, ChargeKind kind);
 
-// The refusal: "Lack!", nothing written.
+// The refusal: the card released, then "Lack!"; nothing written.
 void Lack_Money();

@@ -1,6 +1,7 @@
 // Appending one record to a card file or trip log so that the file holds
 // either the whole record or nothing of it. The file is opened in append mode
-// (created when missing; anything but a regular file is refused) and the
+// (created when missing; a link or anything but a regular file is refused,
+// so nothing is created or written through a link) and the
 // record goes in with one write where the file allows it. A last line left
 // without its line feed is completed in that same write. When not all of it
 // reaches the file (a full disk, a file-size limit), the file is cut back to

@@ -1,6 +1,7 @@
 #include "terminal/record_writer.h"
 
 #include "common/console.h"
+#include "terminal/card_lookup.h"
 #include "terminal/card_record.h"
 #include "terminal/clock_reader.h"
 #include "terminal/console_texts.h"
@@ -76,9 +77,15 @@ bool recordTap() {
   const TimeInfo clock = profile.clock->get();
   const TapRecords records = tapRecords(profile, cinfo, ocinfo, lagMinutes(clock, cinfo.time),
                                         clock, *profile.journeyCount);
-  std::lock_guard<std::mutex> lock(trip_log_mutex);
-  const RecordOutcome outcome = writeTapRecords(cardFilePath(cinfo.card), profile.tripLogName,
-                                                intentName(profile.tripLogName), records);
+  RecordOutcome outcome;
+  {
+    std::lock_guard<std::mutex> lock(trip_log_mutex);
+    outcome = writeTapRecords(cardFilePath(cinfo.card), profile.tripLogName,
+                              intentName(profile.tripLogName), records);
+  }
+  // Every lock of the tap is given up before its console output, which may
+  // block for as long as nobody reads the console.
+  releaseCard();
   if (outcome != RecordOutcome::Written) {
     consoleWrite(failureText(outcome));
     return false;

@@ -9,6 +9,7 @@
 #include "common/role_lock.h"
 #include "common/world_layout.h"
 #include "common/world_place.h"
+#include "terminal/card_lookup.h"
 #include "terminal/clock_reader.h"
 #include "terminal/command_reader.h"
 #include "terminal/tap_intent.h"
@@ -20,6 +21,7 @@ TerminalProfile activeProfile;
 
 CardInfo cinfo;
 CardInfo ocinfo;
+FileDescriptor card_lock;
 
 std::mutex gmutex, sync_mutex, disp_mutex, read_mutex;
 std::condition_variable gcond, sync_cond, disp_cond, read_cond;
@@ -88,6 +90,7 @@ void serveTaps(void (*fareRules)()) {
   for (;;) {
     awaitFlag(gmutex, gcond, tap_pending);
     fareRules();
+    releaseCard();  // a tap that produced nothing still held its card
     postFlag(sync_mutex, sync_cond, tap_finished);
   }
 }

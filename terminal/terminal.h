@@ -15,6 +15,7 @@
 
 #include "terminal/card_info.h"
 #include "terminal/continuation.h"
+#include "common/file_handle.h"
 #include "terminal/time_info.h"
 
 // What differs between the metro and the bus terminal.
@@ -42,6 +43,10 @@ void useTerminalProfile(const TerminalProfile& profile);
 
 extern CardInfo cinfo;
 extern CardInfo ocinfo;
+// The card file of the tap in hand, open and exclusively flocked from the
+// card lookup until the tap's records are written or it is refused (see
+// card_lookup.h). Handed from reader to Calculate_Controller with cinfo.
+extern FileDescriptor card_lock;
 
 extern std::mutex gmutex, sync_mutex, disp_mutex, read_mutex;
 extern std::condition_variable gcond, sync_cond, disp_cond, read_cond;

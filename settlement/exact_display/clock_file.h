@@ -1,10 +1,26 @@
 // Replacing a small file whole, so that a reader opening it at any moment
 // sees either the old content or the new, never an empty or partial file.
+// The new content goes into a temporary file created fresh beside the file
+// (exclusive create, no link followed) under a name no one else can have
+// taken: the file's name, the process id and a random part
+// ("../time/time.txt.4242.9f3c07d1a2b4e655"). Whatever else stands in the
+// directory (a link, a FIFO, someone else's file), nothing is ever opened
+// through it or written into it.
+//
+// The process may end in the middle of a replacement: abandonReplacements
+// removes the temporary file a replacement has created and not yet renamed,
+// and makes every later replacement fail without creating one.
 #pragma once
 
+#include <chrono>
+#include <string>
 #include <string_view>
 
-// Writes `content` to `tempPath` (in the same directory as `path`) and
-// renames it over `path`. False, with the temporary file removed, when any
-// step fails.
-bool replaceFile(const char* path, const char* tempPath, std::string_view content);
+// Writes `content` to a fresh temporary file and renames it over `path`.
+// False, with the temporary file removed, when any step fails.
+bool replaceFile(const std::string& path, std::string_view content);
+
+// For the thread that ends the process. Waits at most `wait` for a
+// temporary file being created; gives up (and leaves everything as it is)
+// when that takes longer.
+void abandonReplacements(std::chrono::milliseconds wait);

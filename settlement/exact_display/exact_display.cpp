@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <ctime>
-#include <mutex>
 
 #include "common/console.h"
 #include "common/handoff.h"
@@ -28,12 +27,7 @@ void time_setter(void*) {
 void time_writer(void*) {
   for (;;) {
     awaitFlag(write_mutex, write_cond, tick_ready);
-    bool replaced = false;
-    {
-      std::lock_guard<std::mutex> lock(clock_file_mutex);
-      replaced = replaceFile(kClockFilePath, kClockTempPath, clockLine(ptime));
-    }
-    if (!replaced) consoleWrite(kTimeWriteFailText);
+    if (!replaceFile(kClockFilePath, clockLine(ptime))) consoleWrite(kTimeWriteFailText);
     postFlag(time_mutex, time_cond, tick_written);
   }
 }

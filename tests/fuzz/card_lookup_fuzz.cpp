@@ -1,7 +1,8 @@
 // Arbitrary bytes as a card file. Read backwards from the end with any block
 // size, the lookup finds the last two lines that a reading from the start
-// finds. A record parsed from them holds exactly its columns, and the record
-// a terminal writes from those fields (as it does when it continues a
+// finds, or, under a bound on the line length, nothing when either of them
+// is longer. A record parsed from them holds exactly its columns, and the
+// record a terminal writes from those fields (as it does when it continues a
 // journey id) is one whole line that parses back to the same fields.
 #include <sys/mman.h>
 #include <unistd.h>
@@ -83,6 +84,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const size_t block : {1, 3, 64, 4096}) {
       const std::optional<LastTwoLines> read = readLastTwoLines(fd, block);
       check(read && sameLines(*read, expected));
+    }
+    // Under a bound the same lines come back while both fit, none otherwise.
+    for (const size_t maxLine : {1, 16, 100}) {
+      const auto fits = [&](const std::optional<std::string>& line) {
+        return !line || line->size() <= maxLine;
+      };
+      const bool found = fits(expected.last) && fits(expected.before);
+      for (const size_t block : {1, 7, 4096}) {
+        const std::optional<LastTwoLines> read = readLastTwoLines(fd, block, maxLine);
+        check(read.has_value() == found && (!read || sameLines(*read, expected)));
+      }
     }
   }
   close(fd);

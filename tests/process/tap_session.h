@@ -82,11 +82,20 @@ class TapSession {
 
   // Types `command` and returns what was printed before the next prompt.
   std::string tap(const std::string& command) {
-    const size_t from = promptEnd_;
+    type(command);
+    return tapOutput();
+  }
+
+  // The two halves of tap, for a test that acts while the tap is in hand.
+  void type(const std::string& command) {
+    command_ = command;
     program_->write(command + "\n");
+  }
+  std::string tapOutput() {
+    const size_t from = promptEnd_;
     const auto next = program_->waitFor(kPrompt, 10s, from);
     if (!next) {
-      ADD_FAILURE() << "no prompt after \"" << command << "\":\n" << program_->output();
+      ADD_FAILURE() << "no prompt after \"" << command_ << "\":\n" << program_->output();
       return "";
     }
     promptEnd_ = *next;
@@ -107,6 +116,7 @@ class TapSession {
   const World& world_;
   std::unique_ptr<Program> program_;
   size_t promptEnd_ = 0;
+  std::string command_;
 };
 
 // The console lines of a charged tap at each terminal.

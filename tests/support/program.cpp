@@ -1,6 +1,7 @@
 #include "support/program.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -37,6 +38,11 @@ namespace {
 // In the child, before exec: only plain system calls (the parent may have
 // other threads, whose locks the child inherits held). False on failure.
 bool applyOptions(const ProgramOptions& options) {
+  if (options.outputFile) {
+    const int fd =
+        open(options.outputFile->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0 || dup2(fd, STDERR_FILENO) < 0) return false;
+  }
   if (options.fileSizeLimit) {
     const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
@@ -98,6 +104,7 @@ Program::~Program() {
     waitExit(10s);
   }
   closeInput();
+  resumeOutput();
   if (collector_.joinable()) collector_.join();
   if (outputFd_ >= 0) close(outputFd_);
 }
@@ -105,15 +112,61 @@ Program::~Program() {
 void Program::collect() {
   char buffer[4096];
   for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      if (paused_) {
+        collectorPaused_ = true;
+        grew_.notify_all();
+        grew_.wait(lock, [&] { return !paused_; });
+        collectorPaused_ = false;
+      }
+    }
+    // Polled with a timeout, so a pause is taken up even when nothing comes.
+    pollfd ready{outputFd_, POLLIN, 0};
+    const int polled = poll(&ready, 1, 10);
+    if (polled == 0 || (polled < 0 && errno == EINTR)) continue;
     const ssize_t n = read(outputFd_, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     std::lock_guard<std::mutex> lock(mutex_);
-    output_.append(buffer, static_cast<size_t>(n));
+    for (ssize_t i = 0; i < n; ++i) {
+      if (buffer[i] == '\0' && fillerToDrop_ > 0) {
+        --fillerToDrop_;
+      } else {
+        output_ += buffer[i];
+      }
+    }
     grew_.notify_all();
   }
   std::lock_guard<std::mutex> lock(mutex_);
   outputEnded_ = true;
+  grew_.notify_all();
+}
+
+void Program::stallOutput() {
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    paused_ = true;
+    grew_.wait(lock, [&] { return collectorPaused_ || outputEnded_; });
+  }
+  // A second writer on the same pipe, without blocking: writes of up to a
+  // page go in whole or not at all, so halving the size fills every byte.
+  const std::string self = "/proc/self/fd/" + std::to_string(outputFd_);
+  const int filler = open(self.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (filler < 0) throw std::runtime_error("cannot open the output pipe for writing");
+  static const char zeros[4096] = {};
+  size_t filled = 0;
+  for (size_t chunk = sizeof zeros; chunk > 0; chunk /= 2) {
+    while (::write(filler, zeros, chunk) == static_cast<ssize_t>(chunk)) filled += chunk;
+  }
+  close(filler);
+  std::lock_guard<std::mutex> lock(mutex_);
+  fillerToDrop_ += filled;
+}
+
+void Program::resumeOutput() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  paused_ = false;
   grew_.notify_all();
 }
 

@@ -32,6 +32,9 @@ struct ProgramOptions {
   std::optional<unsigned long> fileSizeLimit;
   // "NAME=value" entries added to the environment the program inherits.
   std::vector<std::string> environment;
+  // Standard output and error go to this file (created or emptied) instead
+  // of being collected: a file-size limit then applies to them.
+  std::optional<std::string> outputFile;
 };
 
 // The user permission faults are tested as: nobody (65534) when the test
@@ -71,6 +74,13 @@ class Program {
   // (a signal death is reported as 128 + signal number).
   std::optional<int> waitExit(std::chrono::milliseconds timeout);
 
+  // A console nobody reads: stallOutput stops collecting and fills the
+  // output pipe (with NUL bytes, which the programs never print), so the
+  // program's next write blocks; resumeOutput collects again and drops the
+  // filler.
+  void stallOutput();
+  void resumeOutput();
+
   void sendSignal(int signal);
   pid_t pid() const { return pid_; }
 
@@ -86,4 +96,7 @@ class Program {
   std::condition_variable grew_;
   std::string output_;
   bool outputEnded_ = false;
+  bool paused_ = false;
+  bool collectorPaused_ = false;
+  size_t fillerToDrop_ = 0;
 };

@@ -48,10 +48,11 @@ LastTwoLines forwardLastTwo(const std::string& content) {
   return result;
 }
 
-std::optional<LastTwoLines> readBackwards(const std::string& content, size_t blockSize) {
+std::optional<LastTwoLines> readBackwards(const std::string& content, size_t blockSize,
+                                          size_t maxLine = kCardRecordMaxBytes) {
   CardFile file(content);
   const int fd = open(file.path().c_str(), O_RDONLY);
-  auto lines = readLastTwoLines(fd, blockSize);
+  auto lines = readLastTwoLines(fd, blockSize, maxLine);
   close(fd);
   return lines;
 }
@@ -104,6 +105,35 @@ TEST(CardLookupLines, ReadingBackwardsFindsWhatAReadFromTheStartFinds) {
     for (const size_t block : {1, 2, 3, 7, 64, 4096}) {
       const auto lines = readBackwards(content, block);
       ASSERT_TRUE(lines) << content;
+      EXPECT_EQ(lines->last, expected.last) << "block " << block << ": " << content;
+      EXPECT_EQ(lines->before, expected.before) << "block " << block << ": " << content;
+    }
+  }
+}
+
+TEST(CardLookupLines, EitherLineLongerThanTheBoundIsARefusal) {
+  // With a bound of 8 bytes a line of 8 (its line feed included) is taken
+  // and a line of 9 is not, whether it is the last line or the one before.
+  const std::string fits = "1234567\n";
+  const std::string over = "12345678\n";
+  const std::vector<std::pair<std::string, bool>> cases = {
+      {fits, true},
+      {over, false},
+      {fits + fits, true},
+      {over + fits, false},
+      {fits + over, false},
+      {over + fits + fits, true},  // further back than the line before
+      {"12345678", true},          // unterminated: 8 bytes
+      {"123456789", false},
+      {std::string(100000, 'x'), false},
+      {"\n" + std::string(100000, 'x') + "\n" + fits, false},
+  };
+  for (const auto& [content, found] : cases) {
+    const LastTwoLines expected = forwardLastTwo(content);
+    for (const size_t block : {1, 3, 8, 64, 4096}) {
+      const auto lines = readBackwards(content, block, 8);
+      ASSERT_EQ(lines.has_value(), found) << "block " << block << ": " << content.substr(0, 40);
+      if (!found) continue;
       EXPECT_EQ(lines->last, expected.last) << "block " << block << ": " << content;
       EXPECT_EQ(lines->before, expected.before) << "block " << block << ": " << content;
     }
@@ -167,6 +197,21 @@ TEST(CardLookupFile, MissingFileOrDirectoryFailsToOpen) {
   EXPECT_EQ(lookUpCard("/nonexistent/card.txt", kMetroDefault).status, LookupStatus::OpenFailed);
   EXPECT_EQ(lookUpCard(std::filesystem::temp_directory_path().string(), kMetroDefault).status,
             LookupStatus::OpenFailed);
+}
+
+TEST(CardLookupFile, RecordAtTheBoundIsFoundAndOneByteLongerIsAReadError) {
+  // A record of exactly `size` bytes, its journey id padded.
+  const auto record = [](size_t size) {
+    const std::string head = "201412040800,METRO,OUT,1,";
+    return head + std::string(size - head.size() - 1, '7') + "\n";
+  };
+  const std::string normal = "201412040900,BUS,IN,7000,61\n";
+  CardFile atBound(record(kCardRecordMaxBytes) + record(kCardRecordMaxBytes));
+  EXPECT_EQ(lookUpCard(atBound.path(), kMetroDefault).status, LookupStatus::Found);
+  CardFile lastOver(normal + record(kCardRecordMaxBytes + 1));
+  EXPECT_EQ(lookUpCard(lastOver.path(), kMetroDefault).status, LookupStatus::ReadError);
+  CardFile beforeOver(record(kCardRecordMaxBytes + 1) + normal);
+  EXPECT_EQ(lookUpCard(beforeOver.path(), kMetroDefault).status, LookupStatus::ReadError);
 }
 
 TEST(CardLookupFile, FindsTheLastTwoRecordsOfALongFile) {

@@ -1,0 +1,165 @@
+// Hostile files and stuck consoles: links, FIFOs and huge files where the
+// programs expect their own files, and consoles nobody reads. Nothing is
+// written or created outside the world, no program hangs on such a file,
+// every other card is still served, a terminal stuck on its console holds
+// no card from the others, and the settlement stops when asked.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#include "settlement_support.h"
+#include "tap_session.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kClock = "201412050940";
+// A metro exit 160 minutes old: an entry is a standard tap, 1050, leaving
+// 3950.
+const std::string kHistory = "201412050600,METRO,IN,6050,05\n201412050700,METRO,OUT,5000,05\n";
+
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+// SIGTERM ends the program within a second, with status 0.
+void expectPromptStop(Program& program) {
+  const auto start = std::chrono::steady_clock::now();
+  program.sendSignal(SIGTERM);
+  EXPECT_EQ(program.waitExit(5s), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
+std::set<std::string> namesIn(const fs::path& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename());
+  return names;
+}
+
+}  // namespace
+
+TEST(RobustHostileFiles, CardFileLinkedOutsideTheWorldIsNotOpened) {
+  World world;
+  World outside;
+  outside.putCard("1234", kHistory);
+  fs::create_symlink(outside.root() / "customer/1234.txt", world.root() / "customer/1234.txt");
+  world.putCard("5678", kHistory);
+  auto metro = TapSession::metro(world, 1, kClock);
+
+  EXPECT_EQ(metro->tap("1234 IN"), "File open failed");
+  EXPECT_EQ(outside.card("1234"), kHistory);
+  EXPECT_FALSE(world.exists("Metro/Metrofile1.txt"));
+  EXPECT_EQ(metro->tap("5678 IN"), metroCharged(1050, 3950));
+}
+
+TEST(RobustHostileFiles, DanglingTripLogLinkCreatesNothingAndChargesNothing) {
+  World world;
+  World outside;
+  const fs::path target = outside.root() / "made-through-a-link.txt";
+  fs::create_symlink(target, world.root() / "Bus/busfile.txt");
+  world.putCard("1234", kHistory);
+  auto bus = TapSession::bus(world, kClock);
+
+  EXPECT_EQ(bus->tap("1234 IN"), "Readerfile Open Error!");
+  EXPECT_FALSE(fs::exists(target));
+  EXPECT_TRUE(fs::is_symlink(world.root() / "Bus/busfile.txt"));
+  EXPECT_EQ(world.card("1234"), kHistory);
+}
+
+TEST(RobustHostileFiles, LinkOrFifoAtATemporaryClockNameIsLeftAlone) {
+  for (const bool fifo : {false, true}) {
+    SCOPED_TRACE(fifo ? "FIFO" : "link");
+    World world;
+    World outside;
+    outside.put("time/keep.txt", "keep\n");
+    const fs::path hostile = world.root() / "time/time.txt.tmp";
+    if (fifo) {
+      ASSERT_EQ(mkfifo(hostile.c_str(), 0666), 0);
+    } else {
+      fs::create_symlink(outside.root() / "time/keep.txt", hostile);
+    }
+    auto settlement = startSettlement(world);
+
+    // Two ticks, each written whole into a regular time.txt.
+    const fs::path clock = world.root() / "time/time.txt";
+    EXPECT_TRUE(eventually([&] { return readFile(clock) == todayText() + "0016\n"; }))
+        << readFile(clock);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(clock)));
+    EXPECT_EQ(outside.get("time/keep.txt"), "keep\n");
+    EXPECT_EQ(settlement->count("Time Write Fail"), 0u);
+    expectPromptStop(*settlement);
+    EXPECT_EQ(namesIn(world.root() / "time"), (std::set<std::string>{"time.txt", "time.txt.tmp"}));
+  }
+}
+
+TEST(RobustHostileFiles, CardRecordBeyondTheBoundIsAReadErrorAndOtherCardsGoOn) {
+  World world;
+  world.putCard("1234", kHistory);
+  // 3 GB of holes without a line feed: a record with no start in sight.
+  constexpr uintmax_t kHuge = uintmax_t{3} << 30;
+  world.putCard("huge", "");
+  fs::resize_file(world.root() / "customer/huge.txt", kHuge);
+  auto metro = TapSession::metro(world, 1, kClock);
+
+  EXPECT_EQ(metro->tap("huge IN"), "Cardfile Read Error!\n");
+  EXPECT_EQ(metro->tap("1234 IN"), metroCharged(1050, 3950));
+  EXPECT_EQ(fs::file_size(world.root() / "customer/huge.txt"), kHuge);
+}
+
+TEST(RobustHostileFiles, StoppedConsoleHoldsNoCardFromOtherTerminals) {
+  World world;
+  world.putCard("1234", kHistory);
+  auto stuck = TapSession::metro(world, 1, kClock);
+  auto other = TapSession::metro(world, 2, kClock);
+  const std::string stuckRecord = std::string(kClock) + ",METRO,IN,3950,11\n";
+  const std::string otherRecord = std::string(kClock) + ",METRO,OUT,3950,21\n";
+
+  stuck->program().stallOutput();
+  stuck->type("1234 IN");
+  // Recorded; what is left of the tap is its console output, which blocks.
+  ASSERT_TRUE(eventually([&] { return world.card("1234") == kHistory + stuckRecord; }));
+  EXPECT_EQ(other->tap("1234 OUT"), metroCharged(0, 3950));
+  EXPECT_EQ(world.card("1234"), kHistory + stuckRecord + otherRecord);
+
+  stuck->program().resumeOutput();
+  EXPECT_EQ(stuck->tapOutput(), metroCharged(1050, 3950));
+}
+
+TEST(RobustHostileFiles, SigtermEndsTheSettlementWhileItsConsoleIsStopped) {
+  World world;
+  auto settlement = startSettlement(world);
+  ASSERT_TRUE(settlement->waitFor(resultBlock(0, 0), 10s));
+  settlement->stallOutput();
+  // The next result block (one a second) finds the console full.
+  std::this_thread::sleep_for(2500ms);
+  expectPromptStop(*settlement);
+  EXPECT_EQ(namesIn(world.root() / "time"), std::set<std::string>{"time.txt"});
+}
+
+TEST(RobustHostileFiles, FileSizeLimitOnTheSettlementsOutputIsNoDeath) {
+  World world;
+  ProgramOptions options;
+  options.fileSizeLimit = 200;  // the first result block fits, the second not
+  options.outputFile = (world.root() / "settlement.out").string();
+  Program settlement(programPath("settlement_fast"), {}, world.dir("Settlement"), options);
+
+  const fs::path out = world.root() / "settlement.out";
+  ASSERT_TRUE(eventually([&] { return readFile(out).size() >= 200; }));
+  const std::string clock = world.get("time/time.txt");
+  // Two more collections that cannot be printed; the clock goes on.
+  std::this_thread::sleep_for(2500ms);
+  EXPECT_FALSE(settlement.waitExit(0ms));
+  EXPECT_NE(world.get("time/time.txt"), clock);
+  EXPECT_EQ(readFile(out).substr(0, resultBlock(0, 0).size()), resultBlock(0, 0));
+  expectPromptStop(settlement);
+}
