@@ -163,3 +163,32 @@ TEST(RobustHostileFiles, FileSizeLimitOnTheSettlementsOutputIsNoDeath) {
   EXPECT_EQ(readFile(out).substr(0, resultBlock(0, 0).size()), resultBlock(0, 0));
   expectPromptStop(settlement);
 }
+
+// A FIFO, a link to a device and a log larger than the settlement's memory
+// may grow in place of trip logs: the collector names the ones it cannot
+// read on standard error, never blocks on them, reads the big one in blocks
+// and keeps settling every other log.
+TEST(RobustHostileFiles, FifoDeviceLinkAndHugeLogNeitherBlockNorExhaustTheCollector) {
+  World world;
+  ASSERT_EQ(mkfifo((world.root() / "Metro/Metrofile1.txt").c_str(), 0666), 0);
+  fs::create_symlink("/dev/zero", world.root() / "Bus/busfile.txt");
+  world.put("Metro/Metrofile3.txt", "");
+  fs::resize_file(world.root() / "Metro/Metrofile3.txt", 256ULL << 20);  // NULs, no record
+  world.put("Metro/Metrofile2.txt", "201412050008,METRO,IN,1050,21\n");
+  auto settlement = startSettlement(world);
+  const auto first = settlement->waitFor(resultBlock(0, 1050), 60s);
+  ASSERT_TRUE(first) << settlement->output();
+  ASSERT_TRUE(settlement->waitFor(resultBlock(0, 1050), 60s, *first)) << settlement->output();
+  EXPECT_NE(settlement->output().find("cannot read ../Bus/busfile.txt (a symbolic link)"),
+            std::string::npos);
+  EXPECT_NE(settlement->output().find("cannot read ../Metro/Metrofile1.txt (not a regular file)"),
+            std::string::npos);
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+  // Its peak memory, far below the log's size (sanitizers add their own).
+  const std::string status = readFile("/proc/" + std::to_string(settlement->pid()) + "/status");
+  const size_t peak = status.find("VmHWM:");
+  ASSERT_NE(peak, std::string::npos);
+  EXPECT_LT(std::stol(status.substr(peak + 6)), 64L << 10) << "kB";
+#endif
+  expectPromptStop(*settlement);
+}
