@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "common/console.h"
-#include "common/handoff.h"
 #include "common/sleep.h"
 #include "common/text.h"
 #include "terminal/console_texts.h"
@@ -48,18 +47,18 @@ void timereader(void*) {
     readClockChunks(file, buffer);
     clock.set(applyClockValue(clock.get(), clockValue(buffer)));
     fclose(file);
-    postFlag(disp_mutex, disp_cond, clock_ready);
-    awaitFlag(read_mutex, read_cond, read_requested);
+    clock_ready.post();
+    read_requested.await();
   }
 }
 
 void time_Display(void*) {
-  awaitFlag(disp_mutex, disp_cond, clock_ready);
+  clock_ready.await();
   for (;;) {
     const TimeInfo t = terminal().clock->get();
     consolePrintf("%d/ %d/ %d/ %d/ %d\n", t.year, t.month, t.day, t.hour, t.minute);
     Sleep(kClockDisplayMs);
-    postFlag(read_mutex, read_cond, read_requested);
+    read_requested.post();
   }
 }
 

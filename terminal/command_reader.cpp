@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "common/console.h"
-#include "common/handoff.h"
 #include "common/text.h"
 #include "terminal/card_lookup.h"
 #include "terminal/console_texts.h"
@@ -77,7 +76,7 @@ void reader(void*) {
     // between this lookup and the record the tap appends.
     const std::optional<FileDescriptor> card = parser();
     if (!card) continue;  // no card loaded: the tap is dropped
-    postFlag(gmutex, gcond, tap_pending);
-    awaitFlag(sync_mutex, sync_cond, tap_finished);
+    tap_pending.post();
+    tap_finished.await();
   }
 }

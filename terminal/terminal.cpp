@@ -4,7 +4,6 @@
 
 #include <thread>
 
-#include "common/handoff.h"
 #include "terminal/clock_reader.h"
 #include "terminal/command_reader.h"
 #include "terminal/trip_log_clearing.h"
@@ -16,9 +15,7 @@ TerminalProfile activeProfile;
 CardInfo cinfo;
 CardInfo ocinfo;
 
-std::mutex gmutex, sync_mutex, disp_mutex, read_mutex;
-std::condition_variable gcond, sync_cond, disp_cond, read_cond;
-bool tap_pending = false, tap_finished = false, clock_ready = false, read_requested = false;
+Handoff tap_pending, tap_finished, clock_ready, read_requested;
 
 const TerminalProfile& terminal() {
   return activeProfile;
@@ -52,8 +49,8 @@ int terminalMain(const TerminalProfile& profile) {
 
 void serveTaps(void (*fareRules)()) {
   for (;;) {
-    awaitFlag(gmutex, gcond, tap_pending);
+    tap_pending.await();
     fareRules();
-    postFlag(sync_mutex, sync_cond, tap_finished);
+    tap_finished.post();
   }
 }

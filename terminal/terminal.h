@@ -2,17 +2,16 @@
 // hand-off objects, the profile through which a terminal states what makes it
 // the metro or the bus terminal, and the start-up that launches the threads.
 //
-// Threads and their hand-offs:
-//   reader -> Calculate_Controller   gmutex/gcond, tap_pending
-//   Calculate_Controller -> reader   sync_mutex/sync_cond, tap_finished
-//   timereader -> time_Display       disp_mutex/disp_cond, clock_ready
-//   time_Display -> timereader       read_mutex/read_cond, read_requested
+// Threads and their hand-offs, each one Handoff named after its flag:
+//   reader -> Calculate_Controller   tap_pending
+//   Calculate_Controller -> reader   tap_finished
+//   timereader -> time_Display       clock_ready
+//   time_Display -> timereader       read_requested
 #pragma once
 
-#include <condition_variable>
-#include <mutex>
 #include <string>
 
+#include "common/handoff.h"
 #include "terminal/card_info.h"
 #include "terminal/continuation.h"
 #include "terminal/time_info.h"
@@ -40,9 +39,7 @@ void useTerminalProfile(const TerminalProfile& profile);
 extern CardInfo cinfo;
 extern CardInfo ocinfo;
 
-extern std::mutex gmutex, sync_mutex, disp_mutex, read_mutex;
-extern std::condition_variable gcond, sync_cond, disp_cond, read_cond;
-extern bool tap_pending, tap_finished, clock_ready, read_requested;
+extern Handoff tap_pending, tap_finished, clock_ready, read_requested;
 
 // Starts timereader, time_Display, reader, Calculate_Controller and
 // fileInitializer in this order and waits on them for the life of the

@@ -1,6 +1,5 @@
 #include "settlement/exact_distribute/exact_distribute.h"
 
-#include "common/handoff.h"
 #include "settlement/exact_display/exact_display.h"
 #include "settlement/exact_distribute/distribution.h"
 #include "settlement/list/list.h"
@@ -24,10 +23,10 @@ void metrofilter() {
 
 void distribute_Controller(void*) {
   for (;;) {
-    awaitFlag(gmutex, gcond, list_filled);
+    list_filled.await();
     transferfilter();
     busfilter();
     metrofilter();
-    postFlag(sync_mutex, sync_cond, list_settled);
+    list_settled.post();
   }
 }

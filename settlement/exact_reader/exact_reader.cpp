@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "common/handoff.h"
 #include "common/sleep.h"
 #include "settlement/exact_reader/log_lines.h"
 #include "settlement/list/list.h"
@@ -42,7 +41,7 @@ void reader(void*) {
   for (;;) {
     Sleep(collection_period);
     collectLogs();
-    postFlag(gmutex, gcond, list_filled);
-    awaitFlag(sync_mutex, sync_cond, list_settled);
+    list_filled.post();
+    list_settled.await();
   }
 }
