@@ -1,5 +1,7 @@
 #include "terminal/time_info.h"
 
+#include <cstdint>
+
 #include "common/text.h"
 
 TimeInfo clockValueToTime(int value) {
@@ -17,7 +19,16 @@ int timeChange(TimeInfo t) {
 }
 
 int lagMinutes(TimeInfo clock, TimeInfo stamp) {
-  return timeChange(clock) - timeChange(stamp);
+  if (stamp == TimeInfo{} || stamp.year != clock.year || stamp.month != clock.month) {
+    return kLongAgoMinutes;
+  }
+  // In 64 bits: days read from a card file may be anything up to INT_MAX.
+  const int64_t days = int64_t{clock.day} - stamp.day;
+  const int64_t minutes =
+      int64_t{clock.hour} * 60 + clock.minute - (int64_t{stamp.hour} * 60 + stamp.minute);
+  const int64_t lag = days * kMinutesPerDay + minutes;
+  if (lag < 0 || lag > kLongAgoMinutes) return kLongAgoMinutes;
+  return static_cast<int>(lag);
 }
 
 std::string timeText(TimeInfo t) {

@@ -3,6 +3,7 @@
 // arithmetic the fare rules measure transfers with. Plain values only.
 #pragma once
 
+#include <climits>
 #include <mutex>
 #include <string>
 
@@ -12,9 +13,11 @@ struct TimeInfo {
   int day = 0;
   int month = 0;
   int year = 0;
+  bool operator==(const TimeInfo&) const = default;
 };
 
 inline constexpr int kTerminalYear = 2014;
+inline constexpr int kMinutesPerDay = 1440;
 
 // A non-zero clock value V = MMDDhhmm as a TimeInfo. Division and remainder
 // truncate toward zero; a three-digit day shifts the fields rather than being
@@ -24,8 +27,16 @@ TimeInfo clockValueToTime(int value);
 // Minutes since midnight: hour * 60 + minute. The date plays no part.
 int timeChange(TimeInfo t);
 
-// Minutes from `stamp` to `clock` by time of day only; negative once
-// midnight has passed since the stamp.
+// The lag of a stamp that no window reaches: beyond every transfer window
+// and continuation test, and at the cap of every fee that grows with time.
+inline constexpr int kLongAgoMinutes = INT_MAX;
+
+// Minutes from `stamp` to `clock`. Within one year and month that is
+// (clock day - stamp day) * 1440 plus the difference of the minutes of the
+// day, so 23:50 seen at 00:10 of the next day is 20 and the 24:00 tick of a
+// day counts as 1440. A stamp of another year or month, an all-zero stamp
+// and a stamp later than the clock are kLongAgoMinutes, as is any lag
+// beyond it: the result is never negative.
 int lagMinutes(TimeInfo clock, TimeInfo stamp);
 
 // The time text of a TimeInfo: "201412050907" for 2014-12-05 09:07.

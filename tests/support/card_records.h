@@ -10,6 +10,17 @@
 inline constexpr int IN = 1;
 inline constexpr int OUT = 0;
 
+// A time stamp or clock reading.
+inline TimeInfo stampAt(int year, int month, int day, int hour, int minute) {
+  TimeInfo t;
+  t.year = year;
+  t.month = month;
+  t.day = day;
+  t.hour = hour;
+  t.minute = minute;
+  return t;
+}
+
 // The card's last record (transport, direction, balance) with the tap's
 // direction in tap_inout.
 inline CardInfo lastRecord(const std::string& transport, int inout, int balance, int tap,

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <string>
 
+#include "support/card_records.h"
 #include "terminal/clock_reader.h"
 #include "terminal/time_info.h"
 
@@ -98,23 +100,36 @@ TEST(TimeChange, MinutesSinceMidnightOnAnyDay) {
   EXPECT_EQ(timeChange(t), 0);
 }
 
-TEST(TimeLag, NegativeAcrossMidnightAndZeroForSameTimeOnAnotherDay) {
-  TimeInfo stamp;
-  stamp.hour = 23;
-  stamp.minute = 50;
-  stamp.day = 5;
-  TimeInfo clock;
-  clock.hour = 0;
-  clock.minute = 10;
-  clock.day = 6;
-  EXPECT_EQ(lagMinutes(clock, stamp), -1420);
-  clock = stamp;
-  clock.day = 8;
-  EXPECT_EQ(lagMinutes(clock, stamp), 0);
-  clock.hour = 1;
-  clock.minute = 50;
-  clock.day = 5;
-  stamp.hour = 0;
-  stamp.minute = 0;
-  EXPECT_EQ(lagMinutes(clock, stamp), 110);
+TEST(TimeLag, CountsDaysWithinAMonthAndIsLongAgoOtherwise) {
+  constexpr int kLongAgo = kLongAgoMinutes;
+  const struct {
+    const char* what;
+    TimeInfo stamp;
+    TimeInfo clock;
+    int lag;
+  } cases[] = {
+      {"same minute", stampAt(2014, 12, 5, 9, 7), stampAt(2014, 12, 5, 9, 7), 0},
+      {"within the day", stampAt(2014, 12, 5, 0, 0), stampAt(2014, 12, 5, 1, 50), 110},
+      {"across midnight", stampAt(2014, 12, 4, 23, 50), stampAt(2014, 12, 5, 0, 10), 20},
+      {"the 24:00 tick", stampAt(2014, 12, 4, 0, 0), stampAt(2014, 12, 4, 24, 0), 1440},
+      {"after the 24:04 tick", stampAt(2014, 12, 4, 24, 4), stampAt(2014, 12, 5, 0, 12), 8},
+      {"same time a day later", stampAt(2014, 12, 4, 9, 7), stampAt(2014, 12, 5, 9, 7), 1440},
+      {"four days", stampAt(2014, 12, 1, 23, 0), stampAt(2014, 12, 5, 9, 7), 4927},
+      {"day 100", stampAt(2014, 12, 99, 23, 0), stampAt(2014, 12, 100, 5, 30), 390},
+      {"another month", stampAt(2014, 11, 30, 23, 50), stampAt(2014, 12, 1, 0, 10), kLongAgo},
+      {"another year", stampAt(2013, 12, 5, 9, 0), stampAt(2014, 12, 5, 9, 7), kLongAgo},
+      {"a minute ahead", stampAt(2014, 12, 5, 9, 8), stampAt(2014, 12, 5, 9, 7), kLongAgo},
+      {"a day ahead", stampAt(2014, 12, 6, 0, 0), stampAt(2014, 12, 5, 23, 59), kLongAgo},
+      {"zero stamp", TimeInfo{}, stampAt(2014, 12, 5, 9, 7), kLongAgo},
+      {"zero stamp, zero clock", TimeInfo{}, TimeInfo{}, kLongAgo},
+      {"days beyond the range", stampAt(2014, 12, 0, 0, 0), stampAt(2014, 12, INT_MAX, 0, 0),
+       kLongAgo},
+      {"last day of the range", stampAt(2014, 12, INT_MAX - 1, 23, 0),
+       stampAt(2014, 12, INT_MAX, 0, 0), 60},
+      {"from the lowest day", stampAt(2014, 12, INT_MIN, 0, 0), stampAt(2014, 12, 1, 0, 0),
+       kLongAgo},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(lagMinutes(c.clock, c.stamp), c.lag) << c.what;
+  }
 }
