@@ -7,6 +7,7 @@ std::string cardFilePath(std::string_view card) {
 }
 
 TimeInfo recordTime(std::string_view column) {
+  if (const std::optional<TimeInfo> t = timeByLayout(column)) return *t;
   const int value = column.size() < 5 ? 0 : readInt(column.substr(4));
   return value == 0 ? TimeInfo{} : clockValueToTime(value);
 }

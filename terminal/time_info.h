@@ -5,7 +5,9 @@
 
 #include <climits>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <string_view>
 
 struct TimeInfo {
   int minute = 0;
@@ -24,6 +26,15 @@ inline constexpr int kMinutesPerDay = 1440;
 // detected. The year is always kTerminalYear.
 TimeInfo clockValueToTime(int value);
 
+// A clock line or time column whose digits from the fifth character on (after
+// the four of the year) run to nine or more, read by its layout: two digits
+// of month, then the day, then two digits of hour and two of minute. So day
+// 100 and later keep hour and minute where they belong. The day saturates at
+// INT_MAX, the year is kTerminalYear, and digits that are all zero give an
+// all-zero time. nullopt for a shorter run: such text is read by its clock
+// value, as the usual twelve characters are.
+std::optional<TimeInfo> timeByLayout(std::string_view text);
+
 // Minutes since midnight: hour * 60 + minute. The date plays no part.
 int timeChange(TimeInfo t);
 
@@ -38,6 +49,10 @@ inline constexpr int kLongAgoMinutes = INT_MAX;
 // and a stamp later than the clock are kLongAgoMinutes, as is any lag
 // beyond it: the result is never negative.
 int lagMinutes(TimeInfo clock, TimeInfo stamp);
+
+// Whether a terminal clock has been set from a clock value other than 0
+// (every such value gives the year kTerminalYear, so it is never all zero).
+bool clockWasRead(TimeInfo clock);
 
 // The time text of a TimeInfo: "201412050907" for 2014-12-05 09:07.
 std::string timeText(TimeInfo t);

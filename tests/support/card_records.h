@@ -3,6 +3,7 @@
 // direction, and the record before it.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "terminal/card_info.h"
@@ -19,6 +20,11 @@ inline TimeInfo stampAt(int year, int month, int day, int hour, int minute) {
   t.hour = hour;
   t.minute = minute;
   return t;
+}
+
+// How a failed expectation shows a TimeInfo: year/month/day hour:minute.
+inline void PrintTo(const TimeInfo& t, std::ostream* out) {
+  *out << t.year << '/' << t.month << '/' << t.day << ' ' << t.hour << ':' << t.minute;
 }
 
 // The card's last record (transport, direction, balance) with the tap's

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdio>
 #include <string>
 
 #include "support/card_records.h"
@@ -12,11 +11,7 @@ namespace {
 
 // Reads `content` as a clock file into `buffer`, as the clock reader does.
 void readContent(ClockBuffer& buffer, const std::string& content) {
-  std::string copy = content;
-  FILE* file = content.empty() ? fopen("/dev/null", "r") : fmemopen(copy.data(), copy.size(), "r");
-  ASSERT_NE(file, nullptr);
-  readClockChunks(file, buffer);
-  fclose(file);
+  readClockChunks(content, buffer);
 }
 
 }  // namespace
@@ -37,16 +32,22 @@ TEST(ClockValue, KeepsHour24) {
   EXPECT_EQ(t.day, 5);
 }
 
-TEST(ClockValue, ThreeDigitDayShiftsTheFields) {
-  // month 12, day 100, 05:30 written as 2014 12 100 05 30: the reader sees
-  // the eight characters 12100053.
+TEST(ClockReading, DayOf100AndLaterIsReadByLayout) {
   ClockBuffer buffer{};
-  readContent(buffer, "2014121000530\n");
-  const TimeInfo t = clockValueToTime(clockValue(buffer));
-  EXPECT_EQ(t.minute, 53);
-  EXPECT_EQ(t.hour, 0);
-  EXPECT_EQ(t.day, 10);
-  EXPECT_EQ(t.month, 12);
+  TimeInfo clock = clockAfterReading(TimeInfo{}, "2014121000530\n", buffer);
+  EXPECT_EQ(clock, stampAt(2014, 12, 100, 5, 30));
+  EXPECT_EQ(timeText(clock), "2014121000530");
+  // An empty file and a line of zeros keep the clock.
+  EXPECT_EQ(clockAfterReading(clock, "", buffer), clock);
+  EXPECT_EQ(clockAfterReading(clock, "2014000000000\n", buffer), clock);
+  clock = clockAfterReading(clock, "2014121012400", buffer);
+  EXPECT_EQ(clock, stampAt(2014, 12, 101, 24, 0));
+  // A usual line reads through the buffer as ever, the next empty file too.
+  clock = clockAfterReading(clock, "201412050008\n", buffer);
+  EXPECT_EQ(clock, stampAt(2014, 12, 5, 0, 8));
+  EXPECT_EQ(clockAfterReading(clock, "", buffer), clock);
+  const std::string hugeDay = "201412" + std::string(40, '9') + "2359\n";
+  EXPECT_EQ(clockAfterReading(clock, hugeDay, buffer), stampAt(2014, 12, INT_MAX, 23, 59));
 }
 
 TEST(ClockBuffer, LineFeedReadKeepsTheDigits) {
