@@ -105,5 +105,5 @@ void time_Display(void*) {
 }
 
 int timeLag(TimeInfo t) {
-  return lagMinutes(terminal().clock->get(), t);
+  return lagMinutes(tap_time, t);
 }

@@ -52,5 +52,6 @@ std::optional<std::string> readClockFile(const std::string& path);
 void timereader(void*);
 void time_Display(void*);
 
-// Minutes from `t` to the terminal clock, taken as one reading.
+// Minutes from `t` to the terminal clock as read for the tap in hand
+// (tap_time), by lagMinutes.
 int timeLag(TimeInfo t);

@@ -70,6 +70,13 @@ void reader(void*) {
       consoleWrite(kInvalidCardText);
       continue;
     }
+    // One reading per tap; without a clock no tap is timed, stamped or charged.
+    const TimeInfo now = terminal().clock->get();
+    if (!clockWasRead(now)) {
+      consoleWrite(kTimeReadErrorText);
+      continue;
+    }
+    tap_time = now;
     cinfo.card = command.tap.card;
     cinfo.tap_inout = command.tap.tap_inout;
     // Held until the tap is finished, so no other terminal changes the card

@@ -55,7 +55,7 @@ void chargeTap(long long amount, ChargeKind kind) {
   cinfo.fee = kind == ChargeKind::Free ? 0 : static_cast<int>(amount);
   // Nothing is shown until both records are written: a tap that cannot be
   // recorded is reported and not charged.
-  if (!recordTap()) return;
+  if (!recordTap(tap_time)) return;
   const bool displayFirst = terminal().displaysBeforeConfirming;
   if (displayFirst) display(1);
   consoleWrite(kCardfileWriteText);

@@ -14,6 +14,7 @@ TerminalProfile activeProfile;
 
 CardInfo cinfo;
 CardInfo ocinfo;
+TimeInfo tap_time;
 
 Handoff tap_pending, tap_finished, clock_ready, read_requested;
 

@@ -38,6 +38,10 @@ void useTerminalProfile(const TerminalProfile& profile);
 
 extern CardInfo cinfo;
 extern CardInfo ocinfo;
+// The terminal clock as the command reader read it for the tap in hand,
+// once: the fare decision, its lag, the records' stamps and their
+// continuation tests all take this one reading. Handed over with cinfo.
+extern TimeInfo tap_time;
 
 extern Handoff tap_pending, tap_finished, clock_ready, read_requested;
 
