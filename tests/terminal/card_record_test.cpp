@@ -56,8 +56,7 @@ TEST(RecordParsing, TimeColumnOfDay100OrLaterIsReadByLayout) {
   EXPECT_EQ(recordTime("2014121012400"), at(2014, 12, 101, 24, 0));
   EXPECT_EQ(recordTime("201412" + std::string(40, '9') + "2359"), at(2014, 12, INT_MAX, 23, 59));
   EXPECT_EQ(recordTime("2014000000000"), TimeInfo{});
-  // Eight digits after the year, or a sign before them: a clock value.
-  EXPECT_EQ(recordTime("201412050930"), at(2014, 12, 5, 9, 30));
+  // A sign before the digits: read as a clock value, as ever.
   EXPECT_EQ(recordTime("2014+121000530"), clockValueToTime(121000530));
 }
 
