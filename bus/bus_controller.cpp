@@ -9,10 +9,8 @@
 TerminalClock btime;
 
 int busTransferExitFee(int lag) {
-  if (lag < 0) lag += kMinutesPerDay;
-  if (lag < 0) return 0;  // a record stamped with an hour beyond the day
   const int periods = lag / kBusTransferPeriodMinutes;
-  return std::min(periods, kBusTransferFareCap / kBusTransferFarePerPeriod) *
+  return std::clamp(periods, 0, kBusTransferFareCap / kBusTransferFarePerPeriod) *
          kBusTransferFarePerPeriod;
 }
 

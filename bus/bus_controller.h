@@ -15,12 +15,10 @@ inline constexpr int kBusTransferReentryFareIn = 1750;
 inline constexpr int kBusTransferFarePerPeriod = 100;
 inline constexpr int kBusTransferPeriodMinutes = 240;
 inline constexpr int kBusTransferFareCap = 700;
-inline constexpr int kMinutesPerDay = 1440;
 inline constexpr TransferRule kBusTransferRule{kBusTransport, kMetroTransport, 700};
 
 // The transfer exit fee for a lag in minutes: 100 for every whole 240
-// minutes, at most 700. A negative lag means midnight has passed since the
-// last record and counts as lag + 1440; the fee is never negative.
+// minutes, at most 700 (so 700 for a last record long ago). Never negative.
 int busTransferExitFee(int lag);
 
 // The standard rules: entry or exit, whatever came before.

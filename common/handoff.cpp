@@ -1,13 +1,20 @@
 #include "common/handoff.h"
 
-void postFlag(std::mutex& mutex, std::condition_variable& cond, bool& flag) {
-  std::lock_guard<std::mutex> lock(mutex);
-  flag = true;
-  cond.notify_one();
+void Handoff::post() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  flag_ = true;
+  cond_.notify_one();
 }
 
-void awaitFlag(std::mutex& mutex, std::condition_variable& cond, bool& flag) {
-  std::unique_lock<std::mutex> lock(mutex);
-  cond.wait(lock, [&flag] { return flag; });
-  flag = false;
+void Handoff::await() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  cond_.wait(lock, [this] { return flag_; });
+  flag_ = false;
+}
+
+bool Handoff::awaitFor(std::chrono::milliseconds timeout) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (!cond_.wait_for(lock, timeout, [this] { return flag_; })) return false;
+  flag_ = false;
+  return true;
 }

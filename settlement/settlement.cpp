@@ -23,9 +23,7 @@
 SimulatedTime ptime;
 Totals result = {0, 0};
 
-std::mutex write_mutex, time_mutex, gmutex, sync_mutex;
-std::condition_variable write_cond, time_cond, gcond, sync_cond;
-bool tick_ready = false, tick_written = false, list_filled = false, list_settled = false;
+Handoff tick_ready, tick_written, list_filled, list_settled;
 
 namespace {
 

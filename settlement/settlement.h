@@ -1,26 +1,25 @@
 // The settlement program's process-wide state and its start-up.
 //
-// Two hand-off loops run side by side and never share data:
-//   clock loop:      time_setter -> time_writer   write_mutex/write_cond, tick_ready
-//                    time_writer -> time_setter   time_mutex/time_cond, tick_written
-//   settlement loop: reader -> distribute_Controller   gmutex/gcond, list_filled
-//                    distribute_Controller -> reader   sync_mutex/sync_cond, list_settled
+// Two hand-off loops run side by side and never share data; each hand-off is
+// one Handoff named after its flag:
+//   clock loop:      time_setter -> time_writer   tick_ready
+//                    time_writer -> time_setter   tick_written
+//   settlement loop: reader -> distribute_Controller   list_filled
+//                    distribute_Controller -> reader   list_settled
 // ptime belongs to the clock loop, the trip list and result to the settlement
 // loop; within a loop the alternation alone decides who may touch them.
 #pragma once
 
-#include <condition_variable>
 #include <mutex>
 
+#include "common/handoff.h"
 #include "settlement/exact_display/clock_tick.h"
 #include "settlement/exact_distribute/totals.h"
 
 extern SimulatedTime ptime;
 extern Totals result;
 
-extern std::mutex write_mutex, time_mutex, gmutex, sync_mutex;
-extern std::condition_variable write_cond, time_cond, gcond, sync_cond;
-extern bool tick_ready, tick_written, list_filled, list_settled;
+extern Handoff tick_ready, tick_written, list_filled, list_settled;
 
 // main: refuses to start (status 2, one line on standard error) without
 // ../Bus and ../Metro beside it or while another settlement holds the

@@ -3,6 +3,7 @@
 #include "common/text.h"
 
 TimeInfo recordTime(std::string_view column) {
+  if (const std::optional<TimeInfo> t = timeByLayout(column)) return *t;
   const int value = column.size() < 5 ? 0 : readInt(column.substr(4));
   return value == 0 ? TimeInfo{} : clockValueToTime(value);
 }

@@ -13,9 +13,10 @@
 #include "terminal/card_info.h"
 #include "terminal/time_info.h"
 
-// The time of a record's time column: the number from its fifth character on
-// (read as atoi reads, 0 for a shorter column) as a clock value; all zero
-// when that number is 0.
+// The time of a record's time column: by its layout when its digits after
+// the year run to nine or more (timeByLayout), otherwise the number from its
+// fifth character on (read as atoi reads, 0 for a shorter column) as a clock
+// value; all zero when that number is 0.
 TimeInfo recordTime(std::string_view column);
 
 // time, transport, inout, balance and journey_id of a record line (the

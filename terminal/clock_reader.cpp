@@ -1,29 +1,28 @@
 #include "terminal/clock_reader.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
-#include <string_view>
 
 #include "common/console.h"
-#include "common/handoff.h"
+#include "common/file_handle.h"
 #include "common/sleep.h"
 #include "common/text.h"
 #include "terminal/console_texts.h"
 #include "terminal/terminal.h"
 
-void readClockChunks(FILE* file, ClockBuffer& buffer) {
-  for (;;) {
-    size_t taken = 0;
-    int c = 0;
-    char chunk[12];
-    while (taken < sizeof chunk && (c = getc(file)) != EOF) {
-      chunk[taken++] = static_cast<char>(c);
-      if (c == '\n') break;
+void readClockChunks(std::string_view content, ClockBuffer& buffer) {
+  constexpr size_t kChunk = 12;
+  size_t at = 0;
+  while (at < content.size()) {
+    const size_t start = at;
+    while (at < content.size() && at - start < kChunk) {
+      if (content[at++] == '\n') break;
     }
-    if (taken > 0) {
-      memcpy(buffer.data(), chunk, taken);
-      buffer[taken] = '\0';
-    }
-    if (c == EOF) return;
+    memcpy(buffer.data(), content.data() + start, at - start);
+    buffer[at - start] = '\0';
   }
 }
 
@@ -36,33 +35,75 @@ TimeInfo applyClockValue(TimeInfo current, int value) {
   return value == 0 ? current : clockValueToTime(value);
 }
 
+TimeInfo clockAfterReading(TimeInfo current, std::string_view content, ClockBuffer& buffer) {
+  readClockChunks(content, buffer);
+  // Not left to the buffer: after a line read by its layout, the buffer holds
+  // only the line's last chunk.
+  if (content.empty()) return current;
+  if (const std::optional<TimeInfo> t = timeByLayout(content)) {
+    return *t == TimeInfo{} ? current : *t;
+  }
+  return applyClockValue(current, clockValue(buffer));
+}
+
+std::optional<std::string> readClockFile(const std::string& path) {
+  const FileDescriptor file = openRegularFile(path, O_RDONLY);
+  if (!file.valid()) return std::nullopt;
+  std::string content(kClockFileReadLimit, '\0');
+  size_t got = 0;
+  while (got < content.size()) {
+    const ssize_t n = read(file.get(), content.data() + got, content.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  content.resize(got);
+  return content;
+}
+
+namespace {
+
+// The one pace of the clock reader. After a reading the display learns of
+// it, and the next reading waits for the display's request. After a failed
+// reading the next try comes at that request or after kClockRetryInterval,
+// whichever is first (before the first reading the display does not run,
+// so then it is always the interval).
+void awaitNextReading(bool read) {
+  if (read) {
+    clock_ready.post();
+    read_requested.await();
+  } else {
+    read_requested.awaitFor(kClockRetryInterval);
+  }
+}
+
+}  // namespace
+
 void timereader(void*) {
   ClockBuffer buffer{};
   TerminalClock& clock = *terminal().clock;
   for (;;) {
-    FILE* file = fopen(kClockFilePath, "r+");
-    if (file == nullptr) {
+    const std::optional<std::string> content = readClockFile(kClockFilePath);
+    if (content) {
+      clock.set(clockAfterReading(clock.get(), *content, buffer));
+    } else {
       consoleWrite(kTimeReadErrorText);
-      continue;
     }
-    readClockChunks(file, buffer);
-    clock.set(applyClockValue(clock.get(), clockValue(buffer)));
-    fclose(file);
-    postFlag(disp_mutex, disp_cond, clock_ready);
-    awaitFlag(read_mutex, read_cond, read_requested);
+    awaitNextReading(content.has_value());
   }
 }
 
 void time_Display(void*) {
-  awaitFlag(disp_mutex, disp_cond, clock_ready);
+  clock_ready.await();
   for (;;) {
     const TimeInfo t = terminal().clock->get();
     consolePrintf("%d/ %d/ %d/ %d/ %d\n", t.year, t.month, t.day, t.hour, t.minute);
     Sleep(kClockDisplayMs);
-    postFlag(read_mutex, read_cond, read_requested);
+    read_requested.post();
   }
 }
 
 int timeLag(TimeInfo t) {
-  return lagMinutes(terminal().clock->get(), t);
+  return lagMinutes(tap_time, t);
 }

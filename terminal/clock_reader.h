@@ -1,25 +1,38 @@
 // Reading the clock file "../time/time.txt" into the terminal clock.
 //
-// The file is read into a 13-byte buffer that is never cleared: each read
-// takes at most 12 characters, stops after a line feed and writes only the
-// bytes it took plus a terminator. So the read of the trailing line feed
-// leaves the digits of the line before it in place, and an empty file leaves
-// the previous reading there. The clock value is the number that starts at
-// the buffer's fifth byte; 0 keeps the clock as it was.
+// The file is opened without blocking and only when it is a regular file,
+// and at most kClockFileReadLimit bytes of it are read; anything else is a
+// failed reading, reported by "Time read error!" and tried again after at
+// most kClockRetryInterval, so a missing clock file, a directory or a FIFO
+// in its place never floods the console and never stops the reader.
+//
+// The usual line of twelve characters is read into a 13-byte buffer that is
+// never cleared: each read takes at most 12 characters, stops after a line
+// feed and writes only the bytes it took plus a terminator. So the read of
+// the trailing line feed leaves the digits of the line before it in place.
+// The clock value is the number that starts at the buffer's fifth byte; 0
+// keeps the clock as it was. A line whose digits after the year run to nine
+// or more (day 100 and later) is read by its layout instead, and an empty
+// file keeps the clock as it was.
 #pragma once
 
 #include <array>
-#include <cstdio>
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "common/world_layout.h"
 #include "terminal/time_info.h"
 
 inline constexpr int kClockDisplayMs = 1000;
+inline constexpr std::chrono::milliseconds kClockRetryInterval{100};
+inline constexpr size_t kClockFileReadLimit = 4096;
 
 using ClockBuffer = std::array<char, 13>;
 
-// Reads `file` to its end into `buffer` by the chunk rule above.
-void readClockChunks(FILE* file, ClockBuffer& buffer);
+// Reads the file content `content` into `buffer` by the chunk rule above.
+void readClockChunks(std::string_view content, ClockBuffer& buffer);
 
 // The clock value MMDDhhmm held in the buffer (0 when there is none).
 int clockValue(const ClockBuffer& buffer);
@@ -27,9 +40,18 @@ int clockValue(const ClockBuffer& buffer);
 // The clock after one reading: `current` when the value is 0.
 TimeInfo applyClockValue(TimeInfo current, int value);
 
+// The clock after one reading of the file content `content`, `buffer`
+// holding what the readings before left in it.
+TimeInfo clockAfterReading(TimeInfo current, std::string_view content, ClockBuffer& buffer);
+
+// The first kClockFileReadLimit bytes of the file at `path`; nullopt when it
+// is no regular file or cannot be opened or read.
+std::optional<std::string> readClockFile(const std::string& path);
+
 // Thread bodies: the clock reader and the once-a-second clock line.
 void timereader(void*);
 void time_Display(void*);
 
-// minutes from `t` to the terminal clock, taken as one reading.
+// Minutes from `t` to the terminal clock as read for the tap in hand
+// (tap_time), by lagMinutes.
 int timeLag(TimeInfo t);

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "common/console.h"
-#include "common/handoff.h"
 #include "common/text.h"
 #include "terminal/card_lookup.h"
 #include "terminal/console_texts.h"
@@ -71,10 +70,17 @@ void reader(void*) {
       consoleWrite(kInvalidCardText);
       continue;
     }
+    // One reading per tap; without a clock no tap is timed, stamped or charged.
+    const TimeInfo now = terminal().clock->get();
+    if (!clockWasRead(now)) {
+      consoleWrite(kTimeReadErrorText);
+      continue;
+    }
+    tap_time = now;
     cinfo.card = command.tap.card;
     cinfo.tap_inout = command.tap.tap_inout;
     if (!parser()) continue;  // no card loaded: the tap is dropped
-    postFlag(gmutex, gcond, tap_pending);
-    awaitFlag(sync_mutex, sync_cond, tap_finished);
+    tap_pending.post();
+    tap_finished.await();
   }
 }

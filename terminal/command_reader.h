@@ -1,6 +1,8 @@
 // The command reader: prompts "COMMAND LINE_:", reads one tap command
-// ("1234 IN"), loads the card and hands the tap to the fare controller,
-// then waits until the tap is finished before prompting again. The card
+// ("1234 IN"), reads the terminal clock once for it (tap_time), loads the
+// card and hands the tap to the fare controller, then waits until the tap
+// is finished before prompting again. Until the clock has been read a tap
+// is refused with "Time read error!" before the card is looked up. The card
 // number becomes part of a file path, so only 1 to 64 characters from
 // A-Z, a-z, 0-9, '-' and '_' are accepted.
 #pragma once

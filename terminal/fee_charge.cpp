@@ -57,7 +57,7 @@ void chargeTap(long long amount, ChargeKind kind) {
   // Nothing is shown until both records are written and the card released
   // (recordTap does both): a tap that cannot be recorded is reported and not
   // charged.
-  if (!recordTap()) return;
+  if (!recordTap(tap_time)) return;
   const bool displayFirst = terminal().displaysBeforeConfirming;
   if (displayFirst) display(1);
   consoleWrite(kCardfileWriteText);

@@ -71,10 +71,8 @@ const char* failureText(RecordOutcome outcome) {
 
 }  // namespace
 
-bool recordTap() {
+bool recordTap(TimeInfo clock) {
   const TerminalProfile& profile = terminal();
-  // One reading of the clock both stamps the records and measures the lag.
-  const TimeInfo clock = profile.clock->get();
   const TapRecords records = tapRecords(profile, cinfo, ocinfo, lagMinutes(clock, cinfo.time),
                                         clock, *profile.journeyCount);
   RecordOutcome outcome;

@@ -50,9 +50,9 @@ enum class RecordOutcome {
 RecordOutcome writeTapRecords(const std::string& cardPath, const std::string& tripLogPath,
                               const std::string& intentPath, const TapRecords& records);
 
-// Records the tap in cinfo, releases its card (card_lock) and advances the
-// journey count when it took a new one. On failure prints why, once the
-// card is released ("Cardfile Open Error!", "Readerfile Open Error!",
-// "Cardfile Write Error!" or "Readerfile Write Error!"), and returns false:
-// the tap is not charged.
-bool recordTap();
+// Records the tap in cinfo, stamped and measured by the tap's clock reading
+// `clock`, releases its card (card_lock) and advances the journey count when
+// it took a new one. On failure prints why, once the card is released
+// ("Cardfile Open Error!", "Readerfile Open Error!", "Cardfile Write Error!"
+// or "Readerfile Write Error!"), and returns false: the tap is not charged.
+bool recordTap(TimeInfo clock);

@@ -5,7 +5,6 @@
 #include <thread>
 
 #include "common/console.h"
-#include "common/handoff.h"
 #include "common/role_lock.h"
 #include "common/world_layout.h"
 #include "common/world_place.h"
@@ -22,10 +21,9 @@ TerminalProfile activeProfile;
 CardInfo cinfo;
 CardInfo ocinfo;
 FileDescriptor card_lock;
+TimeInfo tap_time;
 
-std::mutex gmutex, sync_mutex, disp_mutex, read_mutex;
-std::condition_variable gcond, sync_cond, disp_cond, read_cond;
-bool tap_pending = false, tap_finished = false, clock_ready = false, read_requested = false;
+Handoff tap_pending, tap_finished, clock_ready, read_requested;
 
 const TerminalProfile& terminal() {
   return activeProfile;
@@ -88,9 +86,9 @@ int terminalMain(const TerminalProfile& profile) {
 
 void serveTaps(void (*fareRules)()) {
   for (;;) {
-    awaitFlag(gmutex, gcond, tap_pending);
+    tap_pending.await();
     fareRules();
     releaseCard();  // a tap that produced nothing still held its card
-    postFlag(sync_mutex, sync_cond, tap_finished);
+    tap_finished.post();
   }
 }

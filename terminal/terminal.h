@@ -2,20 +2,19 @@
 // hand-off objects, the profile through which a terminal states what makes it
 // the metro or the bus terminal, and the start-up that launches the threads.
 //
-// Threads and their hand-offs:
-//   reader -> Calculate_Controller   gmutex/gcond, tap_pending
-//   Calculate_Controller -> reader   sync_mutex/sync_cond, tap_finished
-//   timereader -> time_Display       disp_mutex/disp_cond, clock_ready
-//   time_Display -> timereader       read_mutex/read_cond, read_requested
+// Threads and their hand-offs, each one Handoff named after its flag:
+//   reader -> Calculate_Controller   tap_pending
+//   Calculate_Controller -> reader   tap_finished
+//   timereader -> time_Display       clock_ready
+//   time_Display -> timereader       read_requested
 #pragma once
 
-#include <condition_variable>
-#include <mutex>
 #include <string>
 
+#include "common/file_handle.h"
+#include "common/handoff.h"
 #include "terminal/card_info.h"
 #include "terminal/continuation.h"
-#include "common/file_handle.h"
 #include "terminal/time_info.h"
 
 // What differs between the metro and the bus terminal.
@@ -48,9 +47,12 @@ extern CardInfo ocinfo;
 // card_lookup.h). Handed from reader to Calculate_Controller with cinfo.
 extern FileDescriptor card_lock;
 
-extern std::mutex gmutex, sync_mutex, disp_mutex, read_mutex;
-extern std::condition_variable gcond, sync_cond, disp_cond, read_cond;
-extern bool tap_pending, tap_finished, clock_ready, read_requested;
+// The terminal clock as the command reader read it for the tap in hand,
+// once: the fare decision, its lag, the records' stamps and their
+// continuation tests all take this one reading. Handed over with cinfo.
+extern TimeInfo tap_time;
+
+extern Handoff tap_pending, tap_finished, clock_ready, read_requested;
 
 // Refuses to start (status 2, one line on standard error) away from the
 // world's directory for the terminal or while another process holds its

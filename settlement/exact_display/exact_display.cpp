@@ -4,7 +4,6 @@
 #include <ctime>
 
 #include "common/console.h"
-#include "common/handoff.h"
 #include "common/sleep.h"
 #include "settlement/exact_display/clock_file.h"
 #include "settlement/exact_display/clock_tick.h"
@@ -19,16 +18,16 @@ void time_setter(void*) {
   for (;;) {
     ptime = nextTick(ptime);
     Sleep(kTickMs);
-    postFlag(write_mutex, write_cond, tick_ready);
-    awaitFlag(time_mutex, time_cond, tick_written);
+    tick_ready.post();
+    tick_written.await();
   }
 }
 
 void time_writer(void*) {
   for (;;) {
-    awaitFlag(write_mutex, write_cond, tick_ready);
+    tick_ready.await();
     if (!replaceFile(kClockFilePath, clockLine(ptime))) consoleWrite(kTimeWriteFailText);
-    postFlag(time_mutex, time_cond, tick_written);
+    tick_written.post();
   }
 }
 

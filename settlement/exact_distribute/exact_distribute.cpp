@@ -1,6 +1,5 @@
 #include "settlement/exact_distribute/exact_distribute.h"
 
-#include "common/handoff.h"
 #include "settlement/exact_display/exact_display.h"
 #include "settlement/exact_distribute/distribution.h"
 #include "settlement/list/list.h"
@@ -30,8 +29,8 @@ void distributeCollected() {
 
 void distribute_Controller(void*) {
   for (;;) {
-    awaitFlag(gmutex, gcond, list_filled);
+    list_filled.await();
     distributeCollected();
-    postFlag(sync_mutex, sync_cond, list_settled);
+    list_settled.post();
   }
 }

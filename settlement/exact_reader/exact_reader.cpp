@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "common/console.h"
-#include "common/handoff.h"
 #include "common/sleep.h"
 #include "settlement/exact_reader/log_collection.h"
 #include "settlement/list/list.h"
@@ -45,8 +44,8 @@ void reader(void*) {
   for (;;) {
     Sleep(collection_period);
     collectLogs(places);
-    postFlag(gmutex, gcond, list_filled);
-    awaitFlag(sync_mutex, sync_cond, list_settled);
+    list_filled.post();
+    list_settled.await();
     archiveCollected(places);
   }
 }

@@ -31,9 +31,16 @@ TEST(BusFare, OpenMetroEntryBelow700Refuses) {
 TEST(BusFare, MetroExitWithin120MinutesIsTransferWhateverTheBalance) {
   EXPECT_EQ(decideBusFare(lastRecord("METRO", OUT, 10, IN), kBusBefore, 120),
             FeeFunction::TransferIn);
-  EXPECT_EQ(decideBusFare(lastRecord("METRO", OUT, 10, IN), kBusBefore, -1420),
-            FeeFunction::TransferIn);
   EXPECT_EQ(decideBusFare(lastRecord("METRO", OUT, 500, IN), kBusBefore, 121),
+            FeeFunction::StandardIn);
+  // By date: 23:50 seen at 00:10 of the next day is 20 minutes; a metro
+  // exit 22 and a half hours old is no transfer.
+  const TimeInfo clock = stampAt(2014, 12, 6, 0, 10);
+  EXPECT_EQ(decideBusFare(lastRecord("METRO", OUT, 10, IN), kBusBefore,
+                          lagMinutes(clock, stampAt(2014, 12, 5, 23, 50))),
+            FeeFunction::TransferIn);
+  EXPECT_EQ(decideBusFare(lastRecord("METRO", OUT, 500, IN), kBusBefore,
+                          lagMinutes(clock, stampAt(2014, 12, 5, 1, 40))),
             FeeFunction::StandardIn);
 }
 
@@ -62,12 +69,11 @@ TEST(BusTransferExit, HundredPerWhole240MinutesAtMost700) {
   EXPECT_EQ(busTransferExitFee(12000), 700);
 }
 
-TEST(BusTransferExit, NegativeLagCountsTheMinutesAcrossMidnight) {
-  EXPECT_EQ(busTransferExitFee(-1), 500);     // 1439 minutes
-  EXPECT_EQ(busTransferExitFee(-1200), 100);  // 240 minutes
-  EXPECT_EQ(busTransferExitFee(-1201), 0);
-  EXPECT_EQ(busTransferExitFee(-1440), 0);
-  EXPECT_EQ(busTransferExitFee(-9000), 0);
+TEST(BusTransferExit, MinutesAcrossMidnightCountAndLongAgoIsTheCap) {
+  const TimeInfo clock = stampAt(2014, 12, 6, 3, 0);
+  EXPECT_EQ(busTransferExitFee(lagMinutes(clock, stampAt(2014, 12, 5, 23, 0))), 100);
+  EXPECT_EQ(busTransferExitFee(lagMinutes(clock, stampAt(2014, 12, 5, 3, 1))), 500);
+  EXPECT_EQ(busTransferExitFee(kLongAgoMinutes), 700);
 }
 
 TEST(BusContinuation, OpenTransferEntryOrFreeTapAfterMetro) {

@@ -16,8 +16,8 @@ CardInfo charged(CardInfo card, int fee) {
 TEST(MetroCardContinuation, BusRecordWithin120MinutesOrOpenBusEntry) {
   const CardInfo exitFromBus = charged(lastRecord("BUS", OUT, 5000, IN), 0);
   EXPECT_TRUE(metroCardContinues(exitFromBus, recordBefore("METRO", 1), 120));
-  EXPECT_TRUE(metroCardContinues(exitFromBus, recordBefore("METRO", 1), -1420));
   EXPECT_FALSE(metroCardContinues(exitFromBus, recordBefore("METRO", 1), 121));
+  EXPECT_FALSE(metroCardContinues(exitFromBus, recordBefore("METRO", 1), kLongAgoMinutes));
   const CardInfo openBusEntry = charged(lastRecord("BUS", IN, 5000, IN), 600);
   EXPECT_TRUE(metroCardContinues(openBusEntry, recordBefore("METRO", 1), 500));
 }

@@ -39,8 +39,15 @@ TEST(MetroFare, BusExitWithin120MinutesIsTransfer) {
   EXPECT_EQ(decideMetroFare(card, kMetroBefore, 120, 0), FeeFunction::TransferIn);
   EXPECT_EQ(decideMetroFare(card, kMetroBefore, 121, 0), FeeFunction::StandardIn);
   EXPECT_EQ(decideMetroFare(card, kMetroBefore, 0, 0), FeeFunction::TransferIn);
-  // 23:50 seen at 00:10: midnight passed, the lag is negative.
-  EXPECT_EQ(decideMetroFare(card, kMetroBefore, -1420, 0), FeeFunction::TransferIn);
+  // By date: 23:50 seen at 00:10 of the next day is 20 minutes; a bus exit
+  // at 23:00 four days before 09:07 is no transfer.
+  EXPECT_EQ(
+      decideMetroFare(card, kMetroBefore,
+                      lagMinutes(stampAt(2014, 12, 5, 0, 10), stampAt(2014, 12, 4, 23, 50)), 0),
+      FeeFunction::TransferIn);
+  EXPECT_EQ(decideMetroFare(card, kMetroBefore,
+                            lagMinutes(stampAt(2014, 12, 5, 9, 7), stampAt(2014, 12, 1, 23, 0)), 0),
+            FeeFunction::StandardIn);
   EXPECT_EQ(decideMetroFare(lastRecord("BUS", OUT, 5000, OUT), kMetroBefore, 121, 2),
             FeeFunction::AdditionalOut);
 }

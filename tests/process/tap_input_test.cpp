@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
+#include <vector>
 
 #include "tap_session.h"
 
@@ -28,6 +30,36 @@ TEST(TapInput, CardNumberThatCannotBeAFileNameOpensNothing) {
   EXPECT_EQ(filesIn(world.dir("Metro")), 1u);
   EXPECT_TRUE(world.exists("Metro/Metrofile1.txt.lock"));
   EXPECT_EQ(world.card("1234"), "201412050710,METRO,OUT,8950,35\n");
+}
+
+TEST(TapInput, TapBeforeTheFirstClockIsRefusedAndWritesNothing) {
+  // A metro exit at 00:10: against an all-zero clock it would look recent.
+  const std::string history = "201412050010,METRO,OUT,5000,05\n";
+  for (const auto& [program, dir, args] :
+       {std::tuple{"metro_terminal", "Metro", std::vector<std::string>{"1"}},
+        std::tuple{"bus_terminal", "Bus", std::vector<std::string>{}}}) {
+    SCOPED_TRACE(program);
+    World world;
+    world.putCard("1234", history);
+    Program terminal(programPath(program), args, world.dir(dir));
+    const auto prompt = terminal.waitFor(kPrompt, 10s);
+    ASSERT_TRUE(prompt);
+    terminal.write("1234 IN\n");
+    const auto next = terminal.waitFor(kPrompt, 10s, *prompt);
+    ASSERT_TRUE(next) << terminal.output();
+    const std::string shown = terminal.output().substr(*prompt, *next - *prompt);
+    EXPECT_NE(shown.find("Time read error!\n"), std::string::npos);
+    EXPECT_EQ(shown.find("FEE"), std::string::npos) << shown;
+    EXPECT_EQ(world.card("1234"), history);
+    EXPECT_EQ(filesIn(world.dir(dir)), 1u);  // the role lock alone
+
+    // Within a second of the clock file's appearance, taps are charged.
+    world.setClock("201412050940\n");
+    EXPECT_TRUE(terminal.waitFor("2014/ 12/ 5/ 9/ 40\n", 1s, *next)) << terminal.output();
+    terminal.write("1234 IN\n");
+    EXPECT_TRUE(terminal.waitFor("FEE : 1050\n", 10s, *next)) << terminal.output();
+    EXPECT_EQ(filesIn(world.dir(dir)), 2u);  // and the trip log
+  }
 }
 
 TEST(TapInput, MissingCardFileDropsTheTap) {

@@ -1,8 +1,11 @@
 // The terminals as programs: start-up, following the clock file, ending at
 // the end of standard input.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 
 #include "support/program.h"
 #include "support/world.h"
@@ -62,6 +65,46 @@ TEST(TerminalClock, MissingFileReportsUntilItAppears) {
   EXPECT_EQ(bus->output().find("/ "), std::string::npos);
   world.setClock("201412050016\n");
   EXPECT_TRUE(bus->waitFor("2014/ 12/ 5/ 0/ 16\n", 10s));
+}
+
+TEST(TerminalClock, WithoutAClockFileRetriesAtMostTenTimesASecond) {
+  World world;
+  auto metro = startMetro(world, {"0"});
+  auto bus = startBus(world);
+  std::this_thread::sleep_for(2s);
+  for (Program* terminal : {metro.get(), bus.get()}) {
+    EXPECT_GE(terminal->count("Time read error!\n"), 2u);
+    EXPECT_LT(terminal->count("\n"), 50u) << terminal->output().substr(0, 200);
+  }
+}
+
+TEST(TerminalClock, NoRegularClockFileNeverStopsTheReader) {
+  namespace fs = std::filesystem;
+  const std::vector<std::pair<const char*, std::function<void(const fs::path&)>>> notFiles = {
+      {"fifo", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0666), 0); }},
+      {"link to /dev/zero", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }},
+      {"directory", [](const fs::path& p) { fs::create_directory(p); }},
+  };
+  for (const auto& [what, make] : notFiles) {
+    SCOPED_TRACE(what);
+    World world;
+    const fs::path clock = world.root() / "time/time.txt";
+    make(clock);
+    world.putCard("1234", "201412050000,METRO,OUT,5000,05\n");
+    auto bus = startBus(world);
+    ASSERT_TRUE(bus->waitFor("Time read error!\nTime read error!\n", 10s)) << bus->output();
+
+    // A good clock file renamed into place, as the settlement replaces it.
+    if (fs::is_directory(clock)) fs::remove(clock);
+    world.put("time/time.new", "2014121000530\n");
+    fs::rename(world.root() / "time/time.new", clock);
+    const size_t from = bus->outputSize();
+    EXPECT_TRUE(bus->waitFor("2014/ 12/ 100/ 5/ 30\n", 1s, from)) << bus->output();
+    ASSERT_TRUE(bus->waitFor("COMMAND LINE_:", 10s));
+    bus->write("1234 IN\n");
+    EXPECT_TRUE(bus->waitFor("Readefile Write!\n", 10s, from)) << bus->output();
+    EXPECT_EQ(world.card("1234"), "201412050000,METRO,OUT,5000,05\n2014121000530,BUS,IN,3950,61\n");
+  }
 }
 
 TEST(TerminalClock, EmptyFileKeepsTheClock) {

@@ -4,6 +4,8 @@
 
 #include <climits>
 
+#include "support/card_records.h"
+
 namespace {
 
 TimeInfo at(int year, int month, int day, int hour, int minute) {
@@ -47,6 +49,15 @@ TEST(RecordParsing, ZeroTimeColumnGivesAnAllZeroTime) {
     EXPECT_EQ(r->time.hour, 0) << line;
     EXPECT_EQ(r->time.minute, 0) << line;
   }
+}
+
+TEST(RecordParsing, TimeColumnOfDay100OrLaterIsReadByLayout) {
+  EXPECT_EQ(parseRecord("2014121000530,BUS,OUT,5,61\n")->time, at(2014, 12, 100, 5, 30));
+  EXPECT_EQ(recordTime("2014121012400"), at(2014, 12, 101, 24, 0));
+  EXPECT_EQ(recordTime("201412" + std::string(40, '9') + "2359"), at(2014, 12, INT_MAX, 23, 59));
+  EXPECT_EQ(recordTime("2014000000000"), TimeInfo{});
+  // A sign before the digits: read as a clock value, as ever.
+  EXPECT_EQ(recordTime("2014+121000530"), clockValueToTime(121000530));
 }
 
 TEST(RecordParsing, DirectionIsInOnlyWhenTheColumnBeginsWithUpperCaseIN) {

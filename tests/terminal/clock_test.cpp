@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <climits>
 #include <string>
 
+#include "support/card_records.h"
 #include "terminal/clock_reader.h"
 #include "terminal/time_info.h"
 
@@ -10,11 +11,7 @@ namespace {
 
 // Reads `content` as a clock file into `buffer`, as the clock reader does.
 void readContent(ClockBuffer& buffer, const std::string& content) {
-  std::string copy = content;
-  FILE* file = content.empty() ? fopen("/dev/null", "r") : fmemopen(copy.data(), copy.size(), "r");
-  ASSERT_NE(file, nullptr);
-  readClockChunks(file, buffer);
-  fclose(file);
+  readClockChunks(content, buffer);
 }
 
 }  // namespace
@@ -35,16 +32,18 @@ TEST(ClockValue, KeepsHour24) {
   EXPECT_EQ(t.day, 5);
 }
 
-TEST(ClockValue, ThreeDigitDayShiftsTheFields) {
-  // month 12, day 100, 05:30 written as 2014 12 100 05 30: the reader sees
-  // the eight characters 12100053.
+TEST(ClockReading, DayOf100AndLaterIsReadByLayout) {
   ClockBuffer buffer{};
-  readContent(buffer, "2014121000530\n");
-  const TimeInfo t = clockValueToTime(clockValue(buffer));
-  EXPECT_EQ(t.minute, 53);
-  EXPECT_EQ(t.hour, 0);
-  EXPECT_EQ(t.day, 10);
-  EXPECT_EQ(t.month, 12);
+  TimeInfo clock = clockAfterReading(TimeInfo{}, "2014121000530\n", buffer);
+  EXPECT_EQ(clock, stampAt(2014, 12, 100, 5, 30));
+  EXPECT_EQ(timeText(clock), "2014121000530");
+  // An empty file and a line of zeros keep the clock.
+  EXPECT_EQ(clockAfterReading(clock, "", buffer), clock);
+  EXPECT_EQ(clockAfterReading(clock, "2014000000000\n", buffer), clock);
+  // A usual line reads through the buffer as ever, the next empty file too.
+  clock = clockAfterReading(clock, "201412050008\n", buffer);
+  EXPECT_EQ(clock, stampAt(2014, 12, 5, 0, 8));
+  EXPECT_EQ(clockAfterReading(clock, "", buffer), clock);
 }
 
 TEST(ClockBuffer, LineFeedReadKeepsTheDigits) {
@@ -98,23 +97,27 @@ TEST(TimeChange, MinutesSinceMidnightOnAnyDay) {
   EXPECT_EQ(timeChange(t), 0);
 }
 
-TEST(TimeLag, NegativeAcrossMidnightAndZeroForSameTimeOnAnotherDay) {
-  TimeInfo stamp;
-  stamp.hour = 23;
-  stamp.minute = 50;
-  stamp.day = 5;
-  TimeInfo clock;
-  clock.hour = 0;
-  clock.minute = 10;
-  clock.day = 6;
-  EXPECT_EQ(lagMinutes(clock, stamp), -1420);
-  clock = stamp;
-  clock.day = 8;
-  EXPECT_EQ(lagMinutes(clock, stamp), 0);
-  clock.hour = 1;
-  clock.minute = 50;
-  clock.day = 5;
-  stamp.hour = 0;
-  stamp.minute = 0;
-  EXPECT_EQ(lagMinutes(clock, stamp), 110);
+TEST(TimeLag, CountsDaysWithinAMonthAndIsLongAgoOtherwise) {
+  constexpr int kLongAgo = kLongAgoMinutes;
+  const struct {
+    const char* what;
+    TimeInfo stamp;
+    TimeInfo clock;
+    int lag;
+  } cases[] = {
+      {"across midnight", stampAt(2014, 12, 4, 23, 50), stampAt(2014, 12, 5, 0, 10), 20},
+      {"the 24:00 tick", stampAt(2014, 12, 4, 0, 0), stampAt(2014, 12, 4, 24, 0), 1440},
+      {"after the 24:04 tick", stampAt(2014, 12, 4, 24, 4), stampAt(2014, 12, 5, 0, 12), 8},
+      {"four days", stampAt(2014, 12, 1, 23, 0), stampAt(2014, 12, 5, 9, 7), 4927},
+      {"another month", stampAt(2014, 11, 30, 23, 50), stampAt(2014, 12, 1, 0, 10), kLongAgo},
+      {"another year", stampAt(2013, 12, 5, 9, 0), stampAt(2014, 12, 5, 9, 7), kLongAgo},
+      {"a minute ahead", stampAt(2014, 12, 5, 9, 8), stampAt(2014, 12, 5, 9, 7), kLongAgo},
+      {"a day ahead", stampAt(2014, 12, 6, 0, 0), stampAt(2014, 12, 5, 23, 59), kLongAgo},
+      {"zero stamp", TimeInfo{}, stampAt(2014, 12, 5, 9, 7), kLongAgo},
+      {"days beyond the range", stampAt(2014, 12, INT_MIN, 0, 0), stampAt(2014, 12, INT_MAX, 0, 0),
+       kLongAgo},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(lagMinutes(c.clock, c.stamp), c.lag) << c.what;
+  }
 }
