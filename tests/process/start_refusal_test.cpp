@@ -101,7 +101,11 @@ TEST(StartRefusal, ASecondProcessForATakenRoleIsRefusedUntilTheFirstEnds) {
 
   // A role is free again once its holder is gone, however it went.
   first->program().sendSignal(SIGKILL);
+  settlement->sendSignal(SIGKILL);
   ASSERT_TRUE(first->program().waitExit(10s));
+  ASSERT_TRUE(settlement->waitExit(10s));
   auto next = TapSession::metro(world, 2, "201412050948");
   EXPECT_EQ(next->tap("1234 OUT"), metroCharged(0, 7900));
+  auto nextSettlement = startSettlement(world);
+  EXPECT_TRUE(nextSettlement->waitFor(resultBlock(0, 1050), 10s)) << nextSettlement->output();
 }
