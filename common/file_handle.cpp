@@ -39,3 +39,13 @@ FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode) 
   }
   return fd;
 }
+
+bool writeAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = write(fd, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    text.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}

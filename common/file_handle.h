@@ -9,6 +9,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <string_view>
 
 // An open file descriptor, closed when its owner goes; an flock taken on it
 // is released with it.
@@ -31,6 +32,10 @@ class FileDescriptor {
 // flock that waits through interruptions; failures are ignored (the
 // append or read then goes ahead unlocked).
 void lockFile(int fd, int operation);
+
+// Writes all of `text` to `fd`, write after write; false on the first
+// write that takes nothing (a full disk, a file-size limit).
+bool writeAll(int fd, std::string_view text);
 
 // Opens `path` with `flags` plus O_NOFOLLOW, O_NONBLOCK and O_CLOEXEC and
 // keeps it only when it is a regular file. A symbolic link in its place is

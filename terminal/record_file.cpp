@@ -9,17 +9,6 @@
 
 namespace {
 
-// Writes all of `text`; false on the first write that takes nothing.
-bool writeAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = write(fd, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    text.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
 // Shrinking needs no space, so this fails only on a file gone bad; there
 // is nothing better to do then.
 void cutBack(int fd, off_t size) {

@@ -118,15 +118,9 @@ bool writeIntent(const std::string& intentPath, const TapIntent& intent) {
   {
     const FileDescriptor file = openRegularFile(temporary, O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (!file.valid()) return false;
-    std::string_view rest = text;
-    while (!rest.empty()) {
-      const ssize_t n = write(file.get(), rest.data(), rest.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        unlink(temporary.c_str());
-        return false;
-      }
-      rest.remove_prefix(static_cast<size_t>(n));
+    if (!writeAll(file.get(), text)) {
+      unlink(temporary.c_str());
+      return false;
     }
   }
   return rename(temporary.c_str(), intentPath.c_str()) == 0;

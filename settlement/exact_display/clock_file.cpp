@@ -10,6 +10,8 @@
 #include <mutex>
 #include <thread>
 
+#include "common/file_handle.h"
+
 namespace {
 
 // A name taken by someone else is retried this often with a new random part.
@@ -58,16 +60,6 @@ int createTemporary(const std::string& path, std::string& name) {
 void forgetTemporary() {
   std::lock_guard<std::mutex> lock(temp_mutex);
   temp_in_hand.clear();
-}
-
-bool writeAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = write(fd, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    text.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
 }
 
 }  // namespace

@@ -6,20 +6,6 @@
 
 #include "support/card_records.h"
 
-namespace {
-
-TimeInfo at(int year, int month, int day, int hour, int minute) {
-  TimeInfo t;
-  t.year = year;
-  t.month = month;
-  t.day = day;
-  t.hour = hour;
-  t.minute = minute;
-  return t;
-}
-
-}  // namespace
-
 TEST(RecordParsing, FiveColumnsGiveTheRecordFields) {
   const auto r = parseRecord("201412050930,BUS,OUT,7900,61\n");
   ASSERT_TRUE(r);
@@ -52,9 +38,10 @@ TEST(RecordParsing, ZeroTimeColumnGivesAnAllZeroTime) {
 }
 
 TEST(RecordParsing, TimeColumnOfDay100OrLaterIsReadByLayout) {
-  EXPECT_EQ(parseRecord("2014121000530,BUS,OUT,5,61\n")->time, at(2014, 12, 100, 5, 30));
-  EXPECT_EQ(recordTime("2014121012400"), at(2014, 12, 101, 24, 0));
-  EXPECT_EQ(recordTime("201412" + std::string(40, '9') + "2359"), at(2014, 12, INT_MAX, 23, 59));
+  EXPECT_EQ(parseRecord("2014121000530,BUS,OUT,5,61\n")->time, stampAt(2014, 12, 100, 5, 30));
+  EXPECT_EQ(recordTime("2014121012400"), stampAt(2014, 12, 101, 24, 0));
+  EXPECT_EQ(recordTime("201412" + std::string(40, '9') + "2359"),
+            stampAt(2014, 12, INT_MAX, 23, 59));
   EXPECT_EQ(recordTime("2014000000000"), TimeInfo{});
   // A sign before the digits: read as a clock value, as ever.
   EXPECT_EQ(recordTime("2014+121000530"), clockValueToTime(121000530));
@@ -92,26 +79,28 @@ TEST(RecordParsing, EmptyColumnsCollapseAndColumnsAfterTheFifthAreIgnored) {
 }
 
 TEST(RecordLine, ColumnsInOrderEndedByOneLineFeed) {
-  EXPECT_EQ(recordLine(at(2014, 12, 5, 9, 7), "METRO", 1, 8950, "21"),
+  EXPECT_EQ(recordLine(stampAt(2014, 12, 5, 9, 7), "METRO", 1, 8950, "21"),
             "201412050907,METRO,IN,8950,21\n");
-  EXPECT_EQ(recordLine(at(2014, 1, 2, 0, 0), "BUS", 0, 0, "612"), "201401020000,BUS,OUT,0,612\n");
+  EXPECT_EQ(recordLine(stampAt(2014, 1, 2, 0, 0), "BUS", 0, 0, "612"),
+            "201401020000,BUS,OUT,0,612\n");
 }
 
 TEST(RecordLine, NegativeAmountKeepsItsMinusSign) {
-  EXPECT_EQ(recordLine(at(2014, 12, 5, 9, 40), "BUS", 1, -150, "61"),
+  EXPECT_EQ(recordLine(stampAt(2014, 12, 5, 9, 40), "BUS", 1, -150, "61"),
             "201412050940,BUS,IN,-150,61\n");
 }
 
 TEST(RecordLine, ContinuedJourneyIdKeepsItsLineFeedOrGetsOne) {
-  EXPECT_EQ(recordLine(at(2014, 12, 5, 10, 5), "METRO", 1, 7900, "61\n"),
+  EXPECT_EQ(recordLine(stampAt(2014, 12, 5, 10, 5), "METRO", 1, 7900, "61\n"),
             "201412051005,METRO,IN,7900,61\n");
-  EXPECT_EQ(recordLine(at(2014, 12, 5, 10, 5), "METRO", 1, 7900, "61"),
+  EXPECT_EQ(recordLine(stampAt(2014, 12, 5, 10, 5), "METRO", 1, 7900, "61"),
             "201412051005,METRO,IN,7900,61\n");
 }
 
 TEST(RecordLine, TimeColumnFollowsTheClockAsItIs) {
   EXPECT_EQ(recordLine(TimeInfo{}, "BUS", 1, 5, "61"), "000000000,BUS,IN,5,61\n");
-  EXPECT_EQ(recordLine(at(2014, 12, 100, 5, 30), "BUS", 1, 5, "61"), "2014121000530,BUS,IN,5,61\n");
+  EXPECT_EQ(recordLine(stampAt(2014, 12, 100, 5, 30), "BUS", 1, 5, "61"),
+            "2014121000530,BUS,IN,5,61\n");
 }
 
 TEST(RecordLine, NewJourneyIdIsIdentifierThenCount) {
