@@ -49,3 +49,17 @@ bool writeAll(int fd, std::string_view text) {
   }
   return true;
 }
+
+std::optional<std::string> readUpTo(int fd, off_t at, size_t length) {
+  std::string bytes(length, '\0');
+  size_t done = 0;
+  while (done < length) {
+    const ssize_t n = pread(fd, bytes.data() + done, length - done, at + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  bytes.resize(done);
+  return bytes;
+}

@@ -8,6 +8,7 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,10 @@ void lockFile(int fd, int operation);
 // Writes all of `text` to `fd`, write after write; false on the first
 // write that takes nothing (a full disk, a file-size limit).
 bool writeAll(int fd, std::string_view text);
+
+// Up to `length` bytes of `fd` from offset `at` (fewer at the end of the
+// file); nullopt when a read fails.
+std::optional<std::string> readUpTo(int fd, off_t at, size_t length);
 
 // Opens `path` with `flags` plus O_NOFOLLOW, O_NONBLOCK and O_CLOEXEC and
 // keeps it only when it is a regular file. A symbolic link in its place is

@@ -49,17 +49,7 @@ TimeInfo clockAfterReading(TimeInfo current, std::string_view content, ClockBuff
 std::optional<std::string> readClockFile(const std::string& path) {
   const FileDescriptor file = openRegularFile(path, O_RDONLY);
   if (!file.valid()) return std::nullopt;
-  std::string content(kClockFileReadLimit, '\0');
-  size_t got = 0;
-  while (got < content.size()) {
-    const ssize_t n = read(file.get(), content.data() + got, content.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
-  }
-  content.resize(got);
-  return content;
+  return readUpTo(file.get(), 0, kClockFileReadLimit);
 }
 
 namespace {

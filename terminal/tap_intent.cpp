@@ -51,23 +51,8 @@ std::string errorText(const std::string& path) {
   return path + ": " + strerror(errno);
 }
 
-// Up to `length` bytes of `fd` from `at`; nullopt when reading fails.
-std::optional<std::string> readAt(int fd, off_t at, size_t length) {
-  std::string bytes(length, '\0');
-  size_t done = 0;
-  while (done < length) {
-    const ssize_t n = pread(fd, bytes.data() + done, length - done, at + static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
-    if (n == 0) break;
-    done += static_cast<size_t>(n);
-  }
-  bytes.resize(done);
-  return bytes;
-}
-
 std::optional<RecordState> stateIn(int fd, const PreparedAppend& record) {
-  const auto bytes = readAt(fd, record.at, record.bytes.size() + 1);
+  const auto bytes = readUpTo(fd, record.at, record.bytes.size() + 1);
   if (!bytes) return std::nullopt;
   return recordState(*bytes, record.bytes);
 }
@@ -137,7 +122,7 @@ std::optional<std::string> completeIntent(const std::string& intentPath) {
     if (errno == ENOENT) return std::nullopt;
     return "cannot read " + errorText(intentPath);
   }
-  const auto text = readAt(note.get(), 0, kMaxIntentSize);
+  const auto text = readUpTo(note.get(), 0, kMaxIntentSize);
   const auto intent = text ? decodeIntent(*text) : std::nullopt;
   if (!intent) return "cannot read " + intentPath + ": not an intent this terminal wrote";
 
