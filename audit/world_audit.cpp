@@ -53,13 +53,12 @@ bool forEachLine(const fs::path& path, const LineSink& take) {
   return true;
 }
 
+// The entries of `dir`, in order of their names.
 std::vector<fs::path> entriesOf(const fs::path& dir) {
+  std::vector<std::string> names = namesIn(dir);
+  std::sort(names.begin(), names.end());
   std::vector<fs::path> entries;
-  std::error_code error;
-  for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
-    entries.push_back(it->path());
-  }
-  std::sort(entries.begin(), entries.end());
+  for (const std::string& name : names) entries.push_back(dir / name);
   return entries;
 }
 
@@ -91,9 +90,7 @@ WorldAudit auditWorld(const fs::path& root) {
     const fs::path live = root / log.dir / log.name;
     std::error_code error;
     if (fs::exists(fs::symlink_status(live, error))) readLog(live, audit.waiting);
-    for (const fs::path& entry : entriesOf(root / log.dir)) {
-      if (handOverSequence(entry.filename().string(), log.name)) readLog(entry, audit.waiting);
-    }
+    for (const fs::path& handOver : handOverFiles(root, log)) readLog(handOver, audit.waiting);
   }
   const std::set<std::string> worldDirs = {kTimeDir, kCustomerDir, kMetroDir, kBusDir};
   for (const fs::path& dir : entriesOf(root)) {

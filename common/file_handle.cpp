@@ -63,3 +63,13 @@ std::optional<std::string> readUpTo(int fd, off_t at, size_t length) {
   bytes.resize(done);
   return bytes;
 }
+
+std::vector<std::string> namesIn(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end;
+       it.increment(error)) {
+    names.push_back(it->path().filename().string());
+  }
+  return names;
+}

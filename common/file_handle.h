@@ -8,9 +8,11 @@
 
 #include <sys/types.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // An open file descriptor, closed when its owner goes; an flock taken on it
 // is released with it.
@@ -37,6 +39,9 @@ void lockFile(int fd, int operation);
 // Writes all of `text` to `fd`, write after write; false on the first
 // write that takes nothing (a full disk, a file-size limit).
 bool writeAll(int fd, std::string_view text);
+
+// The names in the directory `dir`; empty when it cannot be read.
+std::vector<std::string> namesIn(const std::filesystem::path& dir);
 
 // Up to `length` bytes of `fd` from offset `at` (fewer at the end of the
 // file); nullopt when a read fails.

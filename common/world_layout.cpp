@@ -1,5 +1,10 @@
 #include "common/world_layout.h"
 
+#include <algorithm>
+#include <utility>
+
+#include "common/file_handle.h"
+
 namespace {
 
 // Up to 18 digits always fit the sequence type.
@@ -50,4 +55,18 @@ std::optional<unsigned long long> handOverSequence(std::string_view fileName,
     sequence = sequence * 10 + static_cast<unsigned long long>(c - '0');
   }
   return sequence;
+}
+
+std::vector<std::filesystem::path> handOverFiles(const std::filesystem::path& root,
+                                                 const TripLogPlace& log) {
+  std::vector<std::pair<unsigned long long, std::string>> found;
+  for (std::string& name : namesIn(root / log.dir)) {
+    if (const auto sequence = handOverSequence(name, log.name)) {
+      found.emplace_back(*sequence, std::move(name));
+    }
+  }
+  std::sort(found.begin(), found.end());
+  std::vector<std::filesystem::path> paths;
+  for (const auto& entry : found) paths.push_back(root / log.dir / entry.second);
+  return paths;
 }

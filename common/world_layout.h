@@ -12,9 +12,11 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 inline constexpr const char* kTimeDir = "time";
 inline constexpr const char* kCustomerDir = "customer";
@@ -56,3 +58,7 @@ inline constexpr const char* kSettlementLockPath = "../settlement.lock";
 // The sequence number when `fileName` is a hand-over file of `logName`.
 std::optional<unsigned long long> handOverSequence(std::string_view fileName,
                                                    std::string_view logName);
+
+// The hand-over files of `log` in the world at `root`, oldest first.
+std::vector<std::filesystem::path> handOverFiles(const std::filesystem::path& root,
+                                                 const TripLogPlace& log);

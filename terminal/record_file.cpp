@@ -9,13 +9,6 @@
 
 namespace {
 
-// Shrinking needs no space, so this fails only on a file gone bad; there
-// is nothing better to do then.
-void cutBack(int fd, off_t size) {
-  while (ftruncate(fd, size) != 0 && errno == EINTR) {
-  }
-}
-
 constexpr int kAppendFlags = O_RDWR | O_APPEND | O_CREAT;
 constexpr mode_t kNewFileMode = 0666;
 // A log is handed over at most once a clearing period, so a second try
@@ -61,7 +54,7 @@ std::optional<PreparedAppend> RecordFile::prepare(std::string_view record) const
 bool RecordFile::write(const PreparedAppend& prepared) {
   sizeBefore_.reset();
   if (!writeAll(fd_.get(), prepared.bytes)) {
-    cutBack(fd_.get(), prepared.at);
+    cutTo(prepared.at);
     return false;
   }
   sizeBefore_ = prepared.at;
@@ -81,6 +74,6 @@ bool RecordFile::cutTo(off_t size) {
 }
 
 void RecordFile::undoAppend() {
-  if (sizeBefore_) cutBack(fd_.get(), *sizeBefore_);
+  if (sizeBefore_) cutTo(*sizeBefore_);
   sizeBefore_.reset();
 }

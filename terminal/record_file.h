@@ -53,7 +53,9 @@ class RecordFile {
   std::optional<PreparedAppend> prepare(std::string_view record) const;
   bool write(const PreparedAppend& prepared);
 
-  // Cuts the file to `size` bytes (a record left half-written by a kill).
+  // Cuts the file to `size` bytes: an append cut short, or a record a kill
+  // left half-written. Shrinking needs no space, so this fails only on a
+  // file gone bad.
   bool cutTo(off_t size);
 
   int fd() const { return fd_.get(); }

@@ -24,16 +24,6 @@ namespace {
 // many tries; the log then stays live until the next period.
 constexpr int kRenameAttempts = 100;
 
-std::vector<std::string> namesIn(const std::filesystem::path& dir) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end;
-       it.increment(error)) {
-    names.push_back(it->path().filename().string());
-  }
-  return names;
-}
-
 }  // namespace
 
 int tripLogClearMs(const char* variable) {

@@ -8,53 +8,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
-#include <tuple>
 
 #include "common/file_handle.h"
 #include "common/world_layout.h"
 #include "settlement/exact_reader/log_archive.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// A hand-over file found beside the live logs: which log, which sequence.
-struct FoundHandOver {
-  size_t log = 0;
-  unsigned long long sequence = 0;
-  fs::path path;
-  bool operator<(const FoundHandOver& other) const {
-    return std::tie(log, sequence) < std::tie(other.log, other.sequence);
-  }
-};
-
-std::vector<std::string> namesIn(const fs::path& dir) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
-    names.push_back(it->path().filename().string());
-  }
-  return names;
-}
-
-std::vector<FoundHandOver> findHandOvers(const fs::path& root) {
-  const auto& logs = collectedTripLogs();
-  std::vector<FoundHandOver> found;
-  for (const char* dir : {kBusDir, kMetroDir}) {
-    for (const std::string& name : namesIn(root / dir)) {
-      for (size_t log = 0; log < logs.size(); ++log) {
-        if (logs[log].dir != dir) continue;
-        if (const auto sequence = handOverSequence(name, logs[log].name)) {
-          found.push_back({log, *sequence, root / dir / name});
-        }
-      }
-    }
-  }
-  std::sort(found.begin(), found.end());
-  return found;
-}
-
-}  // namespace
 
 std::optional<FileIdentity> fileIdentity(int fd) {
   struct statx status;
@@ -115,8 +74,10 @@ std::vector<HandOverFile> LogCollection::collect(const fs::path& root, const Log
 
   for (const TripLogPlace& log : collectedTripLogs()) read(root / log.dir / log.name, true);
   std::vector<HandOverFile> handOvers;
-  for (const FoundHandOver& found : findHandOvers(root)) {
-    if (const auto identity = read(found.path, false)) handOvers.push_back({found.path, *identity});
+  for (const TripLogPlace& log : collectedTripLogs()) {
+    for (const fs::path& path : handOverFiles(root, log)) {
+      if (const auto identity = read(path, false)) handOvers.push_back({path, *identity});
+    }
   }
   // Files no longer seen are forgotten: a live log handed over is found
   // again under its new name in the very next collection.
