@@ -32,7 +32,7 @@ TEST(TapInput, CardNumberThatCannotBeAFileNameOpensNothing) {
   EXPECT_EQ(world.card("1234"), "201412050710,METRO,OUT,8950,35\n");
 }
 
-TEST(TapInput, TapBeforeTheFirstClockIsRefusedAndWritesNothing) {
+TEST(TapInput, TapBeforeTheFirstClockIsRefusedAndWritesNothingAndTheClockIsRetriedCalmly) {
   // A metro exit at 00:10: against an all-zero clock it would look recent.
   const std::string history = "201412050010,METRO,OUT,5000,05\n";
   for (const auto& [program, dir, args] :
@@ -52,6 +52,10 @@ TEST(TapInput, TapBeforeTheFirstClockIsRefusedAndWritesNothing) {
     EXPECT_EQ(shown.find("FEE"), std::string::npos) << shown;
     EXPECT_EQ(world.card("1234"), history);
     EXPECT_EQ(filesIn(world.dir(dir)), 1u);  // the role lock alone
+    // Meanwhile the missing clock is retried at most ten times a second.
+    std::this_thread::sleep_for(2s);
+    EXPECT_GE(terminal.count("Time read error!\n"), 3u);
+    EXPECT_LT(terminal.count("\n"), 50u) << terminal.output().substr(0, 200);
 
     // Within a second of the clock file's appearance, taps are charged.
     world.setClock("201412050940\n");

@@ -67,17 +67,6 @@ TEST(TerminalClock, MissingFileReportsUntilItAppears) {
   EXPECT_TRUE(bus->waitFor("2014/ 12/ 5/ 0/ 16\n", 10s));
 }
 
-TEST(TerminalClock, WithoutAClockFileRetriesAtMostTenTimesASecond) {
-  World world;
-  auto metro = startMetro(world, {"0"});
-  auto bus = startBus(world);
-  std::this_thread::sleep_for(2s);
-  for (Program* terminal : {metro.get(), bus.get()}) {
-    EXPECT_GE(terminal->count("Time read error!\n"), 2u);
-    EXPECT_LT(terminal->count("\n"), 50u) << terminal->output().substr(0, 200);
-  }
-}
-
 TEST(TerminalClock, NoRegularClockFileNeverStopsTheReader) {
   namespace fs = std::filesystem;
   const std::vector<std::pair<const char*, std::function<void(const fs::path&)>>> notFiles = {

@@ -199,21 +199,6 @@ TEST(CardLookupFile, MissingFileOrDirectoryFailsToOpen) {
             LookupStatus::OpenFailed);
 }
 
-TEST(CardLookupFile, RecordAtTheBoundIsFoundAndOneByteLongerIsAReadError) {
-  // A record of exactly `size` bytes, its journey id padded.
-  const auto record = [](size_t size) {
-    const std::string head = "201412040800,METRO,OUT,1,";
-    return head + std::string(size - head.size() - 1, '7') + "\n";
-  };
-  const std::string normal = "201412040900,BUS,IN,7000,61\n";
-  CardFile atBound(record(kCardRecordMaxBytes) + record(kCardRecordMaxBytes));
-  EXPECT_EQ(lookUpCard(atBound.path(), kMetroDefault).status, LookupStatus::Found);
-  CardFile lastOver(normal + record(kCardRecordMaxBytes + 1));
-  EXPECT_EQ(lookUpCard(lastOver.path(), kMetroDefault).status, LookupStatus::ReadError);
-  CardFile beforeOver(record(kCardRecordMaxBytes + 1) + normal);
-  EXPECT_EQ(lookUpCard(beforeOver.path(), kMetroDefault).status, LookupStatus::ReadError);
-}
-
 TEST(CardLookupFile, FindsTheLastTwoRecordsOfALongFile) {
   std::string content;
   for (int i = 0; i < 2000; ++i) {

@@ -11,10 +11,14 @@ TEST(TripLogClearing, PeriodAndNextSequence) {
     EXPECT_EQ(tripLogClearMs(ignored), 185000) << ignored;
   }
   EXPECT_EQ(nextHandOverSequence({}, "busfile.txt"), 1u);
-  EXPECT_EQ(nextHandOverSequence({"busfile.txt", "busfile.txt.2", "busfile.txt.10", "busfile.txt.x",
-                                  "Metrofile0.txt.50", "busfile.txt.lock"},
-                                 "busfile.txt"),
+  // Only "<log>.<n>", n from 1 without leading zeros, is a hand-over file.
+  EXPECT_EQ(nextHandOverSequence(
+                {"busfile.txt", "busfile.txt.2", "busfile.txt.10", "busfile.txt.x", "busfile.txt.",
+                 "busfile.txt.099", "busfile.txt.12x", "busfile.txt.1234567890123456789",
+                 "Metrofile0.txt.50", "busfile.txt.lock", "busfile.txt.intent"},
+                "busfile.txt"),
             11u);
+  EXPECT_EQ(nextHandOverSequence({"Metrofile12.txt.40", "Metrofile1.txt.3"}, "Metrofile1.txt"), 4u);
 }
 
 TEST(TripLogClearing, LogIsRenamedToTheNextFreeHandOverNameAndNothingIsLost) {
