@@ -50,8 +50,7 @@ TEST(HandOver, EveryFeeIsSettledOnceWhileLogsAreHandedOverAndTheAuditReconciles)
   for (const std::string& card : cards) {
     world.putCard(card, "000000000000,NEW,OUT," + std::to_string(kStartBalance) + ",00\n");
   }
-  auto settlement = startSettlement(world);
-  for (int i = 0; i < 100 && !world.exists("time/time.txt"); ++i) std::this_thread::sleep_for(50ms);
+  auto settlement = startClock(world);
   std::vector<std::unique_ptr<Program>> terminals;
   terminals.push_back(std::make_unique<Program>(
       programPath("bus_terminal"), std::vector<std::string>{}, world.dir("Bus"), quickClearing()));

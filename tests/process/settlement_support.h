@@ -2,6 +2,8 @@
 // reads ../Bus, ../Metro and writes ../time like the real layout.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -17,6 +19,17 @@ inline std::unique_ptr<Program> startSettlement(const World& world,
                                                 const std::string& variant = "settlement_fast") {
   return std::make_unique<Program>(programPath(variant), std::vector<std::string>{},
                                    world.dir("Settlement"));
+}
+
+// settlement_fast, once it has written its first clock file: terminals
+// started before that would only report the missing clock.
+inline std::unique_ptr<Program> startClock(const World& world) {
+  auto settlement = startSettlement(world);
+  for (int i = 0; i < 100 && !world.exists("time/time.txt"); ++i) {
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_TRUE(world.exists("time/time.txt")) << settlement->output();
+  return settlement;
 }
 
 // The three lines printed for one cycle.

@@ -45,14 +45,7 @@ class WholeSystem : public ::testing::Test {
   void SetUp() override {
     for (const char* card : {"1111", "2222"})
       world.putCard(card, "000000000000,NEW,OUT,10000,00\n");
-    settlement = std::make_unique<Program>(programPath("settlement_fast"),
-                                           std::vector<std::string>{}, world.dir("Settlement"));
-    // Terminals started before the first tick would only report the missing
-    // clock file; start them once it is there.
-    for (int i = 0; i < 100 && !world.exists("time/time.txt"); ++i) {
-      std::this_thread::sleep_for(50ms);
-    }
-    ASSERT_TRUE(world.exists("time/time.txt"));
+    settlement = startClock(world);
     bus = std::make_unique<Program>(programPath("bus_terminal"), std::vector<std::string>{},
                                     world.dir("Bus"));
     metro0 = std::make_unique<Program>(programPath("metro_terminal"), std::vector<std::string>{"0"},
