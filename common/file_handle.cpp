@@ -29,7 +29,11 @@ void lockFile(int fd, int operation) {
 }
 
 FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode) {
-  FileDescriptor fd(open(path.c_str(), flags | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, mode));
+  // Truncation waits for the checks: a file with a second name must not be
+  // emptied through this one.
+  const bool truncate = (flags & O_TRUNC) != 0;
+  FileDescriptor fd(
+      open(path.c_str(), (flags & ~O_TRUNC) | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, mode));
   if (!fd.valid()) return fd;
   struct stat status;
   if (fstat(fd.get(), &status) != 0) return FileDescriptor();
@@ -37,6 +41,12 @@ FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode) 
     errno = EINVAL;
     return FileDescriptor();
   }
+  const bool writes = (flags & O_ACCMODE) != O_RDONLY || truncate;
+  if (writes && status.st_nlink != 1) {
+    errno = EMLINK;
+    return FileDescriptor();
+  }
+  if (truncate && ftruncate(fd.get(), 0) != 0) return FileDescriptor();
   return fd;
 }
 

@@ -51,7 +51,9 @@ std::optional<std::string> readUpTo(int fd, off_t at, size_t length);
 // keeps it only when it is a regular file. A symbolic link in its place is
 // refused, even with O_CREAT (a dangling link never creates its target), so
 // nothing is read, created or written through a link; a FIFO or a device in
-// its place never blocks the open. errno tells why a file is not kept
+// its place never blocks the open. A file opened for writing (or
+// truncating) must also have exactly one name: a hard link would carry the
+// write to a file outside the world. errno tells why a file is not kept
 // (ENOENT for a missing one, ELOOP for a link, EINVAL for one that is not
-// regular).
+// regular, EMLINK for a written file with a second name).
 FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode = 0);

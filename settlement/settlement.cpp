@@ -13,7 +13,7 @@
 #include "common/role_lock.h"
 #include "common/world_layout.h"
 #include "common/world_place.h"
-#include "settlement/exact_display/clock_file.h"
+#include "common/file_replace.h"
 #include "settlement/exact_display/exact_display.h"
 #include "settlement/exact_distribute/exact_distribute.h"
 #include "settlement/exact_reader/exact_reader.h"

@@ -14,7 +14,7 @@ inline constexpr int kMinutesPerTick = 8;
 
 // The clock file the terminals read (kClockFilePath, world_layout.h). Each
 // tick is written to a fresh temporary file beside it and renamed over it
-// (clock_file.h).
+// (common/file_replace.h).
 inline constexpr const char* kTimeWriteFailText = "Time Write Fail";
 
 // On SIGINT or SIGTERM the program waits at most this long for a console

@@ -5,7 +5,7 @@
 
 #include "common/console.h"
 #include "common/sleep.h"
-#include "settlement/exact_display/clock_file.h"
+#include "common/file_replace.h"
 #include "settlement/exact_display/clock_tick.h"
 #include "settlement/settlement.h"
 #include "settlement/settlement_constants.h"

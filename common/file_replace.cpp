@@ -1,4 +1,4 @@
-#include "settlement/exact_display/clock_file.h"
+#include "common/file_replace.h"
 
 #include <fcntl.h>
 #include <sys/random.h>
