@@ -43,6 +43,24 @@ bool writeAll(int fd, std::string_view text);
 // The names in the directory `dir`; empty when it cannot be read.
 std::vector<std::string> namesIn(const std::filesystem::path& dir);
 
+// Which file a descriptor or a name stands for, and its size at that
+// moment: two names or descriptors with the same device and inode are the
+// same file.
+struct FileSnapshot {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  bool sameFileAs(const FileSnapshot& other) const {
+    return device == other.device && inode == other.inode;
+  }
+};
+
+// The open file `fd` as it stands now; nullopt when fstat fails.
+std::optional<FileSnapshot> snapshotOf(int fd);
+// What `path` names itself (a link is not followed) as it stands now;
+// nullopt when nothing is there.
+std::optional<FileSnapshot> snapshotAt(const std::string& path);
+
 // Up to `length` bytes of `fd` from offset `at` (fewer at the end of the
 // file); nullopt when a read fails.
 std::optional<std::string> readUpTo(int fd, off_t at, size_t length);
