@@ -77,7 +77,7 @@ std::optional<std::string> readUpTo(int fd, off_t at, size_t length) {
 namespace {
 
 FileSnapshot snapshotFrom(const struct stat& status) {
-  return FileSnapshot{status.st_dev, status.st_ino, status.st_size};
+  return FileSnapshot{status.st_dev, status.st_ino, status.st_size, status.st_mtim};
 }
 
 }  // namespace

@@ -59,10 +59,10 @@ std::optional<CardRecords> cardRecords(const LastTwoLines& lines, std::string_vi
 
 // The card file of a tap, open for reading and exclusively flocked: whoever
 // holds it may append the tap's record knowing that no terminal has changed
-// the card since its records were read. `asRead` is the file and its size
-// as the records were read from it: before appending, the writer checks
-// that the card's name still stands for that file at that size, since a
-// tool that ignores the lock may have replaced, removed or cut it.
+// the card since its records were read. `asRead` is the file as the records
+// were read from it: before appending, the writer checks that the card's
+// name still stands for that file, unwritten since, as a tool that ignores
+// the lock may have replaced, removed, cut or rewritten it.
 struct HeldCard {
   FileDescriptor file;
   FileSnapshot asRead;

@@ -29,7 +29,7 @@ CardCheck checkCard(const FileSnapshot& asRead, const std::optional<FileSnapshot
                     const std::optional<FileSnapshot>& named) {
   if (!named || !named->sameFileAs(asRead)) return CardCheck::Changed;
   if (!opened) return CardCheck::Unwritable;
-  if (!opened->sameFileAs(asRead) || opened->size != asRead.size) return CardCheck::Changed;
+  if (!opened->unchangedFrom(asRead)) return CardCheck::Changed;
   return CardCheck::AsRead;
 }
 

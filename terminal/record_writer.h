@@ -13,9 +13,9 @@
 //
 // The card record goes only to the card file the tap was decided from: just
 // before the appends, the card's name must still stand for the file the
-// lookup read, at the size it read. A card replaced, removed, renamed away
-// or cut while the tap was in hand is not written to; the tap is looked up
-// and decided again instead.
+// lookup read, unwritten since (its size and modification time as read). A
+// card replaced, removed, renamed away, cut or rewritten while the tap was in
+// hand is not written to; the tap is looked up and decided again instead.
 #pragma once
 
 #include <mutex>
@@ -44,10 +44,10 @@ TapRecords tapRecords(const TerminalProfile& profile, const CardInfo& card, cons
                       int lag, TimeInfo clock, int count);
 
 // Where a card file stands just before its record is appended, given the
-// file and size the lookup read (`asRead`), the file opened for the append
+// file as the lookup read it (`asRead`), the file opened for the append
 // (nullopt when it could not be opened) and what the card's name stands for
-// now (nullopt when nothing): still as read, changed since, or as read but
-// not writable.
+// now (nullopt when nothing): still as read (the same file, its size and
+// modification time unchanged), changed since, or as read but not writable.
 enum class CardCheck { AsRead, Changed, Unwritable };
 CardCheck checkCard(const FileSnapshot& asRead, const std::optional<FileSnapshot>& opened,
                     const std::optional<FileSnapshot>& named);

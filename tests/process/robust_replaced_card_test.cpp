@@ -1,6 +1,6 @@
 // A card file changed by a tool while a tap is in hand: replaced by a top-up
-// made under the card's own lock, or cut, removed or renamed away by one
-// that ignores it. The tap is charged from the card as it stands when its
+// made under the card's own lock, or rewritten, cut, removed or renamed away
+// by one that ignores it. The tap is charged from the card as it stands when its
 // record is written, or not at all; a record never goes to a file the tap
 // was not decided from, and nothing the tool wrote is lost.
 #include <fcntl.h>
@@ -56,6 +56,16 @@ TEST(RobustReplacedCard, ChargedFromTheCardAsItStandsAndNeverIntoAnotherFile) {
          fs::rename(w.root() / "customer/1234.top", w.root() / "customer/1234.txt");
        },
        metroCharged(1050, 13950), kTopUp + stamp + ",METRO,IN,13950,11\n",
+       stamp + ",METRO,IN,1050,11\n", nullptr, ""},
+      {"rewritten in place to the same length", "Metro/Metrofile1.txt",
+       [](const World& w) {
+         const int fd = open((w.root() / "customer/1234.txt").c_str(), O_WRONLY | O_CLOEXEC);
+         const std::string topUp = "201412050700,METRO,OUT,15000,05\n";
+         EXPECT_EQ(pwrite(fd, topUp.data(), topUp.size(), 0), static_cast<ssize_t>(topUp.size()));
+         close(fd);
+       },
+       metroCharged(1050, 13950),
+       "201412050700,METRO,OUT,15000,05\n" + stamp + ",METRO,IN,13950,11\n",
        stamp + ",METRO,IN,1050,11\n", nullptr, ""},
       {"cut to nothing", "Metro/Metrofile1.txt",
        [](const World& w) { fs::resize_file(w.root() / "customer/1234.txt", 0); },
