@@ -108,6 +108,9 @@ TEST(RobustHostileFiles, NotesNamingOutsideFilesAndHardLinksWriteNothingOutside)
                        "201412050940,METRO,IN,1050,21\n"}));
        },
        std::nullopt, "set aside as Metrofile2.txt.intent.rejected\n", charged},
+      {"an empty note",
+       [&](const World& w, const World&) { w.put("Metro/Metrofile2.txt.intent", ""); },
+       std::nullopt, "Metrofile2.txt.intent was empty and has been removed\n", charged},
       {"a card file linked to an outside file",
        [&](const World& w, const World& o) {
          o.put("card.txt", kHistory);
