@@ -11,6 +11,9 @@ struct TripNode {
   int inout = 0;  // 1 when the direction begins with "IN"
   int fee = 0;
   std::string journey_id;
+  // Whether this cycle settles the record for the first time (it lies
+  // beyond what earlier cycles settled of its log).
+  bool fresh = false;
   TripNode* next = nullptr;
   TripNode* prev = nullptr;
   // The list the record is linked into, or null: lets the list tell its own

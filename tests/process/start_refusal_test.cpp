@@ -84,6 +84,9 @@ TEST(StartRefusal, ASecondProcessForATakenRoleIsRefusedUntilTheFirstEnds) {
            {"settlement", {}, "Settlement"},
            {"settlement_fast", {}, "Bus"}}) {
     SCOPED_TRACE(std::string(program) + " in " + dir);
+    // The settlement settles every second: it holds still while the world
+    // is compared, so that any change is the refused process's.
+    settlement->sendSignal(SIGSTOP);
     const auto before = snapshot(world);
     Program second(programPath(program), args, world.dir(dir));
     EXPECT_EQ(second.waitExit(10s), 2);
@@ -93,6 +96,7 @@ TEST(StartRefusal, ASecondProcessForATakenRoleIsRefusedUntilTheFirstEnds) {
     EXPECT_NE(second.output().find("held by process " + std::to_string(holder)), std::string::npos)
         << second.output();
     EXPECT_EQ(snapshot(world), before);
+    settlement->sendSignal(SIGCONT);
   }
   // The first ones serve on.
   EXPECT_EQ(first->tap("1234 IN"), metroCharged(1050, 7900));
