@@ -52,6 +52,8 @@ std::optional<SimulatedTime> parseClockLine(std::string_view line) {
   // Year 4, month 2, day 2 to 8, hour 2, minute 2.
   if (line.size() < 12 || line.size() > 10 + kDayDigitsMax) return std::nullopt;
   const size_t dayDigits = line.size() - 10;
+  // Past two digits the day is written without a leading zero.
+  if (dayDigits > 2 && line[6] == '0') return std::nullopt;
   const auto year = digitsValue(line.substr(0, 4));
   const auto month = digitsValue(line.substr(4, 2));
   const auto day = digitsValue(line.substr(6, dayDigits));

@@ -38,7 +38,7 @@ std::string clockText(const SimulatedTime& t);
 std::string clockLine(const SimulatedTime& t);
 
 // The time a clock file's line holds when it is one this clock writes: four
-// year digits, then month 01 to 12, a day from 1 (two digits or more, at
-// most eight), hour 00 to 24 and minute 00 to 59 (24 only with 00); an
+// year digits, then month 01 to 12, a day from 1 (two digits, or up to
+// eight without a leading zero), hour 00 to 24 and minute 00 to 59 (24 only with 00); an
 // optional line feed. nullopt for anything else.
 std::optional<SimulatedTime> parseClockLine(std::string_view line);

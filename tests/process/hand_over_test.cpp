@@ -26,14 +26,6 @@ ProgramOptions quickClearing() {
   return options;
 }
 
-std::unique_ptr<Program> runAudit(const World& world) {
-  auto audit = std::make_unique<Program>(programPath("audit"),
-                                         std::vector<std::string>{world.root().string()}, ".");
-  audit->waitExit(10s);
-  audit->waitOutputEnd(10s);
-  return audit;
-}
-
 // Fees the cards paid: each card's start balance less its last balance.
 long long paidByCards(const World& world, const std::vector<std::string>& cards) {
   long long paid = 0;
@@ -90,6 +82,7 @@ TEST(HandOver, EveryFeeIsSettledOnceWhileLogsAreHandedOverAndTheAuditReconciles)
   for (const PrintedResult& r : printedResults(settlement->output())) settled += r.bus + r.metro;
   EXPECT_GT(paid, 0);
   EXPECT_EQ(settled, paid);
+  EXPECT_EQ(statementOf(world).fees, paid);
   size_t archived = 0;
   for ([[maybe_unused]] const auto& entry :
        fs::directory_iterator(world.root() / "Settlement/archive")) {
