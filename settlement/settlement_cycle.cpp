@@ -17,6 +17,7 @@ namespace {
 StatementBook book;
 LogCollection collection;
 Collected collected;
+size_t fresh_records = 0;
 
 void reportProblem(const std::string& line) {
   errorWrite(line);
@@ -34,12 +35,18 @@ std::optional<std::string> openSettlement(const SettlementPlaces& places) {
 }
 
 void collect(const SettlementPlaces& places) {
+  fresh_records = 0;
   collected = collection.collect(
-      places.root, [](std::string_view line, bool fresh) { addNode(line, fresh); }, reportProblem);
+      places.root,
+      [](std::string_view line, bool fresh) {
+        if (addNode(line, fresh) != nullptr && fresh) ++fresh_records;
+      },
+      reportProblem);
 }
 
 Totals settle(const SettlementPlaces& places) {
-  const FreshTotals fresh = distributeFresh(tripList());
+  // Most cycles of a quiet world settle nothing new: no walk for them.
+  const FreshTotals fresh = fresh_records > 0 ? distributeFresh(tripList()) : FreshTotals{};
   Totals totals = {0, 0};
   transferfilter(totals);
   busfilter(totals);

@@ -34,8 +34,9 @@ void settleJourneys(TripList& list, Totals& totals) {
 }
 
 void addFeesOf(const TripList& list, std::string_view transport, Operator op, Totals& totals) {
+  const std::optional<Operator> named = operatorOf(transport);
   for (const TripNode* node = list.head()->next; node != list.tail(); node = node->next) {
-    if (operatorOf(node->transport) == operatorOf(transport)) addToTotal(totals, op, node->fee);
+    if (operatorOf(node->transport) == named) addToTotal(totals, op, node->fee);
   }
 }
 

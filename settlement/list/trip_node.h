@@ -7,13 +7,14 @@
 
 struct TripNode {
   int time_key = 0;  // MMDDhhmm of the record's time stamp: 12050008
+  // Whether this cycle settles the record for the first time (it lies
+  // beyond what earlier cycles settled of its log). Beside time_key, where
+  // it takes no room of its own.
+  bool fresh = false;
   std::string transport;
   int inout = 0;  // 1 when the direction begins with "IN"
   int fee = 0;
   std::string journey_id;
-  // Whether this cycle settles the record for the first time (it lies
-  // beyond what earlier cycles settled of its log).
-  bool fresh = false;
   TripNode* next = nullptr;
   TripNode* prev = nullptr;
   // The list the record is linked into, or null: lets the list tell its own

@@ -10,7 +10,8 @@
 TEST(LogLines, CompleteLinesAreTakenAndAnUnfinishedLastLineIsNot) {
   const std::string three = "201412050008,BUS,IN,1050,61\n201412050016,BUS,OUT,0,61\na\n";
   EXPECT_EQ(completeLogLines(three).size(), 3u);
-  const auto lines = completeLogLines(three + "201412050024,BUS,IN,10");
+  const std::string unfinished = three + "201412050024,BUS,IN,10";
+  const auto lines = completeLogLines(unfinished);
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[2], "a\n");
   EXPECT_TRUE(completeLogLines("").empty());

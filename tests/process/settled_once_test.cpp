@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <thread>
 
@@ -27,17 +28,7 @@ int stormKills() {
 }
 
 ProgramOptions quickHandOver() {
-  ProgramOptions options;
-  options.environment = {"FARES_TRIP_LOG_CLEAR_MS=50"};
-  return options;
-}
-
-long long paidByCards(const World& world, const std::vector<std::string>& cards) {
-  long long paid = 0;
-  for (const std::string& card : cards) {
-    paid += kStartBalance - amountOf(linesOf(world.card(card)).back());
-  }
-  return paid;
+  return handingOverEvery(50);
 }
 
 // Waits for `blocks` more result blocks of `settlement`.
@@ -112,27 +103,36 @@ TEST(SettledOnce, KillsAtRandomInstantsWhileLogsAreHandedOverSettleEveryFeeOnce)
   settlement->sendSignal(SIGTERM);
   EXPECT_EQ(settlement->waitExit(10s), 0);
 
-  const long long paid = paidByCards(world, cards);
+  const long long paid = paidByCards(world, cards, kStartBalance);
   const StatementSums statement = statementOf(world);
   EXPECT_GT(paid, 0);
   EXPECT_TRUE(statement.wellFormed) << world.get("statement.csv");
   EXPECT_EQ(statement.fees, paid);
+  RecordProperty("kills", stormKills());
+  RecordProperty("paid", std::to_string(paid));
+  RecordProperty("statement_fees", std::to_string(statement.fees));
+  RecordProperty("statement_records", std::to_string(statement.records));
   auto audit = runAudit(world);
   EXPECT_EQ(audit->waitExit(1s), 0) << audit->output();
 }
 
 // An archive that cannot be written: each run names each settled file once
-// and settles nothing of it again; files that come later are settled once.
+// and settles nothing of it again, also when started from another directory
+// of the world; files that come later are settled once.
 TEST(SettledOnce, AnUnusableArchiveCostsNothingOverRestarts) {
   World world;
   world.put("Settlement/archive", "a regular file\n");
+  std::filesystem::create_directory(world.root() / "Elsewhere");
+  world.put("Elsewhere/archive", "a regular file\n");
   world.putCard("1111", "000000000000,NEW,OUT,10000,00\n201412050008,BUS,IN,8950,61\n");
   world.putCard("2222", "000000000000,NEW,OUT,10000,00\n201412050016,METRO,IN,8750,01\n");
   world.put("Bus/busfile.txt.1", "201412050008,BUS,IN,1050,61\n");
   world.put("Metro/Metrofile0.txt.3", "201412050016,METRO,IN,1250,01\n");
   for (int run = 0; run < 3; ++run) {
     SCOPED_TRACE(run);
-    auto settlement = startSettlement(world);
+    auto settlement =
+        std::make_unique<Program>(programPath("settlement_fast"), std::vector<std::string>{},
+                                  world.dir(run < 2 ? "Settlement" : "Elsewhere"));
     awaitBlocks(*settlement, 2);
     settlement->sendSignal(SIGTERM);
     EXPECT_EQ(settlement->waitExit(10s), 0);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "record_checks.h"
 #include "support/program.h"
 #include "support/world.h"
 
@@ -31,6 +32,23 @@ inline std::unique_ptr<Program> startClock(const World& world) {
   }
   EXPECT_TRUE(world.exists("time/time.txt")) << settlement->output();
   return settlement;
+}
+
+// A terminal's options for handing its trip log over every `ms`.
+inline ProgramOptions handingOverEvery(int ms) {
+  ProgramOptions options;
+  options.environment = {"FARES_TRIP_LOG_CLEAR_MS=" + std::to_string(ms)};
+  return options;
+}
+
+// Fees the cards paid: each card's start balance less its last balance.
+inline long long paidByCards(const World& world, const std::vector<std::string>& cards,
+                             long long startBalance) {
+  long long paid = 0;
+  for (const std::string& card : cards) {
+    paid += startBalance - amountOf(linesOf(world.card(card)).back());
+  }
+  return paid;
 }
 
 // The audit of `world`, run to its end.
