@@ -1,15 +1,24 @@
 #include "audit/ledger.h"
 
 #include "common/record_format.h"
+#include "common/text.h"
 
-void TransportSums::add(std::string_view transport, long long amount) {
-  if (transport == kBusTransport) {
-    bus += amount;
-  } else if (transport == kMetroTransport) {
-    metro += amount;
-  } else {
+namespace {
+constexpr size_t kYearLength = 4;
+}  // namespace
+
+void TransportSums::add(std::optional<Operator> op, long long amount) {
+  if (!op) {
     other += amount;
+  } else if (*op == kBusOperator) {
+    bus += amount;
+  } else {
+    metro += amount;
   }
+}
+
+FeeRecord feeOf(const TripRecord& record) {
+  return {record.time_key, record.op, record.inout, record.fee};
 }
 
 void CardLedger::line(std::string_view line) {
@@ -19,16 +28,29 @@ void CardLedger::line(std::string_view line) {
     return;
   }
   const long long balance = recordAmount(record->amount);
-  if (seenFirst_) charged_.add(record->transport, balance_ - balance);
+  if (seenFirst_) {
+    const std::string_view time = record->time.substr(std::min(kYearLength, record->time.size()));
+    charged_({readInt(time), operatorOf(record->transport), isEntry(record->direction) ? 1 : 0,
+              balance_ - balance});
+  }
   seenFirst_ = true;
   balance_ = balance;
 }
 
-void LogLedger::line(std::string_view line) {
-  const auto record = splitRecord(line);
-  if (!record) {
-    ++unreadable_;
-    return;
+void FeeMatching::charged(const FeeRecord& record, size_t card) {
+  records_[record].first.push_back(card);
+}
+
+void FeeMatching::logged(const FeeRecord& record, size_t file) {
+  records_[record].second.push_back(file);
+}
+
+FeeMatching::Unpaired FeeMatching::unpaired() const {
+  Unpaired left;
+  for (const auto& [record, sources] : records_) {
+    const auto& [cards, files] = sources;
+    for (size_t i = files.size(); i < cards.size(); ++i) left.byCard[cards[i]] += record.fee;
+    for (size_t i = cards.size(); i < files.size(); ++i) left.byFile[files[i]] += record.fee;
   }
-  fees_.add(record->transport, recordAmount(record->amount));
+  return left;
 }

@@ -1,45 +1,74 @@
 // The audit's arithmetic: what the cards paid and what the trip logs carry,
-// summed per transport, from the text of the files alone.
+// from the text of the files alone, and which card charge goes with which
+// trip log record.
 //
 // A card file's first record is its provisioning; every record after it is
 // a charged tap whose fee is the balance before it minus the balance after
-// it. A trip log record carries its fee in its amount column. Lines that
-// hold no record are counted apart and take no part in the sums.
+// it. A trip log record carries its fee (common/trip_log_reading.h). A card
+// charge and a trip log record are the same tap when they agree in time,
+// operator, direction and fee: both are written from one reading of the
+// clock, and the journey ids of the two may differ.
 #pragma once
 
+#include <compare>
 #include <cstddef>
+#include <functional>
+#include <map>
+#include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+#include "common/trip_log_reading.h"
 
 struct TransportSums {
   long long bus = 0;
   long long metro = 0;
   long long other = 0;  // a transport word that names neither operator
-  void add(std::string_view transport, long long amount);
+  void add(std::optional<Operator> op, long long amount);
   long long total() const { return bus + metro + other; }
   bool operator==(const TransportSums&) const = default;
 };
 
-// Reads one file's lines in order and keeps what it needs between them.
+// What a card charge and its trip log record have in common.
+struct FeeRecord {
+  int timeKey = 0;  // MMDDhhmm
+  std::optional<Operator> op;
+  int inout = 0;
+  long long fee = 0;
+  auto operator<=>(const FeeRecord&) const = default;
+};
+
+FeeRecord feeOf(const TripRecord& record);
+
+// Reads one card file's lines in order and hands on every charge.
 class CardLedger {
  public:
-  explicit CardLedger(TransportSums& charged) : charged_(charged) {}
+  using ChargeSink = std::function<void(const FeeRecord&)>;
+  explicit CardLedger(ChargeSink charged) : charged_(std::move(charged)) {}
   void line(std::string_view line);
   size_t unreadable() const { return unreadable_; }
 
  private:
-  TransportSums& charged_;
+  ChargeSink charged_;
   bool seenFirst_ = false;
   long long balance_ = 0;
   size_t unreadable_ = 0;
 };
 
-class LogLedger {
+// Pairs card charges with trip log records of the same tap; what is left
+// unpaired, summed per card and per file (by the index each was given).
+class FeeMatching {
  public:
-  explicit LogLedger(TransportSums& fees) : fees_(fees) {}
-  void line(std::string_view line);
-  size_t unreadable() const { return unreadable_; }
+  void charged(const FeeRecord& record, size_t card);
+  void logged(const FeeRecord& record, size_t file);
+
+  struct Unpaired {
+    std::map<size_t, long long> byCard;
+    std::map<size_t, long long> byFile;
+  };
+  Unpaired unpaired() const;
 
  private:
-  TransportSums& fees_;
-  size_t unreadable_ = 0;
+  std::map<FeeRecord, std::pair<std::vector<size_t>, std::vector<size_t>>> records_;
 };

@@ -14,7 +14,7 @@ namespace {
 
 constexpr ProgramUsage kUsage{
     "audit", "WORLD",
-    "reconciles what the cards of WORLD paid with its trip logs, hand-over files and archives", 1};
+    "reconciles what the cards of WORLD paid with its trip logs and the settlement's statement", 1};
 
 }  // namespace
 

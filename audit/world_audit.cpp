@@ -1,6 +1,8 @@
 #include "audit/world_audit.h"
 
 #include <fcntl.h>
+#include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,23 +12,27 @@
 #include <set>
 
 #include "common/file_handle.h"
+#include "common/settlement_book.h"
 #include "common/world_layout.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Lines longer than this hold no record any terminal writes; they are
+// Card lines longer than this hold no record any terminal writes; they are
 // skipped whole, so a file without line feeds costs no memory.
-constexpr size_t kMaxLine = 1 << 16;
+constexpr size_t kMaxCardLine = 1 << 16;
 constexpr size_t kBlock = 1 << 16;
+// A settlement that commits while the audit reads changes what it read:
+// the audit reads again, this many times at most.
+constexpr int kReadingAttempts = 10;
 
 using LineSink = std::function<void(std::string_view)>;
 
-// Every line of `path` (a last one without its line feed included); false
-// when the file cannot be opened or read. Overlong lines reach `take` as an
-// empty view, which holds no record.
-bool forEachLine(const fs::path& path, const LineSink& take) {
+// Every line of the card file at `path` (a last one without its line feed
+// included); false when it cannot be opened or read. Overlong lines reach
+// `take` as an empty view, which holds no record.
+bool forEachCardLine(const fs::path& path, const LineSink& take) {
   const FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
   if (!file.valid()) return false;
   std::string line;
@@ -42,7 +48,7 @@ bool forEachLine(const fs::path& path, const LineSink& take) {
         take(overlong ? std::string_view() : std::string_view(line));
         line.clear();
         overlong = false;
-      } else if (line.size() < kMaxLine) {
+      } else if (line.size() < kMaxCardLine) {
         line += c;
       } else {
         overlong = true;
@@ -62,49 +68,173 @@ std::vector<fs::path> entriesOf(const fs::path& dir) {
   return entries;
 }
 
-}  // namespace
-
-TransportSums WorldAudit::logged() const {
-  return {settled.bus + waiting.bus, settled.metro + waiting.metro, settled.other + waiting.other};
+std::string operatorName(Operator op) {
+  return op == kBusOperator ? "BUS" : "METRO";
 }
 
-WorldAudit auditWorld(const fs::path& root) {
-  WorldAudit audit;
-  const auto readLog = [&](const fs::path& path, TransportSums& into) {
-    LogLedger ledger(into);
-    if (!forEachLine(path, [&](std::string_view line) { ledger.line(line); })) {
-      audit.unreadableFiles.push_back(path.string());
-    }
-    audit.unreadableLines += ledger.unreadable();
-  };
+long long& sumOf(TransportSums& sums, Operator op) {
+  return op == kBusOperator ? sums.bus : sums.metro;
+}
 
-  for (const fs::path& card : entriesOf(root / kCustomerDir)) {
-    if (card.extension() != ".txt") continue;
-    CardLedger ledger(audit.charged);
-    if (!forEachLine(card, [&](std::string_view line) { ledger.line(line); })) {
-      audit.unreadableFiles.push_back(card.string());
+// Where a trip log file stands for the settlement.
+enum class LogKind { kLive, kHandOver, kArchived, kStray };
+
+class WorldReading {
+ public:
+  explicit WorldReading(const fs::path& root) : root_(root), book_(readBook(root)) {}
+
+  WorldAudit read() {
+    if (!book_.problem.empty()) differences_.push_back(book_.problem);
+    readCards();
+    for (const TripLogPlace& log : collectedTripLogs()) {
+      readLog(root_ / log.dir / log.name, LogKind::kLive);
+      const LogFiles files = filesOfLog(root_, log);
+      for (const fs::path& path : files.handOvers) readLog(path, LogKind::kHandOver);
+      for (const fs::path& path : files.strays) readLog(path, LogKind::kStray);
     }
-    audit.unreadableLines += ledger.unreadable();
-  }
-  for (const TripLogPlace& log : collectedTripLogs()) {
-    const fs::path live = root / log.dir / log.name;
-    std::error_code error;
-    if (fs::exists(fs::symlink_status(live, error))) readLog(live, audit.waiting);
-    for (const fs::path& handOver : handOverFiles(root, log)) readLog(handOver, audit.waiting);
-  }
-  const std::set<std::string> worldDirs = {kTimeDir, kCustomerDir, kMetroDir, kBusDir};
-  for (const fs::path& dir : entriesOf(root)) {
-    std::error_code error;
-    if (worldDirs.count(dir.filename().string()) || !fs::is_directory(dir / "archive", error)) {
-      continue;
+    const std::set<std::string> worldDirs = {kTimeDir, kCustomerDir, kMetroDir, kBusDir};
+    for (const fs::path& dir : entriesOf(root_)) {
+      std::error_code error;
+      if (worldDirs.count(dir.filename().string()) || !fs::is_directory(dir / "archive", error)) {
+        continue;
+      }
+      for (const fs::path& archived : entriesOf(dir / "archive")) {
+        readLog(archived, LogKind::kArchived);
+      }
     }
-    for (const fs::path& archived : entriesOf(dir / "archive")) readLog(archived, audit.settled);
+    return finish();
   }
-  return audit;
+
+  // Whether the state file still holds what this reading started from.
+  bool stateUnchanged() const { return stateFileText(root_) == book_.stateText; }
+
+ private:
+  std::string named(const fs::path& path) const { return path.lexically_relative(root_).string(); }
+
+  void readCards() {
+    for (const fs::path& card : entriesOf(root_ / kCustomerDir)) {
+      if (card.extension() != ".txt") continue;
+      const size_t index = cards_.size();
+      cards_.push_back(card.stem().string());
+      CardLedger ledger([&](const FeeRecord& charge) {
+        audit_.charged.add(charge.op, charge.fee);
+        matching_.charged(charge, index);
+      });
+      if (!forEachCardLine(card, [&](std::string_view line) { ledger.line(line); })) {
+        cannotRead(card);
+      }
+      audit_.unreadableLines += ledger.unreadable();
+    }
+  }
+
+  void cannotRead(const fs::path& path) {
+    differences_.push_back("cannot read " + named(path) + " (" + strerror(errno) + ")");
+  }
+
+  void readLog(const fs::path& path, LogKind kind) {
+    const FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
+    const std::optional<FileIdentity> identity =
+        file.valid() ? fileIdentity(file.get()) : std::nullopt;
+    if (!identity) {
+      if (errno != ENOENT) cannotRead(path);
+      return;
+    }
+    // A file the settlement moved while the audit read is read once.
+    if (!seen_.insert(*identity).second) return;
+    off_t settledTo = 0;
+    if (book_.state && kind != LogKind::kArchived) {
+      const auto entry = book_.state->cursor.find(*identity);
+      if (entry != book_.state->cursor.end()) settledTo = entry->second;
+    }
+    struct stat status;
+    if (settledTo > 0 && fstat(file.get(), &status) == 0 && status.st_size < settledTo) {
+      differences_.push_back("the cursor of " + named(path) + " claims " +
+                             std::to_string(settledTo - status.st_size) + " bytes beyond its end");
+    }
+    const size_t index = files_.size();
+    files_.push_back(named(path));
+    long long stray = 0;
+    const LogReading reading = readLogFrom(file.get(), 0, [&](std::string_view line, off_t at) {
+      const std::optional<TripRecord> record = parseTripRecord(line);
+      if (!record) {
+        ++audit_.unreadableLines;
+        return;
+      }
+      audit_.logged.add(record->op, record->fee);
+      matching_.logged(feeOf(*record), index);
+      if (kind == LogKind::kStray) {
+        stray += record->fee;
+      } else if (kind == LogKind::kArchived || at < settledTo) {
+        sumOf(settledInLogs_, record->op) += record->fee;
+      } else {
+        audit_.waiting.add(record->op, record->fee);
+      }
+    });
+    if (reading.failed) cannotRead(path);
+    if (stray != 0) {
+      differences_.push_back(std::to_string(std::llabs(stray)) + " in " + named(path) +
+                             " is in a file the settlement never reads");
+    }
+  }
+
+  // Sentences for what the cards and the logs do not agree on, and for what
+  // the statement settles beyond or short of the logs.
+  WorldAudit finish() {
+    audit_.settled.bus = book_.fees[kBusOperator];
+    audit_.settled.metro = book_.fees[kMetroOperator];
+    const FeeMatching::Unpaired unpaired = matching_.unpaired();
+    for (const auto& [card, fee] : unpaired.byCard) {
+      if (fee > 0) {
+        differences_.push_back(std::to_string(fee) + " charged to card " + cards_[card] +
+                               " is in no trip log");
+      } else if (fee < 0) {
+        differences_.push_back(std::to_string(-fee) + " credited to card " + cards_[card] +
+                               " is in no trip log");
+      }
+    }
+    for (const auto& [file, fee] : unpaired.byFile) {
+      if (fee != 0) {
+        differences_.push_back(std::to_string(std::llabs(fee)) + " in " + files_[file] +
+                               (fee > 0 ? " was charged to no card" : " was credited to no card"));
+      }
+    }
+    for (const Operator op : {kBusOperator, kMetroOperator}) {
+      const long long beyond = sumOf(audit_.settled, op) - sumOf(settledInLogs_, op);
+      const std::string fees = std::to_string(std::llabs(beyond)) + " of " + operatorName(op);
+      if (beyond > 0) {
+        differences_.push_back(std::string(kStatementName) + " settles " + fees +
+                               " more than the trip logs hold");
+      } else if (beyond < 0) {
+        differences_.push_back(fees + " that the trip logs hold as settled is not in " +
+                               kStatementName);
+      }
+    }
+    audit_.differences = std::move(differences_);
+    return std::move(audit_);
+  }
+
+  fs::path root_;
+  BookReading book_;
+  WorldAudit audit_;
+  TransportSums settledInLogs_;
+  FeeMatching matching_;
+  std::vector<std::string> cards_;
+  std::vector<std::string> files_;
+  std::set<FileIdentity> seen_;
+  std::vector<std::string> differences_;
+};
+
+}  // namespace
+
+WorldAudit auditWorld(const fs::path& root) {
+  for (int attempt = 1;; ++attempt) {
+    WorldReading reading(root);
+    WorldAudit audit = reading.read();
+    if (attempt == kReadingAttempts || reading.stateUnchanged()) return audit;
+  }
 }
 
 std::string auditReport(const WorldAudit& audit) {
-  const TransportSums logged = audit.logged();
   std::string report;
   char line[160];
   snprintf(line, sizeof line, "%-8s %14s %14s %14s %14s\n", "", "charged", "logged", "settled",
@@ -116,23 +246,20 @@ std::string auditReport(const WorldAudit& audit) {
              waiting);
     report += line;
   };
-  row("BUS", audit.charged.bus, logged.bus, audit.settled.bus, audit.waiting.bus);
-  row("METRO", audit.charged.metro, logged.metro, audit.settled.metro, audit.waiting.metro);
-  if (audit.charged.other != 0 || logged.other != 0) {
-    row("other", audit.charged.other, logged.other, audit.settled.other, audit.waiting.other);
-  }
-  for (const std::string& file : audit.unreadableFiles) report += "cannot read " + file + "\n";
+  row("BUS", audit.charged.bus, audit.logged.bus, audit.settled.bus, audit.waiting.bus);
+  row("METRO", audit.charged.metro, audit.logged.metro, audit.settled.metro, audit.waiting.metro);
+  if (audit.charged.other != 0) row("other", audit.charged.other, 0, 0, 0);
   if (audit.unreadableLines > 0) {
     report += std::to_string(audit.unreadableLines) + " lines hold no record (not counted)\n";
   }
+  for (const std::string& difference : audit.differences) report += difference + "\n";
   if (audit.reconciled()) {
     report +=
-        "reconciled: every fee the cards paid is in a trip log, a hand-over file or an archive\n";
+        "reconciled: every fee the cards paid is settled in the statement or waits in a trip log "
+        "or a hand-over file\n";
   } else {
-    const long long missing = audit.charged.total() - logged.total();
-    report += "DIFFERENCE: the cards paid " + std::to_string(audit.charged.total()) +
-              ", the logs carry " + std::to_string(logged.total()) + " (" +
-              std::to_string(missing) + " not logged)\n";
+    report += "DIFFERENCE: " + std::to_string(audit.differences.size()) +
+              (audit.differences.size() == 1 ? " difference\n" : " differences\n");
   }
   return report;
 }

@@ -1,8 +1,18 @@
-// Reconciling a world: every fee a card paid against every fee the trip
-// logs carry, wherever those records now are: in a live trip log, in a
-// hand-over file waiting for the settlement, or in a settlement's archive
-// (archive/ in any directory of the world besides time, customer, Metro
-// and Bus). Nothing is written.
+// Reconciling a world, per operator: every fee the cards paid must be
+// settled in the statement or waiting in a trip log or hand-over file beyond
+// what the settlement's cursor says it settled. The audit reads the trip
+// logs by the settlement's own rule (common/trip_log_reading.h), so it sees
+// exactly the records the settlement settles, and it also checks that:
+//   - every card charge has its trip log record and the reverse;
+//   - the statement settles what the logs hold below the cursor and in the
+//     archives (archive/ in any directory of the world besides time,
+//     customer, Metro and Bus), no more and no less;
+//   - the statement runs from cycle 1 without a gap or a repeat and agrees
+//     with its state, and no cursor claims more than its file holds;
+//   - no record lies in a file beside a log that no program reads.
+// Each difference is a sentence with a positive amount that names its card
+// or file. Nothing is written: a statement that lacks its last line is
+// repaired in the reading only, as the settlement would repair it.
 #pragma once
 
 #include <filesystem>
@@ -13,16 +23,16 @@
 
 struct WorldAudit {
   TransportSums charged;  // by the cards
-  TransportSums settled;  // in an archive: shown in a block and put away
-  TransportSums waiting;  // in live trip logs and hand-over files
+  TransportSums logged;   // in every trip log, hand-over, archived and stray file
+  TransportSums settled;  // in the statement
+  TransportSums waiting;  // in trip logs and hand-over files beyond the cursor
   size_t unreadableLines = 0;
-  std::vector<std::string> unreadableFiles;
+  std::vector<std::string> differences;
 
-  TransportSums logged() const;
-  bool reconciled() const { return charged == logged() && unreadableFiles.empty(); }
+  bool reconciled() const { return differences.empty(); }
 };
 
 WorldAudit auditWorld(const std::filesystem::path& root);
 
-// The table, a line per transport, and the verdict.
+// The table, a line per operator, the differences and the verdict.
 std::string auditReport(const WorldAudit& audit);

@@ -1,21 +1,33 @@
 #include "common/console.h"
 
+#include <signal.h>
+#include <stdio_ext.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <string>
 
+namespace {
+
+void writeWhole(FILE* stream, std::string_view text) {
+  flockfile(stream);
+  fwrite(text.data(), 1, text.size(), stream);
+  if (fflush(stream) != 0) {
+    // What could not be written is dropped, not carried into the next write.
+    __fpurge(stream);
+    clearerr(stream);
+  }
+  funlockfile(stream);
+}
+
+}  // namespace
+
 void consoleWrite(std::string_view text) {
-  flockfile(stdout);
-  fwrite(text.data(), 1, text.size(), stdout);
-  fflush(stdout);
-  funlockfile(stdout);
+  writeWhole(stdout, text);
 }
 
 void errorWrite(std::string_view text) {
-  flockfile(stderr);
-  fwrite(text.data(), 1, text.size(), stderr);
-  fflush(stderr);
-  funlockfile(stderr);
+  writeWhole(stderr, text);
 }
 
 void consolePrintf(const char* format, ...) {
@@ -29,4 +41,9 @@ void consolePrintf(const char* format, ...) {
   if (length > 0) vsnprintf(text.data(), text.size() + 1, format, args);
   va_end(args);
   consoleWrite(text);
+}
+
+void ignoreFailedWriteSignals() {
+  signal(SIGPIPE, SIG_IGN);
+  signal(SIGXFSZ, SIG_IGN);
 }

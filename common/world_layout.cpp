@@ -5,13 +5,6 @@
 
 #include "common/file_handle.h"
 
-namespace {
-
-// Up to 18 digits always fit the sequence type.
-constexpr size_t kMaxSequenceDigits = 18;
-
-}  // namespace
-
 std::string cardFilePath(std::string_view card) {
   return std::string("../") + kCustomerDir + "/" + std::string(card) + ".txt";
 }
@@ -37,36 +30,78 @@ std::string roleLockName(std::string_view logName) {
   return std::string(logName) + ".lock";
 }
 
-std::string handOverName(std::string_view logName, unsigned long long sequence) {
-  return std::string(logName) + "." + std::to_string(sequence);
+std::string handOverName(std::string_view logName, std::string_view number) {
+  return std::string(logName) + "." + std::string(number);
 }
 
-std::optional<unsigned long long> handOverSequence(std::string_view fileName,
-                                                   std::string_view logName) {
+std::optional<std::string_view> handOverNumber(std::string_view fileName,
+                                               std::string_view logName) {
   if (fileName.size() <= logName.size() + 1 || !fileName.starts_with(logName) ||
       fileName[logName.size()] != '.') {
     return std::nullopt;
   }
   const std::string_view digits = fileName.substr(logName.size() + 1);
-  if (digits.size() > kMaxSequenceDigits || digits.front() == '0') return std::nullopt;
-  unsigned long long sequence = 0;
+  if (digits.front() == '0') return std::nullopt;
   for (const char c : digits) {
     if (c < '0' || c > '9') return std::nullopt;
-    sequence = sequence * 10 + static_cast<unsigned long long>(c - '0');
   }
-  return sequence;
+  return digits;
 }
 
-std::vector<std::filesystem::path> handOverFiles(const std::filesystem::path& root,
-                                                 const TripLogPlace& log) {
-  std::vector<std::pair<unsigned long long, std::string>> found;
+bool handOverNumberLess(std::string_view a, std::string_view b) {
+  // Without leading zeros the longer number is the larger one.
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+std::string nextHandOverNumber(std::string_view number) {
+  std::string next(number);
+  for (size_t i = next.size(); i > 0; --i) {
+    if (next[i - 1] != '9') {
+      ++next[i - 1];
+      return next;
+    }
+    next[i - 1] = '0';
+  }
+  return "1" + next;
+}
+
+LogFileKind logFileKind(std::string_view fileName, std::string_view logName) {
+  if (fileName == logName) return LogFileKind::kLive;
+  if (fileName.size() <= logName.size() || !fileName.starts_with(logName) ||
+      fileName[logName.size()] != '.') {
+    return LogFileKind::kUnrelated;
+  }
+  if (handOverNumber(fileName, logName)) return LogFileKind::kHandOver;
+  if (fileName.starts_with(intentName(logName)) || fileName == roleLockName(logName)) {
+    return LogFileKind::kTerminals;
+  }
+  return LogFileKind::kStray;
+}
+
+LogFiles filesOfLog(const std::filesystem::path& root, const TripLogPlace& log) {
+  std::vector<std::string> handOvers;
+  std::vector<std::string> strays;
   for (std::string& name : namesIn(root / log.dir)) {
-    if (const auto sequence = handOverSequence(name, log.name)) {
-      found.emplace_back(*sequence, std::move(name));
+    switch (logFileKind(name, log.name)) {
+      case LogFileKind::kHandOver:
+        handOvers.push_back(std::move(name));
+        break;
+      case LogFileKind::kStray:
+        strays.push_back(std::move(name));
+        break;
+      default:
+        break;
     }
   }
-  std::sort(found.begin(), found.end());
-  std::vector<std::filesystem::path> paths;
-  for (const auto& entry : found) paths.push_back(root / log.dir / entry.second);
-  return paths;
+  const size_t prefix = log.name.size() + 1;
+  std::sort(handOvers.begin(), handOvers.end(), [&](const std::string& a, const std::string& b) {
+    return handOverNumberLess(std::string_view(a).substr(prefix),
+                              std::string_view(b).substr(prefix));
+  });
+  std::sort(strays.begin(), strays.end());
+  LogFiles files;
+  for (const std::string& name : handOvers) files.handOvers.push_back(root / log.dir / name);
+  for (const std::string& name : strays) files.strays.push_back(root / log.dir / name);
+  return files;
 }

@@ -23,6 +23,9 @@ inline constexpr const char* kCustomerDir = "customer";
 inline constexpr const char* kMetroDir = "Metro";
 inline constexpr const char* kBusDir = "Bus";
 
+// The world's root, as a program in one of its directories reaches it.
+inline constexpr const char* kProgramWorldRoot = "..";
+
 // The clock file, as a program in one of the world's directories opens it.
 inline constexpr const char* kClockFilePath = "../time/time.txt";
 
@@ -43,22 +46,50 @@ struct TripLogPlace {
 // the metro stations 0 to 4.
 const std::array<TripLogPlace, 6>& collectedTripLogs();
 
-// A hand-over file of `logName`: the log's name, a dot and a sequence
-// number from 1 up ("busfile.txt.7").
-std::string handOverName(std::string_view logName, unsigned long long sequence);
+// A hand-over file of `logName`: the log's name, a dot and its hand-over
+// number, decimal digits without a leading zero and of any length
+// ("busfile.txt.7"). A terminal names each hand-over one more than the
+// highest number beside its log, so the numbers never run out.
+std::string handOverName(std::string_view logName, std::string_view number);
 
 // Beside each trip log, its terminal keeps the note of the tap in hand
-// ("busfile.txt.intent") and the lock that makes it the one terminal of its
-// role ("busfile.txt.lock"). The settlement's lock lies in the world's
-// root, whatever the name of its own directory.
+// ("busfile.txt.intent", written through "busfile.txt.intent.tmp") and the
+// lock file that names the process holding its role ("busfile.txt.lock").
+// The settlement's lock file lies in the world's root, whatever the name
+// of its own directory, beside its statement and its state (below).
 std::string intentName(std::string_view logName);
 std::string roleLockName(std::string_view logName);
 inline constexpr const char* kSettlementLockPath = "../settlement.lock";
 
-// The sequence number when `fileName` is a hand-over file of `logName`.
-std::optional<unsigned long long> handOverSequence(std::string_view fileName,
-                                                   std::string_view logName);
+// The settlement's statement: one line per settlement cycle, appended and
+// never rewritten. Its state file records how far every trip log has been
+// settled; replacing it whole is what commits a cycle.
+inline constexpr const char* kStatementName = "statement.csv";
+inline constexpr const char* kSettlementStateName = "settlement.state";
 
-// The hand-over files of `log` in the world at `root`, oldest first.
-std::vector<std::filesystem::path> handOverFiles(const std::filesystem::path& root,
-                                                 const TripLogPlace& log);
+// The hand-over number when `fileName` is a hand-over file of `logName`.
+std::optional<std::string_view> handOverNumber(std::string_view fileName, std::string_view logName);
+
+// Whether hand-over number `a` is smaller than `b`, as numbers.
+bool handOverNumberLess(std::string_view a, std::string_view b);
+
+// The number after `number` ("9" -> "10"); "1" after the empty text.
+std::string nextHandOverNumber(std::string_view number);
+
+// What a name in a log's directory is to that log.
+enum class LogFileKind {
+  kUnrelated,  // not named after the log
+  kLive,       // the log itself
+  kHandOver,   // "<log>.<number>"
+  kTerminals,  // the terminal's own note and lock files
+  kStray,      // "<log>.<anything else>": no program reads it
+};
+LogFileKind logFileKind(std::string_view fileName, std::string_view logName);
+
+// The hand-over files of `log` in the world at `root`, oldest first, and
+// the stray files beside it, by name.
+struct LogFiles {
+  std::vector<std::filesystem::path> handOvers;
+  std::vector<std::filesystem::path> strays;
+};
+LogFiles filesOfLog(const std::filesystem::path& root, const TripLogPlace& log);

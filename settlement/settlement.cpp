@@ -10,18 +10,17 @@
 #include <thread>
 
 #include "common/console.h"
+#include "common/file_replace.h"
 #include "common/role_lock.h"
 #include "common/world_layout.h"
 #include "common/world_place.h"
-#include "common/file_replace.h"
 #include "settlement/exact_display/exact_display.h"
 #include "settlement/exact_distribute/exact_distribute.h"
 #include "settlement/exact_reader/exact_reader.h"
-#include "settlement/list/list.h"
 #include "settlement/settlement_constants.h"
+#include "settlement/settlement_cycle.h"
 
 SimulatedTime ptime;
-Totals result = {0, 0};
 
 Handoff tick_ready, tick_written, list_filled, list_settled;
 
@@ -35,6 +34,7 @@ namespace {
 }
 
 constexpr int kRefusedStatus = 2;
+constexpr int kUntrustedBookStatus = 1;
 
 sigset_t stopSignals() {
   sigset_t set;
@@ -72,21 +72,21 @@ int settlementMain(int collectionPeriodMs) {
                ")\n");
     return kRefusedStatus;
   }
-  if (const auto held = claimRole(kSettlementLockPath)) {
+  if (const auto held = claimRole(kProgramWorldRoot, "settlement", kSettlementLockPath)) {
     errorWrite("settlement: the settlement of this world is " + *held + "\n");
     return kRefusedStatus;
+  }
+  if (const auto problem = openSettlement(programPlaces())) {
+    errorWrite("settlement: " + *problem +
+               ": nothing is settled until the statement and its state agree (restore both from "
+               "a backup)\n");
+    return kUntrustedBookStatus;
   }
   // Blocked here, so every thread started below inherits the block and the
   // signals reach only awaitStop.
   const sigset_t set = stopSignals();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
   std::thread(awaitStop).detach();
-  // Past a file-size limit a write fails with EFBIG instead of ending the
-  // program: the clock must go on whatever becomes of the console.
-  signal(SIGXFSZ, SIG_IGN);
-
-  createTripList();
-  result = {0, 0};
   collection_period = collectionPeriodMs;
   std::thread setter(time_setter, nullptr);
   std::thread writer(time_writer, nullptr);

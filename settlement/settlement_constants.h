@@ -26,10 +26,6 @@ inline constexpr int kStopWaitMs = 300;
 // collection period; the settlement program's root is "..".
 inline const std::array<TripLogPlace, 6>& filename = collectedTripLogs();
 
-// One read of a trip log takes at most this many characters (a line longer
-// than that arrives in pieces).
-inline constexpr size_t kLogReadMax = 99;
-
 // The result block of every cycle, and the diagnostic listing of the list.
 inline constexpr const char* kResultTitleText =
     "============ EXACT CALCULATION RESULT ===========\n";

@@ -1,9 +1,30 @@
-// One settlement cycle without its sleep, in the order the collector and the
-// distribution threads run it: collect the world's trip logs and hand-over
-// files, distribute and print the block, archive the hand-over files the
-// block covered. The trip list must exist (createTripList).
+// One settlement cycle, in two halves that the settlement loop's two threads
+// run in turn (reader, then distribute_Controller) and that settlementCycle
+// runs in sequence for the benchmark and the fuzz target.
+//
+// collect reads the world's live logs and hand-over files into the trip
+// list, marking the records beyond what earlier cycles settled as fresh.
+// settle distributes the list for the console block and the fresh records
+// for the statement, commits the statement line with the cursor reached,
+// and only once that is done prints the block and archives the hand-over
+// files it covered. A cycle that cannot be committed prints no block and
+// says why on standard error; its fresh records wait for a later cycle.
 #pragma once
 
+#include <optional>
+#include <string>
+
+#include "settlement/exact_distribute/totals.h"
 #include "settlement/exact_reader/exact_reader.h"
 
-void settlementCycle(const SettlementPlaces& places);
+// Opens the settlement of the world at `places`: its statement, its state
+// and the trip list. The problem, as a clause, when the statement or its
+// state cannot be trusted; a warning is written to standard error.
+std::optional<std::string> openSettlement(const SettlementPlaces& places);
+
+void collect(const SettlementPlaces& places);
+
+// The console block's totals of the cycle, whether or not it was committed.
+Totals settle(const SettlementPlaces& places);
+
+Totals settlementCycle(const SettlementPlaces& places);

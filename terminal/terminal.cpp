@@ -49,7 +49,8 @@ std::optional<int> prepareToServe(const TerminalProfile& profile) {
                *missing + ")\n");
     return kRefusedStatus;
   }
-  if (const auto held = claimRole(roleLockName(profile.tripLogName))) {
+  if (const auto held =
+          claimRole(kProgramWorldRoot, profile.role, roleLockName(profile.tripLogName))) {
     errorWrite(name + profile.role + " is " + *held + "\n");
     return kRefusedStatus;
   }

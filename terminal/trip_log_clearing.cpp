@@ -18,14 +18,6 @@
 #include "terminal/record_writer.h"
 #include "terminal/terminal.h"
 
-namespace {
-
-// Names taken by files that are not hand-over files give up after this
-// many tries; the log then stays live until the next period.
-constexpr int kRenameAttempts = 100;
-
-}  // namespace
-
 int tripLogClearMs(const char* variable) {
   if (variable == nullptr) return kTripLogClearMs;
   const std::string_view text(variable);
@@ -36,13 +28,13 @@ int tripLogClearMs(const char* variable) {
   return ms > 0 ? ms : kTripLogClearMs;
 }
 
-unsigned long long nextHandOverSequence(const std::vector<std::string>& names,
-                                        std::string_view logName) {
-  unsigned long long highest = 0;
+std::string nextHandOverSequence(const std::vector<std::string>& names, std::string_view logName) {
+  std::string_view highest;
   for (const std::string& name : names) {
-    highest = std::max(highest, handOverSequence(name, logName).value_or(0));
+    const auto number = handOverNumber(name, logName);
+    if (number && handOverNumberLess(highest, *number)) highest = *number;
   }
-  return highest + 1;
+  return nextHandOverNumber(highest);
 }
 
 bool handOverTripLog(const std::filesystem::path& logPath) {
@@ -55,15 +47,15 @@ bool handOverTripLog(const std::filesystem::path& logPath) {
   const std::string logName = logPath.filename().string();
   std::filesystem::path dir = logPath.parent_path();
   if (dir.empty()) dir = ".";
-  unsigned long long sequence = nextHandOverSequence(namesIn(dir), logName);
-  for (int attempt = 0; attempt < kRenameAttempts; ++attempt, ++sequence) {
-    if (renameWithoutReplacing(logPath.string(),
-                               (dir / handOverName(logName, sequence)).string())) {
+  // A name taken meanwhile (by anything) moves on to the next number: every
+  // try passes one more name that exists, so the search ends.
+  for (std::string number = nextHandOverSequence(namesIn(dir), logName);;
+       number = nextHandOverNumber(number)) {
+    if (renameWithoutReplacing(logPath.string(), (dir / handOverName(logName, number)).string())) {
       return true;
     }
     if (errno != EEXIST) return false;
   }
-  return false;
 }
 
 void fileInitializer(void*) {

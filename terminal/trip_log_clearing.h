@@ -21,10 +21,9 @@ inline constexpr const char* kTripLogClearVariable = "FARES_TRIP_LOG_CLEAR_MS";
 // The clearing period for the variable's text (null when it is not set).
 int tripLogClearMs(const char* variable);
 
-// One more than the highest hand-over sequence of `logName` among `names`
-// (the directory's entries); 1 when there is none.
-unsigned long long nextHandOverSequence(const std::vector<std::string>& names,
-                                        std::string_view logName);
+// One more than the highest hand-over number of `logName` among `names`
+// (the directory's entries), of any length; "1" when there is none.
+std::string nextHandOverSequence(const std::vector<std::string>& names, std::string_view logName);
 
 // Renames the log at `logPath` to a hand-over file in the same directory.
 // Nothing is done when the log does not exist or is empty; false when it

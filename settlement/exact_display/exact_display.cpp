@@ -1,23 +1,59 @@
 #include "settlement/exact_display/exact_display.h"
 
+#include <fcntl.h>
+
 #include <cstdio>
 #include <ctime>
+#include <mutex>
 
 #include "common/console.h"
-#include "common/sleep.h"
+#include "common/file_handle.h"
 #include "common/file_replace.h"
+#include "common/sleep.h"
 #include "settlement/exact_display/clock_tick.h"
 #include "settlement/settlement.h"
 #include "settlement/settlement_constants.h"
+
+namespace {
+
+// A clock line is 13 or 14 bytes; a little more tells a longer file apart.
+constexpr size_t kClockFileReadMax = 32;
+
+// ptime as the settlement loop may see it: copied under its own mutex at
+// every tick, since ptime itself belongs to the clock loop.
+std::mutex published_mutex;
+SimulatedTime published;
+
+void publish(const SimulatedTime& t) {
+  std::lock_guard<std::mutex> lock(published_mutex);
+  published = t;
+}
+
+// The time the clock file holds, when it holds one.
+std::optional<SimulatedTime> clockInFile() {
+  const FileDescriptor file = openRegularFile(kClockFilePath, O_RDONLY);
+  if (!file.valid()) return std::nullopt;
+  const std::optional<std::string> text = readUpTo(file.get(), 0, kClockFileReadMax);
+  return text ? parseClockLine(*text) : std::nullopt;
+}
+
+}  // namespace
+
+std::string currentClockText() {
+  std::lock_guard<std::mutex> lock(published_mutex);
+  return clockText(published);
+}
 
 void time_setter(void*) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  ptime = clockStart(local);
+  ptime = clockStart(local, clockInFile());
+  publish(ptime);
   for (;;) {
     ptime = nextTick(ptime);
     Sleep(kTickMs);
+    publish(ptime);
     tick_ready.post();
     tick_written.await();
   }
@@ -41,10 +77,10 @@ std::string resultBlock(const Totals& totals) {
   return block;
 }
 
-void display_controller(int flag) {
-  if (flag != 0) exact_CalculationDisplay();
+void display_controller(int flag, const Totals& totals) {
+  if (flag != 0) exact_CalculationDisplay(totals);
 }
 
-void exact_CalculationDisplay() {
-  consoleWrite(resultBlock(result));
+void exact_CalculationDisplay(const Totals& totals) {
+  consoleWrite(resultBlock(totals));
 }

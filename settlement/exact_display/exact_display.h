@@ -1,9 +1,10 @@
 // The simulated clock's two threads and the result display.
 //
-// time_setter advances ptime by one tick a second; time_writer publishes
-// every tick in the clock file, replacing it whole, and prints
-// "Time Write Fail" (no line end) when it cannot. The result is printed as
-// one block of three lines.
+// time_setter starts the clock (clock_tick.h: midnight today, or on from
+// the clock file's time when that is later) and advances ptime by one tick
+// a second; time_writer publishes every tick in the clock file, replacing
+// it whole, and prints "Time Write Fail" (no line end) when it cannot. The
+// result is printed as one block of three lines.
 #pragma once
 
 #include <string>
@@ -13,9 +14,13 @@
 void time_setter(void*);
 void time_writer(void*);
 
+// The clock's text as of its latest tick (its starting value before the
+// first), for any thread: "202612070016".
+std::string currentClockText();
+
 // The three result lines for `totals`.
 std::string resultBlock(const Totals& totals);
 
-// Prints the result when `flag` is non-zero.
-void display_controller(int flag);
-void exact_CalculationDisplay();
+// Prints the result `totals` when `flag` is non-zero.
+void display_controller(int flag, const Totals& totals);
+void exact_CalculationDisplay(const Totals& totals);

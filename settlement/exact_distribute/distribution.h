@@ -1,12 +1,21 @@
-// One cycle's distribution over a trip list: the journeys that link several
-// records through a shared journey id are apportioned between the operators
-// and leave the list; every other fee goes to the operator its record names.
+// One cycle's distribution: the journeys that link several records through
+// a shared journey id are apportioned between the operators; every other
+// fee goes to the operator its record names. The console block distributes
+// the whole trip list; the statement distributes the cycle's fresh records
+// alone, as if they were the list.
 #pragma once
 
 #include <string_view>
+#include <vector>
 
+#include "settlement/exact_distribute/journeys.h"
 #include "settlement/exact_distribute/totals.h"
 #include "settlement/list/trip_list.h"
+
+// Finds the journeys among records with these journey ids and fees (in
+// list order), adds their shares to `totals` and returns them.
+std::vector<JourneyLegs> apportionJourneys(const std::vector<std::string_view>& journeyIds,
+                                           const std::vector<int>& fees, Totals& totals);
 
 // Finds the journeys of `list`, removes and releases their legs and adds
 // their shares to `totals`.
@@ -15,3 +24,14 @@ void settleJourneys(TripList& list, Totals& totals);
 // Adds to `op` the fee of every record whose transport begins with the first
 // three characters of `transport`.
 void addFeesOf(const TripList& list, std::string_view transport, Operator op, Totals& totals);
+
+// What the fresh records of a list come to: how many, their fees by the
+// operator each names, and those fees shared by the distribution.
+struct FreshTotals {
+  long long records = 0;
+  Totals fees = {0, 0};
+  Totals shares = {0, 0};
+};
+
+// The fresh records of `list`, in list order, distributed among themselves.
+FreshTotals distributeFresh(const TripList& list);

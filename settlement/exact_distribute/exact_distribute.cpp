@@ -1,36 +1,29 @@
 #include "settlement/exact_distribute/exact_distribute.h"
 
-#include "settlement/exact_display/exact_display.h"
 #include "settlement/exact_distribute/distribution.h"
+#include "settlement/exact_reader/exact_reader.h"
 #include "settlement/list/list.h"
 #include "settlement/settlement.h"
 #include "settlement/settlement_constants.h"
+#include "settlement/settlement_cycle.h"
 
-void transferfilter() {
-  result = {0, 0};
-  settleJourneys(tripList(), result);
+void transferfilter(Totals& totals) {
+  settleJourneys(tripList(), totals);
 }
 
-void busfilter() {
-  addFeesOf(tripList(), kBusTransport, kBusOperator, result);
+void busfilter(Totals& totals) {
+  addFeesOf(tripList(), kBusTransport, kBusOperator, totals);
 }
 
-void metrofilter() {
-  addFeesOf(tripList(), kMetroTransport, kMetroOperator, result);
-  display_controller(1);
-  deleteAll();
-}
-
-void distributeCollected() {
-  transferfilter();
-  busfilter();
-  metrofilter();
+void metrofilter(Totals& totals) {
+  addFeesOf(tripList(), kMetroTransport, kMetroOperator, totals);
 }
 
 void distribute_Controller(void*) {
+  const SettlementPlaces places = programPlaces();
   for (;;) {
     list_filled.await();
-    distributeCollected();
+    settle(places);
     list_settled.post();
   }
 }

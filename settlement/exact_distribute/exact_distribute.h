@@ -1,18 +1,18 @@
 // The distribution side of the settlement loop: distribute_Controller waits
-// for the collected list, apportions it into `result`, prints the result,
-// empties the list and hands it back to the collector.
+// for the collected list, settles it (settlement_cycle.h: distributes,
+// commits the statement, prints the block, archives) and hands the empty
+// list back to the collector.
 #pragma once
 
-// One distribution of the collected list: transferfilter, busfilter and
-// metrofilter in this order. Prints the result and empties the list.
-void distributeCollected();
+#include "settlement/exact_distribute/totals.h"
 
-// result := 0, then the journeys of the list are apportioned and removed.
-void transferfilter();
+// The console block's distribution of the list, in this order. Their
+// totals start from 0 for every cycle.
+// The journeys of the list are apportioned into `totals` and removed.
+void transferfilter(Totals& totals);
 // Every remaining BUS record's fee to the BUS total.
-void busfilter();
-// Every remaining METRO record's fee to the METRO total; prints the result
-// and empties the list.
-void metrofilter();
+void busfilter(Totals& totals);
+// Every remaining METRO record's fee to the METRO total.
+void metrofilter(Totals& totals);
 
 void distribute_Controller(void*);

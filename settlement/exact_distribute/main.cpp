@@ -1,5 +1,6 @@
 // The settlement program. The two variants compile this file with their own
 // collection period: 180000 ms for settlement, 1000 ms for settlement_fast.
+#include "common/console.h"
 #include "common/program_arguments.h"
 #include "settlement/settlement.h"
 
@@ -15,6 +16,7 @@ constexpr ProgramUsage kUsage{kPeriodMs <= 1000 ? "settlement_fast" : "settlemen
 }  // namespace
 
 int main(int argc, char** argv) {
+  ignoreFailedWriteSignals();
   std::vector<std::string> arguments;
   if (const auto status = answerArguments(argc, argv, kUsage, arguments)) return *status;
   return settlementMain(kPeriodMs);

@@ -1,13 +1,12 @@
-// The two operators and their totals: element 0 is BUS, element 1 METRO.
-// Totals are 64 bits and are added modulo 2^64, so no log content can make
-// an addition undefined, and a total that fits is always exact.
+// The totals of the two operators (common/trip_log_reading.h): element 0 is
+// BUS, element 1 METRO. Totals are 64 bits and are added modulo 2^64, so no
+// log content can make an addition undefined, and a total that fits is
+// always exact.
 #pragma once
 
-#include <array>
+#include "common/trip_log_reading.h"
 
-enum Operator : size_t { kBusOperator = 0, kMetroOperator = 1 };
-
-using Totals = std::array<long long, 2>;
+using Totals = OperatorAmounts;
 
 inline Operator otherOperator(Operator op) {
   return op == kBusOperator ? kMetroOperator : kBusOperator;

@@ -11,9 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Names already taken in the archive are skipped up to this many times.
-constexpr int kNameAttempts = 1000;
-
 std::string problemText(const fs::path& handOver, const std::string& why) {
   return "settlement: cannot archive " + handOver.string() + " (" + why + ")\n";
 }
@@ -25,7 +22,8 @@ std::string errorText(int error) {
 
 }  // namespace
 
-std::optional<std::string> archiveHandOver(const fs::path& handOver, const fs::path& archive) {
+std::optional<std::string> archiveHandOver(const fs::path& handOver, const fs::path& archive,
+                                           long long cycle) {
   if (mkdir(archive.c_str(), 0777) != 0 && errno != EEXIST) {
     return problemText(handOver, archive.string() + ": " + errorText(errno));
   }
@@ -35,12 +33,14 @@ std::optional<std::string> archiveHandOver(const fs::path& handOver, const fs::p
     return problemText(handOver, archive.string() + " is not a directory");
   }
   const std::string name = handOver.filename().string();
-  for (int attempt = 1; attempt <= kNameAttempts; ++attempt) {
-    const std::string archived = attempt == 1 ? name : name + "-" + std::to_string(attempt);
+  const std::string ofCycle = name + "-" + std::to_string(cycle);
+  for (long long attempt = 1;; ++attempt) {
+    const std::string archived = attempt == 1   ? name
+                                 : attempt == 2 ? ofCycle
+                                                : ofCycle + "-" + std::to_string(attempt - 1);
     if (renameWithoutReplacing(handOver.string(), (archive / archived).string())) {
       return std::nullopt;
     }
     if (errno != EEXIST) return problemText(handOver, errorText(errno));
   }
-  return problemText(handOver, "no free name in " + archive.string());
 }

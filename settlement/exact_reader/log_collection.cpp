@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,18 +14,29 @@
 
 namespace fs = std::filesystem;
 
-std::optional<FileIdentity> fileIdentity(int fd) {
-  struct statx status;
-  if (statx(fd, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &status) != 0) return std::nullopt;
-  FileIdentity identity;
-  identity.device = makedev(status.stx_dev_major, status.stx_dev_minor);
-  identity.inode = status.stx_ino;
-  if (status.stx_mask & STATX_BTIME) {
-    identity.born = status.stx_btime.tv_sec;
-    identity.born_ns = status.stx_btime.tv_nsec;
+namespace {
+
+// Every identity that has a name in the world's log directories; nullopt
+// when a directory or an entry cannot be looked at.
+std::optional<std::set<FileIdentity>> identitiesInLogDirectories(const fs::path& root) {
+  std::set<FileIdentity> found;
+  for (const char* dir : {kBusDir, kMetroDir}) {
+    std::error_code error;
+    fs::directory_iterator it(root / dir, error);
+    if (error == std::errc::no_such_file_or_directory) continue;
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+      if (const auto identity = identityAt(it->path())) {
+        found.insert(*identity);
+      } else if (errno != ENOENT) {
+        return std::nullopt;
+      }
+    }
+    if (error) return std::nullopt;
   }
-  return identity;
+  return found;
 }
+
+}  // namespace
 
 std::string unreadableLogText(const fs::path& path, int error) {
   std::string why;
@@ -41,12 +51,19 @@ std::string unreadableLogText(const fs::path& path, int error) {
   return "settlement: cannot read " + path.string() + " (" + why + ")\n";
 }
 
-std::vector<HandOverFile> LogCollection::collect(const fs::path& root, const LogLineSink& take,
-                                                 const ProblemSink& report) {
-  std::map<FileIdentity, off_t> taken;
-  // Reads one file from its start (a live log) or from where it was last
-  // taken (a hand-over file); its identity, or nullopt when it is missing
-  // or cannot be read.
+void LogCollection::reportOnce(const std::string& about, const std::string& line,
+                               const ProblemSink& report) {
+  if (reported_.insert(about).second) report(line);
+}
+
+Collected LogCollection::collect(const fs::path& root, const CollectedReadSink& take,
+                                 const ProblemSink& report) {
+  Collected collected{{}, settled_};
+  // Where this collection's reads of each file ended.
+  std::map<FileIdentity, off_t> readTo;
+  // Reads one file from its start (a live log) or from where settling or
+  // this collection reached (a hand-over file); its identity, or nullopt
+  // when it is missing or cannot be read.
   const auto read = [&](const fs::path& path, bool live) -> std::optional<FileIdentity> {
     const FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
     const std::optional<FileIdentity> opened =
@@ -56,44 +73,67 @@ std::vector<HandOverFile> LogCollection::collect(const fs::path& root, const Log
       return std::nullopt;
     }
     const FileIdentity identity = *opened;
+    const auto settled = settled_.find(identity);
+    const off_t settledTo = settled != settled_.end() ? settled->second : 0;
+    struct stat status;
+    if (settledTo > 0 && fstat(file.get(), &status) == 0 && status.st_size < settledTo) {
+      reportOnce("cut " + path.string() + " " + std::to_string(identity.inode) + " " +
+                     std::to_string(identity.born_ns),
+                 "settlement: " + path.string() + " was cut below what was settled of it (" +
+                     std::to_string(status.st_size) + " of " + std::to_string(settledTo) +
+                     " bytes); what it held is not settled again\n",
+                 report);
+    }
     off_t from = 0;
     if (!live) {
-      // Taken earlier in this collection (renamed right after its live
-      // read), or by the collection before.
-      if (const auto now = taken.find(identity); now != taken.end()) {
-        from = now->second;
-      } else if (const auto before = taken_.find(identity); before != taken_.end()) {
-        from = before->second;
-      }
+      const auto earlier = readTo.find(identity);
+      from = std::max(settledTo, earlier != readTo.end() ? earlier->second : 0);
     }
-    const LogReading reading = readLogFrom(file.get(), from, take);
+    const LogReading reading = readLogFrom(
+        file.get(), from, [&](std::string_view line, off_t at) { take(line, at >= settledTo); });
     if (reading.failed) report(unreadableLogText(path, errno));
-    taken[identity] = reading.end;
+    off_t& to = readTo[identity];
+    to = std::max(to, reading.end);
+    off_t& cursor = collected.cursor[identity];
+    cursor = std::max(cursor, reading.end);
     return identity;
   };
 
   for (const TripLogPlace& log : collectedTripLogs()) read(root / log.dir / log.name, true);
-  std::vector<HandOverFile> handOvers;
   for (const TripLogPlace& log : collectedTripLogs()) {
-    for (const fs::path& path : handOverFiles(root, log)) {
-      if (const auto identity = read(path, false)) handOvers.push_back({path, *identity});
+    const LogFiles files = filesOfLog(root, log);
+    for (const fs::path& path : files.handOvers) {
+      if (const auto identity = read(path, false)) collected.handOvers.push_back({path, *identity});
+    }
+    for (const fs::path& path : files.strays) {
+      reportOnce("stray " + path.string(),
+                 "settlement: " + path.string() +
+                     " is neither a trip log nor a hand-over file; it is left alone and never "
+                     "settled\n",
+                 report);
     }
   }
-  // Files no longer seen are forgotten: a live log handed over is found
-  // again under its new name in the very next collection.
-  taken_ = std::move(taken);
-  return handOvers;
+  // Entries of files not read are forgotten once no file of theirs is left.
+  const bool allRead = std::all_of(settled_.begin(), settled_.end(),
+                                   [&](const auto& entry) { return readTo.count(entry.first); });
+  if (!allRead) {
+    if (const auto present = identitiesInLogDirectories(root)) {
+      std::erase_if(collected.cursor, [&](const auto& entry) {
+        return !readTo.count(entry.first) && !present->count(entry.first);
+      });
+    }
+  }
+  return collected;
 }
 
-void LogCollection::settle(const std::vector<HandOverFile>& handOvers, const fs::path& archive,
-                           const ProblemSink& report) {
+void LogCollection::archive(const std::vector<HandOverFile>& handOvers, const fs::path& archive,
+                            long long cycle, const ProblemSink& report) {
   for (const HandOverFile& handOver : handOvers) {
-    if (const auto problem = archiveHandOver(handOver.path, archive)) {
-      // It stays, and keeps its place in taken_: the next collection reads
-      // nothing of it again.
-      report(*problem);
+    if (const auto problem = archiveHandOver(handOver.path, archive, cycle)) {
+      // It stays, settled to its end: no collection takes it again.
+      reportOnce("archive " + handOver.path.string(), *problem, report);
       continue;
     }
-    taken_.erase(handOver.identity);
+    settled_.erase(handOver.identity);
   }
 }

@@ -1,68 +1,76 @@
-// What the settlement collects from a world's trip logs, and what it keeps
-// in mind between collections so that a log handed over by its terminal is
-// neither lost nor counted twice.
+// What the settlement collects from a world's trip logs, and how far each
+// log has been settled, so that every record is settled exactly once,
+// whatever becomes of the log and however often the settlement restarts.
 //
 // Every collection reads the six live logs from their start, as they stand
 // (a block covers everything in them at that moment), and then every
 // hand-over file beside them. A hand-over file is the same file as the live
-// log some collection may have read before (a rename keeps its device and
-// inode): only the reads after what that collection took are new. A
-// hand-over file never seen before is read whole. Once the block that
-// covered a hand-over file is printed, the file is moved into the archive
-// and forgotten.
+// log it was (a rename keeps its identity): it is read from where settling
+// reached, so only its unsettled tail is collected. A read is fresh, to be
+// settled by this cycle, when it lies at or beyond the settled cursor of its
+// file. The collection's cursor becomes the settled one only once the cycle
+// has been committed; until then its fresh records wait.
+//
+// A cursor entry is forgotten only once its file is archived or no longer
+// exists anywhere in Bus/ or Metro/: a file that merely cannot be opened
+// right now keeps it, or it would be settled again later.
 #pragma once
 
-#include <sys/types.h>
-
-#include <compare>
 #include <filesystem>
 #include <functional>
-#include <map>
-#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "settlement/exact_reader/log_lines.h"
-
-// A file, whatever its name: its device and inode, and its birth time where
-// the file system keeps one, so that an inode reused by a new file is not
-// taken for the old one.
-struct FileIdentity {
-  unsigned long long device = 0;
-  unsigned long long inode = 0;
-  long long born = 0;
-  unsigned born_ns = 0;
-  auto operator<=>(const FileIdentity&) const = default;
-};
-
-// The identity of the open file `fd`; nullopt when it cannot be read.
-std::optional<FileIdentity> fileIdentity(int fd);
+#include "common/settlement_book.h"
+#include "common/trip_log_reading.h"
 
 struct HandOverFile {
   std::filesystem::path path;  // root/Bus/busfile.txt.7
   FileIdentity identity;
 };
 
-// Receives one line naming a file that exists but cannot be read.
+// One collection: the hand-over files it read, and the cursor once its
+// fresh reads are settled.
+struct Collected {
+  std::vector<HandOverFile> handOvers;
+  SettledCursor cursor;
+};
+
+// Receives every taken read, and whether it is fresh.
+using CollectedReadSink = std::function<void(std::string_view read, bool fresh)>;
+
+// Receives one line for standard error.
 using ProblemSink = std::function<void(const std::string&)>;
 
 class LogCollection {
  public:
+  explicit LogCollection(SettledCursor settled = {}) : settled_(std::move(settled)) {}
+
   // One collection under the world's `root`: every taken read of the live
   // logs, then of the hand-over files (by log, oldest first), goes to
-  // `take`. Returns the hand-over files that were read.
-  std::vector<HandOverFile> collect(const std::filesystem::path& root, const LogLineSink& take,
-                                    const ProblemSink& report);
+  // `take`. A log that exists but cannot be read is reported every time; a
+  // stray file beside a log, and a file cut below what was settled of it,
+  // once per run.
+  Collected collect(const std::filesystem::path& root, const CollectedReadSink& take,
+                    const ProblemSink& report);
 
-  // Moves the hand-over files of the block just printed into `archive`. A
-  // file that cannot be moved is reported and stays where it is; this run
-  // has taken all of it and never counts it again.
-  void settle(const std::vector<HandOverFile>& handOvers, const std::filesystem::path& archive,
-              const ProblemSink& report);
+  // The collection's cycle is committed: its cursor is the settled one.
+  void settle(SettledCursor cursor) { settled_ = std::move(cursor); }
+
+  // Moves the hand-over files of a committed cycle into `archive`. A file
+  // that cannot be moved is reported once and stays where it is, settled.
+  void archive(const std::vector<HandOverFile>& handOvers, const std::filesystem::path& archive,
+               long long cycle, const ProblemSink& report);
+
+  const SettledCursor& settled() const { return settled_; }
 
  private:
-  // How far each file was taken by the last collection that read it.
-  std::map<FileIdentity, off_t> taken_;
+  // Reports `line` unless a line about `about` was reported before.
+  void reportOnce(const std::string& about, const std::string& line, const ProblemSink& report);
+
+  SettledCursor settled_;
+  std::set<std::string> reported_;
 };
 
 // "settlement: cannot read <path> (<why>)" for the error `error`.

@@ -21,9 +21,11 @@ TripList& tripList() {
   return *list;
 }
 
-TripNode* addNode(std::string_view line) {
+TripNode* addNode(std::string_view line, bool fresh) {
   std::unique_ptr<TripNode> node = parseTripLine(line);
-  return node ? list->insert(std::move(node)) : nullptr;
+  if (!node) return nullptr;
+  node->fresh = fresh;
+  return list->insert(std::move(node));
 }
 
 std::unique_ptr<TripNode> deleteNode(TripNode* node) {

@@ -17,9 +17,9 @@ extern TripNode* tailer;
 void createTripList();
 TripList& tripList();
 
-// Parses one log line (line feed included) and inserts its record; null when
-// the line does not hold a record.
-TripNode* addNode(std::string_view line);
+// Parses one log line (line feed included) and inserts its record, marked
+// fresh or not; null when the line does not hold a record.
+TripNode* addNode(std::string_view line, bool fresh = false);
 
 // Unlinks `node` and hands it to the caller; null when it is not in the list.
 std::unique_ptr<TripNode> deleteNode(TripNode* node);

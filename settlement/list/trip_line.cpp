@@ -1,23 +1,15 @@
 #include "settlement/list/trip_line.h"
 
-#include "common/record_format.h"
-#include "common/text.h"
-#include "settlement/list/transport.h"
-
-namespace {
-constexpr size_t kYearLength = 4;
-}  // namespace
+#include "common/trip_log_reading.h"
 
 std::unique_ptr<TripNode> parseTripLine(std::string_view line) {
-  if (line.size() < kYearLength) return nullptr;
-  // The year is skipped before the split, so the time column is MMDDhhmm.
-  const std::optional<RecordColumns> columns = splitRecord(line.substr(kYearLength));
-  if (!columns || !namesAnOperator(columns->transport)) return nullptr;
+  const std::optional<TripRecord> record = parseTripRecord(line);
+  if (!record) return nullptr;
   auto node = std::make_unique<TripNode>();
-  node->time_key = readInt(columns->time);
-  node->transport = columns->transport;
-  node->inout = isEntry(columns->direction) ? 1 : 0;
-  node->fee = recordAmount(columns->amount);
-  node->journey_id = columns->journeyId;
+  node->time_key = record->time_key;
+  node->transport = record->transport;
+  node->inout = record->inout;
+  node->fee = record->fee;
+  node->journey_id = record->journey_id;
   return node;
 }

@@ -7,6 +7,10 @@
 
 struct TripNode {
   int time_key = 0;  // MMDDhhmm of the record's time stamp: 12050008
+  // Whether this cycle settles the record for the first time (it lies
+  // beyond what earlier cycles settled of its log). Beside time_key, where
+  // it takes no room of its own.
+  bool fresh = false;
   std::string transport;
   int inout = 0;  // 1 when the direction begins with "IN"
   int fee = 0;

@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "settlement/exact_reader/log_lines.h"
-#include "settlement/list/transport.h"
+#include "common/trip_log_reading.h"
 #include "settlement/list/trip_line.h"
 #include "settlement/list/trip_list.h"
 
@@ -43,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::unique_ptr<TripNode> node = parseTripLine(line);
     const auto fields =
         line.size() < 4 ? std::vector<std::string_view>{} : fieldsOf(line.substr(4));
-    const bool record = fields.size() >= 5 && namesAnOperator(fields[1]);
+    const bool record = fields.size() >= 5 && operatorOf(fields[1]).has_value();
     check((node != nullptr) == record);
     if (!node) continue;
     check(node->time_key == readInt(fields[0]));

@@ -21,25 +21,7 @@ constexpr long long kStartBalance = 100000000;
 // read by one collection at most, and its hand-over file carries the rest,
 // so the blocks together count every fee exactly once.
 ProgramOptions quickClearing() {
-  ProgramOptions options;
-  options.environment = {"FARES_TRIP_LOG_CLEAR_MS=300"};
-  return options;
-}
-
-std::unique_ptr<Program> runAudit(const World& world) {
-  auto audit = std::make_unique<Program>(programPath("audit"),
-                                         std::vector<std::string>{world.root().string()}, ".");
-  audit->waitExit(10s);
-  audit->waitOutputEnd(10s);
-  return audit;
-}
-
-// Fees the cards paid: each card's start balance less its last balance.
-long long paidByCards(const World& world, const std::vector<std::string>& cards) {
-  long long paid = 0;
-  for (const std::string& card : cards)
-    paid += kStartBalance - amountOf(linesOf(world.card(card)).back());
-  return paid;
+  return handingOverEvery(300);
 }
 
 }  // namespace
@@ -85,11 +67,12 @@ TEST(HandOver, EveryFeeIsSettledOnceWhileLogsAreHandedOverAndTheAuditReconciles)
   ASSERT_TRUE(first);
   ASSERT_TRUE(settlement->waitFor(" =============\n", 10s, *first));
 
-  const long long paid = paidByCards(world, cards);
+  const long long paid = paidByCards(world, cards, kStartBalance);
   long long settled = 0;
   for (const PrintedResult& r : printedResults(settlement->output())) settled += r.bus + r.metro;
   EXPECT_GT(paid, 0);
   EXPECT_EQ(settled, paid);
+  EXPECT_EQ(statementOf(world).fees, paid);
   size_t archived = 0;
   for ([[maybe_unused]] const auto& entry :
        fs::directory_iterator(world.root() / "Settlement/archive")) {

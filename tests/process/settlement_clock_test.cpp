@@ -83,3 +83,21 @@ TEST(SettlementStop, SigintEndsAfterAWholeResultBlock) {
   EXPECT_EQ(output.size() % resultBlock(0, 0).size(), 0u) << output;
   EXPECT_EQ(output.substr(output.size() - resultBlock(0, 0).size()), resultBlock(0, 0));
 }
+
+// A restart goes on from the clock file's time when it is later than
+// midnight today, and never writes an earlier time than the file held.
+TEST(SettlementClock, ARestartGoesOnFromTheClockFile) {
+  World world;
+  world.setClock(todayText() + "1230\n");
+  for (const char* next : {"1238", "1246"}) {
+    const std::string before = world.get("time/time.txt");
+    auto settlement = startSettlement(world);
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (world.get("time/time.txt") == before && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(world.get("time/time.txt"), todayText() + next + "\n");
+    settlement->sendSignal(SIGKILL);
+    settlement->waitExit(10s);
+  }
+}

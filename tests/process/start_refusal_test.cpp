@@ -84,6 +84,9 @@ TEST(StartRefusal, ASecondProcessForATakenRoleIsRefusedUntilTheFirstEnds) {
            {"settlement", {}, "Settlement"},
            {"settlement_fast", {}, "Bus"}}) {
     SCOPED_TRACE(std::string(program) + " in " + dir);
+    // The settlement settles every second: it holds still while the world
+    // is compared, so that any change is the refused process's.
+    settlement->sendSignal(SIGSTOP);
     const auto before = snapshot(world);
     Program second(programPath(program), args, world.dir(dir));
     EXPECT_EQ(second.waitExit(10s), 2);
@@ -93,6 +96,7 @@ TEST(StartRefusal, ASecondProcessForATakenRoleIsRefusedUntilTheFirstEnds) {
     EXPECT_NE(second.output().find("held by process " + std::to_string(holder)), std::string::npos)
         << second.output();
     EXPECT_EQ(snapshot(world), before);
+    settlement->sendSignal(SIGCONT);
   }
   // The first ones serve on.
   EXPECT_EQ(first->tap("1234 IN"), metroCharged(1050, 7900));
@@ -108,4 +112,41 @@ TEST(StartRefusal, ASecondProcessForATakenRoleIsRefusedUntilTheFirstEnds) {
   EXPECT_EQ(next->tap("1234 OUT"), metroCharged(0, 7900));
   auto nextSettlement = startSettlement(world);
   EXPECT_TRUE(nextSettlement->waitFor(resultBlock(0, 1050), 10s)) << nextSettlement->output();
+}
+
+// The role is the process's, not the lock file's: with the file removed or
+// its process id overwritten, a second process is still refused and names
+// the holder.
+TEST(StartRefusal, ARoleStaysTakenWhateverBecomesOfItsLockFile) {
+  World world;
+  auto settlement = startSettlement(world);
+  ASSERT_TRUE(settlement->waitFor(resultBlock(0, 0), 10s)) << settlement->output();
+  auto terminal = TapSession::metro(world, 2, "201412050940");
+  struct Case {
+    const char* lockFile;
+    const char* replacement;  // null: removed
+    const char* program;
+    std::vector<std::string> args;
+    const char* dir;
+    pid_t holder;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"settlement.lock", nullptr, "settlement_fast", {}, "Settlement", settlement->pid()},
+           {"settlement.lock", "1\n", "settlement", {}, "Bus", settlement->pid()},
+           {"Metro/Metrofile2.txt.lock",
+            nullptr,
+            "metro_terminal",
+            {"2"},
+            "Metro",
+            terminal->program().pid()}}) {
+    SCOPED_TRACE(std::string(c.lockFile) + " " + (c.replacement ? "replaced" : "removed"));
+    fs::remove(world.root() / c.lockFile);
+    if (c.replacement != nullptr) world.put(c.lockFile, c.replacement);
+    Program second(programPath(c.program), c.args, world.dir(c.dir));
+    EXPECT_EQ(second.waitExit(10s), 2);
+    ASSERT_TRUE(second.waitOutputEnd(10s));
+    EXPECT_NE(second.output().find("held by process " + std::to_string(c.holder)),
+              std::string::npos)
+        << second.output();
+  }
 }

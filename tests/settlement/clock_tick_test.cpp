@@ -46,3 +46,35 @@ TEST(ClockTick, DayNeverWrapsIntoTheMonth) {
   // 95 days on from the 5th: day 100, written with three digits.
   EXPECT_EQ(clockLine(afterTicks(kStart, 95 * 180 + 1)), "2014121000008\n");
 }
+
+// A restart goes on from the clock file when its time is later than
+// midnight today; a file of an earlier day, or one that is no clock line,
+// leaves midnight.
+TEST(ClockTick, StartsFromTheClockFileWhenItIsLater) {
+  std::tm local{};
+  local.tm_year = 114;
+  local.tm_mon = 11;
+  local.tm_mday = 5;
+  const struct {
+    const char* file;
+    SimulatedTime start;
+  } cases[] = {
+      {"201412051230\n", {2014, 12, 5, 12, 30}},
+      {"201412052400", {2014, 12, 5, 24, 0}},
+      {"2014121000008\n", {2014, 12, 100, 0, 8}},
+      {"201501010008\n", {2015, 1, 1, 0, 8}},
+      {"201412042352\n", kStart},
+      {"201411300008\n", kStart},
+      {"201412050000\n", kStart},
+      {"201412052408\n", kStart},
+      {"201413050008\n", kStart},
+      {"201412001230\n", kStart},
+      {"20141205123\n", kStart},
+      {"2014120512300\n", kStart},
+      {"2014 2051230\n", kStart},
+      {"", kStart},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(clockStart(local, parseClockLine(c.file)), c.start) << c.file;
+  }
+}

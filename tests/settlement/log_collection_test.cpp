@@ -1,6 +1,7 @@
-// The collector's memory across collections: a live log handed over is
-// read on from where its last live reading stopped, a hand-over file it
-// never saw is read whole, and archived files are gone from the world.
+// The collector's cursor: a live log handed over is read on from where
+// settling reached, a hand-over file never settled is read whole, reads are
+// fresh only beyond what was committed, the cursor survives a restart, and
+// archived files leave it.
 #include "settlement/exact_reader/log_collection.h"
 
 #include <gtest/gtest.h>
@@ -14,45 +15,59 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Collected {
-  std::vector<std::string> lines;
+struct Taken {
+  std::vector<std::string> lines;  // every read, "*" after a fresh one
   std::vector<std::string> problems;
-  std::vector<HandOverFile> handOvers;
+  Collected collected;
 };
 
-Collected collectFrom(LogCollection& collection, const World& world) {
-  Collected c;
-  c.handOvers = collection.collect(
-      world.root(), [&](std::string_view line) { c.lines.emplace_back(line); },
-      [&](const std::string& problem) { c.problems.push_back(problem); });
-  return c;
+Taken collectFrom(LogCollection& collection, const World& world) {
+  Taken taken;
+  taken.collected = collection.collect(
+      world.root(),
+      [&](std::string_view line, bool fresh) {
+        taken.lines.push_back(std::string(line) + (fresh ? "*" : ""));
+      },
+      [&](const std::string& problem) { taken.problems.push_back(problem); });
+  return taken;
 }
 
 void append(const World& world, const std::string& relative, const std::string& text) {
   std::ofstream(world.root() / relative, std::ios::app) << text;
 }
 
+using Lines = std::vector<std::string>;
+
 }  // namespace
 
-TEST(LogCollection, HandedOverLogIsReadOnFromWhereItsLastCollectionStopped) {
+TEST(LogCollection, ReadsAreFreshOnlyBeyondWhatWasCommittedAcrossHandOversAndRestarts) {
   World world;
   const fs::path archive = world.root() / "Settlement" / "archive";
   LogCollection collection;
   world.put("Bus/busfile.txt", "a\nb\nc");  // "c" is still being written
-  EXPECT_EQ(collectFrom(collection, world).lines, (std::vector<std::string>{"a\n", "b\n"}));
-  EXPECT_EQ(collectFrom(collection, world).lines, (std::vector<std::string>{"a\n", "b\n"}));
+  EXPECT_EQ(collectFrom(collection, world).lines, (Lines{"a\n*", "b\n*"}));
+  // Not committed: the same reads are still fresh.
+  Taken second = collectFrom(collection, world);
+  EXPECT_EQ(second.lines, (Lines{"a\n*", "b\n*"}));
+  collection.settle(second.collected.cursor);
+  EXPECT_EQ(collectFrom(collection, world).lines, (Lines{"a\n", "b\n"}));
 
+  // A restart goes on from the committed cursor.
+  LogCollection restarted(collection.settled());
   append(world, "Bus/busfile.txt", "\nd\n");
   fs::rename(world.root() / "Bus/busfile.txt", world.root() / "Bus/busfile.txt.1");
   world.put("Bus/busfile.txt", "e\n");
-  Collected late = collectFrom(collection, world);
-  EXPECT_EQ(late.lines, (std::vector<std::string>{"e\n", "c\n", "d\n"}));
-  ASSERT_EQ(late.handOvers.size(), 1u);
+  Taken late = collectFrom(restarted, world);
+  EXPECT_EQ(late.lines, (Lines{"e\n*", "c\n*", "d\n*"}));
+  ASSERT_EQ(late.collected.handOvers.size(), 1u);
 
-  collection.settle(late.handOvers, archive, [](const std::string& p) { FAIL() << p; });
+  restarted.settle(late.collected.cursor);
+  restarted.archive(late.collected.handOvers, archive, 7,
+                    [](const std::string& p) { FAIL() << p; });
   EXPECT_FALSE(world.exists("Bus/busfile.txt.1"));
   EXPECT_EQ(world.get("Settlement/archive/busfile.txt.1"), "a\nb\nc\nd\n");
-  EXPECT_EQ(collectFrom(collection, world).lines, (std::vector<std::string>{"e\n"}));
+  EXPECT_EQ(restarted.settled().size(), 1u);  // the archived file left the cursor
+  EXPECT_EQ(collectFrom(restarted, world).lines, (Lines{"e\n"}));
 }
 
 TEST(LogCollection, WaitingFilesAreReadWholeInOrderAndArchivedUnderFreeNames) {
@@ -64,24 +79,61 @@ TEST(LogCollection, WaitingFilesAreReadWholeInOrderAndArchivedUnderFreeNames) {
   world.put("Bus/busfile.txt.1", "bus\n");
   fs::create_directories(archive);
   std::ofstream(archive / "busfile.txt.1") << "archived before\n";
+  std::ofstream(archive / "busfile.txt.1-4") << "archived before\n";
 
   LogCollection collection;  // a settlement just started
-  Collected waiting = collectFrom(collection, world);
-  EXPECT_EQ(waiting.lines, (std::vector<std::string>{"bus\n", "two\n", "ten\n"}));
-  collection.settle(waiting.handOvers, archive, [](const std::string& p) { FAIL() << p; });
+  Taken waiting = collectFrom(collection, world);
+  EXPECT_EQ(waiting.lines, (Lines{"bus\n*", "two\n*", "ten\n*"}));
+  // The stray file is named once per run, never read.
+  ASSERT_EQ(waiting.problems.size(), 1u);
+  EXPECT_NE(waiting.problems[0].find("Metrofile3.txt.x is neither a trip log"), std::string::npos);
+  EXPECT_TRUE(collectFrom(collection, world).problems.empty());
+  collection.settle(waiting.collected.cursor);
+  collection.archive(waiting.collected.handOvers, archive, 4,
+                     [](const std::string& p) { FAIL() << p; });
   EXPECT_EQ(world.get("Settlement/archive/busfile.txt.1"), "archived before\n");
-  EXPECT_EQ(world.get("Settlement/archive/busfile.txt.1-2"), "bus\n");
+  EXPECT_EQ(world.get("Settlement/archive/busfile.txt.1-4-2"), "bus\n");
+  EXPECT_EQ(world.get("Settlement/archive/Metrofile3.txt.2"), "two\n");
   EXPECT_TRUE(collectFrom(collection, world).lines.empty());
 
   // An archive that is a link is never written through; the file stays,
-  // and this run, having taken it, does not count it again.
+  // settled: reported once, never read again, kept in the cursor.
   world.put("Bus/busfile.txt.2", "x\n");
   const fs::path linked = world.root() / "Settlement" / "linked";
   fs::create_directory_symlink(world.root() / "time", linked);
-  Collected late = collectFrom(collection, world);
-  std::vector<std::string> problems;
-  collection.settle(late.handOvers, linked, [&](const std::string& p) { problems.push_back(p); });
-  EXPECT_EQ(problems.size(), 1u);
+  for (int cycle = 5; cycle < 8; ++cycle) {
+    Taken late = collectFrom(collection, world);
+    EXPECT_EQ(late.lines, cycle == 5 ? Lines{"x\n*"} : Lines{}) << cycle;
+    collection.settle(late.collected.cursor);
+    std::vector<std::string> problems;
+    collection.archive(late.collected.handOvers, linked, cycle,
+                       [&](const std::string& p) { problems.push_back(p); });
+    EXPECT_EQ(problems.size(), cycle == 5 ? 1u : 0u) << cycle;
+  }
   EXPECT_TRUE(world.exists("Bus/busfile.txt.2"));
-  EXPECT_TRUE(collectFrom(collection, world).lines.empty());
+  EXPECT_TRUE(LogCollection(collection.settled())
+                  .collect(
+                      world.root(), [](auto, bool fresh) { EXPECT_FALSE(fresh); },
+                      [](const std::string&) {})
+                  .handOvers.size() == 1);
+}
+
+// A file cut below its cursor by hand is not settled again: its reads stay
+// stale, and the cut is named once.
+TEST(LogCollection, LogCutBelowItsCursorIsNeverSettledAgain) {
+  World world;
+  LogCollection collection;
+  world.put("Metro/Metrofile0.txt", "one\ntwo\n");
+  collection.settle(collectFrom(collection, world).collected.cursor);
+  fs::resize_file(world.root() / "Metro/Metrofile0.txt", 4);
+  Taken cut = collectFrom(collection, world);
+  EXPECT_EQ(cut.lines, (Lines{"one\n"}));
+  ASSERT_EQ(cut.problems.size(), 1u);
+  EXPECT_NE(cut.problems[0].find("was cut below what was settled of it (4 of 8 bytes)"),
+            std::string::npos);
+  collection.settle(cut.collected.cursor);
+  append(world, "Metro/Metrofile0.txt", "new\nthree\n");
+  Taken after = collectFrom(collection, world);
+  EXPECT_EQ(after.lines, (Lines{"one\n", "new\n", "three\n*"}));
+  EXPECT_TRUE(after.problems.empty());
 }

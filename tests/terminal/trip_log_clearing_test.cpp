@@ -10,15 +10,22 @@ TEST(TripLogClearing, PeriodAndNextSequence) {
   for (const char* ignored : {"", "0", "-5", "3s", " 300", "9999999999"}) {
     EXPECT_EQ(tripLogClearMs(ignored), 185000) << ignored;
   }
-  EXPECT_EQ(nextHandOverSequence({}, "busfile.txt"), 1u);
-  // Only "<log>.<n>", n from 1 without leading zeros, is a hand-over file.
-  EXPECT_EQ(nextHandOverSequence(
-                {"busfile.txt", "busfile.txt.2", "busfile.txt.10", "busfile.txt.x", "busfile.txt.",
-                 "busfile.txt.099", "busfile.txt.12x", "busfile.txt.1234567890123456789",
-                 "Metrofile0.txt.50", "busfile.txt.lock", "busfile.txt.intent"},
-                "busfile.txt"),
-            11u);
-  EXPECT_EQ(nextHandOverSequence({"Metrofile12.txt.40", "Metrofile1.txt.3"}, "Metrofile1.txt"), 4u);
+  EXPECT_EQ(nextHandOverSequence({}, "busfile.txt"), "1");
+  // Only "<log>.<n>", n from 1 without leading zeros, is a hand-over file;
+  // n is compared as a number of any length.
+  EXPECT_EQ(nextHandOverSequence({"busfile.txt", "busfile.txt.2", "busfile.txt.10", "busfile.txt.x",
+                                  "busfile.txt.", "busfile.txt.099", "busfile.txt.12x",
+                                  "Metrofile0.txt.50", "busfile.txt.lock", "busfile.txt.intent"},
+                                 "busfile.txt"),
+            "11");
+  EXPECT_EQ(nextHandOverSequence({"Metrofile12.txt.40", "Metrofile1.txt.3"}, "Metrofile1.txt"),
+            "4");
+  EXPECT_EQ(
+      nextHandOverSequence({"busfile.txt.999999999999999999", "busfile.txt.98"}, "busfile.txt"),
+      "1000000000000000000");
+  EXPECT_EQ(nextHandOverSequence({"busfile.txt.123456789012345678901234567890", "busfile.txt.9"},
+                                 "busfile.txt"),
+            "123456789012345678901234567891");
 }
 
 TEST(TripLogClearing, LogIsRenamedToTheNextFreeHandOverNameAndNothingIsLost) {

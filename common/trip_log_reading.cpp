@@ -1,4 +1,4 @@
-#include "settlement/exact_reader/log_lines.h"
+#include "common/trip_log_reading.h"
 
 #include <unistd.h>
 
@@ -7,9 +7,14 @@
 #include <cstring>
 #include <memory>
 
+#include "common/record_format.h"
+#include "common/text.h"
+
 namespace {
 
 constexpr size_t kBlockSize = 1 << 16;
+constexpr size_t kYearLength = 4;
+constexpr size_t kTransportPrefix = 3;
 
 }  // namespace
 
@@ -22,7 +27,7 @@ std::optional<size_t> nextLogRead(std::string_view rest) {
   return std::nullopt;
 }
 
-LogReading readLogFrom(int fd, off_t from, const LogLineSink& take) {
+LogReading readLogFrom(int fd, off_t from, const LogReadSink& take) {
   // What is left of a block after its taken reads is shorter than one read,
   // so it always fits in front of the next block.
   const auto buffer = std::make_unique<char[]>(kLogReadMax + kBlockSize);
@@ -40,7 +45,7 @@ LogReading readLogFrom(int fd, off_t from, const LogLineSink& take) {
     const std::string_view data(buffer.get(), held);
     size_t at = 0;
     while (const std::optional<size_t> length = nextLogRead(data.substr(at))) {
-      take(data.substr(at, *length));
+      take(data.substr(at, *length), reading.end + static_cast<off_t>(at));
       at += *length;
     }
     reading.end += static_cast<off_t>(at);
@@ -56,4 +61,28 @@ std::vector<std::string_view> completeLogLines(std::string_view content) {
     content.remove_prefix(*length);
   }
   return lines;
+}
+
+std::optional<Operator> operatorOf(std::string_view transport) {
+  const std::string_view prefix = transport.substr(0, kTransportPrefix);
+  if (prefix == kBusTransport.substr(0, kTransportPrefix)) return kBusOperator;
+  if (prefix == kMetroTransport.substr(0, kTransportPrefix)) return kMetroOperator;
+  return std::nullopt;
+}
+
+std::optional<TripRecord> parseTripRecord(std::string_view read) {
+  if (read.size() < kYearLength) return std::nullopt;
+  // The year is skipped before the split, so the time column is MMDDhhmm.
+  const std::optional<RecordColumns> columns = splitRecord(read.substr(kYearLength));
+  if (!columns) return std::nullopt;
+  const std::optional<Operator> op = operatorOf(columns->transport);
+  if (!op) return std::nullopt;
+  TripRecord record;
+  record.time_key = readInt(columns->time);
+  record.op = *op;
+  record.transport = columns->transport;
+  record.inout = isEntry(columns->direction) ? 1 : 0;
+  record.fee = recordAmount(columns->amount);
+  record.journey_id = columns->journeyId;
+  return record;
 }

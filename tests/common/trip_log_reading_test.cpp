@@ -1,17 +1,17 @@
 // From the bytes of a trip log to records: which reads are taken, and which
 // lines hold a record.
+#include "common/trip_log_reading.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <string>
 
-#include "settlement/exact_reader/log_lines.h"
-#include "settlement/list/trip_line.h"
-
 TEST(LogLines, CompleteLinesAreTakenAndAnUnfinishedLastLineIsNot) {
   const std::string three = "201412050008,BUS,IN,1050,61\n201412050016,BUS,OUT,0,61\na\n";
   EXPECT_EQ(completeLogLines(three).size(), 3u);
-  const auto lines = completeLogLines(three + "201412050024,BUS,IN,10");
+  const std::string unfinished = three + "201412050024,BUS,IN,10";
+  const auto lines = completeLogLines(unfinished);
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[2], "a\n");
   EXPECT_TRUE(completeLogLines("").empty());
@@ -32,49 +32,49 @@ TEST(LogLines, ALongLineArrivesIn99CharacterPieces) {
   EXPECT_EQ(completeLogLines(std::string(100, 'y')).size(), 1u);
 }
 
-TEST(TripLine, FieldsOfATerminalRecord) {
-  const auto node = parseTripLine("201412050008,METRO,IN,1250,15\n");
-  ASSERT_NE(node, nullptr);
+TEST(TripRecord, FieldsOfATerminalRecord) {
+  const auto node = parseTripRecord("201412050008,METRO,IN,1250,15\n");
+  ASSERT_TRUE(node);
   EXPECT_EQ(node->time_key, 12050008);
   EXPECT_EQ(node->transport, "METRO");
   EXPECT_EQ(node->inout, 1);
+  EXPECT_EQ(node->op, kMetroOperator);
   EXPECT_EQ(node->fee, 1250);
   EXPECT_EQ(node->journey_id, "15\n");
-  EXPECT_EQ(node->next, nullptr);
-  EXPECT_EQ(parseTripLine("201412050008,METRO,OUT,1250,15\n")->inout, 0);
-  EXPECT_EQ(parseTripLine("201412050008,BUS,INX,0,61\n")->inout, 1);
-  EXPECT_EQ(parseTripLine("2014121000008,BUS,IN,0,61\n")->time_key, 121000008);
+  EXPECT_EQ(parseTripRecord("201412050008,METRO,OUT,1250,15\n")->inout, 0);
+  EXPECT_EQ(parseTripRecord("201412050008,BUS,INX,0,61\n")->inout, 1);
+  EXPECT_EQ(parseTripRecord("2014121000008,BUS,IN,0,61\n")->time_key, 121000008);
 }
 
-TEST(TripLine, TokenizerSplittingAndExtraFieldsIgnored) {
-  const auto node = parseTripLine("2014,,12050008,,BUS,IN,-300,62,extra,more\n");
-  ASSERT_NE(node, nullptr);
+TEST(TripRecord, TokenizerSplittingAndExtraFieldsIgnored) {
+  const auto node = parseTripRecord("2014,,12050008,,BUS,IN,-300,62,extra,more\n");
+  ASSERT_TRUE(node);
   EXPECT_EQ(node->time_key, 12050008);
   EXPECT_EQ(node->fee, -300);
   EXPECT_EQ(node->journey_id, "62");
-  EXPECT_EQ(parseTripLine("201412050008,BUS,IN,99999999999,61\n")->fee, 2147483647);
+  EXPECT_EQ(parseTripRecord("201412050008,BUS,IN,99999999999,61\n")->fee, 2147483647);
   // Only the line feed left for the journey id is still a fifth field.
-  EXPECT_EQ(parseTripLine("201412050008,BUS,IN,5,\n")->journey_id, "\n");
+  EXPECT_EQ(parseTripRecord("201412050008,BUS,IN,5,\n")->journey_id, "\n");
 }
 
-TEST(TripLine, LinesWithoutFiveFieldsGiveNoRecord) {
+TEST(TripRecord, LinesWithoutFiveFieldsGiveNoRecord) {
   for (const char* line : {"", "\n", "201", "2014", "201412050008,BUS,IN,1050\n",
                            "201412050008,BUS,IN,1050", "20141205000,,,,\n", "xxxx,BUS,IN,1050\n"}) {
-    EXPECT_EQ(parseTripLine(line), nullptr) << line;
+    EXPECT_FALSE(parseTripRecord(line)) << line;
   }
 }
 
 // busfilter counts a transport beginning "BUS", metrofilter one beginning
 // "MET"; a record that neither would count is no record, or its fee would
 // be collected and then belong to nobody.
-TEST(TripLine, TransportThatNamesNoOperatorGivesNoRecord) {
+TEST(TripRecord, TransportThatNamesNoOperatorGivesNoRecord) {
   for (const char* line : {"201412050008,TRAM,IN,1050,15\n", "201412050008,BU,IN,1050,61\n",
                            "201412050008,bus,IN,1050,61\n", "201412050008,ME,IN,1050,15\n"}) {
-    EXPECT_EQ(parseTripLine(line), nullptr) << line;
+    EXPECT_FALSE(parseTripRecord(line)) << line;
   }
   for (const char* line : {"201412050008,BUSX,IN,1050,61\n", "201412050008,MET,IN,1050,15\n",
                            "201412050008,METROPOLIS,IN,1050,15\n"}) {
-    EXPECT_NE(parseTripLine(line), nullptr) << line;
+    EXPECT_TRUE(parseTripRecord(line)) << line;
   }
 }
 
@@ -98,8 +98,12 @@ TEST(LogLines, ReadingInBlocksMatchesReadingWhole) {
     off_t from = 0;
     for (size_t i = 0; i < skip; ++i) from += static_cast<off_t>(whole[i].size());
     std::vector<std::string> read;
-    const LogReading reading =
-        readLogFrom(fd, from, [&](std::string_view line) { read.emplace_back(line); });
+    off_t offset = 0;
+    const LogReading reading = readLogFrom(fd, from, [&](std::string_view line, off_t at) {
+      EXPECT_EQ(at, from + offset);
+      offset += static_cast<off_t>(line.size());
+      read.emplace_back(line);
+    });
     EXPECT_FALSE(reading.failed);
     off_t end = 0;
     for (const std::string_view line : whole) end += static_cast<off_t>(line.size());

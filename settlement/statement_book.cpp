@@ -1,0 +1,110 @@
+#include "settlement/statement_book.h"
+
+#include <fcntl.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/file_handle.h"
+#include "common/file_replace.h"
+#include "common/world_layout.h"
+
+namespace {
+
+std::string cannotWrite(const std::string& path) {
+  return "cannot write " + path + ": " + strerror(errno);
+}
+
+}  // namespace
+
+std::string StatementBook::statePath() const {
+  return (root_ / kSettlementStateName).string();
+}
+
+std::string StatementBook::statementPath() const {
+  return (root_ / kStatementName).string();
+}
+
+std::optional<std::string> StatementBook::open(const std::filesystem::path& root,
+                                               std::string& warning) {
+  root_ = root;
+  const BookReading book = readBook(root);
+  if (!book.problem.empty()) return book.problem;
+  state_ = book.state;
+  tailMissing_ = book.tailMissing;
+  if (tailMissing_ && !writeTail(warning)) {
+    warning = "the last line of " + statementPath() + " waits (" + warning + ")";
+  }
+  return std::nullopt;
+}
+
+bool StatementBook::writeTail(std::string& problem) {
+  const off_t length = state_ ? state_->statementLength : 0;
+  const std::string tail = state_ ? statementTail(*state_) : std::string();
+  const off_t end = length + static_cast<off_t>(tail.size());
+  struct stat status;
+  if (!tailMissing_) {
+    // Whole already; unless someone wrote to it since.
+    if (lstat(statementPath().c_str(), &status) != 0) {
+      if (errno == ENOENT && end == 0) return true;
+      problem = statementPath() + " cannot be looked at: " + strerror(errno);
+      return false;
+    }
+    if (status.st_size == end) return true;
+    problem = statementPath() + " holds " + std::to_string(status.st_size) + " bytes, not the " +
+              std::to_string(end) + " its state accounts for";
+    return false;
+  }
+  const FileDescriptor file = openRegularFile(statementPath(), O_WRONLY | O_CREAT, 0666);
+  if (!file.valid() || fstat(file.get(), &status) != 0) {
+    problem = cannotWrite(statementPath());
+    return false;
+  }
+  if (status.st_size < length || status.st_size > end) {
+    problem = statementPath() + " changed while the settlement ran";
+    return false;
+  }
+  // A line a failed append left in part is written again whole.
+  const bool written = ftruncate(file.get(), length) == 0 &&
+                       lseek(file.get(), length, SEEK_SET) == length && writeAll(file.get(), tail);
+  if (!written) {
+    problem = cannotWrite(statementPath());
+    [[maybe_unused]] const int cut = ftruncate(file.get(), length);
+    return false;
+  }
+  tailMissing_ = false;
+  return true;
+}
+
+StatementBook::Commit StatementBook::commit(const StatementLine& line,
+                                            const SettledCursor& cursor) {
+  Commit result;
+  if (!writeTail(result.problem)) return result;
+  const std::optional<SettlementState> before = state_;
+  const off_t length =
+      before ? before->statementLength + static_cast<off_t>(statementTail(*before).size()) : 0;
+  const SettlementState next{length, line, cursor};
+  if (!replaceFile(statePath(), encodeState(next))) {
+    result.problem = cannotWrite(statePath());
+    return result;
+  }
+  state_ = next;
+  tailMissing_ = true;
+  if (writeTail(result.problem)) {
+    result.outcome = Outcome::kCommitted;
+    return result;
+  }
+  // The state says the cycle is settled, the statement does not show it:
+  // the state goes back, or the line waits for the next commit.
+  const bool tookBack =
+      before ? replaceFile(statePath(), encodeState(*before)) : unlink(statePath().c_str()) == 0;
+  if (tookBack) {
+    state_ = before;
+    tailMissing_ = false;
+    return result;
+  }
+  result.outcome = Outcome::kLineWaiting;
+  return result;
+}
