@@ -74,26 +74,6 @@ std::optional<std::string> readUpTo(int fd, off_t at, size_t length) {
   return bytes;
 }
 
-namespace {
-
-FileSnapshot snapshotFrom(const struct stat& status) {
-  return FileSnapshot{status.st_dev, status.st_ino, status.st_size, status.st_mtim};
-}
-
-}  // namespace
-
-std::optional<FileSnapshot> snapshotOf(int fd) {
-  struct stat status;
-  if (fstat(fd, &status) != 0) return std::nullopt;
-  return snapshotFrom(status);
-}
-
-std::optional<FileSnapshot> snapshotAt(const std::string& path) {
-  struct stat status;
-  if (lstat(path.c_str(), &status) != 0) return std::nullopt;
-  return snapshotFrom(status);
-}
-
 std::vector<std::string> namesIn(const std::filesystem::path& dir) {
   std::vector<std::string> names;
   std::error_code error;

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <sys/types.h>
-#include <time.h>
 
 #include <filesystem>
 #include <optional>
@@ -43,30 +42,6 @@ bool writeAll(int fd, std::string_view text);
 
 // The names in the directory `dir`; empty when it cannot be read.
 std::vector<std::string> namesIn(const std::filesystem::path& dir);
-
-// Which file a descriptor or a name stands for, and its size and last
-// change of content at that moment: two names or descriptors with the same
-// device and inode are the same file.
-struct FileSnapshot {
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  timespec modified{};
-  bool sameFileAs(const FileSnapshot& other) const {
-    return device == other.device && inode == other.inode;
-  }
-  // The same file, not written since: same size and modification time.
-  bool unchangedFrom(const FileSnapshot& other) const {
-    return sameFileAs(other) && size == other.size && modified.tv_sec == other.modified.tv_sec &&
-           modified.tv_nsec == other.modified.tv_nsec;
-  }
-};
-
-// The open file `fd` as it stands now; nullopt when fstat fails.
-std::optional<FileSnapshot> snapshotOf(int fd);
-// What `path` names itself (a link is not followed) as it stands now;
-// nullopt when nothing is there.
-std::optional<FileSnapshot> snapshotAt(const std::string& path);
 
 // Up to `length` bytes of `fd` from offset `at` (fewer at the end of the
 // file); nullopt when a read fails.

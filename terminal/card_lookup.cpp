@@ -55,11 +55,11 @@ std::optional<LastTwoLines> lastTwoLines(std::string_view tail, bool wholeFile) 
 }
 
 std::optional<LastTwoLines> readLastTwoLines(int fd, size_t blockSize, size_t maxLine) {
-  const std::optional<FileSnapshot> file = snapshotOf(fd);
+  const std::optional<FileState> file = fileState(fd);
   if (!file) return std::nullopt;
   // Appends by other terminals after this point lie beyond `size` and are
-  // not seen: the lookup reads the file as it stood at the fstat.
-  return lastTwoLinesBefore(fd, file->size, blockSize, maxLine);
+  // not seen: the lookup reads the file as it stood then.
+  return lastTwoLinesBefore(fd, static_cast<off_t>(file->size), blockSize, maxLine);
 }
 
 std::optional<LastTwoLines> lastTwoLinesBefore(int fd, off_t size, size_t blockSize,
@@ -105,9 +105,9 @@ CardLookup lookUpCard(const std::string& path, std::string_view defaultRecord) {
     return lookup;
   }
   lockFile(file.get(), LOCK_EX);
-  const std::optional<FileSnapshot> asRead = snapshotOf(file.get());
+  const std::optional<FileState> asRead = fileState(file.get());
   const std::optional<LastTwoLines> lines =
-      asRead ? lastTwoLinesBefore(file.get(), asRead->size) : std::nullopt;
+      asRead ? lastTwoLinesBefore(file.get(), static_cast<off_t>(asRead->size)) : std::nullopt;
   const std::optional<CardRecords> records =
       lines ? cardRecords(*lines, defaultRecord) : std::nullopt;
   if (records) {

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "common/file_handle.h"
+#include "common/file_identity.h"
 #include "terminal/card_info.h"
 
 inline constexpr size_t kLookupBlockSize = 4096;
@@ -65,7 +66,7 @@ std::optional<CardRecords> cardRecords(const LastTwoLines& lines, std::string_vi
 // the lock may have replaced, removed, cut or rewritten it.
 struct HeldCard {
   FileDescriptor file;
-  FileSnapshot asRead;
+  FileState asRead;
 };
 
 enum class LookupStatus { Found, OpenFailed, ReadError };

@@ -17,9 +17,9 @@ constexpr int kLockAttempts = 3;
 
 // Whether `path` still names the file open as `fd`.
 bool stillNamed(int fd, const std::string& path) {
-  const std::optional<FileSnapshot> opened = snapshotOf(fd);
-  const std::optional<FileSnapshot> named = snapshotAt(path);
-  return opened && named && opened->sameFileAs(*named);
+  const std::optional<FileIdentity> opened = fileIdentity(fd);
+  const std::optional<FileIdentity> named = identityAt(path);
+  return opened && named && *opened == *named;
 }
 
 }  // namespace
@@ -29,9 +29,9 @@ RecordFile::RecordFile(const std::string& path, WhenMissing missing)
       path_(path),
       fd_(openRegularFile(path, flags_, kNewFileMode)) {}
 
-std::optional<FileSnapshot> RecordFile::snapshot() const {
+std::optional<FileState> RecordFile::state() const {
   if (!fd_.valid()) return std::nullopt;
-  return snapshotOf(fd_.get());
+  return fileState(fd_.get());
 }
 
 void RecordFile::lock() {

@@ -24,6 +24,7 @@
 #include <string_view>
 
 #include "common/file_handle.h"
+#include "common/file_identity.h"
 
 // What an append writes and where: the file's size before it, and the
 // record, behind a line feed when the file's last line lacks one.
@@ -42,7 +43,7 @@ class RecordFile {
   bool isOpen() const { return fd_.valid(); }
 
   // The file as it stands now; nullopt when it is not open.
-  std::optional<FileSnapshot> snapshot() const;
+  std::optional<FileState> state() const;
 
   // Takes the exclusive flock, held until the file is closed, on the file
   // the path names at that moment: a file renamed away while the lock was

@@ -25,21 +25,21 @@ TapRecords tapRecords(const TerminalProfile& profile, const CardInfo& card, cons
   return records;
 }
 
-CardCheck checkCard(const FileSnapshot& asRead, const std::optional<FileSnapshot>& opened,
-                    const std::optional<FileSnapshot>& named) {
-  if (!named || !named->sameFileAs(asRead)) return CardCheck::Changed;
+CardCheck checkCard(const FileState& asRead, const std::optional<FileState>& opened,
+                    const std::optional<FileState>& named) {
+  if (!named || named->identity != asRead.identity) return CardCheck::Changed;
   if (!opened) return CardCheck::Unwritable;
   if (!opened->unchangedFrom(asRead)) return CardCheck::Changed;
   return CardCheck::AsRead;
 }
 
-RecordOutcome writeTapRecords(const std::string& card, const FileSnapshot& cardAsRead,
+RecordOutcome writeTapRecords(const std::string& card, const FileState& cardAsRead,
                               const std::string& tripLogPath, const std::string& intentPath,
                               const TapRecords& records) {
   const std::string cardPath = cardFilePath(card);
   RecordFile cardFile(cardPath, WhenMissing::Fail);
   if (!cardFile.isOpen()) {
-    return checkCard(cardAsRead, std::nullopt, snapshotAt(cardPath)) == CardCheck::Changed
+    return checkCard(cardAsRead, std::nullopt, stateAt(cardPath)) == CardCheck::Changed
                ? RecordOutcome::CardChanged
                : RecordOutcome::CardOpenFailed;
   }
@@ -48,7 +48,7 @@ RecordOutcome writeTapRecords(const std::string& card, const FileSnapshot& cardA
   tripLog.lock();
   if (!tripLog.isOpen()) return RecordOutcome::TripLogOpenFailed;
   // Checked last, after any wait for the trip log's lock.
-  if (checkCard(cardAsRead, cardFile.snapshot(), snapshotAt(cardPath)) != CardCheck::AsRead) {
+  if (checkCard(cardAsRead, cardFile.state(), stateAt(cardPath)) != CardCheck::AsRead) {
     return RecordOutcome::CardChanged;
   }
   const std::optional<PreparedAppend> cardAppend = cardFile.prepare(records.card);

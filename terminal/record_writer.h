@@ -22,7 +22,7 @@
 #include <optional>
 #include <string>
 
-#include "common/file_handle.h"
+#include "common/file_identity.h"
 #include "terminal/card_info.h"
 #include "terminal/terminal.h"
 #include "terminal/time_info.h"
@@ -49,8 +49,8 @@ TapRecords tapRecords(const TerminalProfile& profile, const CardInfo& card, cons
 // now (nullopt when nothing): still as read (the same file, its size and
 // modification time unchanged), changed since, or as read but not writable.
 enum class CardCheck { AsRead, Changed, Unwritable };
-CardCheck checkCard(const FileSnapshot& asRead, const std::optional<FileSnapshot>& opened,
-                    const std::optional<FileSnapshot>& named);
+CardCheck checkCard(const FileState& asRead, const std::optional<FileState>& opened,
+                    const std::optional<FileState>& named);
 
 enum class RecordOutcome {
   Written,
@@ -65,7 +65,7 @@ enum class RecordOutcome {
 // leaves both as they were, noting both in the intent file while it writes
 // them. The caller holds the card file's lock (taken by the card lookup),
 // which read it as `cardAsRead`; the trip log is locked here.
-RecordOutcome writeTapRecords(const std::string& card, const FileSnapshot& cardAsRead,
+RecordOutcome writeTapRecords(const std::string& card, const FileState& cardAsRead,
                               const std::string& tripLogPath, const std::string& intentPath,
                               const TapRecords& records);
 

@@ -5,23 +5,25 @@
 #include "terminal/record_writer.h"
 
 TEST(CardCheck, OnlyTheFileAsReadIsAppendedToAndOnlyItsOwnOpenFailureIsReported) {
-  const FileSnapshot read{1, 100, 64, {5, 7}};
+  const FileState read{{1, 100, 3, 0}, 64, {5, 7}};
   const auto with = [&](auto change) {
-    FileSnapshot other = read;
+    FileState other = read;
     change(other);
     return other;
   };
-  const FileSnapshot other = with([](FileSnapshot& f) { f.inode = 101; });
-  const FileSnapshot cut = with([](FileSnapshot& f) { f.size = 0; });
-  const FileSnapshot rewritten = with([](FileSnapshot& f) { f.modified.tv_nsec = 8; });
+  const FileState other = with([](FileState& f) { f.identity.inode = 101; });
+  const FileState reborn = with([](FileState& f) { f.identity.born = 4; });
+  const FileState cut = with([](FileState& f) { f.size = 0; });
+  const FileState rewritten = with([](FileState& f) { f.modified.tv_nsec = 8; });
   const struct {
     const char* what;
-    std::optional<FileSnapshot> opened;
-    std::optional<FileSnapshot> named;
+    std::optional<FileState> opened;
+    std::optional<FileState> named;
     CardCheck check;
   } cases[] = {
       {"as read", read, read, CardCheck::AsRead},
       {"renamed over", other, other, CardCheck::Changed},
+      {"removed, and a new file on its inode", reborn, reborn, CardCheck::Changed},
       {"renamed over after the open", read, other, CardCheck::Changed},
       {"removed after the open", read, std::nullopt, CardCheck::Changed},
       {"cut", cut, cut, CardCheck::Changed},
