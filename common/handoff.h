@@ -1,13 +1,22 @@
-// The one hand-off every thread pair of the system uses: a flag guarded by a
-// mutex and signalled through a condition variable, owned together so that
-// a flag can never be paired with the wrong mutex. Because the flag is kept,
-// a post made before the receiver waits is never lost, and a spurious
-// wake-up only re-tests the flag.
+// The one hand-off every thread pair of the system uses: a flag that a
+// sender sets and its receiver takes, with a condition variable to sleep
+// on. Because the flag is kept, a post made before the receiver waits is
+// never lost, and a spurious wake-up only re-tests the flag. Whatever the
+// sender wrote before post() is visible to the receiver once it has taken
+// the flag.
+//
+// A receiver first spins for a short, bounded while (kHandoffSpin) before
+// it sleeps: when the other side is running and about to post, as in a
+// terminal's tap cycle, the hand-off then costs no trip through the kernel
+// on either side. A receiver whose sender is idle sleeps after the spin.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+
+inline constexpr std::chrono::microseconds kHandoffSpin{50};
 
 class Handoff {
  public:
@@ -21,7 +30,12 @@ class Handoff {
   bool awaitFor(std::chrono::milliseconds timeout);
 
  private:
+  // Takes the flag when it is set.
+  bool take();
+  // Spins for at most kHandoffSpin; true when the flag was taken.
+  bool spin();
+
   std::mutex mutex_;
   std::condition_variable cond_;
-  bool flag_ = false;
+  std::atomic<bool> flag_{false};
 };
