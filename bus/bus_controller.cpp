@@ -1,60 +1,82 @@
 #include "bus/bus_controller.h"
 
 #include <algorithm>
+#include <string>
 
-#include "terminal/clock_reader.h"
-#include "terminal/fee_charge.h"
+#include "bus/bus_filewriter.h"
+#include "bus/bus_parsing.h"
 #include "terminal/terminal.h"
+
+namespace bus {
 
 TerminalClock btime;
 
 int busTransferExitFee(int lag) {
-  const int periods = lag / kBusTransferPeriodMinutes;
-  return std::clamp(periods, 0, kBusTransferFareCap / kBusTransferFarePerPeriod) *
-         kBusTransferFarePerPeriod;
+  const int periods = lag / kTransferPeriodMinutes;
+  return std::clamp(periods, 0, kTransferFareCap / kTransferFarePerPeriod) * kTransferFarePerPeriod;
 }
 
 FeeFunction Standard_Fee_Controller(int tapInout) {
   return tapInout == 1 ? FeeFunction::StandardIn : FeeFunction::StandardOut;
 }
 
-FeeFunction decideBusFare(const CardInfo& card, const CardInfo& before, int lag) {
-  return decideFare(card, before, lag, kBusTransferRule, Standard_Fee_Controller(card.tap_inout));
+FeeFunction decideBusFare(const FareFacts& facts) {
+  return decideFare(facts, kTransferRule, Standard_Fee_Controller(facts.last().tap_inout));
 }
 
-void Standard_Fee_in() {
-  chargeTap(kBusStandardFareIn, ChargeKind::Unguarded);
+FeeCharge Standard_Fee_in() {
+  return {kStandardFareIn, ChargeKind::Unguarded};
 }
-void Standard_Fee_out() {
-  chargeTap(0, ChargeKind::Free);
+FeeCharge Standard_Fee_out() {
+  return {0, ChargeKind::Free};
 }
-void Transfer_Fee_in() {
-  chargeTap(0, ChargeKind::Free);
+FeeCharge Transfer_Fee_in() {
+  return {0, ChargeKind::Free};
 }
-void Transfer_Fee_out() {
-  chargeTap(busTransferExitFee(timeLag(cinfo.time)), ChargeKind::Guarded);
+FeeCharge Transfer_Fee_out(int lag) {
+  return {busTransferExitFee(lag), ChargeKind::Guarded};
 }
-void Transfer_NonCalculate_Fee_in() {
-  chargeTap(kBusTransferReentryFareIn, ChargeKind::Unguarded);
-}
-
-namespace {
-
-// The bus has no re-entry fee and no distance surcharge.
-const FeeFunctions kBusFeeFunctions{
-    .standardIn = Standard_Fee_in,
-    .standardOut = Standard_Fee_out,
-    .transferIn = Transfer_Fee_in,
-    .transferOut = Transfer_Fee_out,
-    .transferNonCalculateIn = Transfer_NonCalculate_Fee_in,
-};
-
-void applyBusFareRules() {
-  runFeeFunction(decideBusFare(cinfo, ocinfo, timeLag(cinfo.time)), kBusFeeFunctions);
+FeeCharge Transfer_NonCalculate_Fee_in() {
+  return {kTransferReentryFareIn, ChargeKind::Unguarded};
 }
 
-}  // namespace
+FeeCharge busFee(FeeFunction function, const FareFacts& facts) {
+  switch (function) {
+    case FeeFunction::StandardIn:
+      return Standard_Fee_in();
+    case FeeFunction::StandardOut:
+      return Standard_Fee_out();
+    case FeeFunction::TransferIn:
+      return Transfer_Fee_in();
+    case FeeFunction::TransferOut:
+      return Transfer_Fee_out(facts.lag);
+    case FeeFunction::TransferNonCalculateIn:
+      return Transfer_NonCalculate_Fee_in();
+    case FeeFunction::NonCalculateIn:
+    case FeeFunction::AdditionalOut:
+    case FeeFunction::Refuse:
+    case FeeFunction::Nothing:
+      break;
+  }
+  return {};
+}
+
+TerminalRules rules() {
+  TerminalRules rules;
+  rules.transport = kBusTransport;
+  rules.defaultRecord = kBusDefaultRecord;
+  rules.identifierDigits = std::to_string(kIdentifier);
+  rules.station = kIdentifier;
+  rules.displaysBeforeConfirming = true;
+  rules.controller = decideBusFare;
+  rules.fee = busFee;
+  rules.cardContinues = busContinues;
+  rules.tripLogContinues = busContinues;
+  return rules;
+}
 
 void Calculate_Controller(void*) {
-  serveTaps(applyBusFareRules);
+  serveTaps(terminal().rules);
 }
+
+}  // namespace bus

@@ -1,21 +1,27 @@
-// The bus terminal's fare rules: its clock, the transfer exit fee by time,
-// the standard rules, the whole fare decision as a plain function, and the
-// fee functions and fare controller thread that apply it to cinfo.
+// The bus terminal's fare rules, in one place: the fares, the transfer
+// exit fee by time, the standard rules, Calculate_Controller's table, the
+// fee functions, and the rules value (bus::rules) that gathers them with
+// the bus's writers' continuation test (bus_filewriter.h) and default
+// record (bus_parsing.h). All of it is plain functions of their arguments.
 #pragma once
 
-#include "terminal/card_info.h"
-#include "terminal/card_record.h"
 #include "terminal/fare_rules.h"
+#include "terminal/terminal_rules.h"
 #include "terminal/time_info.h"
+
+namespace bus {
 
 extern TerminalClock btime;
 
-inline constexpr int kBusStandardFareIn = 1050;
-inline constexpr int kBusTransferReentryFareIn = 1750;
-inline constexpr int kBusTransferFarePerPeriod = 100;
-inline constexpr int kBusTransferPeriodMinutes = 240;
-inline constexpr int kBusTransferFareCap = 700;
-inline constexpr TransferRule kBusTransferRule{kBusTransport, kMetroTransport, 700};
+// New bus journey ids begin with this number; FareFacts::station at the bus.
+inline constexpr int kIdentifier = 6;
+
+inline constexpr int kStandardFareIn = 1050;
+inline constexpr int kTransferReentryFareIn = 1750;
+inline constexpr int kTransferFarePerPeriod = 100;
+inline constexpr int kTransferPeriodMinutes = 240;
+inline constexpr int kTransferFareCap = 700;
+inline constexpr TransferRule kTransferRule{kBusTransport, kMetroTransport, 700};
 
 // The transfer exit fee for a lag in minutes: 100 for every whole 240
 // minutes, at most 700 (so 700 for a last record long ago). Never negative.
@@ -24,14 +30,25 @@ int busTransferExitFee(int lag);
 // The standard rules: entry or exit, whatever came before.
 FeeFunction Standard_Fee_Controller(int tapInout);
 
-// The bus decision from the last record (with the tap's direction), the
-// record before it and the lag since the last record.
-FeeFunction decideBusFare(const CardInfo& card, const CardInfo& before, int lag);
+// Calculate_Controller's table: the shared refusal and transfer rows with
+// the bus's minimum for an open metro entry, then the standard rules.
+FeeFunction decideBusFare(const FareFacts& facts);
 
-void Standard_Fee_in();
-void Standard_Fee_out();
-void Transfer_Fee_in();
-void Transfer_Fee_out();
-void Transfer_NonCalculate_Fee_in();
+// The fee functions: what each charges.
+FeeCharge Standard_Fee_in();
+FeeCharge Standard_Fee_out();
+FeeCharge Transfer_Fee_in();
+FeeCharge Transfer_Fee_out(int lag);
+FeeCharge Transfer_NonCalculate_Fee_in();
 
+// What the fee function `function` charges the tap of `facts`; the bus has
+// no re-entry fee and no distance surcharge.
+FeeCharge busFee(FeeFunction function, const FareFacts& facts);
+
+// The bus terminal.
+TerminalRules rules();
+
+// The fare controller thread: serves the taps by the running terminal's rules.
 void Calculate_Controller(void*);
+
+}  // namespace bus

@@ -1,10 +1,13 @@
 #include "bus/bus_filewriter.h"
 
-#include "terminal/card_record.h"
 #include "terminal/continuation.h"
+
+namespace bus {
 
 int bus_count = 0;
 
-bool busContinues(const CardInfo& card, const CardInfo& before, int) {
-  return continuesByBalanceOrFreeTap(card, before, kBusTransport, kMetroTransport);
+bool busContinues(const FareFacts& facts, const CardInfo& charged) {
+  return continuesByBalanceOrFreeTap(facts, charged, kBusTransport, kMetroTransport);
 }
+
+}  // namespace bus

@@ -3,11 +3,15 @@
 // card record and the trip log record of a tap always agree.
 #pragma once
 
-#include "terminal/card_info.h"
+#include "terminal/fare_rules.h"
+
+namespace bus {
 
 extern int bus_count;
 
 // Continues the last record's journey when that record is a bus entry that
 // left the balance of the metro record before it unchanged, or when this
 // tap is free and the last record is a metro record.
-bool busContinues(const CardInfo& card, const CardInfo& before, int lag);
+bool busContinues(const FareFacts& facts, const CardInfo& charged);
+
+}  // namespace bus

@@ -2,15 +2,11 @@
 
 #include "bus/bus_controller.h"
 #include "bus/bus_filewriter.h"
-#include "bus/bus_parsing.h"
 #include "common/program_arguments.h"
 #include "common/world_layout.h"
 #include "terminal/terminal.h"
 
 namespace {
-
-// New bus journey ids begin with this number.
-constexpr const char* kBusIdentifierDigits = "6";
 
 constexpr ProgramUsage kUsage{
     "bus_terminal", "", "the fare terminal of the bus, run in the Bus directory of a world", 0};
@@ -27,16 +23,11 @@ int main(int argc, char** argv) {
   profile.programName = "bus_terminal";
   profile.directory = kBusDir;
   profile.role = "the bus terminal";
-  profile.clock = &btime;
+  profile.clock = &bus::btime;
   profile.tripLogName = kBusLogName;
   profile.joinsClockReader = false;
-  profile.fareController = Calculate_Controller;
-  profile.defaultRecord = kBusDefaultRecord;
-  profile.transport = kBusTransport;
-  profile.identifierDigits = kBusIdentifierDigits;
-  profile.journeyCount = &bus_count;
-  profile.cardContinues = busContinues;
-  profile.tripLogContinues = busContinues;
-  profile.displaysBeforeConfirming = true;
+  profile.fareController = bus::Calculate_Controller;
+  profile.journeyCount = &bus::bus_count;
+  profile.rules = bus::rules();
   return terminalMain(profile);
 }

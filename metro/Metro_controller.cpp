@@ -1,10 +1,14 @@
 #include "metro/Metro_controller.h"
 
 #include <climits>
+#include <string>
 
-#include "terminal/clock_reader.h"
-#include "terminal/fee_charge.h"
+#include "metro/Metro_filewriter.h"
+#include "metro/Metro_parsing.h"
+#include "terminal/tap.h"
 #include "terminal/terminal.h"
+
+namespace metro {
 
 int identifier = 0;
 TerminalClock mtime;
@@ -27,6 +31,10 @@ int distanceClass(std::string_view journeyId, int station) {
   return d > INT_MAX ? INT_MAX : static_cast<int>(d);
 }
 
+int distance() {
+  return distanceClass(cinfo.journey_id, identifier);
+}
+
 FeeFunction Standard_Fee_Controller(int lastInout, int tapInout, int distanceClass) {
   if (tapInout == 1 && lastInout == 1) return FeeFunction::NonCalculateIn;
   if (tapInout == 1) return FeeFunction::StandardIn;
@@ -35,57 +43,74 @@ FeeFunction Standard_Fee_Controller(int lastInout, int tapInout, int distanceCla
   return FeeFunction::Nothing;
 }
 
-FeeFunction decideMetroFare(const CardInfo& card, const CardInfo& before, int lag,
-                            int distanceClass) {
-  return decideFare(card, before, lag, kMetroTransferRule,
-                    Standard_Fee_Controller(card.inout, card.tap_inout, distanceClass));
+FeeFunction decideMetroFare(const FareFacts& facts) {
+  const CardInfo& last = facts.last();
+  return decideFare(facts, kTransferRule,
+                    Standard_Fee_Controller(last.inout, last.tap_inout,
+                                            distanceClass(last.journey_id, facts.station)));
 }
 
-int distance() {
-  return distanceClass(cinfo.journey_id, identifier);
+FeeCharge Standard_Fee_in() {
+  return {kStandardFareIn, ChargeKind::Guarded};
+}
+FeeCharge NonCalculate_Fee_in() {
+  return {kReentryFareIn, ChargeKind::Guarded};
+}
+FeeCharge Standard_Fee_out() {
+  return {0, ChargeKind::Free};
+}
+FeeCharge Additional_Fee_out() {
+  return {kAdditionalFareOut, ChargeKind::Guarded};
+}
+FeeCharge Transfer_Fee_in() {
+  return {0, ChargeKind::Free};
+}
+FeeCharge Transfer_Fee_out(int distanceClass) {
+  return {static_cast<long long>(kTransferFarePerClass) * distanceClass, ChargeKind::Guarded};
+}
+FeeCharge Transfer_NonCalculate_Fee_in() {
+  return {kTransferReentryFareIn, ChargeKind::Unguarded};
 }
 
-void Standard_Fee_in() {
-  chargeTap(kMetroStandardFareIn, ChargeKind::Guarded);
-}
-void NonCalculate_Fee_in() {
-  chargeTap(kMetroReentryFareIn, ChargeKind::Guarded);
-}
-void Standard_Fee_out() {
-  chargeTap(0, ChargeKind::Free);
-}
-void Additional_Fee_out() {
-  chargeTap(kMetroAdditionalFareOut, ChargeKind::Guarded);
-}
-void Transfer_Fee_in() {
-  chargeTap(0, ChargeKind::Free);
-}
-void Transfer_Fee_out() {
-  chargeTap(static_cast<long long>(kMetroTransferFarePerClass) * distance(), ChargeKind::Guarded);
-}
-void Transfer_NonCalculate_Fee_in() {
-  chargeTap(kMetroTransferReentryFareIn, ChargeKind::Unguarded);
-}
-
-namespace {
-
-const FeeFunctions kMetroFeeFunctions{
-    .standardIn = Standard_Fee_in,
-    .nonCalculateIn = NonCalculate_Fee_in,
-    .standardOut = Standard_Fee_out,
-    .additionalOut = Additional_Fee_out,
-    .transferIn = Transfer_Fee_in,
-    .transferOut = Transfer_Fee_out,
-    .transferNonCalculateIn = Transfer_NonCalculate_Fee_in,
-};
-
-void applyMetroFareRules() {
-  runFeeFunction(decideMetroFare(cinfo, ocinfo, timeLag(cinfo.time), distance()),
-                 kMetroFeeFunctions);
+FeeCharge metroFee(FeeFunction function, const FareFacts& facts) {
+  switch (function) {
+    case FeeFunction::StandardIn:
+      return Standard_Fee_in();
+    case FeeFunction::NonCalculateIn:
+      return NonCalculate_Fee_in();
+    case FeeFunction::StandardOut:
+      return Standard_Fee_out();
+    case FeeFunction::AdditionalOut:
+      return Additional_Fee_out();
+    case FeeFunction::TransferIn:
+      return Transfer_Fee_in();
+    case FeeFunction::TransferOut:
+      return Transfer_Fee_out(distanceClass(facts.last().journey_id, facts.station));
+    case FeeFunction::TransferNonCalculateIn:
+      return Transfer_NonCalculate_Fee_in();
+    case FeeFunction::Refuse:
+    case FeeFunction::Nothing:
+      break;
+  }
+  return {};
 }
 
-}  // namespace
+TerminalRules rules(int station) {
+  TerminalRules rules;
+  rules.transport = kMetroTransport;
+  rules.defaultRecord = kMetroDefaultRecord;
+  rules.identifierDigits = std::to_string(station);
+  rules.station = station;
+  rules.displaysBeforeConfirming = false;
+  rules.controller = decideMetroFare;
+  rules.fee = metroFee;
+  rules.cardContinues = metroCardContinues;
+  rules.tripLogContinues = metroTripLogContinues;
+  return rules;
+}
 
 void Calculate_Controller(void*) {
-  serveTaps(applyMetroFareRules);
+  serveTaps(terminal().rules);
 }
+
+}  // namespace metro

@@ -1,26 +1,31 @@
-// The metro terminal's fare rules: its station number and clock, the
-// distance class between the station where a journey began and this one,
-// the standard rules, the whole fare decision as a plain function, and the
-// fee functions and fare controller thread that apply it to cinfo.
+// The metro terminal's fare rules, in one place: the fares, the distance
+// class between the station where a journey began and this one, the
+// standard rules, Calculate_Controller's table, the fee functions, and the
+// rules value (metro::rules) that gathers them with the metro's writers'
+// continuation tests (Metro_filewriter.h) and default record
+// (Metro_parsing.h). All of it is plain functions of their arguments; the
+// globals of the running terminal (its station, clock and journey count)
+// are read only by distance() and Calculate_Controller.
 #pragma once
 
 #include <optional>
 #include <string_view>
 
-#include "terminal/card_info.h"
-#include "terminal/card_record.h"
 #include "terminal/fare_rules.h"
+#include "terminal/terminal_rules.h"
 #include "terminal/time_info.h"
+
+namespace metro {
 
 extern int identifier;
 extern TerminalClock mtime;
 
-inline constexpr int kMetroStandardFareIn = 1050;
-inline constexpr int kMetroReentryFareIn = 1250;
-inline constexpr int kMetroAdditionalFareOut = 200;
-inline constexpr int kMetroTransferFarePerClass = 300;
-inline constexpr int kMetroTransferReentryFareIn = 600;
-inline constexpr TransferRule kMetroTransferRule{kMetroTransport, kBusTransport, 600};
+inline constexpr int kStandardFareIn = 1050;
+inline constexpr int kReentryFareIn = 1250;
+inline constexpr int kAdditionalFareOut = 200;
+inline constexpr int kTransferFarePerClass = 300;
+inline constexpr int kTransferReentryFareIn = 600;
+inline constexpr TransferRule kTransferRule{kMetroTransport, kBusTransport, 600};
 
 // The station number of a command line argument: exactly one digit from 0
 // to 4, the stations whose trip logs the settlement collects.
@@ -31,24 +36,33 @@ std::optional<int> stationNumber(std::string_view argument);
 // 1, 5 and 6 as 0, the others as they are.
 int distanceClass(std::string_view journeyId, int station);
 
+// distanceClass of the tap in hand's last journey id and identifier.
+int distance();
+
 // The standard rules: entry after an open entry, entry, exit within class
 // 1, exit at class 2, and no rule (Nothing) for any other class.
 FeeFunction Standard_Fee_Controller(int lastInout, int tapInout, int distanceClass);
 
-// The metro decision from the last record (with the tap's direction), the
-// record before it, the lag since the last record and the distance class.
-FeeFunction decideMetroFare(const CardInfo& card, const CardInfo& before, int lag,
-                            int distanceClass);
+// Calculate_Controller's table: the shared refusal and transfer rows with
+// the metro's minimum for an open bus entry, then the standard rules.
+FeeFunction decideMetroFare(const FareFacts& facts);
 
-// distanceClass of cinfo.journey_id and identifier.
-int distance();
+// The fee functions: what each charges.
+FeeCharge Standard_Fee_in();
+FeeCharge NonCalculate_Fee_in();
+FeeCharge Standard_Fee_out();
+FeeCharge Additional_Fee_out();
+FeeCharge Transfer_Fee_in();
+FeeCharge Transfer_Fee_out(int distanceClass);
+FeeCharge Transfer_NonCalculate_Fee_in();
 
-void Standard_Fee_in();
-void NonCalculate_Fee_in();
-void Standard_Fee_out();
-void Additional_Fee_out();
-void Transfer_Fee_in();
-void Transfer_Fee_out();
-void Transfer_NonCalculate_Fee_in();
+// What the fee function `function` charges the tap of `facts`.
+FeeCharge metroFee(FeeFunction function, const FareFacts& facts);
 
+// The metro terminal of `station`.
+TerminalRules rules(int station);
+
+// The fare controller thread: serves the taps by the running terminal's rules.
 void Calculate_Controller(void*);
+
+}  // namespace metro

@@ -1,20 +1,22 @@
 #include "metro/Metro_filewriter.h"
 
-#include "terminal/card_record.h"
 #include "terminal/continuation.h"
-#include "terminal/fare_rules.h"
+
+namespace metro {
 
 int metro_count = 0;
 
-bool metroCardContinues(const CardInfo& card, const CardInfo& before, int lag) {
-  const bool fromBus = card.transport == kBusTransport;
-  const bool freeAfterTransferEntry = before.transport == kBusTransport &&
-                                      card.transport == kMetroTransport && card.inout == 1 &&
-                                      card.fee == 0;
-  return (fromBus && lag <= kTransferWindowMinutes) || (fromBus && card.inout == 1) ||
+bool metroCardContinues(const FareFacts& facts, const CardInfo& charged) {
+  const bool fromBus = charged.transport == kBusTransport;
+  const bool freeAfterTransferEntry = facts.before().transport == kBusTransport &&
+                                      charged.transport == kMetroTransport && charged.inout == 1 &&
+                                      charged.fee == 0;
+  return (fromBus && facts.lag <= kTransferWindowMinutes) || (fromBus && charged.inout == 1) ||
          freeAfterTransferEntry;
 }
 
-bool metroTripLogContinues(const CardInfo& card, const CardInfo& before, int) {
-  return continuesByBalanceOrFreeTap(card, before, kMetroTransport, kBusTransport);
+bool metroTripLogContinues(const FareFacts& facts, const CardInfo& charged) {
+  return continuesByBalanceOrFreeTap(facts, charged, kMetroTransport, kBusTransport);
 }
+
+}  // namespace metro

@@ -5,16 +5,20 @@
 // carry different journey ids.
 #pragma once
 
-#include "terminal/card_info.h"
+#include "terminal/fare_rules.h"
+
+namespace metro {
 
 extern int metro_count;
 
 // The card record continues the last record's journey when that record is
 // a bus record at most 120 minutes old or a bus entry, or when this free
 // tap follows a metro entry made right after a bus record.
-bool metroCardContinues(const CardInfo& card, const CardInfo& before, int lag);
+bool metroCardContinues(const FareFacts& facts, const CardInfo& charged);
 
 // The trip log record continues when the last record is a metro entry that
 // left the balance of the bus record before it unchanged, or when this tap
 // is free and the last record is a bus record.
-bool metroTripLogContinues(const CardInfo& card, const CardInfo& before, int lag);
+bool metroTripLogContinues(const FareFacts& facts, const CardInfo& charged);
+
+}  // namespace metro

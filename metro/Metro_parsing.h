@@ -2,4 +2,8 @@
 // card's first one: no time, a metro exit, balance 0, journey id "00".
 #pragma once
 
+namespace metro {
+
 inline constexpr const char* kMetroDefaultRecord = "000000000000,METRO,OUT,0,00";
+
+}  // namespace metro

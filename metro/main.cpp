@@ -8,7 +8,6 @@
 #include "common/world_layout.h"
 #include "metro/Metro_controller.h"
 #include "metro/Metro_filewriter.h"
-#include "metro/Metro_parsing.h"
 #include "terminal/terminal.h"
 
 namespace {
@@ -30,27 +29,22 @@ int main(int argc, char** argv) {
     consoleWrite("identifier를 입력해야 합니다.\n");
     return 2;
   }
-  const std::optional<int> station = stationNumber(arguments[0]);
+  const std::optional<int> station = metro::stationNumber(arguments[0]);
   if (!station) {
     errorWrite("metro_terminal: the station must be one of 0, 1, 2, 3, 4 (not \"" + arguments[0] +
                "\")\n");
     return 2;
   }
-  identifier = *station;
+  metro::identifier = *station;
   TerminalProfile profile;
   profile.programName = "metro_terminal";
   profile.directory = kMetroDir;
-  profile.role = "station " + std::to_string(identifier);
-  profile.clock = &mtime;
-  profile.tripLogName = metroLogName(identifier);
+  profile.role = "station " + std::to_string(metro::identifier);
+  profile.clock = &metro::mtime;
+  profile.tripLogName = metroLogName(metro::identifier);
   profile.joinsClockReader = true;
-  profile.fareController = Calculate_Controller;
-  profile.defaultRecord = kMetroDefaultRecord;
-  profile.transport = kMetroTransport;
-  profile.identifierDigits = std::to_string(identifier);
-  profile.journeyCount = &metro_count;
-  profile.cardContinues = metroCardContinues;
-  profile.tripLogContinues = metroTripLogContinues;
-  profile.displaysBeforeConfirming = false;
+  profile.fareController = metro::Calculate_Controller;
+  profile.journeyCount = &metro::metro_count;
+  profile.rules = metro::rules(metro::identifier);
   return terminalMain(profile);
 }

@@ -17,4 +17,5 @@ struct CardInfo {
   std::string journey_id;  // exactly as read, its line feed included
   int fee = 0;
   std::string card;
+  bool operator==(const CardInfo&) const = default;
 };

@@ -6,12 +6,7 @@
 
 #include <cerrno>
 #include <utility>
-
-#include "common/console.h"
-#include "common/file_handle.h"
-#include "terminal/card_record.h"
-#include "terminal/console_texts.h"
-#include "terminal/terminal.h"
+#include <vector>
 
 namespace {
 
@@ -35,38 +30,64 @@ bool readAt(int fd, std::string& into, off_t offset) {
   return true;
 }
 
+TailReading verdict(TailVerdict v) {
+  return {v, {}};
+}
+
+// The records from the lines that matter, newest first: every line back to
+// and including the second that is no top-up (or to the file's start).
+TailReading recordsOf(const std::vector<std::string_view>& newestFirst, size_t taps,
+                      std::string_view defaultRecord) {
+  size_t lastTap = 0;
+  while (isTopUp(newestFirst[lastTap])) ++lastTap;
+  std::optional<CardInfo> last = parseRecord(newestFirst[lastTap]);
+  std::optional<CardInfo> before = parseRecord(taps == 2 ? newestFirst.back() : defaultRecord);
+  if (!last || !before) return verdict(TailVerdict::Unreadable);
+  TailReading reading{TailVerdict::Found, {}};
+  CardRecords& records = reading.records;
+  // In file order from the record before: each top-up credits what it adds
+  // to the balance of the line before it.
+  long long balance = before->balance;
+  const size_t oldest = taps == 2 ? newestFirst.size() - 1 : newestFirst.size();
+  for (size_t i = oldest; i-- > 0;) {
+    const int lineBalance = recordAmount(splitRecord(newestFirst[i])->amount);
+    if (isTopUp(newestFirst[i])) records.credited += lineBalance - balance;
+    balance = lineBalance;
+  }
+  last->balance = static_cast<int>(balance);
+  records.last = std::move(*last);
+  records.before = std::move(*before);
+  return reading;
+}
+
 }  // namespace
 
-std::optional<LastTwoLines> lastTwoLines(std::string_view tail, bool wholeFile) {
-  LastTwoLines lines;
-  if (tail.empty()) {
-    if (wholeFile) return lines;
-    return std::nullopt;
+TailReading readCardTail(std::string_view tail, bool wholeFile, std::string_view defaultRecord,
+                         size_t maxLine) {
+  if (tail.empty()) return verdict(wholeFile ? TailVerdict::Unreadable : TailVerdict::NeedMore);
+  std::vector<std::string_view> newestFirst;
+  size_t taps = 0;
+  for (size_t end = tail.size(); end > 0 && taps < 2;) {
+    const size_t start = lineStart(tail, end, wholeFile);
+    if (start == std::string_view::npos) {
+      // Part of a line: more is needed, unless it is already too long.
+      return verdict(end > maxLine ? TailVerdict::Unreadable : TailVerdict::NeedMore);
+    }
+    const std::string_view line = tail.substr(start, end - start);
+    if (line.size() > maxLine) return verdict(TailVerdict::Unreadable);
+    newestFirst.push_back(line);
+    if (!isTopUp(line)) ++taps;
+    end = start;
   }
-  const size_t lastStart = lineStart(tail, tail.size(), wholeFile);
-  if (lastStart == std::string_view::npos) return std::nullopt;
-  if (lastStart > 0) {
-    const size_t beforeStart = lineStart(tail, lastStart, wholeFile);
-    if (beforeStart == std::string_view::npos) return std::nullopt;
-    lines.before = std::string(tail.substr(beforeStart, lastStart - beforeStart));
-  }
-  lines.last = std::string(tail.substr(lastStart));
-  return lines;
+  if (taps == 0) return verdict(TailVerdict::Unreadable);
+  TailReading reading = recordsOf(newestFirst, taps, defaultRecord);
+  reading.records.endsWithLineFeed = tail.back() == '\n';
+  return reading;
 }
 
-std::optional<LastTwoLines> readLastTwoLines(int fd, size_t blockSize, size_t maxLine) {
-  const std::optional<FileState> file = fileState(fd);
-  if (!file) return std::nullopt;
-  // Appends by other terminals after this point lie beyond `size` and are
-  // not seen: the lookup reads the file as it stood then.
-  return lastTwoLinesBefore(fd, static_cast<off_t>(file->size), blockSize, maxLine);
-}
-
-std::optional<LastTwoLines> lastTwoLinesBefore(int fd, off_t size, size_t blockSize,
-                                               size_t maxLine) {
-  // Two lines of maxLine bytes and the line feed that ends the line before
-  // them: whatever lies further back is never needed.
-  const off_t reach = static_cast<off_t>(2 * maxLine + 1);
+std::optional<CardRecords> readCardRecords(int fd, off_t size, std::string_view defaultRecord,
+                                           size_t blockSize, size_t maxLine) {
+  const off_t reach = static_cast<off_t>(lookupReach(maxLine));
   const off_t stop = size > reach ? size - reach : 0;
   off_t start = size;
   std::string tail;
@@ -77,65 +98,36 @@ std::optional<LastTwoLines> lastTwoLinesBefore(int fd, off_t size, size_t blockS
     if (!readAt(fd, chunk, from)) return std::nullopt;
     tail.insert(0, chunk);
     start = from;
-    if (auto lines = lastTwoLines(tail, start == 0)) {
-      const auto fits = [&](const std::optional<std::string>& line) {
-        return !line || line->size() <= maxLine;
-      };
-      if (fits(lines->last) && fits(lines->before)) return lines;
-      return std::nullopt;
-    }
-    if (start == stop) return std::nullopt;
+    const TailReading reading = readCardTail(tail, start == 0, defaultRecord, maxLine);
+    if (reading.verdict == TailVerdict::Found) return reading.records;
+    if (reading.verdict == TailVerdict::Unreadable || start == stop) return std::nullopt;
     block *= 2;
   }
 }
 
-std::optional<CardRecords> cardRecords(const LastTwoLines& lines, std::string_view defaultRecord) {
-  if (!lines.last) return std::nullopt;
-  std::optional<CardInfo> last = parseRecord(*lines.last);
-  std::optional<CardInfo> before = parseRecord(lines.before ? *lines.before : defaultRecord);
-  if (!last || !before) return std::nullopt;
-  return CardRecords{*last, *before};
-}
-
 CardLookup lookUpCard(const std::string& path, std::string_view defaultRecord) {
   CardLookup lookup;
-  FileDescriptor file = openRegularFile(path, O_RDONLY);
+  bool writable = true;
+  FileDescriptor file = openRegularFile(path, O_RDWR | O_APPEND);
+  if (!file.valid()) {
+    // Read-only, or a file with a second name: looked up all the same, so
+    // that its tap fails with the card file's own message when recorded.
+    writable = false;
+    file = openRegularFile(path, O_RDONLY);
+  }
   if (!file.valid()) {
     lookup.status = LookupStatus::OpenFailed;
     return lookup;
   }
   lockFile(file.get(), LOCK_EX);
   const std::optional<FileState> asRead = fileState(file.get());
-  const std::optional<LastTwoLines> lines =
-      asRead ? lastTwoLinesBefore(file.get(), static_cast<off_t>(asRead->size)) : std::nullopt;
   const std::optional<CardRecords> records =
-      lines ? cardRecords(*lines, defaultRecord) : std::nullopt;
+      asRead ? readCardRecords(file.get(), static_cast<off_t>(asRead->size), defaultRecord)
+             : std::nullopt;
   if (records) {
     lookup.status = LookupStatus::Found;
     lookup.records = *records;
-    lookup.held = {std::move(file), *asRead};
+    lookup.held = {std::move(file), *asRead, writable};
   }
   return lookup;
-}
-
-bool parser() {
-  CardLookup lookup = lookUpCard(cardFilePath(cinfo.card), terminal().defaultRecord);
-  switch (lookup.status) {
-    case LookupStatus::OpenFailed:
-      consoleWrite(kFileOpenFailedText);
-      return false;
-    case LookupStatus::ReadError:
-      consoleWrite(kCardfileReadErrorText);
-      return false;
-    case LookupStatus::Found:
-      break;
-  }
-  takeRecord(cinfo, lookup.records.last);
-  takeRecord(ocinfo, lookup.records.before);
-  card_lock = std::move(lookup.held);
-  return true;
-}
-
-void releaseCard() {
-  card_lock = HeldCard();
 }

@@ -20,6 +20,11 @@ std::optional<CardInfo> parseRecord(std::string_view line) {
   return record;
 }
 
+bool isTopUp(std::string_view line) {
+  const std::optional<RecordColumns> columns = splitRecord(line);
+  return columns && columns->transport == kTopUpTransport;
+}
+
 void takeRecord(CardInfo& into, const CardInfo& record) {
   into.time = record.time;
   into.transport = record.transport;

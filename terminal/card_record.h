@@ -25,6 +25,30 @@ TimeInfo recordTime(std::string_view column);
 // ignored.
 std::optional<CardInfo> parseRecord(std::string_view line);
 
+// The two records a tap is decided from, as the card lookup finds them at
+// the end of a card file: `last`, the newest record that is no top-up, with
+// the balance of the newest record of all (a top-up credited since is part
+// of the balance), and `before`, the record that is no top-up before it (or
+// the terminal's default record). `credited` is what the top-ups after
+// `before` credited in all, so that `before`'s balance can be compared with
+// today's as if no top-up had been made: a top-up never changes a fare.
+struct CardRecords {
+  CardInfo last;
+  CardInfo before;
+  long long credited = 0;
+  // Whether the file's last line ends with its line feed: an append puts
+  // one in front of its record when it does not.
+  bool endsWithLineFeed = true;
+
+  // `before`'s balance shifted by the top-ups since: equal to `last`'s
+  // balance exactly when the tap of `last` left the balance unchanged.
+  long long shiftedBeforeBalance() const { return before.balance + credited; }
+  bool operator==(const CardRecords&) const = default;
+};
+
+// Whether a record line is a top-up: five columns, transport kTopUpTransport.
+bool isTopUp(std::string_view line);
+
 // Copies the five record fields of `record` into `into`, leaving the tap
 // fields (card, tap_inout, fee) as they are.
 void takeRecord(CardInfo& into, const CardInfo& record);

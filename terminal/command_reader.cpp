@@ -5,9 +5,9 @@
 #include "common/console.h"
 #include "common/record_format.h"
 #include "common/text.h"
-#include "terminal/card_lookup.h"
 #include "terminal/clock_reader.h"
 #include "terminal/console_texts.h"
+#include "terminal/tap.h"
 #include "terminal/terminal.h"
 
 std::optional<CommandLine> readCommandLine(FILE* input) {
@@ -51,24 +51,6 @@ ParsedCommand parseCommand(std::string_view line) {
   parsed.tap.card = std::string(words[0]);
   parsed.tap.tap_inout = entry ? 1 : 0;
   return parsed;
-}
-
-namespace {
-
-// The clock file as the taps read it, apart from the clock reader's buffer
-// so that a tap's reading never shows on the clock line. Used by one thread
-// at a time: the reader, or the fare controller deciding a tap again while
-// the reader waits.
-ClockBuffer tap_clock_buffer{};
-
-}  // namespace
-
-bool loadTap() {
-  if (!parser()) return false;
-  // Read under the card's lock: a tap of the same card at another terminal
-  // reads the clock after this one has written, so stamps follow charges.
-  tap_time = readTapClock(terminal().clock->get(), tap_clock_buffer);
-  return true;
 }
 
 void reader(void*) {

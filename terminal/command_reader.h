@@ -48,9 +48,4 @@ struct ParsedCommand {
 
 ParsedCommand parseCommand(std::string_view line);
 
-// Loads the card cinfo.card (parser) and then, while it is held, reads the
-// clock for the tap into tap_time. False when the card cannot be loaded:
-// the tap is dropped.
-bool loadTap();
-
 void reader(void*);

@@ -2,10 +2,8 @@
 
 #include <climits>
 
-#include "terminal/card_record.h"
-
-FareRoute fareRoute(const CardInfo& card, const CardInfo& before, int lag,
-                    const TransferRule& rule) {
+FareRoute fareRoute(const FareFacts& facts, const TransferRule& rule) {
+  const CardInfo& card = facts.last();
   const int balance = card.balance;
   if (balance < kBusExitMinimumBalance && card.inout == 0 && card.transport == kBusTransport) {
     return FareRoute::Refuse;
@@ -13,10 +11,12 @@ FareRoute fareRoute(const CardInfo& card, const CardInfo& before, int lag,
   if (balance < rule.openEntryMinimumBalance && card.inout == 1 && card.transport == rule.other) {
     return FareRoute::Refuse;
   }
-  if (card.transport == rule.other && lag <= kTransferWindowMinutes) return FareRoute::Transfer;
+  if (card.transport == rule.other && facts.lag <= kTransferWindowMinutes) {
+    return FareRoute::Transfer;
+  }
   if (card.transport == rule.other && card.inout == 1) return FareRoute::Transfer;
-  if (before.transport == rule.other && card.transport == rule.own && card.inout == 1 &&
-      before.balance == balance) {
+  if (facts.before().transport == rule.other && card.transport == rule.own && card.inout == 1 &&
+      facts.beforeHad(balance)) {
     return FareRoute::Transfer;
   }
   return FareRoute::Standard;
@@ -28,13 +28,12 @@ FeeFunction Transfer_Fee_Controller(int lastInout, int tapInout) {
   return FeeFunction::TransferOut;
 }
 
-FeeFunction decideFare(const CardInfo& card, const CardInfo& before, int lag,
-                       const TransferRule& rule, FeeFunction standardFee) {
-  switch (fareRoute(card, before, lag, rule)) {
+FeeFunction decideFare(const FareFacts& facts, const TransferRule& rule, FeeFunction standardFee) {
+  switch (fareRoute(facts, rule)) {
     case FareRoute::Refuse:
       return FeeFunction::Refuse;
     case FareRoute::Transfer:
-      return Transfer_Fee_Controller(card.inout, card.tap_inout);
+      return Transfer_Fee_Controller(facts.last().inout, facts.last().tap_inout);
     case FareRoute::Standard:
       break;
   }

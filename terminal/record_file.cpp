@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace {
 
@@ -28,6 +29,8 @@ RecordFile::RecordFile(const std::string& path, WhenMissing missing)
     : flags_(missing == WhenMissing::Create ? kAppendFlags | O_CREAT : kAppendFlags),
       path_(path),
       fd_(openRegularFile(path, flags_, kNewFileMode)) {}
+
+RecordFile::RecordFile(FileDescriptor fd) : flags_(kAppendFlags), fd_(std::move(fd)) {}
 
 std::optional<FileState> RecordFile::state() const {
   if (!fd_.valid()) return std::nullopt;

@@ -39,6 +39,8 @@ enum class WhenMissing { Create, Fail };
 class RecordFile {
  public:
   RecordFile(const std::string& path, WhenMissing missing);
+  // A file already open for appending (and locked by its owner).
+  explicit RecordFile(FileDescriptor fd);
 
   bool isOpen() const { return fd_.valid(); }
 

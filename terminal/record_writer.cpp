@@ -1,28 +1,33 @@
 #include "terminal/record_writer.h"
 
-#include "common/console.h"
-#include "terminal/card_lookup.h"
-#include "terminal/card_record.h"
-#include "terminal/clock_reader.h"
+#include "common/world_layout.h"
 #include "terminal/console_texts.h"
 #include "terminal/record_file.h"
-#include "terminal/tap_intent.h"
+#include "terminal/terminal.h"
 
 std::mutex trip_log_mutex;
-bool card_changed = false;
 
-TapRecords tapRecords(const TerminalProfile& profile, const CardInfo& card, const CardInfo& before,
-                      int lag, TimeInfo clock, int count) {
-  TapRecords records;
-  const bool cardContinues = profile.cardContinues(card, before, lag);
-  records.journeyCount = cardContinues ? count : count + 1;
-  const std::string newId = newJourneyId(profile.identifierDigits, records.journeyCount);
-  records.card = recordLine(clock, profile.transport, card.tap_inout, card.balance,
-                            cardContinues ? card.journey_id : newId);
-  records.tripLog =
-      recordLine(clock, profile.transport, card.tap_inout, card.fee,
-                 profile.tripLogContinues(card, before, lag) ? card.journey_id : newId);
-  return records;
+namespace {
+
+// The terminal's kept files; touched under trip_log_mutex only.
+std::optional<TripLog> trip_log;
+std::optional<IntentFile> intent_file;
+
+// The caller holds trip_log_mutex.
+void openKeptFiles(const std::string& tripLogName) {
+  trip_log.emplace(tripLogName);  // opened by the first tap: nothing is created before
+  intent_file.emplace(intentName(tripLogName));
+}
+
+}  // namespace
+
+void openTapFiles(const std::string& tripLogName) {
+  std::lock_guard<std::mutex> lock(trip_log_mutex);
+  openKeptFiles(tripLogName);
+}
+
+void closeTripLog() {
+  if (trip_log) trip_log->close();
 }
 
 CardCheck checkCard(const FileState& asRead, const std::optional<FileState>& opened,
@@ -33,44 +38,59 @@ CardCheck checkCard(const FileState& asRead, const std::optional<FileState>& ope
   return CardCheck::AsRead;
 }
 
-RecordOutcome writeTapRecords(const std::string& card, const FileState& cardAsRead,
-                              const std::string& tripLogPath, const std::string& intentPath,
-                              const TapRecords& records) {
-  const std::string cardPath = cardFilePath(card);
-  RecordFile cardFile(cardPath, WhenMissing::Fail);
-  if (!cardFile.isOpen()) {
-    return checkCard(cardAsRead, std::nullopt, stateAt(cardPath)) == CardCheck::Changed
+RecordOutcome writeTapRecords(Tap& tap, const TapRecords& records, TripLog& log, IntentFile& note) {
+  const std::string cardPath = cardFilePath(tap.card());
+  const FileState asRead = tap.held.asRead;
+  // A card held for reading only is opened for the append now: it gets its
+  // own message when that fails, and is checked like the held one.
+  const bool reopened = !tap.held.writable;
+  RecordFile card =
+      reopened ? RecordFile(cardPath, WhenMissing::Fail) : RecordFile(std::move(tap.held.file));
+  if (!card.isOpen()) {
+    return checkCard(asRead, std::nullopt, stateAt(cardPath)) == CardCheck::Changed
                ? RecordOutcome::CardChanged
                : RecordOutcome::CardOpenFailed;
   }
-  RecordFile tripLog(tripLogPath, WhenMissing::Create);
-  if (!tripLog.isOpen()) return RecordOutcome::TripLogOpenFailed;
-  tripLog.lock();
-  if (!tripLog.isOpen()) return RecordOutcome::TripLogOpenFailed;
-  // Checked last, after any wait for the trip log's lock.
-  if (checkCard(cardAsRead, cardFile.state(), stateAt(cardPath)) != CardCheck::AsRead) {
+  if (!log.open()) return RecordOutcome::TripLogOpenFailed;
+  // The held file is the named one whenever the identities agree.
+  const std::optional<FileState> named = stateAt(cardPath);
+  if (checkCard(asRead, reopened ? card.state() : named, named) != CardCheck::AsRead) {
     return RecordOutcome::CardChanged;
   }
-  const std::optional<PreparedAppend> cardAppend = cardFile.prepare(records.card);
+  const std::optional<PreparedAppend> cardAppend =
+      reopened
+          ? card.prepare(records.card)
+          : PreparedAppend{asRead.size, (tap.records.endsWithLineFeed ? "" : "\n") + records.card};
   if (!cardAppend) return RecordOutcome::CardWriteFailed;
-  const std::optional<PreparedAppend> logAppend = tripLog.prepare(records.tripLog);
+  const std::optional<PreparedAppend> logAppend = log.prepare(records.tripLog);
   // The note of the tap goes beside the trip log: where it cannot be
   // written, the trip log record could not be either.
-  if (!logAppend || !writeIntent(intentPath, {card, *cardAppend, *logAppend})) {
+  if (!logAppend || !note.write({tap.card(), *cardAppend, *logAppend})) {
     return RecordOutcome::TripLogWriteFailed;
   }
   RecordOutcome outcome = RecordOutcome::Written;
-  if (!cardFile.write(*cardAppend)) {
+  if (!card.write(*cardAppend)) {
     outcome = RecordOutcome::CardWriteFailed;
-  } else if (!tripLog.write(*logAppend)) {
-    cardFile.undoAppend();
+  } else if (!log.write(*logAppend)) {
+    card.undoAppend();
     outcome = RecordOutcome::TripLogWriteFailed;
   }
-  removeIntent(intentPath);
+  note.clear();
   return outcome;
 }
 
-namespace {
+RecordOutcome recordTap(Tap& tap, const TapRecords& records) {
+  RecordOutcome outcome;
+  {
+    std::lock_guard<std::mutex> lock(trip_log_mutex);
+    if (!trip_log) openKeptFiles(terminal().tripLogName);
+    outcome = writeTapRecords(tap, records, *trip_log, *intent_file);
+  }
+  // Every lock of the tap is given up before its console output, which may
+  // block for as long as nobody reads the console.
+  tap.held = HeldCard();
+  return outcome;
+}
 
 const char* failureText(RecordOutcome outcome) {
   switch (outcome) {
@@ -87,31 +107,4 @@ const char* failureText(RecordOutcome outcome) {
       break;
   }
   return "";
-}
-
-}  // namespace
-
-bool recordTap(TimeInfo clock) {
-  const TerminalProfile& profile = terminal();
-  const TapRecords records = tapRecords(profile, cinfo, ocinfo, lagMinutes(clock, cinfo.time),
-                                        clock, *profile.journeyCount);
-  RecordOutcome outcome;
-  {
-    std::lock_guard<std::mutex> lock(trip_log_mutex);
-    outcome = writeTapRecords(cinfo.card, card_lock.asRead, profile.tripLogName,
-                              intentName(profile.tripLogName), records);
-  }
-  // Every lock of the tap is given up before its console output, which may
-  // block for as long as nobody reads the console.
-  releaseCard();
-  if (outcome == RecordOutcome::CardChanged) {
-    card_changed = true;
-    return false;
-  }
-  if (outcome != RecordOutcome::Written) {
-    consoleWrite(failureText(outcome));
-    return false;
-  }
-  *profile.journeyCount = records.journeyCount;
-  return true;
 }

@@ -1,19 +1,21 @@
 #include "terminal/tap_display.h"
 
-#include "common/console.h"
+#include <cstdio>
+
 #include "terminal/console_texts.h"
-#include "terminal/terminal.h"
 
-void display(int kind) {
-  if (kind == 0) lack_Display();
-  if (kind == 1) card_Display();
+std::string display(int kind, int fee, int balance) {
+  if (kind == 0) return lack_Display();
+  if (kind == 1) return card_Display(fee, balance);
+  return "";
 }
 
-void lack_Display() {
-  consoleWrite(kLackText);
+std::string lack_Display() {
+  return kLackText;
 }
 
-// Both lines go out as one piece, so the clock line never splits them.
-void card_Display() {
-  consolePrintf(kFeeFormat, cinfo.fee, cinfo.balance);
+std::string card_Display(int fee, int balance) {
+  char text[64];
+  const int length = snprintf(text, sizeof text, kFeeFormat, fee, balance);
+  return std::string(text, static_cast<size_t>(length));
 }

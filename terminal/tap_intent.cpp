@@ -5,11 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
-#include "common/file_handle.h"
 #include "common/file_rename.h"
-#include "common/file_replace.h"
 #include "common/text.h"
 #include "common/world_layout.h"
 #include "terminal/card_record.h"
@@ -17,9 +16,13 @@
 
 namespace {
 
-constexpr std::string_view kIntentMagic = "tap-intent 2";
+constexpr std::string_view kIntentMagic = "tap-intent 3";
 constexpr int kIntentFields = 6;
 constexpr size_t kMaxIntentSize = 1 << 16;
+constexpr char kActive = '1';
+constexpr char kCleared = '0';
+// "1 0000006a 9f3c07d1\n": the flag, the body's length and its checksum.
+constexpr size_t kHeaderSize = 20;
 // Names taken by notes set aside before give up after this many tries.
 constexpr int kSetAsideAttempts = 100;
 
@@ -61,6 +64,35 @@ bool isOneRecord(std::string_view bytes) {
   return !bytes.empty() && bytes.find('\n') == bytes.size() - 1 && parseRecord(bytes).has_value();
 }
 
+uint32_t checksum(std::string_view bytes) {
+  uint32_t hash = 2166136261u;
+  for (const char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
+// Eight lower-case hexadecimal digits.
+std::optional<uint32_t> hexOf(std::string_view digits) {
+  if (digits.size() != 8) return std::nullopt;
+  uint32_t value = 0;
+  for (const char c : digits) {
+    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    if (digit < 0) return std::nullopt;
+    value = value * 16 + static_cast<uint32_t>(digit);
+  }
+  return value;
+}
+
+bool writeAt(int fd, std::string_view bytes, off_t at) {
+  for (;;) {
+    const ssize_t n = pwrite(fd, bytes.data(), bytes.size(), at);
+    if (n < 0 && errno == EINTR) continue;
+    return n == static_cast<ssize_t>(bytes.size());
+  }
+}
+
 std::string errorText(const std::string& path) {
   return path + ": " + strerror(errno);
 }
@@ -84,21 +116,46 @@ std::string encodeIntent(const TapIntent& intent) {
   return text;
 }
 
-std::optional<TapIntent> decodeIntent(std::string_view text) {
+std::optional<TapIntent> decodeIntent(std::string_view body) {
   std::optional<std::string_view> fields[kIntentFields];
   for (auto& field : fields) {
-    field = takeField(text);
+    field = takeField(body);
     if (!field) return std::nullopt;
   }
   const auto cardAt = offsetOf(*fields[2]);
   const auto logAt = offsetOf(*fields[4]);
-  if (*fields[0] != kIntentMagic || !text.empty() || !isValidCardNumber(*fields[1]) || !cardAt ||
+  if (*fields[0] != kIntentMagic || !body.empty() || !isValidCardNumber(*fields[1]) || !cardAt ||
       !logAt || !isOneRecord(*fields[3]) || !isOneRecord(*fields[5])) {
     return std::nullopt;
   }
   return TapIntent{std::string(*fields[1]),
                    {*cardAt, std::string(*fields[3])},
                    {*logAt, std::string(*fields[5])}};
+}
+
+std::string activeNote(std::string_view body) {
+  char header[kHeaderSize + 1];
+  snprintf(header, sizeof header, "%c %08x %08x\n", kActive, static_cast<unsigned>(body.size()),
+           static_cast<unsigned>(checksum(body)));
+  std::string text(header, kHeaderSize);
+  text += body;
+  return text;
+}
+
+NoteReading readNote(std::string_view text) {
+  if (text.empty() || text[0] == kCleared) return {};
+  if (text[0] != kActive || text.size() < kHeaderSize || text[1] != ' ' || text[10] != ' ' ||
+      text[kHeaderSize - 1] != '\n') {
+    return {NoteState::Foreign, {}};
+  }
+  const std::optional<uint32_t> length = hexOf(text.substr(2, 8));
+  const std::optional<uint32_t> sum = hexOf(text.substr(11, 8));
+  if (!length || !sum) return {NoteState::Foreign, {}};
+  const std::string_view body = text.substr(kHeaderSize);
+  if (*length > body.size() || checksum(body.substr(0, *length)) != *sum) {
+    return {NoteState::Torn, {}};
+  }
+  return {NoteState::Active, body.substr(0, *length)};
 }
 
 RecordState recordState(std::string_view fromOffset, std::string_view bytes) {
@@ -109,12 +166,21 @@ RecordState recordState(std::string_view fromOffset, std::string_view bytes) {
   return RecordState::Absent;
 }
 
-bool writeIntent(const std::string& intentPath, const TapIntent& intent) {
-  return replaceFile(intentPath, encodeIntent(intent));
+IntentFile::IntentFile(std::string path) : path_(std::move(path)) {
+  open();
 }
 
-void removeIntent(const std::string& intentPath) {
-  unlink(intentPath.c_str());
+bool IntentFile::open() {
+  if (!fd_.valid()) fd_ = openRegularFile(path_, O_RDWR | O_CREAT, 0666);
+  return fd_.valid();
+}
+
+bool IntentFile::write(const TapIntent& intent) {
+  return open() && writeAt(fd_.get(), activeNote(encodeIntent(intent)), 0);
+}
+
+bool IntentFile::clear() {
+  return fd_.valid() && writeAt(fd_.get(), std::string_view(&kCleared, 1), 0);
 }
 
 std::string setAsideName(std::string_view intentPath, int attempt) {
@@ -139,66 +205,65 @@ IntentOutcome setAside(const std::string& intentPath) {
   return incomplete("cannot set aside " + errorText(intentPath));
 }
 
-// Completes the note `intent`, found at `intentPath`.
-IntentOutcome complete(const TapIntent& intent, const std::string& intentPath,
-                       const std::string& tripLogPath) {
+// Rolls the note `intent` forward: nullopt when done, otherwise why not.
+std::optional<std::string> complete(const TapIntent& intent, const std::string& tripLogPath) {
   // The card first, under its lock, as a tap takes it.
   const std::string cardPath = cardFilePath(intent.card);
   FileDescriptor card = openRegularFile(cardPath, O_RDWR);
-  if (!card.valid() && errno == ENOENT) {
-    removeIntent(intentPath);
-    return {};
-  }
-  if (!card.valid()) return incomplete("cannot open " + errorText(cardPath));
+  if (!card.valid() && errno == ENOENT) return std::nullopt;
+  if (!card.valid()) return "cannot open " + errorText(cardPath);
   lockFile(card.get(), LOCK_EX);
   const auto cardState = stateIn(card.get(), intent.cardRecord);
-  if (!cardState) return incomplete("cannot read " + errorText(cardPath));
+  if (!cardState) return "cannot read " + errorText(cardPath);
   if (*cardState != RecordState::Whole) {
     if (*cardState == RecordState::CutShort && ftruncate(card.get(), intent.cardRecord.at) != 0) {
-      return incomplete("cannot cut " + errorText(cardPath));
+      return "cannot cut " + errorText(cardPath);
     }
-    removeIntent(intentPath);
-    return {};
+    return std::nullopt;
   }
 
   RecordFile tripLog(tripLogPath, WhenMissing::Create);
   tripLog.lock();
-  if (!tripLog.isOpen()) return incomplete("cannot open " + errorText(tripLogPath));
+  if (!tripLog.isOpen()) return "cannot open " + errorText(tripLogPath);
   const auto logState = stateIn(tripLog.fd(), intent.tripLogRecord);
-  if (!logState) return incomplete("cannot read " + errorText(tripLogPath));
+  if (!logState) return "cannot read " + errorText(tripLogPath);
   if (*logState != RecordState::Whole) {
     if (*logState == RecordState::CutShort && !tripLog.cutTo(intent.tripLogRecord.at)) {
-      return incomplete("cannot cut " + errorText(tripLogPath));
+      return "cannot cut " + errorText(tripLogPath);
     }
     // The record itself, without the line feed that may have ended the
     // file's last line then: append puts one back if it is needed now.
     std::string_view record = intent.tripLogRecord.bytes;
     if (record.front() == '\n') record.remove_prefix(1);
-    if (!tripLog.append(record)) return incomplete("cannot write " + errorText(tripLogPath));
+    if (!tripLog.append(record)) return "cannot write " + errorText(tripLogPath);
   }
-  removeIntent(intentPath);
-  return {};
+  return std::nullopt;
 }
 
 }  // namespace
 
 IntentOutcome completeIntent(const std::string& intentPath, const std::string& tripLogPath) {
-  removeLeftoverTemporaries(intentPath);  // a kill before the rename: no tap began
-  const FileDescriptor note = openRegularFile(intentPath, O_RDONLY);
+  const FileDescriptor note = openRegularFile(intentPath, O_RDWR);
   if (!note.valid()) {
     if (errno == ENOENT) return {};
-    // A link, a FIFO, a directory: nothing this terminal writes.
-    if (errno == ELOOP || errno == EINVAL) return setAside(intentPath);
-    return incomplete("cannot read " + errorText(intentPath));
+    // A link, a FIFO, a directory, a file with a second name: nothing this
+    // terminal writes.
+    if (errno == ELOOP || errno == EINVAL || errno == EMLINK) return setAside(intentPath);
+    return incomplete("cannot open " + errorText(intentPath));
   }
   const auto text = readUpTo(note.get(), 0, kMaxIntentSize);
   if (!text) return incomplete("cannot read " + errorText(intentPath));
-  if (text->empty()) {
-    if (unlink(intentPath.c_str()) != 0)
-      return incomplete("cannot remove " + errorText(intentPath));
-    return {IntentFate::RemovedEmpty, ""};
+  const NoteReading reading = readNote(*text);
+  if (reading.state == NoteState::Nothing) return {};
+  if (reading.state == NoteState::Foreign) return setAside(intentPath);
+  if (reading.state == NoteState::Active) {
+    const std::optional<TapIntent> intent = decodeIntent(reading.body);
+    if (!intent) return setAside(intentPath);
+    if (const auto why = complete(*intent, tripLogPath)) return incomplete(*why);
   }
-  const std::optional<TapIntent> intent = decodeIntent(*text);
-  if (!intent) return setAside(intentPath);
-  return complete(*intent, intentPath, tripLogPath);
+  // Completed, dropped or torn: cleared, so that it is never taken up again.
+  if (!writeAt(note.get(), std::string_view(&kCleared, 1), 0)) {
+    return incomplete("cannot clear " + errorText(intentPath));
+  }
+  return {};
 }

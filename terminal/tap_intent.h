@@ -2,29 +2,38 @@
 // card record and the trip log record never leaves a card charged for a fee
 // the settlement cannot see.
 //
-// Before the two appends the terminal writes the card number, both records
-// and the sizes of both files before them to its intent file
-// ("busfile.txt.intent" beside its trip log; written whole to a fresh
-// temporary file and renamed, so it is never read half-written) and removes
-// it after both appends. A terminal that starts and finds an intent completes
-// it before it serves a tap: when the card record is there and the trip log
-// record is not, it appends the trip log record; when the card record is not
-// there, it drops the intent. It rolls forward, never back: another terminal
-// may already have charged the card from that record. A record a kill cut
-// short is cut off its file, since no tap was ever charged from it.
+// The note lives in the intent file beside the trip log
+// ("busfile.txt.intent"), which the terminal opens once at start and keeps.
+// Before a tap's two appends the terminal writes the note at the file's
+// start in one write: a header (active flag, length, checksum) and the card
+// number, both records and the sizes of both files before them. After the
+// appends it clears the flag with a one-byte write. The clear is per tap: a
+// hand-over renames the trip log, and a stale note must never be replayed
+// into the new log.
+//
+// A terminal that starts and finds an active note completes it before it
+// serves a tap: when the card record is there and the trip log record is
+// not, it appends the trip log record; when the card record is not there, it
+// drops the note. It rolls forward, never back: another terminal may
+// already have charged the card from that record. A record a kill cut short
+// is cut off its file, since no tap was ever charged from it. A note whose
+// checksum does not match was cut by a kill while it was written, before
+// any append began, and is dropped. An empty file or a cleared note means
+// there is nothing to do.
 //
 // The note names no path. The terminal completes it only in its own trip
 // log and in the card file of the card number it names, a number a typed
-// tap would be allowed. A note that is anything else (not a regular file,
-// not in this form, another card number, something other than one record
-// to append) is set aside under a name beside it that says so, and an
-// empty one is removed; the terminal then starts.
+// tap would be allowed. A file that is anything else (not a regular file
+// with one name, not in this form, another card number, something other
+// than one record to append) is set aside under a name beside it that says
+// so; the terminal then starts with a new intent file.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "common/file_handle.h"
 #include "terminal/record_file.h"
 
 struct TapIntent {
@@ -34,9 +43,25 @@ struct TapIntent {
   bool operator==(const TapIntent&) const = default;
 };
 
-// The intent file's content, and back; nullopt for anything else.
+// The note's body, and back; nullopt for anything else.
 std::string encodeIntent(const TapIntent& intent);
-std::optional<TapIntent> decodeIntent(std::string_view text);
+std::optional<TapIntent> decodeIntent(std::string_view body);
+
+// The intent file's text for an active note with body `body`: the header
+// "1 <length> <checksum>\n" (eight hexadecimal digits each; the checksum is
+// FNV-1a of the body) and the body.
+std::string activeNote(std::string_view body);
+
+// What the intent file's text holds: nothing to do (empty, or cleared: its
+// first byte '0'), an active note (its body), a note cut short while it was
+// written (torn: too short for its length, or the checksum does not match),
+// or something the terminal never writes.
+enum class NoteState { Nothing, Active, Torn, Foreign };
+struct NoteReading {
+  NoteState state = NoteState::Nothing;
+  std::string_view body;  // while Active
+};
+NoteReading readNote(std::string_view text);
 
 // Where a prepared record stands in its file, given the file's bytes from
 // the record's offset on (at most one byte more than the record): there
@@ -44,15 +69,32 @@ std::optional<TapIntent> decodeIntent(std::string_view text);
 enum class RecordState { Absent, Whole, CutShort };
 RecordState recordState(std::string_view fromOffset, std::string_view bytes);
 
-// Writes the intent through a fresh temporary file; false on failure.
-bool writeIntent(const std::string& intentPath, const TapIntent& intent);
-void removeIntent(const std::string& intentPath);
+// The terminal's intent file, kept open. It is opened (and created) as a
+// regular file with one name, and opened again by the next write when that
+// failed.
+class IntentFile {
+ public:
+  explicit IntentFile(std::string path);
 
-// What became of a note found at start.
+  bool isOpen() const { return fd_.valid(); }
+
+  // Writes `intent` as the active note in one write at the start; false
+  // when it could not be written whole.
+  bool write(const TapIntent& intent);
+  // Clears the active flag in one one-byte write.
+  bool clear();
+
+ private:
+  bool open();
+
+  std::string path_;
+  FileDescriptor fd_;
+};
+
+// What became of an intent file found at start.
 enum class IntentFate {
-  None,      // there was none, or it is completed or dropped
-  SetAside,  // not a note this terminal wrote: renamed to `detail`
-  RemovedEmpty,
+  None,        // nothing to do, or the note is completed or dropped
+  SetAside,    // not a note this terminal wrote: renamed to `detail`
   Incomplete,  // a note that cannot be completed now; `detail` says why
 };
 struct IntentOutcome {
@@ -64,9 +106,9 @@ struct IntentOutcome {
 // ".2", ".3", ... behind it when that is taken.
 std::string setAsideName(std::string_view intentPath, int attempt);
 
-// Completes an intent left by a run that was killed, in the trip log at
-// `tripLogPath` and the card file of the card it names. Locks the card file
-// and the trip log as a tap does, and first removes temporary files a kill
-// left behind. When the outcome is Incomplete the terminal must not serve
-// taps, or the next tap's intent would replace it.
+// Completes the note a killed run left in the intent file at `intentPath`,
+// in the trip log at `tripLogPath` and the card file of the card it names,
+// and clears it. Locks the card file and the trip log as a tap does. When
+// the outcome is Incomplete the terminal must not serve taps, or the next
+// tap's note would replace it.
 IntentOutcome completeIntent(const std::string& intentPath, const std::string& tripLogPath);

@@ -6,10 +6,10 @@
 #include "common/role_lock.h"
 #include "common/world_layout.h"
 #include "common/world_place.h"
-#include "terminal/card_lookup.h"
 #include "terminal/clock_reader.h"
 #include "terminal/command_reader.h"
 #include "terminal/console_texts.h"
+#include "terminal/fare_decision.h"
 #include "terminal/record_writer.h"
 #include "terminal/tap_intent.h"
 #include "terminal/trip_log_clearing.h"
@@ -17,11 +17,6 @@
 namespace {
 TerminalProfile activeProfile;
 }  // namespace
-
-CardInfo cinfo;
-CardInfo ocinfo;
-HeldCard card_lock;
-TimeInfo tap_time;
 
 Handoff tap_pending, tap_finished, clock_ready, read_requested;
 
@@ -65,29 +60,10 @@ std::optional<int> prepareToServe(const TerminalProfile& profile) {
       errorWrite(name + intent + " is no tap note this terminal wrote; set aside as " +
                  note.detail + "\n");
       break;
-    case IntentFate::RemovedEmpty:
-      errorWrite(name + intent + " was empty and has been removed\n");
-      break;
     case IntentFate::None:
       break;
   }
   return std::nullopt;
-}
-
-// Applies the fare rules to the tap in hand. When the card changed while
-// the tap was in hand, the tap was not charged: the card is looked up and
-// the tap decided again, at most kCardLookups times in all.
-void decideTap(void (*fareRules)()) {
-  for (int lookups = 1;; ++lookups) {
-    card_changed = false;
-    fareRules();
-    if (!card_changed) return;
-    if (lookups == kCardLookups) {
-      consoleWrite(kCardfileChangedText);
-      return;
-    }
-    if (!loadTap()) return;
-  }
 }
 
 }  // namespace
@@ -95,6 +71,7 @@ void decideTap(void (*fareRules)()) {
 int terminalMain(const TerminalProfile& profile) {
   if (const auto status = prepareToServe(profile)) return *status;
   useTerminalProfile(profile);
+  openTapFiles(profile.tripLogName);
   std::thread clockReader(timereader, nullptr);
   std::thread clockDisplay(time_Display, nullptr);
   std::thread commandReader(reader, nullptr);
@@ -112,11 +89,31 @@ int terminalMain(const TerminalProfile& profile) {
   return 0;
 }
 
-void serveTaps(void (*fareRules)()) {
+std::string serveTap(const TerminalRules& rules) {
+  int& count = *terminal().journeyCount;
+  for (int lookups = 1;; ++lookups) {
+    const Charge charge = decide(tap_in_hand, rules, count);
+    if (!charge.charged()) {
+      releaseCard();
+      return tapOutput(charge, rules);
+    }
+    const RecordOutcome outcome = recordTap(tap_in_hand, tapRecords(tap_in_hand, rules, charge));
+    if (outcome == RecordOutcome::Written) {
+      count = charge.journeyCount;
+      return tapOutput(charge, rules);
+    }
+    if (outcome != RecordOutcome::CardChanged) return failureText(outcome);
+    // Not charged: the card changed while the tap was in hand.
+    if (lookups == kCardLookups) return kCardfileChangedText;
+    if (!loadTap()) return "";  // the lookup said why
+  }
+}
+
+void serveTaps(const TerminalRules& rules) {
   for (;;) {
     tap_pending.await();
-    decideTap(fareRules);
-    releaseCard();  // a tap that produced nothing still held its card
+    const std::string shown = serveTap(rules);
+    if (!shown.empty()) consoleWrite(shown);
     tap_finished.post();
   }
 }

@@ -39,6 +39,7 @@ std::string nextHandOverSequence(const std::vector<std::string>& names, std::str
 
 bool handOverTripLog(const std::filesystem::path& logPath) {
   std::lock_guard<std::mutex> lock(trip_log_mutex);
+  closeTripLog();  // its lock would keep the hand-over waiting
   const FileDescriptor log = openRegularFile(logPath.string(), O_RDONLY);
   if (!log.valid()) return errno == ENOENT;
   lockFile(log.get(), LOCK_EX);

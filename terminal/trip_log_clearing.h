@@ -2,7 +2,8 @@
 // terminal renames its trip log to the next free hand-over name beside it
 // ("busfile.txt" -> "busfile.txt.8"); its next tap starts a new log. The
 // rename holds the same locks as an append (trip_log_mutex and the log's
-// flock), so it never falls in the middle of one, and no record is ever
+// flock, which the terminal's kept trip log gives up first), so it never
+// falls in the middle of one, and no record is ever
 // removed: the settlement collects hand-over files and archives them once
 // they are settled.
 #pragma once

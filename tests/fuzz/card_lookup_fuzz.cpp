@@ -1,9 +1,9 @@
-// Arbitrary bytes as a card file. Read backwards from the end with any block
-// size, the lookup finds the last two lines that a reading from the start
-// finds, or, under a bound on the line length, nothing when either of them
-// is longer. A record parsed from them holds exactly its columns, and the
-// record a terminal writes from those fields (as it does when it continues a
-// journey id) is one whole line that parses back to the same fields.
+// Arbitrary bytes as a card file. The lookup finds the records that a
+// reading from the start finds (top-ups read past); read backwards from the
+// end with any block size it finds the same, or, under a bound, nothing. A
+// record parsed from them holds exactly its columns, and the record a
+// terminal writes from those fields (as it does when it continues a journey
+// id) is one whole line that parses back to the same fields.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "terminal/card_lookup.h"
 #include "terminal/card_record.h"
@@ -21,21 +22,50 @@ void check(bool condition) {
   if (!condition) abort();
 }
 
-LastTwoLines forwardLastTwo(std::string_view content) {
-  LastTwoLines lines;
-  size_t start = 0;
-  while (start < content.size()) {
+// The records as a reading from the start finds them: every line ends
+// after its line feed, a last line without one still counts; the newest
+// line gives the balance, the last two lines that are no top-up the rest,
+// and the top-ups after the record before are what was credited.
+std::optional<CardRecords> forwardRecords(std::string_view content,
+                                          std::string_view defaultRecord) {
+  std::vector<std::string_view> lines;
+  for (size_t start = 0; start < content.size();) {
     const size_t feed = content.find('\n', start);
     const size_t end = feed == std::string_view::npos ? content.size() : feed + 1;
-    lines.before = lines.last;
-    lines.last = std::string(content.substr(start, end - start));
+    lines.push_back(content.substr(start, end - start));
     start = end;
   }
-  return lines;
+  std::vector<size_t> taps;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (!isTopUp(lines[i])) taps.push_back(i);
+  }
+  if (taps.empty()) return std::nullopt;
+  const size_t lastTap = taps.back();
+  const bool hasBefore = taps.size() >= 2;
+  std::optional<CardInfo> last = parseRecord(lines[lastTap]);
+  std::optional<CardInfo> before =
+      parseRecord(hasBefore ? lines[taps[taps.size() - 2]] : defaultRecord);
+  if (!last || !before) return std::nullopt;
+  CardRecords records;
+  long long balance = before->balance;
+  for (size_t i = hasBefore ? taps[taps.size() - 2] + 1 : 0; i < lines.size(); ++i) {
+    const int lineBalance = recordAmount(splitRecord(lines[i])->amount);
+    if (isTopUp(lines[i])) records.credited += lineBalance - balance;
+    balance = lineBalance;
+  }
+  last->balance = static_cast<int>(balance);
+  records.last = *last;
+  records.before = *before;
+  records.endsWithLineFeed = content.back() == '\n';
+  return records;
 }
 
-bool sameLines(const LastTwoLines& a, const LastTwoLines& b) {
-  return a.last == b.last && a.before == b.before;
+std::optional<CardRecords> wholeReading(std::string_view content, std::string_view defaultRecord,
+                                        size_t maxLine) {
+  const TailReading reading = readCardTail(content, true, defaultRecord, maxLine);
+  if (reading.verdict == TailVerdict::NeedMore) abort();
+  if (reading.verdict != TailVerdict::Found) return std::nullopt;
+  return reading.records;
 }
 
 // Times that survive being written as text: fields of two digits, and not
@@ -74,38 +104,29 @@ void checkRecord(const CardInfo& record) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view content(reinterpret_cast<const char*>(data), size);
-  const LastTwoLines expected = forwardLastTwo(content);
-  const std::optional<LastTwoLines> whole = lastTwoLines(content, true);
-  check(whole && sameLines(*whole, expected));
+  constexpr const char* kDefault = "000000000000,METRO,OUT,0,00";
+  const std::optional<CardRecords> whole = wholeReading(content, kDefault, SIZE_MAX);
+  check(whole == forwardRecords(content, kDefault));
+  if (whole) {
+    checkRecord(whole->last);
+    checkRecord(whole->before);
+  }
 
   const int fd = memfd_create("card", MFD_CLOEXEC);
   if (fd < 0) return 0;
   if (write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size())) {
-    for (const size_t block : {1, 3, 64, 4096}) {
-      const std::optional<LastTwoLines> read = readLastTwoLines(fd, block);
-      check(read && sameLines(*read, expected));
-    }
-    // Under a bound the same lines come back while both fit, none otherwise.
-    for (const size_t maxLine : {1, 16, 100}) {
-      const auto fits = [&](const std::optional<std::string>& line) {
-        return !line || line->size() <= maxLine;
-      };
-      const bool found = fits(expected.last) && fits(expected.before);
-      for (const size_t block : {1, 7, 4096}) {
-        const std::optional<LastTwoLines> read = readLastTwoLines(fd, block, maxLine);
-        check(read.has_value() == found && (!read || sameLines(*read, expected)));
+    // Read backwards in blocks of any size: what the whole file gives, as
+    // long as the lines it needs lie within the bound; nothing otherwise.
+    for (const size_t maxLine : {1, 16, 100, 4096}) {
+      const std::optional<CardRecords> bounded = wholeReading(content, kDefault, maxLine);
+      for (const size_t block : {1, 7, 64, 4096}) {
+        const std::optional<CardRecords> read =
+            readCardRecords(fd, static_cast<off_t>(size), kDefault, block, maxLine);
+        check(!read || read == bounded);
+        if (size <= lookupReach(maxLine)) check(read == bounded);
       }
     }
   }
   close(fd);
-
-  for (const char* defaultRecord : {"000000000000,METRO,OUT,0,00", "000000000000,BUS,OUT,0,60"}) {
-    const std::optional<CardRecords> records = cardRecords(expected, defaultRecord);
-    check(records.has_value() == (expected.last && parseRecord(*expected.last) &&
-                                  parseRecord(expected.before.value_or(defaultRecord))));
-    if (!records) continue;
-    checkRecord(records->last);
-    checkRecord(records->before);
-  }
   return 0;
 }

@@ -1,5 +1,7 @@
 // Taps at a real metro terminal: console lines and the exact bytes of the
-// card file and the trip log.
+// card file and the trip log, the journey count rising from tap to tap, and
+// refusals that write nothing. The fares themselves are the fare table's
+// (tests/terminal/fare_table_test.cpp).
 #include <gtest/gtest.h>
 
 #include "tap_session.h"
@@ -22,28 +24,6 @@ TEST(MetroTaps, NewJourneysTakeTheStationAndARisingCount) {
             history + "201412050907,METRO,IN,8950,21\n201412050907,METRO,IN,7700,22\n");
   EXPECT_EQ(world.get("Metro/Metrofile2.txt"),
             "201412050907,METRO,IN,1050,21\n201412050907,METRO,IN,1250,22\n");
-}
-
-TEST(MetroTaps, EntryWithin120MinutesOfABusExitContinuesTheBusJourney) {
-  World world;
-  const std::string history = "201412050930,BUS,OUT,7900,61\n";
-  world.putCard("1234", history);
-  auto metro = TapSession::metro(world, 2, "201412051005");
-
-  EXPECT_EQ(metro->tap("1234 IN"), metroCharged(0, 7900));
-  EXPECT_EQ(world.card("1234"), history + "201412051005,METRO,IN,7900,61\n");
-  EXPECT_EQ(world.get("Metro/Metrofile2.txt"), "201412051005,METRO,IN,0,61\n");
-}
-
-TEST(MetroTaps, EntryAfterAnOpenBusEntryCosts600AndTheTripLogBeginsItsOwnJourney) {
-  World world;
-  const std::string history = "201412050900,BUS,IN,5000,61\n";
-  world.putCard("1234", history);
-  auto metro = TapSession::metro(world, 2, "201412050930");
-
-  EXPECT_EQ(metro->tap("1234 IN"), metroCharged(600, 4400));
-  EXPECT_EQ(world.card("1234"), history + "201412050930,METRO,IN,4400,61\n");
-  EXPECT_EQ(world.get("Metro/Metrofile2.txt"), "201412050930,METRO,IN,600,20\n");
 }
 
 TEST(MetroTaps, RefusedAndUncoveredTapsWriteNothing) {
@@ -71,17 +51,4 @@ TEST(MetroTaps, RefusedAndUncoveredTapsWriteNothing) {
   EXPECT_EQ(world.card("far"), farEntry);
   EXPECT_EQ(world.card("twoaway"), twoClassesAway);
   EXPECT_FALSE(world.exists("Metro/Metrofile2.txt"));
-}
-
-TEST(MetroTaps, ExitChargesByDistanceFromTheEntryStation) {
-  World world;
-  world.putCard("near", "201412050800,METRO,IN,5000,41\n");
-  world.putCard("far", "201412050800,METRO,IN,5000,01\n");
-  auto metro = TapSession::metro(world, 3, "201412050920");
-
-  EXPECT_EQ(metro->tap("near OUT"), metroCharged(0, 5000));
-  EXPECT_EQ(metro->tap("far OUT"), metroCharged(200, 4800));
-  EXPECT_EQ(world.card("far"), "201412050800,METRO,IN,5000,01\n201412050920,METRO,OUT,4800,32\n");
-  EXPECT_EQ(world.get("Metro/Metrofile3.txt"),
-            "201412050920,METRO,OUT,0,31\n201412050920,METRO,OUT,200,32\n");
 }

@@ -15,6 +15,7 @@
 
 #include "settlement_support.h"
 #include "tap_session.h"
+#include "terminal/tap_intent.h"
 
 namespace fs = std::filesystem;
 
@@ -42,7 +43,7 @@ void expectPromptStop(Program& program) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
 }
 
-std::set<std::string> namesIn(const fs::path& dir) {
+std::set<std::string> entriesIn(const fs::path& dir) {
   std::set<std::string> names;
   for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename());
   return names;
@@ -57,11 +58,11 @@ std::map<std::string, std::string> contentsBelow(const fs::path& dir) {
   return files;
 }
 
-// A tap note in the form "<length>:<bytes>" per field.
+// An active tap note, its body in the form "<length>:<bytes>" per field.
 std::string noteOf(const std::vector<std::string>& fields) {
-  std::string note;
-  for (const std::string& field : fields) note += std::to_string(field.size()) + ":" + field + "\n";
-  return note;
+  std::string body;
+  for (const std::string& field : fields) body += std::to_string(field.size()) + ":" + field + "\n";
+  return activeNote(body);
 }
 
 }  // namespace
@@ -104,13 +105,13 @@ TEST(RobustHostileFiles, NotesNamingOutsideFilesAndHardLinksWriteNothingOutside)
        [&](const World& w, const World& o) {
          const std::string card = "../../" + o.root().filename().string() + "/victim";
          w.put("Metro/Metrofile2.txt.intent",
-               noteOf({"tap-intent 2", card, "0", victim.substr(0, 32), "0",
+               noteOf({"tap-intent 3", card, "0", victim.substr(0, 32), "0",
                        "201412050940,METRO,IN,1050,21\n"}));
        },
        std::nullopt, "set aside as Metrofile2.txt.intent.rejected\n", charged},
-      {"an empty note",
+      {"an empty note: nothing to do",
        [&](const World& w, const World&) { w.put("Metro/Metrofile2.txt.intent", ""); },
-       std::nullopt, "Metrofile2.txt.intent was empty and has been removed\n", charged},
+       std::nullopt, "", charged},
       {"a card file linked to an outside file",
        [&](const World& w, const World& o) {
          o.put("card.txt", kHistory);
@@ -212,7 +213,8 @@ TEST(RobustHostileFiles, LinkOrFifoAtATemporaryClockNameIsLeftAlone) {
     EXPECT_EQ(outside.get("time/keep.txt"), "keep\n");
     EXPECT_EQ(settlement->count("Time Write Fail"), 0u);
     expectPromptStop(*settlement);
-    EXPECT_EQ(namesIn(world.root() / "time"), (std::set<std::string>{"time.txt", "time.txt.tmp"}));
+    EXPECT_EQ(entriesIn(world.root() / "time"),
+              (std::set<std::string>{"time.txt", "time.txt.tmp"}));
   }
 }
 
@@ -257,7 +259,7 @@ TEST(RobustHostileFiles, SigtermEndsTheSettlementWhileItsConsoleIsStopped) {
   // The next result block (one a second) finds the console full.
   std::this_thread::sleep_for(2500ms);
   expectPromptStop(*settlement);
-  EXPECT_EQ(namesIn(world.root() / "time"), std::set<std::string>{"time.txt"});
+  EXPECT_EQ(entriesIn(world.root() / "time"), std::set<std::string>{"time.txt"});
 }
 
 TEST(RobustHostileFiles, FileSizeLimitOnTheSettlementsOutputIsNoDeath) {

@@ -26,9 +26,10 @@ TEST(TapInput, CardNumberThatCannotBeAFileNameOpensNothing) {
   EXPECT_EQ(metro->tap("1234.txt IN"), "Invalid card number\n");
   EXPECT_EQ(metro->tap(std::string(65, '1') + " IN"), "Invalid card number\n");
   EXPECT_EQ(filesIn(world.dir("customer")), 1u);
-  // Only the station's role lock, taken at start.
-  EXPECT_EQ(filesIn(world.dir("Metro")), 1u);
+  // Only the station's role lock and its intent file, taken at start.
+  EXPECT_EQ(filesIn(world.dir("Metro")), 2u);
   EXPECT_TRUE(world.exists("Metro/Metrofile1.txt.lock"));
+  EXPECT_TRUE(world.exists("Metro/Metrofile1.txt.intent"));
   EXPECT_EQ(world.card("1234"), "201412050710,METRO,OUT,8950,35\n");
 }
 
@@ -51,7 +52,7 @@ TEST(TapInput, TapBeforeTheFirstClockIsRefusedAndWritesNothingAndTheClockIsRetri
     EXPECT_NE(shown.find("Time read error!\n"), std::string::npos);
     EXPECT_EQ(shown.find("FEE"), std::string::npos) << shown;
     EXPECT_EQ(world.card("1234"), history);
-    EXPECT_EQ(filesIn(world.dir(dir)), 1u);  // the role lock alone
+    EXPECT_EQ(filesIn(world.dir(dir)), 2u);  // the role lock and the intent file alone
     // Meanwhile the missing clock is retried at most ten times a second.
     std::this_thread::sleep_for(2s);
     EXPECT_GE(terminal.count("Time read error!\n"), 3u);
@@ -62,7 +63,7 @@ TEST(TapInput, TapBeforeTheFirstClockIsRefusedAndWritesNothingAndTheClockIsRetri
     EXPECT_TRUE(terminal.waitFor("2014/ 12/ 5/ 9/ 40\n", 1s, *next)) << terminal.output();
     terminal.write("1234 IN\n");
     EXPECT_TRUE(terminal.waitFor("FEE : 1050\n", 10s, *next)) << terminal.output();
-    EXPECT_EQ(filesIn(world.dir(dir)), 2u);  // and the trip log
+    EXPECT_EQ(filesIn(world.dir(dir)), 3u);  // and the trip log
   }
 }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "support/program.h"
+#include "support/tap_output.h"
 #include "support/world.h"
 
 inline constexpr const char* kPrompt = "COMMAND LINE_:";
@@ -129,13 +130,3 @@ class TapSession {
   size_t promptEnd_ = 0;
   std::string command_;
 };
-
-// The console lines of a charged tap at each terminal.
-inline std::string metroCharged(int fee, int balance) {
-  return "Cardfile Write !\nReadefile Write!\nFEE : " + std::to_string(fee) +
-         "\nVALANCE : " + std::to_string(balance) + "\n";
-}
-inline std::string busCharged(int fee, int balance) {
-  return "FEE : " + std::to_string(fee) + "\nVALANCE : " + std::to_string(balance) +
-         "\nCardfile Write !\nReadefile Write!\n";
-}

@@ -1,6 +1,4 @@
-// Building the CardInfo values the fare decisions and continuation tests
-// take, in the words of a card file: the last record with this tap's
-// direction, and the record before it.
+// Time stamps and tap directions as the terminal tests write them.
 #pragma once
 
 #include <ostream>
@@ -25,25 +23,4 @@ inline TimeInfo stampAt(int year, int month, int day, int hour, int minute) {
 // How a failed expectation shows a TimeInfo: year/month/day hour:minute.
 inline void PrintTo(const TimeInfo& t, std::ostream* out) {
   *out << t.year << '/' << t.month << '/' << t.day << ' ' << t.hour << ':' << t.minute;
-}
-
-// The card's last record (transport, direction, balance) with the tap's
-// direction in tap_inout.
-inline CardInfo lastRecord(const std::string& transport, int inout, int balance, int tap,
-                           const std::string& journeyId = "61\n") {
-  CardInfo card;
-  card.transport = transport;
-  card.inout = inout;
-  card.balance = balance;
-  card.tap_inout = tap;
-  card.journey_id = journeyId;
-  return card;
-}
-
-// The record before the last one; only its transport and balance count.
-inline CardInfo recordBefore(const std::string& transport, int balance) {
-  CardInfo card;
-  card.transport = transport;
-  card.balance = balance;
-  return card;
 }

@@ -29,174 +29,174 @@ class CardFile {
   std::filesystem::path dir_;
 };
 
-// The last two lines as a reading from the start finds them: every line
-// ends after its line feed, and a last line without one still counts.
-LastTwoLines forwardLastTwo(const std::string& content) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (const char c : content) {
-    line += c;
-    if (c == '\n') {
-      lines.push_back(line);
-      line.clear();
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  LastTwoLines result;
-  if (!lines.empty()) result.last = lines.back();
-  if (lines.size() >= 2) result.before = lines[lines.size() - 2];
-  return result;
-}
-
-std::optional<LastTwoLines> readBackwards(const std::string& content, size_t blockSize,
-                                          size_t maxLine = kCardRecordMaxBytes) {
+std::optional<CardRecords> readBackwards(const std::string& content, size_t blockSize,
+                                         size_t maxLine = kCardRecordMaxBytes) {
   CardFile file(content);
   const int fd = open(file.path().c_str(), O_RDONLY);
-  auto lines = readLastTwoLines(fd, blockSize, maxLine);
+  auto records =
+      readCardRecords(fd, static_cast<off_t>(content.size()), kMetroDefault, blockSize, maxLine);
   close(fd);
-  return lines;
+  return records;
+}
+
+std::optional<CardRecords> whole(const std::string& content) {
+  const TailReading reading = readCardTail(content, true, kMetroDefault);
+  if (reading.verdict != TailVerdict::Found) return std::nullopt;
+  return reading.records;
 }
 
 }  // namespace
 
-TEST(CardLookupLines, WholeFileCases) {
-  EXPECT_FALSE(lastTwoLines("", true)->last);
-  const auto one = lastTwoLines("a,b\n", true);
-  EXPECT_EQ(one->last, "a,b\n");
-  EXPECT_FALSE(one->before);
-  const auto three = lastTwoLines("a\nb\nc\n", true);
-  EXPECT_EQ(three->last, "c\n");
-  EXPECT_EQ(three->before, "b\n");
-  const auto unterminated = lastTwoLines("a\nb\nc", true);
-  EXPECT_EQ(unterminated->last, "c");
-  EXPECT_EQ(unterminated->before, "b\n");
-  const auto blank = lastTwoLines("a\n\n", true);
-  EXPECT_EQ(blank->last, "\n");
-  EXPECT_EQ(blank->before, "a\n");
+TEST(CardLookupTail, LastTwoRecordsOrTheDefaultOne) {
+  const auto one = whole("201412041830,BUS,OUT,10000,61\n");
+  ASSERT_TRUE(one);
+  EXPECT_EQ(one->last.transport, "BUS");
+  EXPECT_EQ(one->last.balance, 10000);
+  EXPECT_EQ(one->before.transport, "METRO");
+  EXPECT_EQ(one->before.balance, 0);
+  EXPECT_EQ(one->before.journey_id, "00");
+  EXPECT_EQ(one->before.time, TimeInfo{});
+  EXPECT_EQ(one->credited, 0);
+
+  const auto three = whole(
+      "201412040700,METRO,IN,9000,01\n201412040800,METRO,OUT,8000,02\n"
+      "201412040900,BUS,IN,7000,61\n");
+  ASSERT_TRUE(three);
+  EXPECT_EQ(three->last.balance, 7000);
+  EXPECT_EQ(three->last.journey_id, "61\n");
+  EXPECT_EQ(three->before.balance, 8000);
+  EXPECT_EQ(three->before.time.hour, 8);
+  EXPECT_TRUE(three->endsWithLineFeed);
+
+  const auto open = whole("201412040800,METRO,OUT,8000,02\n201412040900,BUS,IN,7000,61");
+  ASSERT_TRUE(open);
+  EXPECT_EQ(open->last.journey_id, "61");
+  EXPECT_EQ(open->before.balance, 8000);
+  EXPECT_FALSE(open->endsWithLineFeed);
 }
 
-TEST(CardLookupLines, TailThatMayCutALineAsksForMore) {
-  EXPECT_FALSE(lastTwoLines("b\nc\n", false));
-  EXPECT_FALSE(lastTwoLines("c\n", false));
-  EXPECT_FALSE(lastTwoLines("\n", false));
-  EXPECT_FALSE(lastTwoLines("", false));
-  const auto enough = lastTwoLines("\nb\nc\n", false);
-  ASSERT_TRUE(enough);
-  EXPECT_EQ(enough->last, "c\n");
-  EXPECT_EQ(enough->before, "b\n");
+TEST(CardLookupTail, TopUpsGiveTheBalanceAndNothingElse) {
+  const auto records = whole(
+      "201412050900,BUS,OUT,5000,61\n"
+      "201412050905,TOPUP,IN,6000,61\n"
+      "201412050930,METRO,IN,6000,61\n"
+      "201412050935,TOPUP,IN,9000,61\n"
+      "201412050936,TOPUP,IN,9500,61\n");
+  ASSERT_TRUE(records);
+  EXPECT_EQ(records->last.transport, "METRO");
+  EXPECT_EQ(records->last.inout, 1);
+  EXPECT_EQ(records->last.time.minute, 30);
+  EXPECT_EQ(records->last.balance, 9500);
+  EXPECT_EQ(records->before.transport, "BUS");
+  EXPECT_EQ(records->before.balance, 5000);
+  EXPECT_EQ(records->credited, 4500);
+  EXPECT_EQ(records->shiftedBeforeBalance(), 9500);
+
+  // One record that is no top-up: the default record stands before it.
+  const auto fresh = whole("000000000000,NEW,OUT,0,00\n201412050800,TOPUP,IN,5000,00\n");
+  ASSERT_TRUE(fresh);
+  EXPECT_EQ(fresh->last.transport, "NEW");
+  EXPECT_EQ(fresh->last.balance, 5000);
+  EXPECT_EQ(fresh->before.transport, "METRO");
+  EXPECT_EQ(fresh->credited, 5000);
 }
 
-TEST(CardLookupLines, ReadingBackwardsFindsWhatAReadFromTheStartFinds) {
+TEST(CardLookupTail, NoRecordToDecideFromIsUnreadable) {
+  for (const std::string& content : {
+           std::string(),
+           std::string("\n"),
+           std::string("201412040800,METRO,OUT,8000,02\n\n"),
+           std::string("201412040900,BUS,IN,7000\n"),
+           std::string("201412040800,METRO,OUT\n201412040900,BUS,IN,7000,61\n"),
+           std::string("201412050800,TOPUP,IN,5000,00\n201412050900,TOPUP,IN,6000,00\n"),
+           std::string("201412050800,METRO\n201412050900,TOPUP,IN,6000,00\n"),
+       }) {
+    EXPECT_EQ(readCardTail(content, true, kMetroDefault).verdict, TailVerdict::Unreadable)
+        << content;
+  }
+  // A broken record further back is never looked at.
+  EXPECT_TRUE(whole("broken\n201412040800,METRO,OUT,1,02\n201412040900,BUS,IN,7000,61\n"));
+}
+
+TEST(CardLookupTail, TailThatMayCutALineAsksForMore) {
+  for (const std::string tail : {"", "\n", "201412040800,METRO,OUT,1,02\n",
+                                 "201412040800,METRO,OUT,1,02\n201412040900,BUS,IN,7,61\n",
+                                 "\n201412040800,METRO,OUT,1,02\n201412040900,TOPUP,IN,7,61\n"}) {
+    EXPECT_EQ(readCardTail(tail, false, kMetroDefault).verdict, TailVerdict::NeedMore) << tail;
+  }
+  EXPECT_EQ(readCardTail("\n201412040800,METRO,OUT,1,02\n201412040900,BUS,IN,7,61\n", false,
+                         kMetroDefault)
+                .verdict,
+            TailVerdict::Found);
+}
+
+TEST(CardLookupFile, ReadingBackwardsFindsWhatTheWholeFileGives) {
   const std::string longLine(300, 'x');
+  const std::string topUp = "201412050940,TOPUP,IN,90000,61\n";
   const std::vector<std::string> contents = {
-      "",
-      "\n",
       "201412041830,METRO,OUT,10000,35\n",
       "201412041830,METRO,OUT,10000,35",
-      "a\nb\n",
-      "a\nb",
-      "a\n\n\n",
-      "first\n" + longLine + "\n" + longLine + "\n",
-      longLine + "\n" + longLine,
-      "x\n" + longLine + "\nshort\n",
+      "first\n201412041830,METRO,OUT,10000,35\n201412041830,BUS,IN,9000," + longLine + "\n",
+      longLine + "\n201412041700,METRO,IN,11050,35\n201412041830,METRO,OUT,10000,35\n" + topUp +
+          topUp + topUp,
+      "201412041830,METRO,OUT,10000,35\n" + topUp,
+      "x\n201412041830,METRO,OUT,10000,35\n" + topUp + "201412041830,BUS,IN,9000,61\n" + topUp,
   };
   for (const std::string& content : contents) {
-    const LastTwoLines expected = forwardLastTwo(content);
+    const auto expected = whole(content);
+    ASSERT_TRUE(expected) << content;
     for (const size_t block : {1, 2, 3, 7, 64, 4096}) {
-      const auto lines = readBackwards(content, block);
-      ASSERT_TRUE(lines) << content;
-      EXPECT_EQ(lines->last, expected.last) << "block " << block << ": " << content;
-      EXPECT_EQ(lines->before, expected.before) << "block " << block << ": " << content;
+      EXPECT_EQ(readBackwards(content, block), expected) << "block " << block << ": " << content;
     }
   }
 }
 
-TEST(CardLookupLines, EitherLineLongerThanTheBoundIsARefusal) {
-  // With a bound of 8 bytes a line of 8 (its line feed included) is taken
-  // and a line of 9 is not, whether it is the last line or the one before.
-  const std::string fits = "1234567\n";
-  const std::string over = "12345678\n";
+TEST(CardLookupFile, RecordLongerThanTheBoundOrTooFarBackIsARefusal) {
+  // With a bound of 32 bytes a record of 32 (its line feed included) is
+  // taken and one of 33 is not; two records that are no top-up must lie
+  // within the last 65 bytes.
+  const std::string fits = "201412041830,METRO,OUT,100,35x\n";  // 31 bytes
+  const std::string longest = "201412041830,METRO,OUT,100,35xx\n";
+  const std::string over = "201412041830,METRO,OUT,100,35xxx\n";
+  const std::string topUp = "201412041830,TOPUP,IN,1,35\n";
   const std::vector<std::pair<std::string, bool>> cases = {
-      {fits, true},
+      {longest, true},
       {over, false},
-      {fits + fits, true},
+      {longest + longest, true},
       {over + fits, false},
       {fits + over, false},
-      {over + fits + fits, true},  // further back than the line before
-      {"12345678", true},          // unterminated: 8 bytes
-      {"123456789", false},
+      {over + fits + fits, true},  // further back than the record before
+      {fits + topUp, true},
+      {longest + topUp, true},
+      {fits + fits + topUp, false},  // the record before begins beyond the bound
+      {fits + topUp + topUp, false},
       {std::string(100000, 'x'), false},
-      {"\n" + std::string(100000, 'x') + "\n" + fits, false},
   };
   for (const auto& [content, found] : cases) {
-    const LastTwoLines expected = forwardLastTwo(content);
+    const TailReading reading = readCardTail(content, true, kMetroDefault, 32);
     for (const size_t block : {1, 3, 8, 64, 4096}) {
-      const auto lines = readBackwards(content, block, 8);
-      ASSERT_EQ(lines.has_value(), found) << "block " << block << ": " << content.substr(0, 40);
-      if (!found) continue;
-      EXPECT_EQ(lines->last, expected.last) << "block " << block << ": " << content;
-      EXPECT_EQ(lines->before, expected.before) << "block " << block << ": " << content;
+      const auto records = readBackwards(content, block, 32);
+      ASSERT_EQ(records.has_value(), found) << "block " << block << ": " << content.substr(0, 40);
+      if (found && content.size() <= 65) {
+        EXPECT_EQ(records, reading.records) << content;
+      }
     }
   }
 }
 
-TEST(CardLookupRecords, OneRecordTakesTheDefaultRecordAsTheOneBefore) {
-  const auto records =
-      cardRecords(lastTwoLines("201412041830,BUS,OUT,10000,61\n", true).value(), kMetroDefault);
-  ASSERT_TRUE(records);
-  EXPECT_EQ(records->last.transport, "BUS");
-  EXPECT_EQ(records->last.balance, 10000);
-  EXPECT_EQ(records->before.transport, "METRO");
-  EXPECT_EQ(records->before.balance, 0);
-  EXPECT_EQ(records->before.inout, 0);
-  EXPECT_EQ(records->before.journey_id, "00");
-  EXPECT_EQ(records->before.time.year, 0);
-}
-
-TEST(CardLookupRecords, ThreeRecordsGiveTheThirdAndTheSecond) {
-  const auto records = cardRecords(lastTwoLines("201412040700,METRO,IN,9000,01\n"
-                                                "201412040800,METRO,OUT,8000,02\n"
-                                                "201412040900,BUS,IN,7000,61\n",
-                                                true)
-                                       .value(),
-                                   kMetroDefault);
-  ASSERT_TRUE(records);
-  EXPECT_EQ(records->last.balance, 7000);
-  EXPECT_EQ(records->last.journey_id, "61\n");
-  EXPECT_EQ(records->before.balance, 8000);
-  EXPECT_EQ(records->before.time.hour, 8);
-}
-
-TEST(CardLookupRecords, LastRecordWithoutLineFeedIsARecordLikeAnyOther) {
-  const auto records = cardRecords(lastTwoLines("201412040800,METRO,OUT,8000,02\n"
-                                                "201412040900,BUS,IN,7000,61",
-                                                true)
-                                       .value(),
-                                   kMetroDefault);
-  ASSERT_TRUE(records);
-  EXPECT_EQ(records->last.journey_id, "61");
-  EXPECT_EQ(records->before.balance, 8000);
-}
-
-TEST(CardLookupRecords, NoRecordOrTooFewColumnsIsAReadError) {
-  EXPECT_FALSE(cardRecords(lastTwoLines("", true).value(), kMetroDefault));
-  EXPECT_FALSE(
-      cardRecords(lastTwoLines("201412040900,BUS,IN,7000\n", true).value(), kMetroDefault));
-  EXPECT_FALSE(cardRecords(
-      lastTwoLines("201412040800,METRO,OUT\n201412040900,BUS,IN,7000,61\n", true).value(),
-      kMetroDefault));
-  // A broken record further back is never looked at.
-  EXPECT_TRUE(cardRecords(lastTwoLines("broken\n201412040800,METRO,OUT,1,02\n"
-                                       "201412040900,BUS,IN,7000,61\n",
-                                       true)
-                              .value(),
-                          kMetroDefault));
-}
-
-TEST(CardLookupFile, MissingFileOrDirectoryFailsToOpen) {
+TEST(CardLookupFile, MissingFileOrDirectoryFailsToOpenAndAReadOnlyCardIsReadOnly) {
   EXPECT_EQ(lookUpCard("/nonexistent/card.txt", kMetroDefault).status, LookupStatus::OpenFailed);
   EXPECT_EQ(lookUpCard(std::filesystem::temp_directory_path().string(), kMetroDefault).status,
             LookupStatus::OpenFailed);
+  CardFile empty("");
+  EXPECT_EQ(lookUpCard(empty.path(), kMetroDefault).status, LookupStatus::ReadError);
+
+  CardFile card("201412040800,METRO,OUT,5,02\n");
+  EXPECT_TRUE(lookUpCard(card.path(), kMetroDefault).held.writable);
+  std::filesystem::create_hard_link(card.path(), card.path() + ".second");
+  const CardLookup linked = lookUpCard(card.path(), kMetroDefault);
+  EXPECT_EQ(linked.status, LookupStatus::Found);
+  EXPECT_FALSE(linked.held.writable);
 }
 
 TEST(CardLookupFile, FindsTheLastTwoRecordsOfALongFile) {
@@ -209,6 +209,5 @@ TEST(CardLookupFile, FindsTheLastTwoRecordsOfALongFile) {
   ASSERT_EQ(lookup.status, LookupStatus::Found);
   EXPECT_EQ(lookup.records.last.balance, 1999);
   EXPECT_EQ(lookup.records.before.balance, 1998);
-  CardFile empty("");
-  EXPECT_EQ(lookUpCard(empty.path(), kMetroDefault).status, LookupStatus::ReadError);
+  EXPECT_EQ(lookup.held.asRead.size, static_cast<long long>(content.size()));
 }

@@ -1,6 +1,7 @@
-// The note of the tap in hand: written and read back whole, and completed by
-// the next run after a kill: rolled forward when the card record is there,
-// dropped when it is not, records cut short by the kill cut off. A note the
+// The note of the tap in hand: written in place and read back whole, torn
+// notes told from whole ones, and completed by the next run after a kill:
+// rolled forward when the card record is there, dropped when it is not,
+// records cut short by the kill cut off, and cleared either way. A file the
 // terminal did not write is set aside.
 #include "terminal/tap_intent.h"
 
@@ -67,6 +68,36 @@ TEST(TapIntent, EncodedIntentReadsBackAndAnythingElseDoesNot) {
   EXPECT_EQ(recordState("abX", "abc\n"), RecordState::Absent);
 }
 
+TEST(TapIntent, ActiveNotesAreToldFromClearedTornAndForeignOnes) {
+  const std::string body = "12:tap-intent 3\n4:1234\n";
+  const std::string note = activeNote(body);
+  ASSERT_EQ(note.substr(0, 20), "1 00000017 " + note.substr(11, 8) + "\n");
+  std::string flipped = note;
+  flipped.back() = '5';
+  const struct {
+    std::string text;
+    NoteState state;
+  } cases[] = {
+      {"", NoteState::Nothing},
+      {"0" + note.substr(1), NoteState::Nothing},
+      {note, NoteState::Active},
+      {note + "left from a longer note", NoteState::Active},
+      {note.substr(0, note.size() - 1), NoteState::Torn},
+      {flipped, NoteState::Torn},
+      {"2" + note.substr(1), NoteState::Foreign},
+      {note.substr(0, 12), NoteState::Foreign},
+      {"1 0000001x" + note.substr(10), NoteState::Foreign},
+      {body, NoteState::Foreign},
+  };
+  for (const auto& c : cases) {
+    const NoteReading reading = readNote(c.text);
+    EXPECT_EQ(reading.state, c.state) << c.text;
+    if (c.state == NoteState::Active) {
+      EXPECT_EQ(reading.body, body);
+    }
+  }
+}
+
 TEST(TapIntent, CompletedForwardWhenTheCardPaidAndDroppedWhenItDidNot) {
   struct Case {
     const char* name;
@@ -96,17 +127,45 @@ TEST(TapIntent, CompletedForwardWhenTheCardPaidAndDroppedWhenItDidNot) {
     const InMetro here(world);
     world.putCard("1234", c.cardAfterKill);
     world.put("Metro/Metrofile2.txt", c.logAfterKill);
-    // A temporary file a kill left before it became the note.
-    world.put("Metro/Metrofile2.txt.intent.4242.9f3c07d1", "half a note");
     const TapIntent intent{"1234",
                            {static_cast<off_t>(std::string(kCard).size()), kCardRecord},
                            {static_cast<off_t>(older.size()), kLogRecord}};
-    ASSERT_TRUE(writeIntent(kIntent, intent));
+    {
+      IntentFile note(kIntent);
+      // A longer note written before this one: only this one counts.
+      TapIntent longer = intent;
+      longer.card = std::string(60, '9');
+      ASSERT_TRUE(note.write(longer));
+      ASSERT_TRUE(note.write(intent));
+    }
     EXPECT_EQ(completeIntent(kIntent, kTripLog).fate, IntentFate::None);
     EXPECT_EQ(world.card("1234"), c.cardNow);
     EXPECT_EQ(world.get("Metro/Metrofile2.txt"), c.logNow);
-    EXPECT_EQ(world.get("Metro/Metrofile2.txt.intent"), "");
-    EXPECT_FALSE(world.exists("Metro/Metrofile2.txt.intent.4242.9f3c07d1"));
+    EXPECT_EQ(readNote(world.get("Metro/Metrofile2.txt.intent")).state, NoteState::Nothing);
+    // Completed once: a second start finds nothing to do, whatever the log holds.
+    world.put("Metro/Metrofile2.txt", "");
+    EXPECT_EQ(completeIntent(kIntent, kTripLog).fate, IntentFate::None);
+    EXPECT_EQ(world.get("Metro/Metrofile2.txt"), "");
+  }
+}
+
+TEST(TapIntent, TornOrClearedNoteIsDroppedAndNothingIsWritten) {
+  const std::string older = "201412050900,METRO,OUT,0,11\n";
+  const TapIntent intent{"1234",
+                         {static_cast<off_t>(std::string(kCard).size()), kCardRecord},
+                         {static_cast<off_t>(older.size()), kLogRecord}};
+  const std::string whole = activeNote(encodeIntent(intent));
+  for (const std::string& note :
+       {whole.substr(0, whole.size() - 3), "0" + whole.substr(1), std::string()}) {
+    World world;
+    const InMetro here(world);
+    world.putCard("1234", std::string(kCard) + kCardRecord);
+    world.put("Metro/Metrofile2.txt", older);
+    world.put("Metro/Metrofile2.txt.intent", note);
+    EXPECT_EQ(completeIntent(kIntent, kTripLog).fate, IntentFate::None);
+    EXPECT_EQ(world.get("Metro/Metrofile2.txt"), older);
+    EXPECT_EQ(world.card("1234"), std::string(kCard) + kCardRecord);
+    EXPECT_EQ(readNote(world.get("Metro/Metrofile2.txt.intent")).state, NoteState::Nothing);
   }
 }
 

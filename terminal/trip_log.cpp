@@ -1,0 +1,48 @@
+#include "terminal/trip_log.h"
+
+#include <utility>
+
+TripLog::TripLog(std::string path) : path_(std::move(path)) {}
+
+bool TripLog::open() {
+  const std::optional<FileState> named = stateAt(path_);
+  if (file_ && named && named->identity == identity_) {
+    sizeNow_ = named->size;
+    return true;
+  }
+  leftAt_.reset();
+  file_.emplace(path_, WhenMissing::Create);
+  file_->lock();
+  const std::optional<FileIdentity> identity =
+      file_->isOpen() ? fileIdentity(file_->fd()) : std::nullopt;
+  if (!identity) {
+    file_.reset();
+    return false;
+  }
+  identity_ = *identity;
+  return true;
+}
+
+std::optional<PreparedAppend> TripLog::prepare(std::string_view record) const {
+  if (!file_) return std::nullopt;
+  // The last byte written here was a record's line feed.
+  if (leftAt_ && *leftAt_ == sizeNow_) return PreparedAppend{sizeNow_, std::string(record)};
+  return file_->prepare(record);
+}
+
+bool TripLog::write(const PreparedAppend& prepared) {
+  leftAt_.reset();
+  if (!file_ || !file_->write(prepared)) return false;
+  leftAt_ = prepared.at + static_cast<long long>(prepared.bytes.size());
+  return true;
+}
+
+void TripLog::undoAppend() {
+  leftAt_.reset();
+  if (file_) file_->undoAppend();
+}
+
+void TripLog::close() {
+  file_.reset();
+  leftAt_.reset();
+}
