@@ -54,8 +54,11 @@ ParsedCommand parseCommand(std::string_view line) {
 }
 
 void reader(void*) {
+  // After a tap the fare controller shows the prompt with the tap's output.
+  bool prompted = false;
   for (;;) {
-    consoleWrite(kPromptText);
+    if (!prompted) consoleWrite(kPromptText);
+    prompted = false;
     const std::optional<CommandLine> line = readCommandLine(stdin);
     if (!line) {
       // End of input: the tap before is finished (we waited for it), so
@@ -84,5 +87,6 @@ void reader(void*) {
     if (!loadTap()) continue;  // no card loaded: the tap is dropped
     tap_pending.post();
     tap_finished.await();
+    prompted = true;
   }
 }

@@ -1,7 +1,9 @@
 // The command reader: prompts "COMMAND LINE_:", reads one tap command
 // ("1234 IN"), loads the card, reads the clock for the tap (tap_time) while
 // it holds the card, and hands the tap to the fare controller, then waits
-// until the tap is finished before prompting again. Until the clock has been
+// until the tap is finished (the controller shows the next prompt with the
+// tap's output; after a line that is no tap the reader prompts again
+// itself). Until the clock has been
 // read a tap is refused with "Time read error!" before the card is looked
 // up. A tap is exactly two words: a card number and the direction "IN" or
 // "OUT"; anything else charges nothing. The card number becomes part of a

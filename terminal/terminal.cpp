@@ -112,8 +112,9 @@ std::string serveTap(const TerminalRules& rules) {
 void serveTaps(const TerminalRules& rules) {
   for (;;) {
     tap_pending.await();
-    const std::string shown = serveTap(rules);
-    if (!shown.empty()) consoleWrite(shown);
+    // The tap's output and the prompt for the next command, in one write:
+    // nothing is shown between them.
+    consoleWrite(serveTap(rules) + kPromptText);
     tap_finished.post();
   }
 }

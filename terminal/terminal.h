@@ -54,5 +54,6 @@ int terminalMain(const TerminalProfile& profile);
 std::string serveTap(const TerminalRules& rules);
 
 // The fare controller's side of the tap cycle, for ever: wait for a tap,
-// serve it, show its output in one write, hand the tap back.
+// serve it, show its output and the reader's next prompt in one write, hand
+// the tap back.
 void serveTaps(const TerminalRules& rules);
