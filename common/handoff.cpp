@@ -1,15 +1,34 @@
 #include "common/handoff.h"
 
-#include <thread>
+#include <sched.h>
+
+#include <algorithm>
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+using Ns = std::chrono::nanoseconds;
+
+constexpr Ns::rep kMaxSpinNs = Ns(kHandoffSpin).count();
+// A spin shorter than this is not worth starting: the receiver sleeps.
+constexpr Ns::rep kMinSpinNs = 2000;
+// A spin that shrank to nothing is tried again, this long, once this many
+// awaits.
+constexpr unsigned kRetrySpinEvery = 32;
+constexpr Ns::rep kRetrySpinNs = 16000;
 // Tests of the flag between looks at the clock.
-constexpr int kSpinsPerClockRead = 16;
+constexpr int kTestsPerClockRead = 32;
+
+void relax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#endif
+}
 
 }  // namespace
 
 void Handoff::post() {
+  senderCpu_.store(sched_getcpu(), std::memory_order_relaxed);
   flag_.store(true, std::memory_order_release);
   // A receiver between its test of the flag and its sleep holds the mutex:
   // taking it here means the receiver either saw the flag or is asleep and
@@ -23,15 +42,27 @@ bool Handoff::take() {
 }
 
 bool Handoff::spin() {
-  const auto deadline = std::chrono::steady_clock::now() + kHandoffSpin;
-  for (;;) {
-    for (int i = 0; i < kSpinsPerClockRead; ++i) {
-      if (take()) return true;
-      // Leaves the processor to another thread that may be the sender.
-      std::this_thread::yield();
-    }
-    if (std::chrono::steady_clock::now() >= deadline) return false;
+  if (take()) return true;
+  // Spinning on the sender's processor would only keep it from posting.
+  if (sched_getcpu() == senderCpu_.load(std::memory_order_relaxed)) return false;
+  Ns::rep budget = spinNs_.load(std::memory_order_relaxed);
+  if (budget < kMinSpinNs) {
+    if (unspun_.fetch_add(1, std::memory_order_relaxed) % kRetrySpinEvery != 0) return false;
+    budget = kRetrySpinNs;
   }
+  const auto start = Clock::now();
+  do {
+    for (int i = 0; i < kTestsPerClockRead; ++i) {
+      if (take()) {
+        spinNs_.store(std::min(kMaxSpinNs, std::max(budget * 2, kRetrySpinNs)),
+                      std::memory_order_relaxed);
+        return true;
+      }
+      relax();
+    }
+  } while (Clock::now() - start < Ns(budget));
+  spinNs_.store(budget / 2, std::memory_order_relaxed);
+  return false;
 }
 
 void Handoff::await() {
