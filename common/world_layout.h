@@ -53,7 +53,7 @@ const std::array<TripLogPlace, 6>& collectedTripLogs();
 std::string handOverName(std::string_view logName, std::string_view number);
 
 // Beside each trip log, its terminal keeps the note of the tap in hand
-// ("busfile.txt.intent", written through "busfile.txt.intent.tmp") and the
+// ("busfile.txt.intent", kept open and written in place) and the
 // lock file that names the process holding its role ("busfile.txt.lock").
 // The settlement's lock file lies in the world's root, whatever the name
 // of its own directory, beside its statement and its state (below).

@@ -96,17 +96,15 @@ FeeCharge metroFee(FeeFunction function, const FareFacts& facts) {
 }
 
 TerminalRules rules(int station) {
-  TerminalRules rules;
-  rules.transport = kMetroTransport;
-  rules.defaultRecord = kMetroDefaultRecord;
-  rules.identifierDigits = std::to_string(station);
-  rules.station = station;
-  rules.displaysBeforeConfirming = false;
-  rules.controller = decideMetroFare;
-  rules.fee = metroFee;
-  rules.cardContinues = metroCardContinues;
-  rules.tripLogContinues = metroTripLogContinues;
-  return rules;
+  return {.transport = kMetroTransport,
+          .defaultRecord = kMetroDefaultRecord,
+          .identifierDigits = std::to_string(station),
+          .station = station,
+          .displaysBeforeConfirming = false,
+          .controller = decideMetroFare,
+          .fee = metroFee,
+          .cardContinues = metroCardContinues,
+          .tripLogContinues = metroTripLogContinues};
 }
 
 void Calculate_Controller(void*) {
