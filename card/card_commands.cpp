@@ -142,7 +142,7 @@ struct Newest {
 };
 
 std::string newestText(const RecordColumns& record) {
-  if (record.transport == "NEW") return "new card";
+  if (record.transport == kNewCardTransport) return "new card";
   return readableTime(record.time) + " " + std::string(record.transport) + " " +
          std::string(record.direction);
 }

@@ -9,7 +9,6 @@ namespace {
 
 constexpr std::string_view kZeroTime = "000000000000";
 constexpr std::string_view kTerminalYear = "2014";
-constexpr std::string_view kProvisioningTransport = "NEW";
 constexpr std::string_view kProvisioningJourney = "00";
 // A clock text: the year's four digits, two of month, the day (two digits,
 // three from day 100 on), two of hour and two of minute.
@@ -77,7 +76,7 @@ std::variant<TopUp, std::string> topUpRecord(std::string_view tail, bool wholeFi
 }
 
 std::string provisioningRecord(int balance) {
-  return formatRecord(kZeroTime, kProvisioningTransport, false, balance, kProvisioningJourney);
+  return formatRecord(kZeroTime, kNewCardTransport, false, balance, kProvisioningJourney);
 }
 
 std::string readableTime(std::string_view column) {
