@@ -49,6 +49,8 @@ void tapAWhile(const World& world, const std::vector<std::string>& cards, int ro
                                                std::vector<std::string>{"2"}, world.dir("Metro"),
                                                handingOverEvery(300)));
   for (size_t t = 1; t < programs.size(); ++t) {
+    // Taps wait for the terminal's first clock reading.
+    ASSERT_TRUE(programs[t]->waitFor("2014/ ", 10s)) << programs[t]->output();
     size_t at = *programs[t]->waitFor(kPrompt, 10s);
     for (int round = 0; round < rounds; ++round) {
       for (const std::string& card : cards) {
@@ -60,7 +62,15 @@ void tapAWhile(const World& world, const std::vector<std::string>& cards, int ro
       std::this_thread::sleep_for(100ms);
     }
   }
-  std::this_thread::sleep_for(1500ms);  // a hand-over, settled and archived
+}
+
+// Waits (30 s at most) until the statement settles `paid`, as the
+// terminals hand their logs over and the settlement collects them.
+void waitUntilSettled(const World& world, long long paid) {
+  for (int i = 0; i < 300 && statementOf(world).fees != paid; ++i) {
+    std::this_thread::sleep_for(100ms);
+  }
+  EXPECT_EQ(statementOf(world).fees, paid);
 }
 
 }  // namespace
@@ -73,6 +83,7 @@ TEST(WorldScript, StopEndsProgramsStartedByHandAndResetTripsKeepsTheCardsWithThe
   }
   std::vector<std::unique_ptr<Program>> programs;
   tapAWhile(world, cards, 6, programs);
+  waitUntilSettled(world, paidByCards(world, cards, kStartBalance));
   ASSERT_GE(tripFiles(world), 4u);
   const std::string cardBefore = world.card("100");
 
@@ -114,11 +125,17 @@ TEST(WorldScript, StopEndsProgramsStartedByHandAndResetTripsKeepsTheCardsWithThe
   audit = runAudit(world);
   EXPECT_EQ(audit->waitExit(1s), 0) << audit->output();
 
-  // The world runs on from there, and stays reconciled.
+  // The world runs on from there: its new statement settles what the cards
+  // pay from their rebased balances, and it stays reconciled.
   tapAWhile(world, cards, 2, programs);
+  long long paid = 0;
+  for (size_t i = 0; i < cards.size(); ++i) {
+    paid += balances[i] - amountOf(linesOf(world.card(cards[i])).back());
+  }
+  EXPECT_GE(paid, 2 * 1050);
+  waitUntilSettled(world, paid);
   for (auto& program : programs) program->sendSignal(SIGTERM);
   for (auto& program : programs) program->waitExit(10s);
   audit = runAudit(world);
   EXPECT_EQ(audit->waitExit(1s), 0) << audit->output();
-  EXPECT_GE(statementOf(world).fees, 2 * 1050);
 }
