@@ -2,20 +2,8 @@
 
 #include <sched.h>
 
-#include <algorithm>
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using Ns = std::chrono::nanoseconds;
-
-constexpr Ns::rep kMaxSpinNs = Ns(kHandoffSpin).count();
-// A spin shorter than this is not worth starting: the receiver sleeps.
-constexpr Ns::rep kMinSpinNs = 2000;
-// A spin that shrank to nothing is tried again, this long, once this many
-// awaits.
-constexpr unsigned kRetrySpinEvery = 32;
-constexpr Ns::rep kRetrySpinNs = 16000;
 // Tests of the flag between looks at the clock.
 constexpr int kTestsPerClockRead = 32;
 
@@ -45,23 +33,13 @@ bool Handoff::spin() {
   if (take()) return true;
   // Spinning on the sender's processor would only keep it from posting.
   if (sched_getcpu() == senderCpu_.load(std::memory_order_relaxed)) return false;
-  Ns::rep budget = spinNs_.load(std::memory_order_relaxed);
-  if (budget < kMinSpinNs) {
-    if (unspun_.fetch_add(1, std::memory_order_relaxed) % kRetrySpinEvery != 0) return false;
-    budget = kRetrySpinNs;
-  }
-  const auto start = Clock::now();
+  const auto deadline = std::chrono::steady_clock::now() + kHandoffSpin;
   do {
     for (int i = 0; i < kTestsPerClockRead; ++i) {
-      if (take()) {
-        spinNs_.store(std::min(kMaxSpinNs, std::max(budget * 2, kRetrySpinNs)),
-                      std::memory_order_relaxed);
-        return true;
-      }
+      if (take()) return true;
       relax();
     }
-  } while (Clock::now() - start < Ns(budget));
-  spinNs_.store(budget / 2, std::memory_order_relaxed);
+  } while (std::chrono::steady_clock::now() < deadline);
   return false;
 }
 
