@@ -64,11 +64,13 @@ std::optional<std::string> readUpTo(int fd, off_t at, size_t length) {
   std::string bytes(length, '\0');
   size_t done = 0;
   while (done < length) {
-    const ssize_t n = pread(fd, bytes.data() + done, length - done, at + static_cast<off_t>(done));
+    const size_t asked = length - done;
+    const ssize_t n = pread(fd, bytes.data() + done, asked, at + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return std::nullopt;
-    if (n == 0) break;
     done += static_cast<size_t>(n);
+    // A regular file gives less than asked only at its end.
+    if (static_cast<size_t>(n) < asked) break;
   }
   bytes.resize(done);
   return bytes;

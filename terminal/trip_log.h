@@ -7,6 +7,7 @@
 // hand-over closes it first (close), under trip_log_mutex.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,7 +33,7 @@ class TripLog {
   void close();
 
  private:
-  std::string path_;
+  std::filesystem::path path_;
   std::optional<RecordFile> file_;
   FileIdentity identity_;
   // The size the log was left at by this terminal's last append, and the
