@@ -36,3 +36,33 @@ TEST(TapJourney, BusThenMetroTransferExitTwoClassesAwayCosts600) {
   EXPECT_EQ(world.get("Metro/Metrofile0.txt"), "201412051005,METRO,IN,0,62\n");
   EXPECT_EQ(world.get("Metro/Metrofile3.txt"), "201412051040,METRO,OUT,600,31\n");
 }
+
+// The same journey with a top-up (the card tool's, under the card's lock)
+// between the bus exit and the metro entry: the entry is still free and the
+// exit still the transfer exit, charged from the topped-up balance.
+TEST(TapJourney, TopUpBetweenBusAndMetroKeepsTheTransfer) {
+  World world;
+  std::string card = "201412040500,METRO,OUT,10000,05\n";
+  world.putCard("1234", card);
+  auto bus = TapSession::bus(world, "201412050900");
+  auto entry = TapSession::metro(world, 0, "201412050900");
+  auto exit = TapSession::metro(world, 3, "201412050900");
+  EXPECT_EQ(bus->tap("1234 IN"), busCharged(1050, 8950));
+  bus->setClock("201412050940");
+  EXPECT_EQ(bus->tap("1234 OUT"), busCharged(0, 8950));
+
+  Program topUp(programPath("card"), {"top-up", "1234", "5000", world.root().string()},
+                world.root().string());
+  EXPECT_EQ(topUp.waitExit(20s), 0) << topUp.output();
+  card +=
+      "201412050900,BUS,IN,8950,61\n201412050940,BUS,OUT,8950,62\n"
+      "201412050940,TOPUP,IN,13950,62\n";
+  EXPECT_EQ(world.card("1234"), card);
+
+  entry->setClock("201412051005");
+  EXPECT_EQ(entry->tap("1234 IN"), metroCharged(0, 13950));
+  exit->setClock("201412051040");
+  EXPECT_EQ(exit->tap("1234 OUT"), metroCharged(600, 13350));
+  card += "201412051005,METRO,IN,13950,62\n201412051040,METRO,OUT,13350,31\n";
+  EXPECT_EQ(world.card("1234"), card);
+}
