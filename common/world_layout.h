@@ -93,3 +93,8 @@ struct LogFiles {
   std::vector<std::filesystem::path> strays;
 };
 LogFiles filesOfLog(const std::filesystem::path& root, const TripLogPlace& log);
+
+// The same, from the `names` in the log's directory (a directory listed
+// once serves all its logs).
+LogFiles classifyLogFiles(const std::vector<std::string>& names, const std::filesystem::path& root,
+                          const TripLogPlace& log);

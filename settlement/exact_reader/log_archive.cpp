@@ -11,10 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string problemText(const fs::path& handOver, const std::string& why) {
-  return "settlement: cannot archive " + handOver.string() + " (" + why + ")\n";
-}
-
 std::string errorText(int error) {
   const char* description = strerrordesc_np(error);
   return description != nullptr ? description : "error " + std::to_string(error);
@@ -22,16 +18,24 @@ std::string errorText(int error) {
 
 }  // namespace
 
-std::optional<std::string> archiveHandOver(const fs::path& handOver, const fs::path& archive,
-                                           long long cycle) {
+std::string archiveProblemText(const fs::path& handOver, const std::string& why) {
+  return "settlement: cannot archive " + handOver.string() + " (" + why + ")\n";
+}
+
+std::optional<std::string> openArchive(const fs::path& archive) {
   if (mkdir(archive.c_str(), 0777) != 0 && errno != EEXIST) {
-    return problemText(handOver, archive.string() + ": " + errorText(errno));
+    return archive.string() + ": " + errorText(errno);
   }
   struct stat status;
   // Never moved through a link to somewhere outside the world.
   if (lstat(archive.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
-    return problemText(handOver, archive.string() + " is not a directory");
+    return archive.string() + " is not a directory";
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> archiveHandOver(const fs::path& handOver, const fs::path& archive,
+                                           long long cycle) {
   const std::string name = handOver.filename().string();
   const std::string ofCycle = name + "-" + std::to_string(cycle);
   for (long long attempt = 1;; ++attempt) {
@@ -41,6 +45,6 @@ std::optional<std::string> archiveHandOver(const fs::path& handOver, const fs::p
     if (renameWithoutReplacing(handOver.string(), (archive / archived).string())) {
       return std::nullopt;
     }
-    if (errno != EEXIST) return problemText(handOver, errorText(errno));
+    if (errno != EEXIST) return archiveProblemText(handOver, errorText(errno));
   }
 }
