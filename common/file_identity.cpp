@@ -6,9 +6,12 @@
 
 namespace {
 
-std::optional<FileIdentity> identityOf(int dirFd, const char* path, int flags) {
+std::optional<FileIdentity> identityOf(int dirFd, const char* path, int flags,
+                                       off_t* size = nullptr) {
   struct statx status;
-  if (statx(dirFd, path, flags, STATX_INO | STATX_BTIME, &status) != 0) return std::nullopt;
+  const unsigned mask = STATX_INO | STATX_BTIME | (size != nullptr ? STATX_SIZE : 0u);
+  if (statx(dirFd, path, flags, mask, &status) != 0) return std::nullopt;
+  if (size != nullptr) *size = static_cast<off_t>(status.stx_size);
   FileIdentity identity;
   identity.device = makedev(status.stx_dev_major, status.stx_dev_minor);
   identity.inode = status.stx_ino;
@@ -21,8 +24,8 @@ std::optional<FileIdentity> identityOf(int dirFd, const char* path, int flags) {
 
 }  // namespace
 
-std::optional<FileIdentity> fileIdentity(int fd) {
-  return identityOf(fd, "", AT_EMPTY_PATH);
+std::optional<FileIdentity> fileIdentity(int fd, off_t* size) {
+  return identityOf(fd, "", AT_EMPTY_PATH, size);
 }
 
 std::optional<FileIdentity> identityAt(const std::filesystem::path& path) {

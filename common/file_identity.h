@@ -5,6 +5,8 @@
 // archived is still the file it was.
 #pragma once
 
+#include <sys/types.h>
+
 #include <compare>
 #include <filesystem>
 #include <optional>
@@ -17,8 +19,9 @@ struct FileIdentity {
   auto operator<=>(const FileIdentity&) const = default;
 };
 
-// The identity of the open file `fd`; nullopt when it cannot be read.
-std::optional<FileIdentity> fileIdentity(int fd);
+// The identity of the open file `fd`, and its size into `size` when asked
+// for; nullopt when it cannot be read.
+std::optional<FileIdentity> fileIdentity(int fd, off_t* size = nullptr);
 
 // The identity of the directory entry `path` itself (a link is not
 // followed). Needs no permission on the file, only on its directory;

@@ -56,35 +56,63 @@ struct LogReading {
   bool failed = false;  // a read of the file failed before its end (errno says why)
 };
 
-// Reads the open log `fd` from byte `from` to its end through `buffer` and
-// hands every taken read to `take(read, at)`, `at` being the offset where it
-// starts, in file order. `buffer` must be longer than kLogReadMax; each
-// block read fills it.
+// Where the last read that lies whole in `data` ends, `data` beginning where
+// a read begins. Every read that ends at a line feed ends a read, and
+// after the last line feed the reads are kLogReadMax characters each.
+inline size_t wholeReadsLength(std::string_view data) {
+  const void* lastLineFeed = memrchr(data.data(), '\n', data.size());
+  const size_t base =
+      lastLineFeed == nullptr ? 0 : static_cast<const char*>(lastLineFeed) - data.data() + 1;
+  return base + (data.size() - base) / kLogReadMax * kLogReadMax;
+}
+
+// Hands every taken read of `reads` (whole reads, the first beginning at
+// offset `at` of its file) to `take(read, at)`, in order.
 template <typename Take>
-LogReading readLogReads(int fd, off_t from, std::span<char> buffer, Take&& take) {
+void forEachLogRead(std::string_view reads, off_t at, Take&& take) {
+  while (const std::optional<size_t> length = nextLogRead(reads)) {
+    take(reads.substr(0, *length), at);
+    at += static_cast<off_t>(*length);
+    reads.remove_prefix(*length);
+  }
+}
+
+// Reads the open log `fd` from byte `from` to its end (where a read of
+// the file gives less than asked) through `buffer`, a block at a time, and hands each block's taken
+// reads, whole, to `takeReads(reads, at)`, `at` being the offset where they begin, in file order.
+// `buffer` must be longer than kLogReadMax.
+template <typename TakeReads>
+LogReading readLogBlocks(int fd, off_t from, std::span<char> buffer, TakeReads&& takeReads) {
   // What is left of a block after its taken reads is shorter than one read,
   // so it always fits in front of the next block.
   size_t held = 0;
   LogReading reading{from, false};
   for (;;) {
-    const ssize_t got = pread(fd, buffer.data() + held, buffer.size() - held,
-                              reading.end + static_cast<off_t>(held));
+    const size_t room = buffer.size() - held;
+    const ssize_t got =
+        pread(fd, buffer.data() + held, room, reading.end + static_cast<off_t>(held));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       reading.failed = got < 0;
       return reading;
     }
     held += static_cast<size_t>(got);
-    const std::string_view data(buffer.data(), held);
-    size_t at = 0;
-    while (const std::optional<size_t> length = nextLogRead(data.substr(at))) {
-      take(data.substr(at, *length), reading.end + static_cast<off_t>(at));
-      at += *length;
-    }
-    reading.end += static_cast<off_t>(at);
-    held -= at;
-    memmove(buffer.data(), buffer.data() + at, held);
+    const size_t whole = wholeReadsLength(std::string_view(buffer.data(), held));
+    if (whole > 0) takeReads(std::string_view(buffer.data(), whole), reading.end);
+    reading.end += static_cast<off_t>(whole);
+    held -= whole;
+    memmove(buffer.data(), buffer.data() + whole, held);
+    // A regular file gives less than asked only at its end: what is
+    // appended after that is for a later reading.
+    if (static_cast<size_t>(got) < room) return reading;
   }
+}
+
+// readLogBlocks, every taken read handed to `take(read, at)` on its own.
+template <typename Take>
+LogReading readLogReads(int fd, off_t from, std::span<char> buffer, Take&& take) {
+  return readLogBlocks(fd, from, buffer,
+                       [&](std::string_view reads, off_t at) { forEachLogRead(reads, at, take); });
 }
 
 // Receives a taken read and the offset in the file where it starts.

@@ -75,16 +75,17 @@ void collect(const SettlementPlaces& places) {
 
 Totals settle(const SettlementPlaces& places) {
   // One pass over the list in its order distributes it for the block and
-  // its fresh records, alone, for the statement.
+  // its fresh records, alone, for the statement. When every record is
+  // fresh, the two are one.
   DistributionPass whole;
   DistributionPass fresh;
-  const bool anyFresh = list.freshCount() > 0;
+  const bool someFresh = list.freshCount() > 0 && list.freshCount() < list.size();
   list.forEachInOrder([&](const FlatRecord& record, const char* spill) {
     whole.add(record, spill);
-    if (anyFresh && record.fresh()) fresh.add(record, spill);
+    if (someFresh && record.fresh()) fresh.add(record, spill);
   });
   const ListDistribution listed = whole.finish();
-  const ListDistribution settledNow = fresh.finish();
+  const ListDistribution settledNow = list.freshCount() == list.size() ? listed : fresh.finish();
   Totals totals = {0, 0};
   transferfilter(listed, totals);
   busfilter(listed, totals);

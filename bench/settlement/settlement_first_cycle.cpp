@@ -8,7 +8,8 @@
 // SPEC is LABEL:cycle:PATH for a settlement program (run in WORLD/Settlement
 // until it has printed B blocks, then stopped with SIGTERM; its one-second
 // period is taken off once per block) or LABEL:floor:PATH[:ARG] for a program
-// run as PATH WORLD [ARG] to its end. Before every run the world is put back
+// run as PATH WORLD [ARG] to its end. A SPEC ending in @DIR runs on the world
+// DIR instead of WORLD. Before every run the world is put back
 // as it was: the statement and its state removed, archived hand-over files
 // moved back beside their logs. Each round runs every SPEC once, in the
 // order given; the figures are medians over the rounds, and each SPEC's
@@ -39,6 +40,7 @@ struct Spec {
   bool floor = false;
   std::string path;
   std::string argument;
+  fs::path world;  // empty: WORLD
 };
 
 struct Run {
@@ -137,7 +139,12 @@ double median(std::vector<double> values) {
   return n == 0 ? 0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
 }
 
-bool parseSpec(const std::string& text, Spec& spec) {
+bool parseSpec(std::string text, Spec& spec) {
+  const size_t at = text.rfind('@');
+  if (at != std::string::npos) {
+    spec.world = fs::absolute(text.substr(at + 1));
+    text.resize(at);
+  }
   const size_t first = text.find(':');
   const size_t second = first == std::string::npos ? first : text.find(':', first + 1);
   if (second == std::string::npos) return false;
@@ -190,12 +197,16 @@ int main(int argc, char** argv) {
   std::vector<std::vector<Run>> runs(specs.size());
   for (int round = 0; round < rounds; ++round) {
     for (size_t s = 0; s < specs.size(); ++s) {
-      resetWorld(world);
-      runs[s].push_back(runOnce(specs[s], world, blocks));
+      const fs::path& where = specs[s].world.empty() ? world : specs[s].world;
+      resetWorld(where);
+      runs[s].push_back(runOnce(specs[s], where, blocks));
       if (!runs[s].back().ok) fprintf(stderr, "%s: run %d failed\n", specs[s].label.c_str(), round);
     }
   }
   resetWorld(world);
+  for (const Spec& spec : specs) {
+    if (!spec.world.empty()) resetWorld(spec.world);
+  }
   printf("%-12s %10s %10s %10s %10s %12s\n", "program", "median ms", "min ms", "max ms", "peak MiB",
          "ratio to 1st");
   bool same = true;
@@ -205,13 +216,14 @@ int main(int argc, char** argv) {
       ms.push_back(runs[s][r].ms);
       peaks.push_back(runs[s][r].peakMiB);
       ratios.push_back(runs[s][r].ms / runs[0][r].ms);
-      same = same && runs[s][r].firstBlock == runs[0][0].firstBlock;
+      same = same && (!specs[s].world.empty() || runs[s][r].firstBlock == runs[0][0].firstBlock);
     }
     printf("%-12s %10.1f %10.1f %10.1f %10.1f %12.2f\n", specs[s].label.c_str(), median(ms),
            *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()),
            median(peaks), median(ratios));
   }
-  printf("first blocks %s\n%s", same ? "identical" : "DIFFER", runs[0][0].firstBlock.c_str());
+  printf("first blocks on WORLD %s\n%s", same ? "identical" : "DIFFER",
+         runs[0][0].firstBlock.c_str());
   if (!same) {
     for (size_t s = 0; s < specs.size(); ++s) {
       printf("-- %s\n%s", specs[s].label.c_str(), runs[s][0].firstBlock.c_str());

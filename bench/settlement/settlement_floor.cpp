@@ -41,87 +41,103 @@ constexpr size_t kReadMax = 99;
 struct Record {
   int key = 0;
   int fee = 0;
-  int op = 0;     // 0 BUS, 1 METRO
-  int order = 0;  // 0 came at the greatest key, 1 raised it, 2 came after a greater key
-  std::string_view id;
+  unsigned idAt = 0;  // the journey id: where it begins in its file's ids
+  unsigned char idLength = 0;
+  unsigned char op = 0;     // 0 BUS, 1 METRO
+  unsigned char order = 0;  // 0 came at the greatest key, 1 raised it, 2 came after a greater key
 };
 
 struct File {
   std::string path;
-  std::string bytes;
   std::vector<Record> records;
+  std::string ids;  // the journey ids of its records, one after another
 };
 
-int atoiSaturating(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+// atoi's number at the start of a field (white space, a sign, digits),
+// saturating at the 32-bit limits.
+inline int leadingNumber(const char* c, const char* end) {
+  while (c < end && (*c == ' ' || (*c >= '\t' && *c <= '\r'))) ++c;
   bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (c < end && (*c == '+' || *c == '-')) negative = *c++ == '-';
   long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (value <= INT_MAX) value = value * 10 + (text[i] - '0');
+  for (; c < end && *c >= '0' && *c <= '9'; ++c) {
+    if (value <= INT_MAX) value = value * 10 + (*c - '0');
   }
   if (negative) return value > INT_MAX ? INT_MIN : static_cast<int>(-value);
   return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
-void parse(std::string_view read, std::vector<Record>& records) {
-  if (read.size() < 4) return;
-  std::string_view fields[5];
-  size_t count = 0;
-  size_t i = 4;
-  while (count < 5 && i < read.size()) {
-    if (read[i] == ',') {
-      ++i;
+// One read: its year skipped, fields between runs of commas.
+inline void parse(const char* read, size_t length, File& file) {
+  if (length < 4) return;
+  const char* const end = read + length;
+  const char* begins[5];
+  const char* ends[5];
+  int count = 0;
+  for (const char* c = read + 4; c < end && count < 5;) {
+    if (*c == ',') {
+      ++c;
       continue;
     }
-    const size_t end = std::min(read.find(',', i), read.size());
-    fields[count++] = read.substr(i, end - i);
-    i = end;
+    begins[count] = c;
+    while (c < end && *c != ',') ++c;
+    ends[count++] = c;
   }
   if (count < 5) return;
-  const std::string_view prefix = fields[1].substr(0, 3);
-  int op = 0;
-  if (prefix == "BUS") {
+  const size_t transport = static_cast<size_t>(ends[1] - begins[1]);
+  unsigned char op = 0;
+  if (transport >= 3 && begins[1][0] == 'B' && begins[1][1] == 'U' && begins[1][2] == 'S') {
     op = 0;
-  } else if (prefix == "MET") {
+  } else if (transport >= 3 && begins[1][0] == 'M' && begins[1][1] == 'E' && begins[1][2] == 'T') {
     op = 1;
   } else {
     return;
   }
-  records.push_back({atoiSaturating(fields[0]), atoiSaturating(fields[3]), op, 0, fields[4]});
+  Record record;
+  record.key = leadingNumber(begins[0], ends[0]);
+  record.fee = leadingNumber(begins[3], ends[3]);
+  record.op = op;
+  record.idAt = static_cast<unsigned>(file.ids.size());
+  record.idLength = static_cast<unsigned char>(ends[4] - begins[4]);
+  file.ids.append(begins[4], ends[4]);
+  file.records.push_back(record);
 }
 
-void readAndParse(File& file) {
+// Reads the file in blocks through `buffer`, taking every read that ends at
+// a line feed or is 99 characters long.
+void readAndParse(File& file, std::vector<char>& buffer) {
   const int fd = open(file.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return;
   struct stat status;
-  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-    file.bytes.resize(static_cast<size_t>(status.st_size));
-    size_t got = 0;
-    while (got < file.bytes.size()) {
-      const ssize_t n = read(fd, file.bytes.data() + got, file.bytes.size() - got);
-      if (n <= 0) break;
-      got += static_cast<size_t>(n);
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    close(fd);
+    return;
+  }
+  file.records.reserve(static_cast<size_t>(status.st_size) / 15 + 1);
+  size_t held = 0;
+  for (;;) {
+    const ssize_t got = read(fd, buffer.data() + held, buffer.size() - held);
+    if (got <= 0) break;
+    held += static_cast<size_t>(got);
+    std::string_view rest(buffer.data(), held);
+    for (;;) {
+      const size_t window = std::min(rest.size(), kReadMax);
+      const void* lineFeed = memchr(rest.data(), '\n', window);
+      size_t length = 0;
+      if (lineFeed != nullptr) {
+        length = static_cast<size_t>(static_cast<const char*>(lineFeed) - rest.data()) + 1;
+      } else if (window == kReadMax) {
+        length = kReadMax;
+      } else {
+        break;
+      }
+      parse(rest.data(), length, file);
+      rest.remove_prefix(length);
     }
-    file.bytes.resize(got);
+    memmove(buffer.data(), rest.data(), rest.size());
+    held = rest.size();
   }
   close(fd);
-  std::string_view rest = file.bytes;
-  for (;;) {
-    const size_t window = std::min(rest.size(), kReadMax);
-    const size_t lineFeed = rest.substr(0, window).find('\n');
-    size_t length = 0;
-    if (lineFeed != std::string_view::npos) {
-      length = lineFeed + 1;
-    } else if (window == kReadMax) {
-      length = kReadMax;
-    } else {
-      break;
-    }
-    parse(rest.substr(0, length), file.records);
-    rest.remove_prefix(length);
-  }
 }
 
 bool numberedAfter(const std::string& name, const std::string& log, std::string& number) {
@@ -203,7 +219,8 @@ int main(int argc, char** argv) {
 
   std::atomic<size_t> next{0};
   const auto work = [&] {
-    for (size_t i; (i = next++) < files.size();) readAndParse(files[i]);
+    std::vector<char> buffer(1 << 20);
+    for (size_t i; (i = next++) < files.size();) readAndParse(files[i], buffer);
   };
   std::vector<std::thread> helpers;
   for (int t = 1; t < threads; ++t) helpers.emplace_back(work);
@@ -218,6 +235,7 @@ int main(int argc, char** argv) {
   struct Stretch {
     const Record* at;
     const Record* end;
+    const char* ids;
   };
   std::vector<Stretch> stretches;
   for (File& file : files) {
@@ -243,7 +261,9 @@ int main(int argc, char** argv) {
     for (size_t i = 1; i <= records.size(); ++i) {
       if (i == records.size() || records[i].key < records[i - 1].key ||
           (records[i].key == records[i - 1].key && records[i].order < records[i - 1].order)) {
-        if (i > start) stretches.push_back({records.data() + start, records.data() + i});
+        if (i > start) {
+          stretches.push_back({records.data() + start, records.data() + i, file.ids.data()});
+        }
         start = i;
       }
     }
@@ -256,6 +276,7 @@ int main(int argc, char** argv) {
   };
   const Record* before = nullptr;  // the last record of the group before
   const Record* last = nullptr;    // the last record of the group in hand
+  std::string_view beforeId, lastId;
   size_t group = 0;
   std::vector<int> legs;
   int origin = 0;
@@ -266,6 +287,7 @@ int main(int argc, char** argv) {
       addFee(*before);
     }
     before = last;
+    beforeId = lastId;
   };
   for (;;) {
     size_t best = stretches.size();
@@ -279,11 +301,12 @@ int main(int argc, char** argv) {
     }
     if (best == stretches.size()) break;
     const Record* record = stretches[best].at++;
-    if (last != nullptr && record->id == last->id) {
+    const std::string_view id(stretches[best].ids + record->idAt, record->idLength);
+    if (last != nullptr && id == lastId) {
       if (group == 1) {
         legs.clear();
-        const Record* first = before != nullptr ? before : last;
-        origin = !first->id.empty() && first->id[0] > '5' && first->id[0] <= '9' ? 0 : 1;
+        const std::string_view first = before != nullptr ? beforeId : lastId;
+        origin = first[0] > '5' && first[0] <= '9' ? 0 : 1;
         if (before != nullptr) legs.push_back(before->fee);
         before = nullptr;
       }
@@ -294,6 +317,7 @@ int main(int argc, char** argv) {
       group = 1;
     }
     last = record;
+    lastId = id;
   }
   if (last != nullptr) closeGroup();
   if (before != nullptr) addFee(*before);

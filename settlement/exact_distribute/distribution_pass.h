@@ -26,25 +26,49 @@ struct ListDistribution {
 
 class DistributionPass {
  public:
-  // The next record of the list; `spill` is its file's spill text.
-  void add(const FlatRecord& record, const char* spill);
+  // The next record of the list; `spill` is its file's spill text. The
+  // record stays where it is until the pass is finished.
+  [[gnu::always_inline]] void add(const FlatRecord& record, const char* spill) {
+    ++result_.records;
+    addToTotal(result_.fees, record.op(), record.fee);
+    const Leg leg{&record, spill};
+    if (last_.record != nullptr && sameJourney(last_.id(), leg.id())) {
+      if (group_ == 1) beginRun();
+      journey_.addLeg(last_.record->fee);
+      ++group_;
+    } else {
+      if (last_.record != nullptr) endGroup();
+      group_ = 1;
+    }
+    last_ = leg;
+  }
+
   // The distribution of the records added; the pass starts again empty.
   ListDistribution finish();
 
  private:
   struct Leg {
-    int fee = 0;
-    Operator op = kBusOperator;
-    JourneyIdRef id;
+    const FlatRecord* record = nullptr;
+    const char* spill = nullptr;
+    JourneyIdRef id() const { return {record->word, spill}; }
   };
-  void endGroup();
+  // The group in hand has grown into a run: its journey starts with the
+  // record before it.
+  void beginRun();
+  void endGroup() {
+    if (group_ >= 2) {
+      endRun();
+    } else if (before_.record != nullptr) {
+      addToTotal(result_.remaining, before_.record->op(), before_.record->fee);
+    }
+    before_ = last_;
+  }
+  void endRun();
 
   ListDistribution result_;
-  bool hasLast_ = false;
   Leg last_;          // the latest record, the last of its group so far
   size_t group_ = 0;  // records in last_'s group of equal journey ids
-  bool hasBefore_ = false;
-  Leg before_;  // the last record of the group before, while it may yet be a leg
+  Leg before_;        // the last record of the group before, while it may yet be a leg
   JourneyApportionment journey_;
   Operator origin_ = kMetroOperator;
 };

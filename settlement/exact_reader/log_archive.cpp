@@ -18,8 +18,8 @@ std::string errorText(int error) {
 
 }  // namespace
 
-std::string archiveProblemText(const fs::path& handOver, const std::string& why) {
-  return "settlement: cannot archive " + handOver.string() + " (" + why + ")\n";
+std::string archiveProblemText(const std::string& handOver, const std::string& why) {
+  return "settlement: cannot archive " + handOver + " (" + why + ")\n";
 }
 
 std::optional<std::string> openArchive(const fs::path& archive) {
@@ -34,17 +34,16 @@ std::optional<std::string> openArchive(const fs::path& archive) {
   return std::nullopt;
 }
 
-std::optional<std::string> archiveHandOver(const fs::path& handOver, const fs::path& archive,
+std::optional<std::string> archiveHandOver(const std::string& handOver, const fs::path& archive,
                                            long long cycle) {
-  const std::string name = handOver.filename().string();
+  const std::string name = handOver.substr(handOver.rfind('/') + 1);
+  const std::string into = (archive / "").string();
   const std::string ofCycle = name + "-" + std::to_string(cycle);
   for (long long attempt = 1;; ++attempt) {
     const std::string archived = attempt == 1   ? name
                                  : attempt == 2 ? ofCycle
                                                 : ofCycle + "-" + std::to_string(attempt - 1);
-    if (renameWithoutReplacing(handOver.string(), (archive / archived).string())) {
-      return std::nullopt;
-    }
+    if (renameWithoutReplacing(handOver, into + archived)) return std::nullopt;
     if (errno != EEXIST) return archiveProblemText(handOver, errorText(errno));
   }
 }

@@ -59,7 +59,7 @@ std::optional<std::set<FileIdentity>> identitiesIn(const std::vector<Listing>& l
   return found;
 }
 
-off_t lengthAt(const fs::path& path) {
+off_t lengthAt(const std::string& path) {
   struct stat status;
   return lstat(path.c_str(), &status) == 0 ? status.st_size : 0;
 }
@@ -67,7 +67,7 @@ off_t lengthAt(const fs::path& path) {
 }  // namespace
 
 struct LogCollection::Planned {
-  fs::path path;
+  std::string path;
   bool live = false;
 };
 
@@ -75,7 +75,7 @@ struct LogCollection::FileRead {
   bool opened = false;
   int openError = 0;
   FileIdentity identity;
-  off_t size = -1;  // when opened; -1 when unknown
+  off_t size = 0;  // when opened
   off_t settledTo = 0;
   off_t from = 0;
   LogReading reading;
@@ -113,16 +113,15 @@ LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t f
                                                 const std::map<FileIdentity, off_t>& readTo,
                                                 CollectionSink& sink) const {
   FileRead read;
-  const FileDescriptor fd = openRegularFile(planned.path.string(), O_RDONLY);
-  const std::optional<FileIdentity> identity = fd.valid() ? fileIdentity(fd.get()) : std::nullopt;
+  const FileDescriptor fd = openRegularFile(planned.path, O_RDONLY);
+  const std::optional<FileIdentity> identity =
+      fd.valid() ? fileIdentity(fd.get(), &read.size) : std::nullopt;
   if (!identity) {
     read.openError = errno;
     return read;
   }
   read.opened = true;
   read.identity = *identity;
-  struct stat status;
-  if (fstat(fd.get(), &status) == 0) read.size = status.st_size;
   const auto settled = settled_.find(read.identity);
   read.settledTo = settled != settled_.end() ? settled->second : 0;
   if (!planned.live) {
@@ -169,13 +168,13 @@ void LogCollection::accept(Reading& reading, const Planned& planned, size_t file
       read = readFile(planned, file, 0, reading.readTo, reading.sink);
     }
   }
-  const std::string path = planned.path.string();
+  const std::string& path = planned.path;
   if (!read.opened) {
     if (read.openError != ENOENT) reading.report(unreadableLogText(path, read.openError));
     return;
   }
   const FileIdentity& identity = read.identity;
-  if (read.settledTo > 0 && read.size >= 0 && read.size < read.settledTo) {
+  if (read.settledTo > 0 && read.size < read.settledTo) {
     reportOnce("cut " + path + " " + std::to_string(identity.inode) + " " +
                    std::to_string(identity.born_ns),
                "settlement: " + path + " was cut below what was settled of it (" +
@@ -195,23 +194,29 @@ void LogCollection::accept(Reading& reading, const Planned& planned, size_t file
 Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
                                  const ProblemSink& report) {
   Reading reading{sink, report, {{}, settled_, {}}, {}};
+  // Paths as root / dir / name would give them, built by concatenation.
+  const std::string base = (root / "").string();
   const std::array<TripLogPlace, 6>& logs = collectedTripLogs();
   std::vector<Planned> plan;
-  for (const TripLogPlace& log : logs) plan.push_back({root / log.dir / log.name, true});
+  for (const TripLogPlace& log : logs) plan.push_back({base + log.dir + "/" + log.name, true});
   std::vector<FileRead> live = readFiles(plan, 0, plan.size(), reading.readTo, sink);
   for (size_t i = 0; i < live.size(); ++i) accept(reading, plan[i], i, live[i]);
 
   const std::vector<Listing> listings = {listDirectory(root / kBusDir),
                                          listDirectory(root / kMetroDir)};
-  std::vector<std::vector<fs::path>> strays;
+  std::vector<std::vector<std::string>> strays;
   std::vector<size_t> handOversEnd;  // by log: the end of its hand-over files in the plan
   const size_t firstHandOver = plan.size();
   for (const TripLogPlace& log : logs) {
     const Listing& listing = listings[log.dir == kBusDir ? 0 : 1];
-    LogFiles files = classifyLogFiles(listing.names, root, log);
-    for (fs::path& path : files.handOvers) plan.push_back({std::move(path), false});
+    const LogFileNames files = classifyLogFiles(listing.names, log.name);
+    const std::string dir = base + log.dir + "/";
+    for (const std::string_view name : files.handOvers)
+      plan.push_back({dir + std::string(name), false});
     handOversEnd.push_back(plan.size());
-    strays.push_back(std::move(files.strays));
+    strays.emplace_back();
+    for (const std::string_view name : files.strays)
+      strays.back().push_back(dir + std::string(name));
   }
   std::vector<FileRead> handOvers =
       readFiles(plan, firstHandOver, plan.size(), reading.readTo, sink);
@@ -220,9 +225,9 @@ Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
     for (; file < handOversEnd[log]; ++file) {
       accept(reading, plan[file], file, handOvers[file - firstHandOver]);
     }
-    for (const fs::path& path : strays[log]) {
-      reportOnce("stray " + path.string(),
-                 "settlement: " + path.string() +
+    for (const std::string& path : strays[log]) {
+      reportOnce("stray " + path,
+                 "settlement: " + path +
                      " is neither a trip log nor a hand-over file; it is left alone and never "
                      "settled\n",
                  report);
@@ -289,7 +294,7 @@ void LogCollection::archive(const std::vector<HandOverFile>& handOvers, const fs
                                                    : archiveHandOver(handOver.path, archive, cycle);
     if (problem) {
       // It stays, settled to its end: no collection takes it again.
-      reportOnce("archive " + handOver.path.string(), *problem, report);
+      reportOnce("archive " + handOver.path, *problem, report);
       continue;
     }
     settled_.erase(handOver.identity);

@@ -31,7 +31,7 @@
 #include "common/trip_log_reading.h"
 
 struct HandOverFile {
-  std::filesystem::path path;  // root/Bus/busfile.txt.7
+  std::string path;  // root/Bus/busfile.txt.7
   FileIdentity identity;
 };
 

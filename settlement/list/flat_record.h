@@ -85,6 +85,71 @@ inline FlatRecord flatRecord(const TripRecord& record, bool fresh, std::string& 
   return flat;
 }
 
+// The longest line readTerminalLine takes: year, MMDDhhmm, "METRO", "OUT",
+// a fee of nine digits and an id of fourteen digits, with their commas and
+// the line feed.
+inline constexpr size_t kLongestTerminalLine = 4 + 8 + 1 + 6 + 4 + 10 + 15;
+
+// A line as the terminals write it, in one scan: "201412050008,METRO,IN,
+// 1250,15\n", exactly (four characters of year without a line feed, eight
+// digits, BUS or METRO, IN or OUT, a fee of one to nine digits, an id of up
+// to fourteen digits and the line feed). Its length, with its record in
+// `record` (not fresh), or 0 for any other line. `line` must hold at least
+// kLongestTerminalLine characters. Such a line is one read, and its record
+// is the one flatRecord builds from parseTripRecord's: nothing in it is
+// read another way.
+[[gnu::always_inline]] inline size_t readTerminalLine(const char* line, FlatRecord& record) {
+  using namespace flat_record_detail;
+  const auto digit = [](char c) {
+    return static_cast<unsigned>(static_cast<unsigned char>(c - '0'));
+  };
+  if (line[0] == '\n' || line[1] == '\n' || line[2] == '\n' || line[3] == '\n') return 0;
+  const char* c = line + 4;
+  int32_t key = 0;
+  for (int i = 0; i < 8; ++i) {
+    const unsigned d = digit(c[i]);
+    if (d > 9) return 0;
+    key = key * 10 + static_cast<int32_t>(d);
+  }
+  c += 8;
+  if (*c++ != ',') return 0;
+  uint64_t flags = 0;
+  if (c[0] == 'B' && c[1] == 'U' && c[2] == 'S' && c[3] == ',') {
+    c += 4;
+  } else if (c[0] == 'M' && c[1] == 'E' && c[2] == 'T' && c[3] == 'R' && c[4] == 'O' &&
+             c[5] == ',') {
+    flags |= FlatRecord::kMetro;
+    c += 6;
+  } else {
+    return 0;
+  }
+  if (c[0] == 'I' && c[1] == 'N' && c[2] == ',') {
+    flags |= FlatRecord::kEntry;
+    c += 3;
+  } else if (c[0] == 'O' && c[1] == 'U' && c[2] == 'T' && c[3] == ',') {
+    c += 4;
+  } else {
+    return 0;
+  }
+  const char* const fee = c;
+  int32_t value = 0;
+  for (unsigned d; (d = digit(*c)) <= 9 && c - fee < 9; ++c)
+    value = value * 10 + static_cast<int32_t>(d);
+  if (c == fee || *c != ',') return 0;
+  const char* const id = ++c;
+  uint64_t code = 0;
+  for (unsigned d; (d = digit(*c)) <= 9 && c - id < kPackedCharacters - 1; ++c)
+    code = code << 4 | d;
+  if (*c != '\n') return 0;
+  code = code << 4 | kLineFeedCode;
+  const int unused = 4 * (kPackedCharacters - static_cast<int>(c - id + 1));
+  const uint64_t fill = unused == 0 ? 0 : (uint64_t{1} << unused) - 1;
+  record.time_key = key;
+  record.fee = value;
+  record.word = ((code << unused) | fill) << 4 | flags;
+  return static_cast<size_t>(c + 1 - line);
+}
+
 // Whether two records' journey ids are the same text.
 inline bool sameJourney(const JourneyIdRef& a, const JourneyIdRef& b) {
   using namespace flat_record_detail;

@@ -27,6 +27,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -41,19 +42,34 @@ class FileRecords {
 
   // Appends the record of a read, fresh or not.
   void add(const TripRecord& record, bool fresh);
+  // Appends the records of whole reads that begin at offset `at` of their
+  // log; those that begin at `freshFrom` or later are fresh.
+  void addReads(std::string_view reads, off_t at, off_t freshFrom);
 
   // Reads the open log `fd` from `from` to its end, through `buffer`, into
   // records that replace these; a read that begins at `freshFrom` or later
   // is fresh. `bytes` is the log's size, for room.
   LogReading read(int fd, off_t from, off_t freshFrom, off_t bytes, std::span<char> buffer);
 
-  const std::vector<FlatRecord>& records() const { return records_; }
+  std::span<const FlatRecord> records() const { return {records_.get(), size_}; }
   const std::string& spill() const { return spill_; }
   const std::vector<size_t>& drops() const { return drops_; }
   size_t freshCount() const { return fresh_; }
 
  private:
-  std::vector<FlatRecord> records_;
+  struct Release {
+    void operator()(FlatRecord* records) const;
+  };
+  // Room for at least `records` records, those held kept.
+  void reserve(size_t records);
+  void push(const FlatRecord& record);
+
+  // Records are written where the storage is, as they are read: the
+  // storage beyond them is never touched, so room asked for generously
+  // costs no memory.
+  std::unique_ptr<FlatRecord[], Release> records_;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
   std::string spill_;          // the journey ids that do not pack
   std::vector<size_t> drops_;  // where a record's key is below the one before it
   size_t fresh_ = 0;
@@ -118,14 +134,28 @@ class FlatTripList {
     uint32_t order_ = 0;  // 0: came at the greatest key, 1: raised it, 2: came after a greater
   };
 
+  // A stretch's head in the merge: its rank, ties going to the stretch
+  // that came first.
   struct Head {
-    uint64_t rank;
-    size_t stretch;
-    bool operator<(const Head& other) const {
-      return rank != other.rank ? rank < other.rank : stretch < other.stretch;
+    unsigned __int128 key;
+    static Head of(const Cursor& cursor, size_t stretch) {
+      return {static_cast<unsigned __int128>(cursor.rank()) << 64 | stretch};
     }
+    size_t stretch() const { return static_cast<size_t>(key); }
+    bool operator<(const Head& other) const { return key < other.key; }
   };
-  static void siftDown(std::vector<Head>& heap, size_t at);
+  static void siftDown(std::vector<Head>& heap, size_t at) {
+    const Head moving = heap[at];
+    for (;;) {
+      size_t child = 2 * at + 1;
+      if (child >= heap.size()) break;
+      if (child + 1 < heap.size() && heap[child + 1] < heap[child]) ++child;
+      if (!(heap[child] < moving)) break;
+      heap[at] = heap[child];
+      at = child;
+    }
+    heap[at] = moving;
+  }
 
   std::vector<FileRecords> files_;
   std::vector<Stretch> stretches_;
@@ -170,20 +200,31 @@ void FlatTripList::forEachInOrder(Visit&& visit) const {
   for (const Stretch& stretch : stretches_) {
     cursors.emplace_back(stretch);
     if (cursors.back().head() != nullptr)
-      heap.push_back({cursors.back().rank(), cursors.size() - 1});
+      heap.push_back(Head::of(cursors.back(), cursors.size() - 1));
   }
   for (size_t at = heap.size() / 2; at-- > 0;) siftDown(heap, at);
   while (!heap.empty()) {
-    Cursor& cursor = cursors[heap.front().stretch];
-    visit(*cursor.head(), cursor.spill());
-    cursor.step();
-    if (cursor.head() != nullptr) {
-      heap.front().rank = cursor.rank();
-    } else {
-      heap.front() = heap.back();
-      heap.pop_back();
-      if (heap.empty()) break;
+    const size_t stretch = heap.front().stretch();
+    Cursor& cursor = cursors[stretch];
+    // The least head of the others: until it comes first, the records come
+    // from this stretch without a look at the heap.
+    Head runnerUp{~static_cast<unsigned __int128>(0)};
+    if (heap.size() > 1) runnerUp = heap[1];
+    if (heap.size() > 2 && heap[2] < runnerUp) runnerUp = heap[2];
+    for (;;) {
+      visit(*cursor.head(), cursor.spill());
+      cursor.step();
+      if (cursor.head() == nullptr) {
+        heap.front() = heap.back();
+        heap.pop_back();
+        break;
+      }
+      const Head next = Head::of(cursor, stretch);
+      if (runnerUp < next) {
+        heap.front() = next;
+        break;
+      }
     }
-    siftDown(heap, 0);
+    if (!heap.empty()) siftDown(heap, 0);
   }
 }
