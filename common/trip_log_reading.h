@@ -42,6 +42,7 @@ inline constexpr size_t kLogReadMax = 99;
 // characters and no line feed among them).
 inline std::optional<size_t> nextLogRead(std::string_view rest) {
   const size_t window = rest.size() < kLogReadMax ? rest.size() : kLogReadMax;
+  if (window == 0) return std::nullopt;
   const void* lineFeed = memchr(rest.data(), '\n', window);
   if (lineFeed != nullptr) {
     return static_cast<size_t>(static_cast<const char*>(lineFeed) - rest.data()) + 1;
@@ -60,6 +61,7 @@ struct LogReading {
 // a read begins. Every read that ends at a line feed ends a read, and
 // after the last line feed the reads are kLogReadMax characters each.
 inline size_t wholeReadsLength(std::string_view data) {
+  if (data.empty()) return 0;
   const void* lastLineFeed = memrchr(data.data(), '\n', data.size());
   const size_t base =
       lastLineFeed == nullptr ? 0 : static_cast<const char*>(lastLineFeed) - data.data() + 1;

@@ -128,8 +128,7 @@ LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t f
     const auto earlier = readTo.find(read.identity);
     read.from = std::max(read.settledTo, earlier != readTo.end() ? earlier->second : 0);
   }
-  read.reading =
-      sink.read(thread, file, fd.get(), read.from, read.settledTo, std::max<off_t>(read.size, 0));
+  read.reading = sink.read(thread, file, fd.get(), read.from, read.settledTo, read.size);
   if (read.reading.failed) read.readError = errno;
   return read;
 }

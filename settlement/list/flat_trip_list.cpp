@@ -66,8 +66,12 @@ void FileRecords::addReads(std::string_view reads, off_t at, off_t freshFrom) {
                         ? readTerminalLine(read, record)
                         : 0;
     if (length == 0) {
-      // Any other read, by the rule every reader shares.
-      length = *nextLogRead(std::string_view(read, static_cast<size_t>(end - read)));
+      // Any other read, by the rule every reader shares. `reads` are whole
+      // reads, so there is always one more here.
+      const std::optional<size_t> next =
+          nextLogRead(std::string_view(read, static_cast<size_t>(end - read)));
+      if (!next) break;
+      length = *next;
       const std::optional<TripRecord> parsed = parseTripRecord(std::string_view(read, length));
       read += length;
       if (!parsed) continue;
