@@ -1,13 +1,28 @@
+#include <signal.h>
+
 #include "bus/bus_controller.h"
 #include "bus/bus_filewriter.h"
 #include "bus/bus_parsing.h"
+#include "common/program_arguments.h"
 #include "common/world_layout.h"
 #include "terminal/terminal.h"
 
-// New bus journey ids begin with this number.
-inline constexpr const char* kBusIdentifierDigits = "6";
+namespace {
 
-int main() {
+// New bus journey ids begin with this number.
+constexpr const char* kBusIdentifierDigits = "6";
+
+constexpr ProgramUsage kUsage{
+    "bus_terminal", "", "the fare terminal of the bus, run in the Bus directory of a world", 0};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // First of all: past a file-size limit a write fails with EFBIG instead
+  // of ending the terminal.
+  signal(SIGXFSZ, SIG_IGN);
+  std::vector<std::string> arguments;
+  if (const auto status = answerArguments(argc, argv, kUsage, arguments)) return *status;
   TerminalProfile profile;
   profile.programName = "bus_terminal";
   profile.directory = kBusDir;

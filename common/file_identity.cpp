@@ -6,12 +6,15 @@
 
 namespace {
 
-std::optional<FileIdentity> identityOf(int dirFd, const char* path, int flags,
-                                       off_t* size = nullptr) {
+constexpr unsigned kIdentityMask = STATX_INO | STATX_BTIME;
+
+std::optional<struct statx> statusOf(int dirFd, const char* path, int flags, unsigned mask) {
   struct statx status;
-  const unsigned mask = STATX_INO | STATX_BTIME | (size != nullptr ? STATX_SIZE : 0u);
   if (statx(dirFd, path, flags, mask, &status) != 0) return std::nullopt;
-  if (size != nullptr) *size = static_cast<off_t>(status.stx_size);
+  return status;
+}
+
+FileIdentity identityIn(const struct statx& status) {
   FileIdentity identity;
   identity.device = makedev(status.stx_dev_major, status.stx_dev_minor);
   identity.inode = status.stx_ino;
@@ -22,12 +25,31 @@ std::optional<FileIdentity> identityOf(int dirFd, const char* path, int flags,
   return identity;
 }
 
+std::optional<FileState> stateOf(int dirFd, const char* path, int flags) {
+  const auto status = statusOf(dirFd, path, flags, kIdentityMask | STATX_SIZE | STATX_MTIME);
+  if (!status) return std::nullopt;
+  return FileState{identityIn(*status), static_cast<long long>(status->stx_size),
+                   timespec{status->stx_mtime.tv_sec, status->stx_mtime.tv_nsec}};
+}
+
 }  // namespace
 
-std::optional<FileIdentity> fileIdentity(int fd, off_t* size) {
-  return identityOf(fd, "", AT_EMPTY_PATH, size);
+std::optional<FileIdentity> fileIdentity(int fd) {
+  const auto status = statusOf(fd, "", AT_EMPTY_PATH, kIdentityMask);
+  if (!status) return std::nullopt;
+  return identityIn(*status);
 }
 
 std::optional<FileIdentity> identityAt(const std::filesystem::path& path) {
-  return identityOf(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW);
+  const auto status = statusOf(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, kIdentityMask);
+  if (!status) return std::nullopt;
+  return identityIn(*status);
+}
+
+std::optional<FileState> fileState(int fd) {
+  return stateOf(fd, "", AT_EMPTY_PATH);
+}
+
+std::optional<FileState> stateAt(const std::filesystem::path& path) {
+  return stateOf(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW);
 }

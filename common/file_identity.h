@@ -5,7 +5,7 @@
 // archived is still the file it was.
 #pragma once
 
-#include <sys/types.h>
+#include <time.h>
 
 #include <compare>
 #include <filesystem>
@@ -19,11 +19,28 @@ struct FileIdentity {
   auto operator<=>(const FileIdentity&) const = default;
 };
 
-// The identity of the open file `fd`, and its size into `size` when asked
-// for; nullopt when it cannot be read.
-std::optional<FileIdentity> fileIdentity(int fd, off_t* size = nullptr);
+// The identity of the open file `fd`; nullopt when it cannot be read.
+std::optional<FileIdentity> fileIdentity(int fd);
 
 // The identity of the directory entry `path` itself (a link is not
 // followed). Needs no permission on the file, only on its directory;
 // nullopt with errno when it cannot be had (ENOENT for no such entry).
 std::optional<FileIdentity> identityAt(const std::filesystem::path& path);
+
+// A file as it stands at one moment: which file it is, its size and when
+// its content last changed. A file that has the same state later has not
+// been written in between (to the resolution of the file system's clock).
+struct FileState {
+  FileIdentity identity;
+  long long size = 0;
+  timespec modified{};
+  bool unchangedFrom(const FileState& other) const {
+    return identity == other.identity && size == other.size &&
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+  }
+};
+
+// The state of the open file `fd`, or of the entry `path` itself (a link
+// is not followed); nullopt when it cannot be had.
+std::optional<FileState> fileState(int fd);
+std::optional<FileState> stateAt(const std::filesystem::path& path);

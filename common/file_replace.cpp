@@ -4,9 +4,11 @@
 #include <sys/random.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -74,6 +76,28 @@ bool replaceFile(const std::string& path, std::string_view content) {
   if (!replaced) unlink(name.c_str());
   forgetTemporary();
   return replaced;
+}
+
+bool isTemporaryNameFor(std::string_view name, std::string_view fileName) {
+  if (name.size() <= fileName.size() || !name.starts_with(fileName)) return false;
+  std::string_view rest = name.substr(fileName.size());
+  const auto run = [&rest](std::string_view allowed) {
+    if (rest.empty() || rest[0] != '.') return false;
+    rest.remove_prefix(1);
+    const size_t length = std::min(rest.find_first_not_of(allowed), rest.size());
+    rest.remove_prefix(length);
+    return length > 0;
+  };
+  return run("0123456789") && run("0123456789abcdef") && rest.empty();
+}
+
+void removeLeftoverTemporaries(const std::string& path) {
+  const std::filesystem::path file(path);
+  const std::filesystem::path dir = file.has_parent_path() ? file.parent_path() : ".";
+  const std::string fileName = file.filename().string();
+  for (const std::string& name : namesIn(dir)) {
+    if (isTemporaryNameFor(name, fileName)) unlink((dir / name).c_str());
+  }
 }
 
 void abandonReplacements(std::chrono::milliseconds wait) {

@@ -20,6 +20,10 @@
 
 inline constexpr std::string_view kBusTransport = "BUS";
 inline constexpr std::string_view kMetroTransport = "METRO";
+// A card file's credit: "TIME,TOPUP,IN,NEWBALANCE,JOURNEYID", appended by the
+// card tool. It is no tap: the terminals decide fares from the records
+// around it, and it is never in a trip log.
+inline constexpr std::string_view kTopUpTransport = "TOPUP";
 inline constexpr std::string_view kEntryDirection = "IN";
 inline constexpr std::string_view kExitDirection = "OUT";
 

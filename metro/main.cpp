@@ -1,6 +1,9 @@
+#include <signal.h>
+
 #include <string>
 
 #include "common/console.h"
+#include "common/program_arguments.h"
 #include "common/text.h"
 #include "common/world_layout.h"
 #include "metro/Metro_controller.h"
@@ -8,15 +11,29 @@
 #include "metro/Metro_parsing.h"
 #include "terminal/terminal.h"
 
+namespace {
+
+constexpr ProgramUsage kUsage{
+    "metro_terminal", "STATION",
+    "the fare terminal of metro station STATION (0 to 4), run in the Metro directory of a world",
+    1};
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc < 2) {
+  // First of all: past a file-size limit a write fails with EFBIG instead
+  // of ending the terminal, also while it prints a refusal.
+  signal(SIGXFSZ, SIG_IGN);
+  std::vector<std::string> arguments;
+  if (const auto status = answerArguments(argc, argv, kUsage, arguments)) return *status;
+  if (arguments.empty()) {
     consoleWrite("identifier를 입력해야 합니다.\n");
     return 2;
   }
-  const std::optional<int> station = stationNumber(argv[1]);
+  const std::optional<int> station = stationNumber(arguments[0]);
   if (!station) {
-    errorWrite(std::string("metro_terminal: the station must be one of 0, 1, 2, 3, 4 (not \"") +
-               argv[1] + "\")\n");
+    errorWrite("metro_terminal: the station must be one of 0, 1, 2, 3, 4 (not \"" + arguments[0] +
+               "\")\n");
     return 2;
   }
   identifier = *station;

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -56,11 +55,15 @@ std::optional<LastTwoLines> lastTwoLines(std::string_view tail, bool wholeFile) 
 }
 
 std::optional<LastTwoLines> readLastTwoLines(int fd, size_t blockSize, size_t maxLine) {
-  struct stat status;
-  if (fstat(fd, &status) != 0) return std::nullopt;
-  // Appends by other terminals after this point lie beyond `start` and are
-  // not seen: the lookup reads the file as it stood at the fstat.
-  const off_t size = status.st_size;
+  const std::optional<FileState> file = fileState(fd);
+  if (!file) return std::nullopt;
+  // Appends by other terminals after this point lie beyond `size` and are
+  // not seen: the lookup reads the file as it stood then.
+  return lastTwoLinesBefore(fd, static_cast<off_t>(file->size), blockSize, maxLine);
+}
+
+std::optional<LastTwoLines> lastTwoLinesBefore(int fd, off_t size, size_t blockSize,
+                                               size_t maxLine) {
   // Two lines of maxLine bytes and the line feed that ends the line before
   // them: whatever lies further back is never needed.
   const off_t reach = static_cast<off_t>(2 * maxLine + 1);
@@ -102,13 +105,15 @@ CardLookup lookUpCard(const std::string& path, std::string_view defaultRecord) {
     return lookup;
   }
   lockFile(file.get(), LOCK_EX);
-  const std::optional<LastTwoLines> lines = readLastTwoLines(file.get());
+  const std::optional<FileState> asRead = fileState(file.get());
+  const std::optional<LastTwoLines> lines =
+      asRead ? lastTwoLinesBefore(file.get(), static_cast<off_t>(asRead->size)) : std::nullopt;
   const std::optional<CardRecords> records =
       lines ? cardRecords(*lines, defaultRecord) : std::nullopt;
   if (records) {
     lookup.status = LookupStatus::Found;
     lookup.records = *records;
-    lookup.held = std::move(file);
+    lookup.held = {std::move(file), *asRead};
   }
   return lookup;
 }
@@ -132,5 +137,5 @@ bool parser() {
 }
 
 void releaseCard() {
-  card_lock = FileDescriptor();
+  card_lock = HeldCard();
 }

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "common/file_handle.h"
+#include "common/file_identity.h"
 #include "terminal/card_info.h"
 
 inline constexpr size_t kLookupBlockSize = 4096;
@@ -44,6 +45,10 @@ std::optional<LastTwoLines> lastTwoLines(std::string_view tail, bool wholeFile);
 // when reading fails or either line is longer than `maxLine`.
 std::optional<LastTwoLines> readLastTwoLines(int fd, size_t blockSize = kLookupBlockSize,
                                              size_t maxLine = kCardRecordMaxBytes);
+// The same for the first `end` bytes of the file.
+std::optional<LastTwoLines> lastTwoLinesBefore(int fd, off_t end,
+                                               size_t blockSize = kLookupBlockSize,
+                                               size_t maxLine = kCardRecordMaxBytes);
 
 // The two records a tap is decided from; nullopt when there is no last
 // record or a record to use splits into fewer than five columns.
@@ -53,14 +58,22 @@ struct CardRecords {
 };
 std::optional<CardRecords> cardRecords(const LastTwoLines& lines, std::string_view defaultRecord);
 
+// The card file of a tap, open for reading and exclusively flocked: whoever
+// holds it may append the tap's record knowing that no terminal has changed
+// the card since its records were read. `asRead` is the file as the records
+// were read from it: before appending, the writer checks that the card's
+// name still stands for that file, unwritten since, as a tool that ignores
+// the lock may have replaced, removed, cut or rewritten it.
+struct HeldCard {
+  FileDescriptor file;
+  FileState asRead;
+};
+
 enum class LookupStatus { Found, OpenFailed, ReadError };
 struct CardLookup {
   LookupStatus status = LookupStatus::ReadError;
   CardRecords records;
-  // The card file, open for reading and exclusively flocked, while status
-  // is Found: whoever holds it may append the tap's record knowing that no
-  // terminal has changed the card since these records were read.
-  FileDescriptor held;
+  HeldCard held;  // while status is Found
 };
 
 // Opens `path` for reading only (it must exist and be a regular file, not

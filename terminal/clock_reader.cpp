@@ -52,6 +52,11 @@ std::optional<std::string> readClockFile(const std::string& path) {
   return readUpTo(file.get(), 0, kClockFileReadLimit);
 }
 
+TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer) {
+  const std::optional<std::string> content = readClockFile(kClockFilePath);
+  return content ? clockAfterReading(fallback, *content, buffer) : fallback;
+}
+
 namespace {
 
 // The one pace of the clock reader. After a reading the display learns of

@@ -48,6 +48,12 @@ TimeInfo clockAfterReading(TimeInfo current, std::string_view content, ClockBuff
 // is no regular file or cannot be opened or read.
 std::optional<std::string> readClockFile(const std::string& path);
 
+// The clock for one tap: the clock file read afresh into `buffer` (the
+// tap's own, kept from tap to tap) by the rules above, starting from
+// `fallback`, the clock reader's last reading. `fallback` itself when the
+// file cannot be read or holds no clock. The terminal clock is not changed.
+TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer);
+
 // Thread bodies: the clock reader and the once-a-second clock line.
 void timereader(void*);
 void time_Display(void*);

@@ -3,8 +3,10 @@
 #include <cstdlib>
 
 #include "common/console.h"
+#include "common/record_format.h"
 #include "common/text.h"
 #include "terminal/card_lookup.h"
+#include "terminal/clock_reader.h"
 #include "terminal/console_texts.h"
 #include "terminal/terminal.h"
 
@@ -39,14 +41,34 @@ ParsedCommand parseCommand(std::string_view line) {
   ParsedCommand parsed;
   const auto words = splitFields(line, ' ');
   if (words.empty()) return parsed;
-  if (words.size() < 2) {
+  // A mistyped direction is no tap: taken as an exit, it would charge one.
+  const bool entry = words.size() == 2 && words[1] == kEntryDirection;
+  if (!entry && !(words.size() == 2 && words[1] == kExitDirection)) {
     parsed.kind = CommandKind::Invalid;
     return parsed;
   }
   parsed.kind = isValidCardNumber(words[0]) ? CommandKind::Tap : CommandKind::InvalidCard;
   parsed.tap.card = std::string(words[0]);
-  parsed.tap.tap_inout = words[1].substr(0, 2) == "IN" ? 1 : 0;
+  parsed.tap.tap_inout = entry ? 1 : 0;
   return parsed;
+}
+
+namespace {
+
+// The clock file as the taps read it, apart from the clock reader's buffer
+// so that a tap's reading never shows on the clock line. Used by one thread
+// at a time: the reader, or the fare controller deciding a tap again while
+// the reader waits.
+ClockBuffer tap_clock_buffer{};
+
+}  // namespace
+
+bool loadTap() {
+  if (!parser()) return false;
+  // Read under the card's lock: a tap of the same card at another terminal
+  // reads the clock after this one has written, so stamps follow charges.
+  tap_time = readTapClock(terminal().clock->get(), tap_clock_buffer);
+  return true;
 }
 
 void reader(void*) {
@@ -70,16 +92,14 @@ void reader(void*) {
       consoleWrite(kInvalidCardText);
       continue;
     }
-    // One reading per tap; without a clock no tap is timed, stamped or charged.
-    const TimeInfo now = terminal().clock->get();
-    if (!clockWasRead(now)) {
+    // Without a clock no tap is timed, stamped or charged.
+    if (!clockWasRead(terminal().clock->get())) {
       consoleWrite(kTimeReadErrorText);
       continue;
     }
-    tap_time = now;
     cinfo.card = command.tap.card;
     cinfo.tap_inout = command.tap.tap_inout;
-    if (!parser()) continue;  // no card loaded: the tap is dropped
+    if (!loadTap()) continue;  // no card loaded: the tap is dropped
     tap_pending.post();
     tap_finished.await();
   }

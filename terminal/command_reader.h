@@ -1,10 +1,12 @@
 // The command reader: prompts "COMMAND LINE_:", reads one tap command
-// ("1234 IN"), reads the terminal clock once for it (tap_time), loads the
-// card and hands the tap to the fare controller, then waits until the tap
-// is finished before prompting again. Until the clock has been read a tap
-// is refused with "Time read error!" before the card is looked up. The card
-// number becomes part of a file path, so only 1 to 64 characters from
-// A-Z, a-z, 0-9, '-' and '_' are accepted.
+// ("1234 IN"), loads the card, reads the clock for the tap (tap_time) while
+// it holds the card, and hands the tap to the fare controller, then waits
+// until the tap is finished before prompting again. Until the clock has been
+// read a tap is refused with "Time read error!" before the card is looked
+// up. A tap is exactly two words: a card number and the direction "IN" or
+// "OUT"; anything else charges nothing. The card number becomes part of a
+// file path, so only 1 to 64 characters from A-Z, a-z, 0-9, '-' and '_' are
+// accepted.
 #pragma once
 
 #include <cstdio>
@@ -29,14 +31,15 @@ std::optional<CommandLine> readCommandLine(FILE* input);
 // A tap command split at spaces: the card number and the direction word.
 struct TapCommand {
   std::string card;
-  int tap_inout = 0;  // 1 when the direction word begins with "IN"
+  int tap_inout = 0;  // 1 for "IN", 0 for "OUT"
 };
 
 // A card number that may go into a file path.
 bool isValidCardNumber(std::string_view card);
 
-// What a command line asks for: nothing (a blank line), a line without two
-// words, a tap on a card number that is not accepted, or a tap.
+// What a command line asks for: nothing (a blank line), a line that is not
+// two words with "IN" or "OUT" as the second, a tap on a card number that
+// is not accepted, or a tap.
 enum class CommandKind { Blank, Invalid, InvalidCard, Tap };
 struct ParsedCommand {
   CommandKind kind = CommandKind::Blank;
@@ -44,5 +47,10 @@ struct ParsedCommand {
 };
 
 ParsedCommand parseCommand(std::string_view line);
+
+// Loads the card cinfo.card (parser) and then, while it is held, reads the
+// clock for the tap into tap_time. False when the card cannot be loaded:
+// the tap is dropped.
+bool loadTap();
 
 void reader(void*);

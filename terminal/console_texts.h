@@ -15,6 +15,9 @@ inline constexpr const char* kCardfileWriteText = "Cardfile Write !\n";
 inline constexpr const char* kCardfileWriteErrorText = "Cardfile Write Error!\n";
 inline constexpr const char* kReaderfileWriteErrorText = "Readerfile Write Error!\n";
 inline constexpr const char* kReaderfileOpenErrorText = "Readerfile Open Error!";
+// The card file was replaced or cut again and again while its tap was in
+// hand: the tap is not charged.
+inline constexpr const char* kCardfileChangedText = "Cardfile Changed Error!\n";
 inline constexpr const char* kReadefileWriteText = "Readefile Write!\n";
 inline constexpr const char* kLackText = "Lack!\n";
 inline constexpr const char* kFeeFormat = "FEE : %d\nVALANCE : %d\n";

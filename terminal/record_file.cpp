@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kAppendFlags = O_RDWR | O_APPEND | O_CREAT;
+constexpr int kAppendFlags = O_RDWR | O_APPEND;
 constexpr mode_t kNewFileMode = 0666;
 // A log is handed over at most once a clearing period, so a second try
 // always finds the name settled.
@@ -17,23 +17,29 @@ constexpr int kLockAttempts = 3;
 
 // Whether `path` still names the file open as `fd`.
 bool stillNamed(int fd, const std::string& path) {
-  struct stat opened;
-  struct stat named;
-  return fstat(fd, &opened) == 0 && lstat(path.c_str(), &named) == 0 &&
-         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+  const std::optional<FileIdentity> opened = fileIdentity(fd);
+  const std::optional<FileIdentity> named = identityAt(path);
+  return opened && named && *opened == *named;
 }
 
 }  // namespace
 
-RecordFile::RecordFile(const std::string& path)
-    : path_(path), fd_(openRegularFile(path, kAppendFlags, kNewFileMode)) {}
+RecordFile::RecordFile(const std::string& path, WhenMissing missing)
+    : flags_(missing == WhenMissing::Create ? kAppendFlags | O_CREAT : kAppendFlags),
+      path_(path),
+      fd_(openRegularFile(path, flags_, kNewFileMode)) {}
+
+std::optional<FileState> RecordFile::state() const {
+  if (!fd_.valid()) return std::nullopt;
+  return fileState(fd_.get());
+}
 
 void RecordFile::lock() {
   for (int attempt = 0; attempt < kLockAttempts && fd_.valid(); ++attempt) {
     lockFile(fd_.get(), LOCK_EX);
     if (stillNamed(fd_.get(), path_)) return;
     // Handed over while we waited for the lock: append to the new log.
-    fd_ = openRegularFile(path_, kAppendFlags, kNewFileMode);
+    fd_ = openRegularFile(path_, flags_, kNewFileMode);
   }
   fd_ = FileDescriptor();
 }

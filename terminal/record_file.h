@@ -1,7 +1,8 @@
 // Appending one record to a card file or trip log so that the file holds
 // either the whole record or nothing of it. The file is opened in append mode
-// (created when missing; a link or anything but a regular file is refused,
-// so nothing is created or written through a link) and the
+// (a trip log is created when missing, a card file never; a link, a file
+// with a second name or anything but a regular file is refused, so nothing
+// is created or written through a link) and the
 // record goes in with one write where the file allows it. A last line left
 // without its line feed is completed in that same write. When not all of it
 // reaches the file (a full disk, a file-size limit), the file is cut back to
@@ -23,6 +24,7 @@
 #include <string_view>
 
 #include "common/file_handle.h"
+#include "common/file_identity.h"
 
 // What an append writes and where: the file's size before it, and the
 // record, behind a line feed when the file's last line lacks one.
@@ -32,11 +34,16 @@ struct PreparedAppend {
   bool operator==(const PreparedAppend&) const = default;
 };
 
+enum class WhenMissing { Create, Fail };
+
 class RecordFile {
  public:
-  explicit RecordFile(const std::string& path);
+  RecordFile(const std::string& path, WhenMissing missing);
 
   bool isOpen() const { return fd_.valid(); }
+
+  // The file as it stands now; nullopt when it is not open.
+  std::optional<FileState> state() const;
 
   // Takes the exclusive flock, held until the file is closed, on the file
   // the path names at that moment: a file renamed away while the lock was
@@ -64,6 +71,7 @@ class RecordFile {
   void undoAppend();
 
  private:
+  int flags_;
   std::string path_;
   FileDescriptor fd_;
   std::optional<off_t> sizeBefore_;

@@ -9,6 +9,7 @@
 #include "terminal/tap_intent.h"
 
 std::mutex trip_log_mutex;
+bool card_changed = false;
 
 TapRecords tapRecords(const TerminalProfile& profile, const CardInfo& card, const CardInfo& before,
                       int lag, TimeInfo clock, int count) {
@@ -24,27 +25,45 @@ TapRecords tapRecords(const TerminalProfile& profile, const CardInfo& card, cons
   return records;
 }
 
-RecordOutcome writeTapRecords(const std::string& cardPath, const std::string& tripLogPath,
-                              const std::string& intentPath, const TapRecords& records) {
-  RecordFile card(cardPath);
-  if (!card.isOpen()) return RecordOutcome::CardOpenFailed;
-  RecordFile tripLog(tripLogPath);
+CardCheck checkCard(const FileState& asRead, const std::optional<FileState>& opened,
+                    const std::optional<FileState>& named) {
+  if (!named || named->identity != asRead.identity) return CardCheck::Changed;
+  if (!opened) return CardCheck::Unwritable;
+  if (!opened->unchangedFrom(asRead)) return CardCheck::Changed;
+  return CardCheck::AsRead;
+}
+
+RecordOutcome writeTapRecords(const std::string& card, const FileState& cardAsRead,
+                              const std::string& tripLogPath, const std::string& intentPath,
+                              const TapRecords& records) {
+  const std::string cardPath = cardFilePath(card);
+  RecordFile cardFile(cardPath, WhenMissing::Fail);
+  if (!cardFile.isOpen()) {
+    return checkCard(cardAsRead, std::nullopt, stateAt(cardPath)) == CardCheck::Changed
+               ? RecordOutcome::CardChanged
+               : RecordOutcome::CardOpenFailed;
+  }
+  RecordFile tripLog(tripLogPath, WhenMissing::Create);
   if (!tripLog.isOpen()) return RecordOutcome::TripLogOpenFailed;
   tripLog.lock();
   if (!tripLog.isOpen()) return RecordOutcome::TripLogOpenFailed;
-  const std::optional<PreparedAppend> cardAppend = card.prepare(records.card);
+  // Checked last, after any wait for the trip log's lock.
+  if (checkCard(cardAsRead, cardFile.state(), stateAt(cardPath)) != CardCheck::AsRead) {
+    return RecordOutcome::CardChanged;
+  }
+  const std::optional<PreparedAppend> cardAppend = cardFile.prepare(records.card);
   if (!cardAppend) return RecordOutcome::CardWriteFailed;
   const std::optional<PreparedAppend> logAppend = tripLog.prepare(records.tripLog);
   // The note of the tap goes beside the trip log: where it cannot be
   // written, the trip log record could not be either.
-  if (!logAppend || !writeIntent(intentPath, {cardPath, *cardAppend, tripLogPath, *logAppend})) {
+  if (!logAppend || !writeIntent(intentPath, {card, *cardAppend, *logAppend})) {
     return RecordOutcome::TripLogWriteFailed;
   }
   RecordOutcome outcome = RecordOutcome::Written;
-  if (!card.write(*cardAppend)) {
+  if (!cardFile.write(*cardAppend)) {
     outcome = RecordOutcome::CardWriteFailed;
   } else if (!tripLog.write(*logAppend)) {
-    card.undoAppend();
+    cardFile.undoAppend();
     outcome = RecordOutcome::TripLogWriteFailed;
   }
   removeIntent(intentPath);
@@ -64,6 +83,7 @@ const char* failureText(RecordOutcome outcome) {
     case RecordOutcome::TripLogWriteFailed:
       return kReaderfileWriteErrorText;
     case RecordOutcome::Written:
+    case RecordOutcome::CardChanged:
       break;
   }
   return "";
@@ -78,12 +98,16 @@ bool recordTap(TimeInfo clock) {
   RecordOutcome outcome;
   {
     std::lock_guard<std::mutex> lock(trip_log_mutex);
-    outcome = writeTapRecords(cardFilePath(cinfo.card), profile.tripLogName,
+    outcome = writeTapRecords(cinfo.card, card_lock.asRead, profile.tripLogName,
                               intentName(profile.tripLogName), records);
   }
   // Every lock of the tap is given up before its console output, which may
   // block for as long as nobody reads the console.
   releaseCard();
+  if (outcome == RecordOutcome::CardChanged) {
+    card_changed = true;
+    return false;
+  }
   if (outcome != RecordOutcome::Written) {
     consoleWrite(failureText(outcome));
     return false;

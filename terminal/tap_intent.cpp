@@ -1,7 +1,6 @@
 #include "terminal/tap_intent.h"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -9,14 +8,22 @@
 #include <cstring>
 
 #include "common/file_handle.h"
+#include "common/file_rename.h"
+#include "common/file_replace.h"
 #include "common/text.h"
+#include "common/world_layout.h"
+#include "terminal/card_record.h"
+#include "terminal/command_reader.h"
 
 namespace {
 
-constexpr std::string_view kIntentMagic = "tap-intent 1";
+constexpr std::string_view kIntentMagic = "tap-intent 2";
+constexpr int kIntentFields = 6;
 constexpr size_t kMaxIntentSize = 1 << 16;
+// Names taken by notes set aside before give up after this many tries.
+constexpr int kSetAsideAttempts = 100;
 
-// Fields are "<length>:<bytes>\n", so paths and records need no escaping.
+// Fields are "<length>:<bytes>\n", so records need no escaping.
 void putField(std::string& text, std::string_view field) {
   text += std::to_string(field.size());
   text += ':';
@@ -47,6 +54,13 @@ std::optional<off_t> offsetOf(std::string_view field) {
   return value;
 }
 
+// What an append writes: one record line ended by its line feed, behind a
+// line feed when the file's last line lacked one.
+bool isOneRecord(std::string_view bytes) {
+  if (bytes.starts_with('\n')) bytes.remove_prefix(1);
+  return !bytes.empty() && bytes.find('\n') == bytes.size() - 1 && parseRecord(bytes).has_value();
+}
+
 std::string errorText(const std::string& path) {
   return path + ": " + strerror(errno);
 }
@@ -62,31 +76,29 @@ std::optional<RecordState> stateIn(int fd, const PreparedAppend& record) {
 std::string encodeIntent(const TapIntent& intent) {
   std::string text;
   putField(text, kIntentMagic);
-  putField(text, intent.cardPath);
-  putField(text, std::to_string(intent.card.at));
-  putField(text, intent.card.bytes);
-  putField(text, intent.tripLogPath);
-  putField(text, std::to_string(intent.tripLog.at));
-  putField(text, intent.tripLog.bytes);
+  putField(text, intent.card);
+  putField(text, std::to_string(intent.cardRecord.at));
+  putField(text, intent.cardRecord.bytes);
+  putField(text, std::to_string(intent.tripLogRecord.at));
+  putField(text, intent.tripLogRecord.bytes);
   return text;
 }
 
 std::optional<TapIntent> decodeIntent(std::string_view text) {
-  std::optional<std::string_view> fields[7];
+  std::optional<std::string_view> fields[kIntentFields];
   for (auto& field : fields) {
     field = takeField(text);
     if (!field) return std::nullopt;
   }
   const auto cardAt = offsetOf(*fields[2]);
-  const auto logAt = offsetOf(*fields[5]);
-  if (*fields[0] != kIntentMagic || !text.empty() || !cardAt || !logAt || fields[3]->empty() ||
-      fields[6]->empty()) {
+  const auto logAt = offsetOf(*fields[4]);
+  if (*fields[0] != kIntentMagic || !text.empty() || !isValidCardNumber(*fields[1]) || !cardAt ||
+      !logAt || !isOneRecord(*fields[3]) || !isOneRecord(*fields[5])) {
     return std::nullopt;
   }
   return TapIntent{std::string(*fields[1]),
                    {*cardAt, std::string(*fields[3])},
-                   std::string(*fields[4]),
-                   {*logAt, std::string(*fields[6])}};
+                   {*logAt, std::string(*fields[5])}};
 }
 
 RecordState recordState(std::string_view fromOffset, std::string_view bytes) {
@@ -98,67 +110,95 @@ RecordState recordState(std::string_view fromOffset, std::string_view bytes) {
 }
 
 bool writeIntent(const std::string& intentPath, const TapIntent& intent) {
-  const std::string temporary = intentPath + ".tmp";
-  const std::string text = encodeIntent(intent);
-  {
-    const FileDescriptor file = openRegularFile(temporary, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (!file.valid()) return false;
-    if (!writeAll(file.get(), text)) {
-      unlink(temporary.c_str());
-      return false;
-    }
-  }
-  return rename(temporary.c_str(), intentPath.c_str()) == 0;
+  return replaceFile(intentPath, encodeIntent(intent));
 }
 
 void removeIntent(const std::string& intentPath) {
   unlink(intentPath.c_str());
 }
 
-std::optional<std::string> completeIntent(const std::string& intentPath) {
-  unlink((intentPath + ".tmp").c_str());  // a kill before the rename: no tap began
-  const FileDescriptor note = openRegularFile(intentPath, O_RDONLY);
-  if (!note.valid()) {
-    if (errno == ENOENT) return std::nullopt;
-    return "cannot read " + errorText(intentPath);
-  }
-  const auto text = readUpTo(note.get(), 0, kMaxIntentSize);
-  const auto intent = text ? decodeIntent(*text) : std::nullopt;
-  if (!intent) return "cannot read " + intentPath + ": not an intent this terminal wrote";
+std::string setAsideName(std::string_view intentPath, int attempt) {
+  std::string name = std::string(intentPath) + ".rejected";
+  if (attempt > 1) name += "." + std::to_string(attempt);
+  return name;
+}
 
+namespace {
+
+IntentOutcome incomplete(std::string why) {
+  return {IntentFate::Incomplete, std::move(why)};
+}
+
+// Renames the note out of the way, never over another file.
+IntentOutcome setAside(const std::string& intentPath) {
+  for (int attempt = 1; attempt <= kSetAsideAttempts; ++attempt) {
+    const std::string name = setAsideName(intentPath, attempt);
+    if (renameWithoutReplacing(intentPath, name)) return {IntentFate::SetAside, name};
+    if (errno != EEXIST) break;
+  }
+  return incomplete("cannot set aside " + errorText(intentPath));
+}
+
+// Completes the note `intent`, found at `intentPath`.
+IntentOutcome complete(const TapIntent& intent, const std::string& intentPath,
+                       const std::string& tripLogPath) {
   // The card first, under its lock, as a tap takes it.
-  FileDescriptor card = openRegularFile(intent->cardPath, O_RDWR);
+  const std::string cardPath = cardFilePath(intent.card);
+  FileDescriptor card = openRegularFile(cardPath, O_RDWR);
   if (!card.valid() && errno == ENOENT) {
     removeIntent(intentPath);
-    return std::nullopt;
+    return {};
   }
-  if (!card.valid()) return "cannot open " + errorText(intent->cardPath);
+  if (!card.valid()) return incomplete("cannot open " + errorText(cardPath));
   lockFile(card.get(), LOCK_EX);
-  const auto cardState = stateIn(card.get(), intent->card);
-  if (!cardState) return "cannot read " + errorText(intent->cardPath);
+  const auto cardState = stateIn(card.get(), intent.cardRecord);
+  if (!cardState) return incomplete("cannot read " + errorText(cardPath));
   if (*cardState != RecordState::Whole) {
-    if (*cardState == RecordState::CutShort && ftruncate(card.get(), intent->card.at) != 0) {
-      return "cannot cut " + errorText(intent->cardPath);
+    if (*cardState == RecordState::CutShort && ftruncate(card.get(), intent.cardRecord.at) != 0) {
+      return incomplete("cannot cut " + errorText(cardPath));
     }
     removeIntent(intentPath);
-    return std::nullopt;
+    return {};
   }
 
-  RecordFile tripLog(intent->tripLogPath);
+  RecordFile tripLog(tripLogPath, WhenMissing::Create);
   tripLog.lock();
-  if (!tripLog.isOpen()) return "cannot open " + errorText(intent->tripLogPath);
-  const auto logState = stateIn(tripLog.fd(), intent->tripLog);
-  if (!logState) return "cannot read " + errorText(intent->tripLogPath);
+  if (!tripLog.isOpen()) return incomplete("cannot open " + errorText(tripLogPath));
+  const auto logState = stateIn(tripLog.fd(), intent.tripLogRecord);
+  if (!logState) return incomplete("cannot read " + errorText(tripLogPath));
   if (*logState != RecordState::Whole) {
-    if (*logState == RecordState::CutShort && !tripLog.cutTo(intent->tripLog.at)) {
-      return "cannot cut " + errorText(intent->tripLogPath);
+    if (*logState == RecordState::CutShort && !tripLog.cutTo(intent.tripLogRecord.at)) {
+      return incomplete("cannot cut " + errorText(tripLogPath));
     }
     // The record itself, without the line feed that may have ended the
     // file's last line then: append puts one back if it is needed now.
-    std::string_view record = intent->tripLog.bytes;
+    std::string_view record = intent.tripLogRecord.bytes;
     if (record.front() == '\n') record.remove_prefix(1);
-    if (!tripLog.append(record)) return "cannot write " + errorText(intent->tripLogPath);
+    if (!tripLog.append(record)) return incomplete("cannot write " + errorText(tripLogPath));
   }
   removeIntent(intentPath);
-  return std::nullopt;
+  return {};
+}
+
+}  // namespace
+
+IntentOutcome completeIntent(const std::string& intentPath, const std::string& tripLogPath) {
+  removeLeftoverTemporaries(intentPath);  // a kill before the rename: no tap began
+  const FileDescriptor note = openRegularFile(intentPath, O_RDONLY);
+  if (!note.valid()) {
+    if (errno == ENOENT) return {};
+    // A link, a FIFO, a directory: nothing this terminal writes.
+    if (errno == ELOOP || errno == EINVAL) return setAside(intentPath);
+    return incomplete("cannot read " + errorText(intentPath));
+  }
+  const auto text = readUpTo(note.get(), 0, kMaxIntentSize);
+  if (!text) return incomplete("cannot read " + errorText(intentPath));
+  if (text->empty()) {
+    if (unlink(intentPath.c_str()) != 0)
+      return incomplete("cannot remove " + errorText(intentPath));
+    return {IntentFate::RemovedEmpty, ""};
+  }
+  const std::optional<TapIntent> intent = decodeIntent(*text);
+  if (!intent) return setAside(intentPath);
+  return complete(*intent, intentPath, tripLogPath);
 }

@@ -1,7 +1,5 @@
 #include "terminal/terminal.h"
 
-#include <signal.h>
-
 #include <thread>
 
 #include "common/console.h"
@@ -11,6 +9,8 @@
 #include "terminal/card_lookup.h"
 #include "terminal/clock_reader.h"
 #include "terminal/command_reader.h"
+#include "terminal/console_texts.h"
+#include "terminal/record_writer.h"
 #include "terminal/tap_intent.h"
 #include "terminal/trip_log_clearing.h"
 
@@ -20,7 +20,7 @@ TerminalProfile activeProfile;
 
 CardInfo cinfo;
 CardInfo ocinfo;
-FileDescriptor card_lock;
+HeldCard card_lock;
 TimeInfo tap_time;
 
 Handoff tap_pending, tap_finished, clock_ready, read_requested;
@@ -37,6 +37,8 @@ namespace {
 
 constexpr int kRefusedStatus = 2;
 constexpr int kIncompleteTapStatus = 1;
+// A card replaced again and again while its tap is in hand gets no charge.
+constexpr int kCardLookups = 3;
 
 // Before any thread: nullopt when the terminal may serve taps, otherwise
 // the exit status after the one line that says why not.
@@ -52,12 +54,40 @@ std::optional<int> prepareToServe(const TerminalProfile& profile) {
     errorWrite(name + profile.role + " is " + *held + "\n");
     return kRefusedStatus;
   }
-  if (const auto problem = completeIntent(intentName(profile.tripLogName))) {
-    errorWrite(name + "the tap a stopped run left half recorded cannot be completed (" + *problem +
-               ")\n");
-    return kIncompleteTapStatus;
+  const std::string intent = intentName(profile.tripLogName);
+  const IntentOutcome note = completeIntent(intent, profile.tripLogName);
+  switch (note.fate) {
+    case IntentFate::Incomplete:
+      errorWrite(name + "the tap a stopped run left half recorded cannot be completed (" +
+                 note.detail + ")\n");
+      return kIncompleteTapStatus;
+    case IntentFate::SetAside:
+      errorWrite(name + intent + " is no tap note this terminal wrote; set aside as " +
+                 note.detail + "\n");
+      break;
+    case IntentFate::RemovedEmpty:
+      errorWrite(name + intent + " was empty and has been removed\n");
+      break;
+    case IntentFate::None:
+      break;
   }
   return std::nullopt;
+}
+
+// Applies the fare rules to the tap in hand. When the card changed while
+// the tap was in hand, the tap was not charged: the card is looked up and
+// the tap decided again, at most kCardLookups times in all.
+void decideTap(void (*fareRules)()) {
+  for (int lookups = 1;; ++lookups) {
+    card_changed = false;
+    fareRules();
+    if (!card_changed) return;
+    if (lookups == kCardLookups) {
+      consoleWrite(kCardfileChangedText);
+      return;
+    }
+    if (!loadTap()) return;
+  }
 }
 
 }  // namespace
@@ -65,9 +95,6 @@ std::optional<int> prepareToServe(const TerminalProfile& profile) {
 int terminalMain(const TerminalProfile& profile) {
   if (const auto status = prepareToServe(profile)) return *status;
   useTerminalProfile(profile);
-  // A write past the file-size limit fails with EFBIG instead of ending the
-  // terminal, so a full disk is reported and the tap taken back.
-  signal(SIGXFSZ, SIG_IGN);
   std::thread clockReader(timereader, nullptr);
   std::thread clockDisplay(time_Display, nullptr);
   std::thread commandReader(reader, nullptr);
@@ -88,7 +115,7 @@ int terminalMain(const TerminalProfile& profile) {
 void serveTaps(void (*fareRules)()) {
   for (;;) {
     tap_pending.await();
-    fareRules();
+    decideTap(fareRules);
     releaseCard();  // a tap that produced nothing still held its card
     tap_finished.post();
   }

@@ -14,6 +14,7 @@
 #include "common/file_handle.h"
 #include "common/handoff.h"
 #include "terminal/card_info.h"
+#include "terminal/card_lookup.h"
 #include "terminal/continuation.h"
 #include "terminal/time_info.h"
 
@@ -45,7 +46,7 @@ extern CardInfo ocinfo;
 // The card file of the tap in hand, open and exclusively flocked from the
 // card lookup until the tap's records are written or it is refused (see
 // card_lookup.h). Handed from reader to Calculate_Controller with cinfo.
-extern FileDescriptor card_lock;
+extern HeldCard card_lock;
 
 // The terminal clock as the command reader read it for the tap in hand,
 // once: the fare decision, its lag, the records' stamps and their
@@ -57,12 +58,14 @@ extern Handoff tap_pending, tap_finished, clock_ready, read_requested;
 // Refuses to start (status 2, one line on standard error) away from the
 // world's directory for the terminal or while another process holds its
 // role; completes a tap a killed run left half recorded (status 1 when it
-// cannot); then starts timereader, time_Display, reader,
+// cannot; a note it did not write is set aside and an empty one removed,
+// each with one line on standard error); then starts timereader, time_Display, reader,
 // Calculate_Controller and fileInitializer in this order and waits on them
 // for the life of the process. The process ends (status 0) when standard
 // input ends.
 int terminalMain(const TerminalProfile& profile);
 
 // The fare controller's side of the tap cycle, for ever: wait for a tap,
-// apply `fareRules`, hand the tap back.
+// apply `fareRules` (again, on the card looked up again, when the card
+// changed while the tap was in hand), hand the tap back.
 void serveTaps(void (*fareRules)());

@@ -46,6 +46,7 @@ int lagMinutes(TimeInfo clock, TimeInfo stamp) {
   const int64_t minutes =
       int64_t{clock.hour} * 60 + clock.minute - (int64_t{stamp.hour} * 60 + stamp.minute);
   const int64_t lag = days * kMinutesPerDay + minutes;
+  if (lag < 0 && lag >= -kClockSkewMinutes) return 0;
   if (lag < 0 || lag > kLongAgoMinutes) return kLongAgoMinutes;
   return static_cast<int>(lag);
 }

@@ -42,12 +42,18 @@ int timeChange(TimeInfo t);
 // and continuation test, and at the cap of every fee that grows with time.
 inline constexpr int kLongAgoMinutes = INT_MAX;
 
+// Terminals follow the settlement's clock each on its own pace, so a card's
+// last record may carry a stamp one tick (8 minutes) ahead of the clock a
+// terminal has read.
+inline constexpr int kClockSkewMinutes = 8;
+
 // Minutes from `stamp` to `clock`. Within one year and month that is
 // (clock day - stamp day) * 1440 plus the difference of the minutes of the
 // day, so 23:50 seen at 00:10 of the next day is 20 and the 24:00 tick of a
-// day counts as 1440. A stamp of another year or month, an all-zero stamp
-// and a stamp later than the clock are kLongAgoMinutes, as is any lag
-// beyond it: the result is never negative.
+// day counts as 1440. A stamp ahead of the clock by at most
+// kClockSkewMinutes counts as 0. A stamp of another year or month, an
+// all-zero stamp and a stamp further ahead are kLongAgoMinutes, as is any
+// lag beyond it: the result is never negative.
 int lagMinutes(TimeInfo clock, TimeInfo stamp);
 
 // Whether a terminal clock has been set from a clock value other than 0

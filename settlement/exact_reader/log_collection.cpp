@@ -114,14 +114,14 @@ LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t f
                                                 CollectionSink& sink) const {
   FileRead read;
   const FileDescriptor fd = openRegularFile(planned.path, O_RDONLY);
-  const std::optional<FileIdentity> identity =
-      fd.valid() ? fileIdentity(fd.get(), &read.size) : std::nullopt;
-  if (!identity) {
+  const std::optional<FileState> state = fd.valid() ? fileState(fd.get()) : std::nullopt;
+  if (!state) {
     read.openError = errno;
     return read;
   }
   read.opened = true;
-  read.identity = *identity;
+  read.identity = state->identity;
+  read.size = static_cast<off_t>(state->size);
   const auto settled = settled_.find(read.identity);
   read.settledTo = settled != settled_.end() ? settled->second : 0;
   if (!planned.live) {

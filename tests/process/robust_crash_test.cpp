@@ -9,10 +9,13 @@
 #include <signal.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <random>
 
 #include "record_checks.h"
 #include "tap_session.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -109,6 +112,12 @@ TEST(RobustCrash, KilledTerminalsLeaveWholeRecordsAndTheNextRunChargesRight) {
     const auto logBefore = wholeRecords(world.get(t.tripLog));
     const auto cardBefore = wholeRecords(world.card(t.card));
     expectEveryCardRecordLogged(cardBefore, logBefore);
+    // Nor left a temporary note behind, nor found a note of its own that it
+    // could not take.
+    const std::string notePrefix = fs::path(t.tripLog).filename().string() + ".intent.";
+    for (const auto& entry : fs::directory_iterator(world.root() / t.dir)) {
+      EXPECT_FALSE(entry.path().filename().string().starts_with(notePrefix)) << entry.path();
+    }
     completed += logBefore.size() - logAfterKill[which];
     if (kill >= kKills) break;  // the last restarts only check
 

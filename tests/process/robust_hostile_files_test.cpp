@@ -9,6 +9,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
 
 #include "settlement_support.h"
@@ -46,7 +48,119 @@ std::set<std::string> namesIn(const fs::path& dir) {
   return names;
 }
 
+// Every file below `dir` with its content.
+std::map<std::string, std::string> contentsBelow(const fs::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    files[entry.path().string()] = entry.is_regular_file() ? readFile(entry.path()) : "";
+  }
+  return files;
+}
+
+// A tap note in the form "<length>:<bytes>" per field.
+std::string noteOf(const std::vector<std::string>& fields) {
+  std::string note;
+  for (const std::string& field : fields) note += std::to_string(field.size()) + ":" + field + "\n";
+  return note;
+}
+
 }  // namespace
+
+// Files planted in a world that lead outside it: tap notes naming outside
+// files, and second names (hard links) on the files a terminal writes. The
+// terminal writes where it belongs or not at all: nothing outside the world
+// is created, written or cut.
+TEST(RobustHostileFiles, NotesNamingOutsideFilesAndHardLinksWriteNothingOutside) {
+  const std::string victim = "201412050700,METRO,OUT,10000,05\nkeep me\n";  // 43 bytes
+  const std::string charged = metroCharged(1050, 3950);
+  struct Row {
+    const char* name;
+    std::function<void(const World& world, const World& outside)> plant;
+    std::optional<int> refused;  // the status when the terminal must not start
+    std::string says;            // a line it prints at start, if any
+    std::string tap;             // what "1234 IN" shows when it starts
+  };
+  const auto link = [](const World& from, const std::string& name, const World& to,
+                       const std::string& target) {
+    fs::create_hard_link(to.root() / target, from.root() / name);
+  };
+  const std::vector<Row> rows = {
+      {"a note cutting an outside file",
+       [&](const World& w, const World& o) {
+         w.put("Metro/Metrofile2.txt.intent",
+               noteOf({"tap-intent 1", (o.root() / "victim.txt").string(), "7",
+                       victim.substr(7) + "more", (o.root() / "made.txt").string(), "0",
+                       "chosen\n"}));
+       },
+       std::nullopt, "set aside as Metrofile2.txt.intent.rejected\n", charged},
+      {"a note creating an outside file",
+       [&](const World& w, const World& o) {
+         w.put("Metro/Metrofile2.txt.intent",
+               noteOf({"tap-intent 1", (o.root() / "victim.txt").string(), "0", victim,
+                       (o.root() / "made.txt").string(), "0", "chosen\n"}));
+       },
+       std::nullopt, "set aside as Metrofile2.txt.intent.rejected\n", charged},
+      {"a note naming a card by an outside path",
+       [&](const World& w, const World& o) {
+         const std::string card = "../../" + o.root().filename().string() + "/victim";
+         w.put("Metro/Metrofile2.txt.intent",
+               noteOf({"tap-intent 2", card, "0", victim.substr(0, 32), "0",
+                       "201412050940,METRO,IN,1050,21\n"}));
+       },
+       std::nullopt, "set aside as Metrofile2.txt.intent.rejected\n", charged},
+      {"an empty note",
+       [&](const World& w, const World&) { w.put("Metro/Metrofile2.txt.intent", ""); },
+       std::nullopt, "Metrofile2.txt.intent was empty and has been removed\n", charged},
+      {"a card file linked to an outside file",
+       [&](const World& w, const World& o) {
+         o.put("card.txt", kHistory);
+         fs::remove(w.root() / "customer/1234.txt");
+         link(w, "customer/1234.txt", o, "card.txt");
+       },
+       std::nullopt, "", "Cardfile Open Error!"},
+      {"a trip log linked to an outside file",
+       [&](const World& w, const World& o) { link(w, "Metro/Metrofile2.txt", o, "victim.txt"); },
+       std::nullopt, "", "Readerfile Open Error!"},
+      {"a role lock linked to an outside file",
+       [&](const World& w, const World& o) {
+         link(w, "Metro/Metrofile2.txt.lock", o, "victim.txt");
+       },
+       2, "Metrofile2.txt.lock: Too many links", ""},
+      {"a note's old temporary name linked to an outside file",
+       [&](const World& w, const World& o) {
+         link(w, "Metro/Metrofile2.txt.intent.tmp", o, "victim.txt");
+       },
+       std::nullopt, "", charged},
+      {"a note linked to an outside file",
+       [&](const World& w, const World& o) {
+         link(w, "Metro/Metrofile2.txt.intent", o, "victim.txt");
+       },
+       std::nullopt, "set aside as Metrofile2.txt.intent.rejected\n", charged},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    World world;
+    World outside;
+    outside.put("victim.txt", victim);
+    world.putCard("1234", kHistory);
+    world.setClock(std::string(kClock) + "\n");
+    row.plant(world, outside);
+    const auto before = contentsBelow(outside.root());
+
+    if (row.refused) {
+      Program metro(programPath("metro_terminal"), {"2"}, world.dir("Metro"));
+      EXPECT_EQ(metro.waitExit(10s), row.refused);
+      ASSERT_TRUE(metro.waitOutputEnd(10s));
+      EXPECT_NE(metro.output().find(row.says), std::string::npos) << metro.output();
+    } else {
+      auto metro = TapSession::metro(world, 2, kClock);
+      EXPECT_NE(metro->program().output().find(row.says), std::string::npos)
+          << metro->program().output();
+      EXPECT_EQ(metro->tap("1234 IN"), row.tap);
+    }
+    EXPECT_EQ(contentsBelow(outside.root()), before);
+  }
+}
 
 TEST(RobustHostileFiles, CardFileLinkedOutsideTheWorldIsNotOpened) {
   World world;

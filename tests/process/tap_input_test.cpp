@@ -112,6 +112,21 @@ TEST(TapInput, BlankOneWordAndOverlongLinesMakeNoTap) {
   EXPECT_FALSE(world.exists("Bus/busfile.txt"));
 }
 
+TEST(TapInput, DirectionOtherThanInOrOutChargesNothing) {
+  World world;
+  const std::string history = "201412050710,METRO,IN,8950,15\n";
+  world.putCard("1234", history);
+  auto metro = TapSession::metro(world, 3, "201412050940");
+
+  // Each was once charged: an exit (200 from station 1 to 3), or an entry.
+  for (const char* command : {"1234 BALANCE", "1234 in", "1234 Out", "1234 INX", "1234 IN extra"}) {
+    EXPECT_EQ(metro->tap(command), "Invalid command\n") << command;
+  }
+  EXPECT_EQ(world.card("1234"), history);
+  EXPECT_FALSE(world.exists("Metro/Metrofile3.txt"));
+  EXPECT_EQ(metro->tap("1234 OUT"), metroCharged(200, 8750));
+}
+
 TEST(TapInput, LastLineWithoutLineFeedIsReadAndCompleted) {
   World world;
   world.putCard("new", "201412041830,METRO,OUT,10000,35");

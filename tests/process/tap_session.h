@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -68,13 +69,23 @@ class TapSession {
                                         clock, options);
   }
 
+  // Starts the terminal on the clock a running settlement writes, and waits
+  // until it shows a clock and prompts.
+  static std::unique_ptr<TapSession> onRunningClock(const World& world, const std::string& program,
+                                                    const std::string& dir,
+                                                    const std::vector<std::string>& args = {}) {
+    return std::make_unique<TapSession>(world, program, dir, args, std::nullopt);
+  }
+
+  // With `clock`, the clock file is set to it first and the terminal must
+  // show it; without, any clock line will do.
   TapSession(const World& world, const std::string& program, const std::string& dir,
-             const std::vector<std::string>& args, const std::string& clock,
+             const std::vector<std::string>& args, const std::optional<std::string>& clock,
              const ProgramOptions& options = {})
       : world_(world) {
-    world_.setClock(clock + "\n");
+    if (clock) world_.setClock(*clock + "\n");
     program_ = std::make_unique<Program>(programPath(program), args, world.dir(dir), options);
-    const auto shown = program_->waitFor(clockLineFor(clock), 10s);
+    const auto shown = program_->waitFor(clock ? clockLineFor(*clock) : "2014/ ", 10s);
     const auto prompt = program_->waitFor(kPrompt, 10s);
     EXPECT_TRUE(shown && prompt) << program_->output();
     promptEnd_ = prompt.value_or(0);

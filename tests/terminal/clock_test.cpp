@@ -97,7 +97,7 @@ TEST(TimeChange, MinutesSinceMidnightOnAnyDay) {
   EXPECT_EQ(timeChange(t), 0);
 }
 
-TEST(TimeLag, CountsDaysWithinAMonthAndIsLongAgoOtherwise) {
+TEST(TimeLag, CountsDaysWithinAMonthToleratesOneTickAheadAndIsLongAgoOtherwise) {
   constexpr int kLongAgo = kLongAgoMinutes;
   const struct {
     const char* what;
@@ -111,8 +111,10 @@ TEST(TimeLag, CountsDaysWithinAMonthAndIsLongAgoOtherwise) {
       {"four days", stampAt(2014, 12, 1, 23, 0), stampAt(2014, 12, 5, 9, 7), 4927},
       {"another month", stampAt(2014, 11, 30, 23, 50), stampAt(2014, 12, 1, 0, 10), kLongAgo},
       {"another year", stampAt(2013, 12, 5, 9, 0), stampAt(2014, 12, 5, 9, 7), kLongAgo},
-      {"a minute ahead", stampAt(2014, 12, 5, 9, 8), stampAt(2014, 12, 5, 9, 7), kLongAgo},
-      {"a day ahead", stampAt(2014, 12, 6, 0, 0), stampAt(2014, 12, 5, 23, 59), kLongAgo},
+      {"a minute ahead", stampAt(2014, 12, 5, 9, 8), stampAt(2014, 12, 5, 9, 7), 0},
+      {"a tick ahead, past midnight", stampAt(2014, 12, 6, 0, 8), stampAt(2014, 12, 5, 24, 0), 0},
+      {"more than a tick ahead", stampAt(2014, 12, 5, 9, 16), stampAt(2014, 12, 5, 9, 7), kLongAgo},
+      {"a day ahead", stampAt(2014, 12, 6, 23, 59), stampAt(2014, 12, 5, 23, 59), kLongAgo},
       {"zero stamp", TimeInfo{}, stampAt(2014, 12, 5, 9, 7), kLongAgo},
       {"days beyond the range", stampAt(2014, 12, INT_MIN, 0, 0), stampAt(2014, 12, INT_MAX, 0, 0),
        kLongAgo},

@@ -1,30 +1,63 @@
 // The note of the tap in hand: written and read back whole, and completed by
 // the next run after a kill: rolled forward when the card record is there,
-// dropped when it is not, records cut short by the kill cut off.
+// dropped when it is not, records cut short by the kill cut off. A note the
+// terminal did not write is set aside.
 #include "terminal/tap_intent.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
 
 #include "support/world.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
 constexpr const char* kCard = "201412050710,METRO,OUT,8950,35\n";
 constexpr const char* kCardRecord = "201412050940,METRO,IN,7900,21\n";
 constexpr const char* kLogRecord = "201412050940,METRO,IN,1050,21\n";
+constexpr const char* kIntent = "Metrofile2.txt.intent";
+constexpr const char* kTripLog = "Metrofile2.txt";
+
+// Runs in the world's Metro/ as the terminal does, so "../customer" is the
+// world's; the directory before is restored afterwards.
+class InMetro {
+ public:
+  explicit InMetro(const World& world) : before_(fs::current_path()) {
+    fs::current_path(world.root() / "Metro");
+  }
+  ~InMetro() { fs::current_path(before_); }
+
+ private:
+  fs::path before_;
+};
 
 }  // namespace
 
 TEST(TapIntent, EncodedIntentReadsBackAndAnythingElseDoesNot) {
-  const TapIntent intent{"../customer/1234.txt",
-                         {31, "\n201412050940,METRO,IN,7900,21\n"},
-                         "Metrofile2.txt",
-                         {0, kLogRecord}};
+  const TapIntent intent{"1234", {31, "\n201412050940,METRO,IN,7900,21\n"}, {0, kLogRecord}};
   const std::string text = encodeIntent(intent);
   EXPECT_EQ(decodeIntent(text), intent);
-  for (const std::string& broken :
-       {std::string(), text.substr(0, text.size() - 1), text + "x", "x" + text,
-        std::string("12:tap-intent 2\n") + text.substr(16)}) {
+  const auto with = [&](auto change) {
+    TapIntent other = intent;
+    change(other);
+    return encodeIntent(other);
+  };
+  for (const std::string& broken : {
+           std::string(),
+           text.substr(0, text.size() - 1),
+           text + "x",
+           "x" + text,
+           std::string("12:tap-intent 1\n") + text.substr(16),
+           with([](TapIntent& i) { i.card = "../../outside/1234"; }),
+           with([](TapIntent& i) { i.card = ""; }),
+           with([](TapIntent& i) { i.cardRecord.bytes = "keep\n"; }),
+           with([](TapIntent& i) { i.tripLogRecord.bytes = std::string(kLogRecord) + kLogRecord; }),
+           with([](TapIntent& i) { i.tripLogRecord.bytes = "201412050940,METRO,IN,1050,21"; }),
+       }) {
     EXPECT_EQ(decodeIntent(broken), std::nullopt) << broken;
   }
   EXPECT_EQ(recordState("abc\n", "abc\n"), RecordState::Whole);
@@ -60,17 +93,51 @@ TEST(TapIntent, CompletedForwardWhenTheCardPaidAndDroppedWhenItDidNot) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     World world;
+    const InMetro here(world);
     world.putCard("1234", c.cardAfterKill);
     world.put("Metro/Metrofile2.txt", c.logAfterKill);
-    const std::string intentPath = (world.root() / "Metro/Metrofile2.txt.intent").string();
-    const TapIntent intent{(world.root() / "customer/1234.txt").string(),
+    // A temporary file a kill left before it became the note.
+    world.put("Metro/Metrofile2.txt.intent.4242.9f3c07d1", "half a note");
+    const TapIntent intent{"1234",
                            {static_cast<off_t>(std::string(kCard).size()), kCardRecord},
-                           (world.root() / "Metro/Metrofile2.txt").string(),
                            {static_cast<off_t>(older.size()), kLogRecord}};
-    ASSERT_TRUE(writeIntent(intentPath, intent));
-    EXPECT_EQ(completeIntent(intentPath), std::nullopt);
+    ASSERT_TRUE(writeIntent(kIntent, intent));
+    EXPECT_EQ(completeIntent(kIntent, kTripLog).fate, IntentFate::None);
     EXPECT_EQ(world.card("1234"), c.cardNow);
     EXPECT_EQ(world.get("Metro/Metrofile2.txt"), c.logNow);
-    EXPECT_FALSE(world.exists("Metro/Metrofile2.txt.intent"));
+    EXPECT_EQ(world.get("Metro/Metrofile2.txt.intent"), "");
+    EXPECT_FALSE(world.exists("Metro/Metrofile2.txt.intent.4242.9f3c07d1"));
+  }
+}
+
+TEST(TapIntent, NoteNotWrittenByTheTerminalIsSetAsideNeverOverAnother) {
+  const std::vector<std::pair<const char*, std::function<void(const World&)>>> cases = {
+      {"Metrofile2.txt.intent.rejected.2",  // a note set aside before is kept
+       [](const World& w) {
+         w.put("Metro/Metrofile2.txt.intent", "keep\n");
+         w.put("Metro/Metrofile2.txt.intent.rejected", "older\n");
+       }},
+      {"Metrofile2.txt.intent.rejected",  // a link is moved, its target untouched
+       [](const World& w) {
+         fs::create_symlink(w.root() / "customer/1234.txt",
+                            w.root() / "Metro/Metrofile2.txt.intent");
+       }},
+  };
+  for (const auto& [setAsideAs, make] : cases) {
+    SCOPED_TRACE(setAsideAs);
+    World world;
+    const InMetro here(world);
+    world.putCard("1234", kCard);
+    make(world);
+    const IntentOutcome outcome = completeIntent(kIntent, kTripLog);
+    EXPECT_EQ(outcome.fate, IntentFate::SetAside);
+    EXPECT_EQ(outcome.detail, setAsideAs);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(world.root() / "Metro" / kIntent)));
+    EXPECT_TRUE(fs::exists(fs::symlink_status(world.root() / "Metro" / setAsideAs)));
+    EXPECT_EQ(world.card("1234"), kCard);
+    if (world.exists("Metro/Metrofile2.txt.intent.rejected.2")) {
+      EXPECT_EQ(world.get("Metro/Metrofile2.txt.intent.rejected"), "older\n");
+    }
+    EXPECT_FALSE(world.exists("Metro/Metrofile2.txt"));
   }
 }
