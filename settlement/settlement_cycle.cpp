@@ -25,11 +25,11 @@ constexpr size_t kReadingThreads = 2;
 // on each of up to two threads.
 class ListReading : public CollectionSink {
  public:
-  explicit ListReading(FlatTripList& list) : list_(list) {}
+  explicit ListReading(FlatTripList& list)
+      : list_(list),
+        threads_(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kReadingThreads)) {}
 
-  size_t readingThreads() const override {
-    return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kReadingThreads);
-  }
+  size_t readingThreads() const override { return threads_; }
   void expectFiles(size_t files) override { list_.expectFiles(files); }
   LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom,
                   off_t bytes) override {
@@ -41,6 +41,7 @@ class ListReading : public CollectionSink {
 
  private:
   FlatTripList& list_;
+  const size_t threads_;  // one where the machine has one core
   std::array<std::unique_ptr<char[]>, kReadingThreads> buffers_;
 };
 
