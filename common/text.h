@@ -7,6 +7,7 @@
 // million trip records a cycle through them.
 #pragma once
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -39,7 +40,7 @@ inline int readInt(std::string_view text) {
 inline std::string_view nextField(std::string_view text, size_t& at, char separator) {
   while (at < text.size() && text[at] == separator) ++at;
   const size_t start = at;
-  while (at < text.size() && text[at] != separator) ++at;
+  at = std::min(text.find(separator, at), text.size());
   return text.substr(start, at - start);
 }
 
