@@ -22,19 +22,29 @@ FeeRecord feeOf(const TripRecord& record) {
 }
 
 void CardLedger::line(std::string_view line) {
-  const auto record = splitRecord(line);
-  if (!record) {
-    ++unreadable_;
-    return;
+  const CardEntry entry = history_.next(line);
+  const RecordColumns& record = entry.columns;
+  switch (entry.kind) {
+    case CardEntryKind::kNoRecord:
+      noRecordLines_.push_back(entry.line);
+      break;
+    case CardEntryKind::kProvisioning:
+      break;
+    case CardEntryKind::kTopUp:
+      if (entry.amount < 0) strayCredits_.push_back({entry.line, entry.amount});
+      toppedUp_ += entry.amount;
+      ++topUps_;
+      break;
+    case CardEntryKind::kOtherCredit:
+      strayCredits_.push_back({entry.line, entry.amount});
+      break;
+    case CardEntryKind::kCharge: {
+      const std::string_view time = record.time.substr(std::min(kYearLength, record.time.size()));
+      charged_({readInt(time), operatorOf(record.transport), isEntry(record.direction) ? 1 : 0,
+                entry.amount});
+      break;
+    }
   }
-  const long long balance = recordAmount(record->amount);
-  if (seenFirst_) {
-    const std::string_view time = record->time.substr(std::min(kYearLength, record->time.size()));
-    charged_({readInt(time), operatorOf(record->transport), isEntry(record->direction) ? 1 : 0,
-              balance_ - balance});
-  }
-  seenFirst_ = true;
-  balance_ = balance;
 }
 
 void FeeMatching::charged(const FeeRecord& record, size_t card) {

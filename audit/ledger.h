@@ -2,12 +2,13 @@
 // from the text of the files alone, and which card charge goes with which
 // trip log record.
 //
-// A card file's first record is its provisioning; every record after it is
-// a charged tap whose fee is the balance before it minus the balance after
-// it. A trip log record carries its fee (common/trip_log_reading.h). A card
-// charge and a trip log record are the same tap when they agree in time,
-// operator, direction and fee: both are written from one reading of the
-// clock, and the journey ids of the two may differ.
+// A card file is read as its history (common/card_history.h): a
+// provisioning, then charged taps, each with the fall of the balance as its
+// fee, and top-ups, which are credits and in no trip log. A trip log record
+// carries its fee (common/trip_log_reading.h). A card charge and a trip log
+// record are the same tap when they agree in time, operator, direction and
+// fee: both are written from one reading of the clock, and the journey ids
+// of the two may differ.
 #pragma once
 
 #include <compare>
@@ -19,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/card_history.h"
 #include "common/trip_log_reading.h"
 
 struct TransportSums {
@@ -41,19 +43,33 @@ struct FeeRecord {
 
 FeeRecord feeOf(const TripRecord& record);
 
-// Reads one card file's lines in order and hands on every charge.
+// Reads one card file's lines in order and hands on every charge. Top-ups
+// are summed; a credit that is neither a provisioning nor a top-up, a
+// top-up that takes money off, and a line that holds no record are kept
+// by their line number.
 class CardLedger {
  public:
   using ChargeSink = std::function<void(const FeeRecord&)>;
   explicit CardLedger(ChargeSink charged) : charged_(std::move(charged)) {}
   void line(std::string_view line);
-  size_t unreadable() const { return unreadable_; }
+
+  struct Credit {
+    size_t line = 0;
+    long long amount = 0;  // negative: a top-up that took this much off
+    bool operator==(const Credit&) const = default;
+  };
+  long long toppedUp() const { return toppedUp_; }
+  size_t topUps() const { return topUps_; }
+  const std::vector<Credit>& strayCredits() const { return strayCredits_; }
+  const std::vector<size_t>& noRecordLines() const { return noRecordLines_; }
 
  private:
   ChargeSink charged_;
-  bool seenFirst_ = false;
-  long long balance_ = 0;
-  size_t unreadable_ = 0;
+  CardHistory history_;
+  long long toppedUp_ = 0;
+  size_t topUps_ = 0;
+  std::vector<Credit> strayCredits_;
+  std::vector<size_t> noRecordLines_;
 };
 
 // Pairs card charges with trip log records of the same tap; what is left

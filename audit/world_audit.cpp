@@ -11,6 +11,7 @@
 #include <functional>
 #include <set>
 
+#include "common/card_history.h"
 #include "common/file_handle.h"
 #include "common/settlement_book.h"
 #include "common/world_layout.h"
@@ -19,45 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Card lines longer than this hold no record any terminal writes; they are
-// skipped whole, so a file without line feeds costs no memory.
-constexpr size_t kMaxCardLine = 1 << 16;
-constexpr size_t kBlock = 1 << 16;
 // A settlement that commits while the audit reads changes what it read:
 // the audit reads again, this many times at most.
 constexpr int kReadingAttempts = 10;
-
-using LineSink = std::function<void(std::string_view)>;
-
-// Every line of the card file at `path` (a last one without its line feed
-// included); false when it cannot be opened or read. Overlong lines reach
-// `take` as an empty view, which holds no record.
-bool forEachCardLine(const fs::path& path, const LineSink& take) {
-  const FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
-  if (!file.valid()) return false;
-  std::string line;
-  bool overlong = false;
-  std::string block(kBlock, '\0');
-  for (;;) {
-    const ssize_t got = read(file.get(), block.data(), block.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
-    if (got == 0) break;
-    for (const char c : std::string_view(block.data(), static_cast<size_t>(got))) {
-      if (c == '\n') {
-        take(overlong ? std::string_view() : std::string_view(line));
-        line.clear();
-        overlong = false;
-      } else if (line.size() < kMaxCardLine) {
-        line += c;
-      } else {
-        overlong = true;
-      }
-    }
-  }
-  if (!line.empty() || overlong) take(overlong ? std::string_view() : std::string_view(line));
-  return true;
-}
 
 // The entries of `dir`, in order of their names.
 std::vector<fs::path> entriesOf(const fs::path& dir) {
@@ -120,11 +85,29 @@ class WorldReading {
         audit_.charged.add(charge.op, charge.fee);
         matching_.charged(charge, index);
       });
-      if (!forEachCardLine(card, [&](std::string_view line) { ledger.line(line); })) {
+      const FileDescriptor file = openRegularFile(card.string(), O_RDONLY);
+      if (!file.valid() ||
+          !forEachCardLine(file.get(), [&](std::string_view line) { ledger.line(line); })) {
         cannotRead(card);
       }
-      audit_.unreadableLines += ledger.unreadable();
+      if (ledger.topUps() > 0) {
+        audit_.topUps.push_back({cards_.back(), ledger.toppedUp(), ledger.topUps()});
+      }
+      for (const CardLedger::Credit& credit : ledger.strayCredits()) {
+        differences_.push_back(credit.amount > 0
+                                   ? std::to_string(credit.amount) + " credited to card " +
+                                         cards_.back() + " on line " + std::to_string(credit.line) +
+                                         " is neither a provisioning nor a top-up"
+                                   : std::to_string(-credit.amount) + " taken from card " +
+                                         cards_.back() + " by the top-up on line " +
+                                         std::to_string(credit.line));
+      }
+      noRecord(card, ledger.noRecordLines());
     }
+  }
+
+  void noRecord(const fs::path& path, const std::vector<size_t>& lines) {
+    if (!lines.empty()) audit_.noRecordLines.emplace_back(named(path), lines);
   }
 
   void cannotRead(const fs::path& path) {
@@ -154,10 +137,17 @@ class WorldReading {
     const size_t index = files_.size();
     files_.push_back(named(path));
     long long stray = 0;
+    // Lines by their line feeds: a line longer than a read arrives in pieces.
+    size_t lineNumber = 1;
+    std::vector<size_t> noRecordLines;
     const LogReading reading = readLogFrom(file.get(), 0, [&](std::string_view line, off_t at) {
+      const size_t lineOfRead = lineNumber;
+      if (line.ends_with('\n')) ++lineNumber;
       const std::optional<TripRecord> record = parseTripRecord(line);
       if (!record) {
-        ++audit_.unreadableLines;
+        if (noRecordLines.empty() || noRecordLines.back() != lineOfRead) {
+          noRecordLines.push_back(lineOfRead);
+        }
         return;
       }
       audit_.logged.add(record->op, record->fee);
@@ -171,6 +161,7 @@ class WorldReading {
       }
     });
     if (reading.failed) cannotRead(path);
+    noRecord(path, noRecordLines);
     if (stray != 0) {
       differences_.push_back(std::to_string(std::llabs(stray)) + " in " + named(path) +
                              " is in a file the settlement never reads");
@@ -234,6 +225,22 @@ WorldAudit auditWorld(const fs::path& root) {
   }
 }
 
+namespace {
+
+// "customer/1234.txt lines 3, 7 hold no record (not counted)", naming the
+// first few lines of a file.
+std::string noRecordNote(const std::string& file, const std::vector<size_t>& lines) {
+  constexpr size_t kNamed = 5;
+  std::string note = file + (lines.size() == 1 ? " line " : " lines ");
+  for (size_t i = 0; i < std::min(lines.size(), kNamed); ++i) {
+    note += (i > 0 ? ", " : "") + std::to_string(lines[i]);
+  }
+  if (lines.size() > kNamed) note += " and " + std::to_string(lines.size() - kNamed) + " more";
+  return note + (lines.size() == 1 ? " holds" : " hold") + " no record (not counted)\n";
+}
+
+}  // namespace
+
 std::string auditReport(const WorldAudit& audit) {
   std::string report;
   char line[160];
@@ -249,9 +256,11 @@ std::string auditReport(const WorldAudit& audit) {
   row("BUS", audit.charged.bus, audit.logged.bus, audit.settled.bus, audit.waiting.bus);
   row("METRO", audit.charged.metro, audit.logged.metro, audit.settled.metro, audit.waiting.metro);
   if (audit.charged.other != 0) row("other", audit.charged.other, 0, 0, 0);
-  if (audit.unreadableLines > 0) {
-    report += std::to_string(audit.unreadableLines) + " lines hold no record (not counted)\n";
+  for (const CardTopUps& card : audit.topUps) {
+    report += "card " + card.card + " was topped up " + std::to_string(card.amount) + " (" +
+              std::to_string(card.count) + (card.count == 1 ? " top-up)\n" : " top-ups)\n");
   }
+  for (const auto& [file, lines] : audit.noRecordLines) report += noRecordNote(file, lines);
   for (const std::string& difference : audit.differences) report += difference + "\n";
   if (audit.reconciled()) {
     report +=

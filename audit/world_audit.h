@@ -9,7 +9,11 @@
 //     customer, Metro and Bus), no more and no less;
 //   - the statement runs from cycle 1 without a gap or a repeat and agrees
 //     with its state, and no cursor claims more than its file holds;
-//   - no record lies in a file beside a log that no program reads.
+//   - no record lies in a file beside a log that no program reads;
+//   - every credit on a card is its provisioning or a top-up, and no
+//     top-up takes money off.
+// Top-ups are summed per card; lines that hold no record are named by file
+// and line, and are no difference.
 // Each difference is a sentence with a positive amount that names its card
 // or file. Nothing is written: a statement that lacks its last line is
 // repaired in the reading only, as the settlement would repair it.
@@ -17,16 +21,25 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "audit/ledger.h"
 
+struct CardTopUps {
+  std::string card;
+  long long amount = 0;
+  size_t count = 0;
+};
+
 struct WorldAudit {
-  TransportSums charged;  // by the cards
-  TransportSums logged;   // in every trip log, hand-over, archived and stray file
-  TransportSums settled;  // in the statement
-  TransportSums waiting;  // in trip logs and hand-over files beyond the cursor
-  size_t unreadableLines = 0;
+  TransportSums charged;           // by the cards
+  TransportSums logged;            // in every trip log, hand-over, archived and stray file
+  TransportSums settled;           // in the statement
+  TransportSums waiting;           // in trip logs and hand-over files beyond the cursor
+  std::vector<CardTopUps> topUps;  // cards topped up, in order of their numbers
+  // Files (relative to the world) and their line numbers that hold no record.
+  std::vector<std::pair<std::string, std::vector<size_t>>> noRecordLines;
   std::vector<std::string> differences;
 
   bool reconciled() const { return differences.empty(); }

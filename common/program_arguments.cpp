@@ -4,6 +4,8 @@
 
 namespace {
 
+constexpr std::string_view kEndOfOptions = "--";
+
 bool isOption(std::string_view word) {
   return word.size() >= 2 && word[0] == '-' && !(word[1] >= '0' && word[1] <= '9');
 }
@@ -13,10 +15,16 @@ bool isOption(std::string_view word) {
 ArgumentCheck checkArguments(const std::vector<std::string_view>& words, size_t maxArguments) {
   ArgumentCheck check;
   for (const std::string_view word : words) {
+    if (word == kEndOfOptions) break;
     if (word == "--help" || word == "-h") return {ArgumentVerdict::Help, {}, ""};
   }
+  bool options = true;
   for (const std::string_view word : words) {
-    if (isOption(word)) {
+    if (options && word == kEndOfOptions) {
+      options = false;
+      continue;
+    }
+    if (options && isOption(word)) {
       return {ArgumentVerdict::Refuse, {}, "unknown option \"" + std::string(word) + "\""};
     }
     if (check.arguments.size() == maxArguments) {

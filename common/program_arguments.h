@@ -5,7 +5,7 @@
 // refused with one line on standard error that says what is wrong and gives
 // the usage line, status 2. A word that begins with '-' and a digit ("-3")
 // is an argument, not an option, so a negative number reaches the program's
-// own checks.
+// own checks; every word after "--" is an argument (a card number "-x").
 #pragma once
 
 #include <optional>

@@ -24,6 +24,10 @@ inline constexpr std::string_view kMetroTransport = "METRO";
 // card tool. It is no tap: the terminals decide fares from the records
 // around it, and it is never in a trip log.
 inline constexpr std::string_view kTopUpTransport = "TOPUP";
+// A card's first record, written when the card is provisioned (and when a
+// world's trips are reset): "000000000000,NEW,OUT,BALANCE,00". NEW names
+// neither operator, so a new card's first tap is never a transfer.
+inline constexpr std::string_view kNewCardTransport = "NEW";
 inline constexpr std::string_view kEntryDirection = "IN";
 inline constexpr std::string_view kExitDirection = "OUT";
 

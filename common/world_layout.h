@@ -32,6 +32,10 @@ inline constexpr const char* kClockFilePath = "../time/time.txt";
 // "../customer/" + card + ".txt".
 std::string cardFilePath(std::string_view card);
 
+// Whether `card` is a card number: 1 to 64 of A-Z a-z 0-9 - _, so that it
+// names a file in customer/ and nothing else.
+bool isCardNumber(std::string_view card);
+
 // The trip logs: one per metro station, in Metro/, and the bus's, in Bus/.
 inline constexpr const char* kBusLogName = "busfile.txt";
 inline constexpr int kMetroStations = 5;  // stations 0 to 4

@@ -59,6 +59,13 @@ TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer) {
 
 namespace {
 
+// Whether a failed reading at `now` is reported, the last report of the
+// failures since the last good reading having been at `reported`.
+bool clockErrorDue(std::optional<std::chrono::steady_clock::time_point> reported,
+                   std::chrono::steady_clock::time_point now) {
+  return !reported || now - *reported >= kClockErrorInterval;
+}
+
 // The one pace of the clock reader. After a reading the display learns of
 // it, and the next reading waits for the display's request. After a failed
 // reading the next try comes at that request or after kClockRetryInterval,
@@ -78,12 +85,15 @@ void awaitNextReading(bool read) {
 void timereader(void*) {
   ClockBuffer buffer{};
   TerminalClock& clock = *terminal().clock;
+  std::optional<std::chrono::steady_clock::time_point> reported;
   for (;;) {
     const std::optional<std::string> content = readClockFile(kClockFilePath);
     if (content) {
       clock.set(clockAfterReading(clock.get(), *content, buffer));
-    } else {
+      reported.reset();
+    } else if (const auto now = std::chrono::steady_clock::now(); clockErrorDue(reported, now)) {
       consoleWrite(kTimeReadErrorText);
+      reported = now;
     }
     awaitNextReading(content.has_value());
   }

@@ -2,9 +2,10 @@
 //
 // The file is opened without blocking and only when it is a regular file,
 // and at most kClockFileReadLimit bytes of it are read; anything else is a
-// failed reading, reported by "Time read error!" and tried again after at
-// most kClockRetryInterval, so a missing clock file, a directory or a FIFO
-// in its place never floods the console and never stops the reader.
+// failed reading, tried again after at most kClockRetryInterval and
+// reported by "Time read error!" at most once per kClockErrorInterval, so a
+// missing clock file, a directory or a FIFO in its place never floods the
+// console (or buries the answer to a tap) and never stops the reader.
 //
 // The usual line of twelve characters is read into a 13-byte buffer that is
 // never cleared: each read takes at most 12 characters, stops after a line
@@ -27,6 +28,7 @@
 
 inline constexpr int kClockDisplayMs = 1000;
 inline constexpr std::chrono::milliseconds kClockRetryInterval{100};
+inline constexpr std::chrono::milliseconds kClockErrorInterval{1000};
 inline constexpr size_t kClockFileReadLimit = 4096;
 
 using ClockBuffer = std::array<char, 13>;

@@ -52,7 +52,8 @@ TEST(WorldAudit, DifferencesAreNamedAndAnyMakesTheWorldUnreconciled) {
   struct Case {
     const char* change;
     std::function<void(const World&)> apply;
-    const char* says;  // null: reconciled
+    const char* says;             // null: reconciled
+    const char* shows = nullptr;  // a line of the report besides the differences
   };
   const std::vector<Case> cases = {
       {"none", [](const World&) {}, nullptr},
@@ -93,6 +94,23 @@ TEST(WorldAudit, DifferencesAreNamedAndAnyMakesTheWorldUnreconciled) {
       {"the statement without its state",
        [](const World& w) { fs::remove(w.root() / "settlement.state"); },
        "statement.csv has lines but"},
+      {"a top-up",
+       [](const World& w) { append(w, "customer/1111.txt", "201412050030,TOPUP,IN,12900,01\n"); },
+       nullptr, "card 1111 was topped up 5000 (1 top-up)\n"},
+      {"a credit by a record that is no top-up",
+       [](const World& w) { append(w, "customer/1111.txt", "201412050030,METRO,OUT,12900,01\n"); },
+       "5000 credited to card 1111 on line 5 is neither a provisioning nor a top-up"},
+      {"a top-up that takes money off",
+       [](const World& w) { append(w, "customer/1111.txt", "201412050030,TOPUP,IN,7000,01\n"); },
+       "900 taken from card 1111 by the top-up on line 5"},
+      {"lines that hold no record",
+       [](const World& w) {
+         append(w, "customer/1111.txt", "garbage\n");
+         append(w, "Metro/Metrofile0.txt", "x\n" + std::string(150, 'y') + "\n");
+       },
+       nullptr,
+       "customer/1111.txt line 5 holds no record (not counted)\n"
+       "Metro/Metrofile0.txt lines 2, 3 hold no record (not counted)\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.change);
@@ -104,6 +122,9 @@ TEST(WorldAudit, DifferencesAreNamedAndAnyMakesTheWorldUnreconciled) {
     EXPECT_EQ(audit.reconciled(), c.says == nullptr) << report;
     if (c.says != nullptr) {
       EXPECT_NE(report.find(c.says), std::string::npos) << report;
+    }
+    if (c.shows != nullptr) {
+      EXPECT_NE(report.find(c.shows), std::string::npos) << report;
     }
   }
 }

@@ -90,6 +90,18 @@ TEST(Arguments, HelpIsAnsweredAndUnknownOptionsAndExtraArgumentsAreRefused) {
       {programPath("audit"), {world.root().string(), "x"}, "", 2, Stream::Err, "usage: audit"},
       {script + "audit", {"--help"}, "", 0, Stream::Out, "usage: scripts/audit [WORLD]\n"},
       {script + "audit", {"a", "b"}, "", 2, Stream::Err, "usage: scripts/audit"},
+      {programPath("card"), {"--help"}, "", 0, Stream::Out, "usage: card list [WORLD] | card show"},
+      {programPath("card"),
+       {"show", "1234", world.root().string(), "x"},
+       "",
+       2,
+       Stream::Err,
+       "usage: card list"},
+      {programPath("card"), {"list", "--all"}, "", 2, Stream::Err, "usage: card list"},
+      {script + "card", {"-h"}, "", 0, Stream::Out, "usage: scripts/card list [WORLD]"},
+      {script + "card", {"top-up", "1234"}, "", 2, Stream::Err, "usage: scripts/card list"},
+      {script + "statement", {"--help"}, "", 0, Stream::Out, "usage: scripts/statement"},
+      {script + "statement", {"a", "b"}, "", 2, Stream::Err, "usage: scripts/statement"},
       {script + "build", {"--help"}, "", 0, Stream::Out, "usage: scripts/build"},
       {script + "build", {"--debug"}, "", 2, Stream::Err, "usage: scripts/build"},
       {script + "demo", {"--help"}, "", 0, Stream::Out, "usage: scripts/demo\n"},
@@ -104,6 +116,7 @@ TEST(Arguments, HelpIsAnsweredAndUnknownOptionsAndExtraArgumentsAreRefused) {
       {script + "test", {"--sanitizer", "memory"}, "", 2, Stream::Err, "usage: scripts/test"},
       {script + "world", {"--help"}, "", 0, Stream::Out, "usage: scripts/world"},
       {script + "world", {"one", "two"}, "", 2, Stream::Err, "usage: scripts/world"},
+      {script + "world", {"--stop", "--reset-trips"}, "", 2, Stream::Err, "usage: scripts/world"},
   };
   const auto before = everythingIn(world);
   for (const Case& c : cases) {

@@ -1,0 +1,218 @@
+#include "card/card_commands.h"
+
+#include <fcntl.h>
+#include <string.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <optional>
+#include <set>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "card/card_file.h"
+#include "card/card_records.h"
+#include "common/card_history.h"
+#include "common/console.h"
+#include "common/file_handle.h"
+#include "common/file_replace.h"
+#include "common/world_layout.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kClockReadLimit = 64;
+
+int refuse(const std::string& line) {
+  errorWrite("card: " + line + "\n");
+  return kCardRefusedStatus;
+}
+
+std::string withoutLineFeed(std::string_view text) {
+  if (text.ends_with('\n')) text.remove_suffix(1);
+  return std::string(text);
+}
+
+std::string historyRow(const CardEntry& entry) {
+  if (entry.kind == CardEntryKind::kNoRecord) {
+    return "line " + std::to_string(entry.line) + " holds no record\n";
+  }
+  std::string fee;
+  std::string topUp;
+  if (entry.kind == CardEntryKind::kCharge) fee = std::to_string(entry.amount);
+  if (entry.kind == CardEntryKind::kOtherCredit) fee = std::to_string(-entry.amount);
+  if (entry.kind == CardEntryKind::kTopUp) {
+    topUp = (entry.amount >= 0 ? "+" : "") + std::to_string(entry.amount);
+  }
+  const RecordColumns& r = entry.columns;
+  char row[512];
+  snprintf(row, sizeof row, "%-17s %-10s %-10s %8s %8s %11d  ", readableTime(r.time).c_str(),
+           std::string(r.transport).c_str(), std::string(r.direction).c_str(), fee.c_str(),
+           topUp.c_str(), entry.balance);
+  return row + withoutLineFeed(r.journeyId) + "\n";
+}
+
+// What stands in the world from its trips: the names of the first few.
+std::vector<std::string> tripsIn(const fs::path& world) {
+  std::vector<std::string> found;
+  for (const TripLogPlace& log : collectedTripLogs()) {
+    for (const std::string& name : namesIn(world / log.dir)) {
+      const LogFileKind kind = logFileKind(name, log.name);
+      if (kind == LogFileKind::kLive || kind == LogFileKind::kHandOver ||
+          kind == LogFileKind::kStray ||
+          (kind == LogFileKind::kTerminals && name != roleLockName(log.name))) {
+        found.push_back(log.dir + "/" + name);
+      }
+    }
+  }
+  const std::set<std::string> worldDirs = {kTimeDir, kCustomerDir, kMetroDir, kBusDir};
+  std::error_code error;
+  for (const std::string& name : namesIn(world)) {
+    if (name == kStatementName || name == kSettlementStateName) found.push_back(name);
+    if (!worldDirs.count(name) && fs::exists(world / name / "archive", error)) {
+      found.push_back(name + "/archive");
+    }
+  }
+  return found;
+}
+
+// The clock file's text; nullopt when the world has none yet.
+std::variant<std::optional<std::string>, std::string> readClock(const fs::path& world) {
+  const fs::path path = world / kTimeDir / "time.txt";
+  const FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
+  if (!file.valid() && errno == ENOENT) return std::optional<std::string>();
+  std::optional<std::string> text =
+      file.valid() ? readUpTo(file.get(), 0, kClockReadLimit) : std::nullopt;
+  if (!text) return "the clock file " + path.string() + " cannot be read: " + strerror(errno);
+  return text;
+}
+
+}  // namespace
+
+int listCards(const fs::path& world) {
+  const std::vector<std::string> cards = cardsOf(world);
+  if (cards.empty()) {
+    consoleWrite("no cards in " + (world / kCustomerDir).string() +
+                 " (scripts/new-card provisions one)\n");
+    return 0;
+  }
+  int status = 0;
+  char row[256];
+  snprintf(row, sizeof row, "%-16s %11s  %s\n", "card", "balance", "last record");
+  consoleWrite(row);
+  for (const std::string& card : cards) {
+    const auto newest = readNewest(cardPath(world, card), LOCK_SH);
+    if (const std::string* problem = std::get_if<std::string>(&newest)) {
+      snprintf(row, sizeof row, "%-16s %11s  ", card.c_str(), "-");
+      consoleWrite(row + ("cannot be read: " + *problem) + "\n");
+      status = kCardRefusedStatus;
+      continue;
+    }
+    const Newest& last = std::get<Newest>(newest);
+    snprintf(row, sizeof row, "%-16s %11d  ", card.c_str(), last.balance);
+    consoleWrite(row + last.text + "\n");
+  }
+  return status;
+}
+
+int showCard(const fs::path& world, std::string_view card) {
+  const std::string name(card);
+  if (!isCardNumber(card)) return refuse("invalid card number '" + name + "'");
+  const fs::path path = cardPath(world, card);
+  LockedCard held = lockCard(path, O_RDONLY, LOCK_SH);
+  if (!held.file.valid()) return refuse("cannot show card " + name + ": " + held.problem);
+  // What the file holds now; later appends are for the next look.
+  const std::optional<CardTail> tail = readTail(held.file.get());
+  flock(held.file.get(), LOCK_UN);
+  if (!tail) return refuse("cannot show card " + name + ": " + strerror(errno));
+  const auto last = lastRecord(*tail);
+  if (const RecordColumns* record = std::get_if<RecordColumns>(&last)) {
+    consoleWrite("card " + name + ": balance " + std::to_string(recordAmount(record->amount)) +
+                 "\n");
+  } else {
+    consoleWrite("card " + name + ": no balance: " + std::get<std::string>(last) +
+                 ", so the terminals refuse it\n");
+  }
+  char header[256];
+  snprintf(header, sizeof header, "%-17s %-10s %-10s %8s %8s %11s  %s\n", "time", "transport",
+           "direction", "fee", "top-up", "balance", "journey");
+  consoleWrite(header);
+  CardHistory history;
+  const bool read = forEachCardLine(
+      held.file.get(), [&](std::string_view line) { consoleWrite(historyRow(history.next(line))); },
+      static_cast<size_t>(tail->size));
+  if (!read) return refuse("card " + name + " could not be read to its end: " + strerror(errno));
+  return 0;
+}
+
+int topUpCard(const fs::path& world, std::string_view card, std::string_view amountText) {
+  const std::string name(card);
+  if (!isCardNumber(card)) return refuse("invalid card number '" + name + "'");
+  const std::optional<int> amount = topUpAmount(amountText);
+  if (!amount) {
+    return refuse("cannot top up card " + name + ": the amount '" + std::string(amountText) +
+                  "' is not a whole number from 1 to 2147483647");
+  }
+  const auto clock = readClock(world);
+  if (const std::string* problem = std::get_if<std::string>(&clock)) return refuse(*problem);
+  const std::optional<std::string> stamp = topUpStamp(std::get<0>(clock));
+  if (!stamp)
+    return refuse("the clock file " + (world / kTimeDir / "time.txt").string() + " holds no clock");
+
+  LockedCard held = lockCard(cardPath(world, card), O_RDWR | O_APPEND, LOCK_EX);
+  if (!held.file.valid()) return refuse("cannot top up card " + name + ": " + held.problem);
+  const std::optional<CardTail> tail = readTail(held.file.get());
+  if (!tail) return refuse("cannot top up card " + name + ": " + strerror(errno));
+  const auto decided = topUpRecord(tail->bytes, tail->wholeFile, *amount, *stamp);
+  if (const std::string* problem = std::get_if<std::string>(&decided)) {
+    return refuse("cannot top up card " + name + ": " + *problem + "; nothing was written");
+  }
+  const TopUp& topUp = std::get<TopUp>(decided);
+  if (!writeAll(held.file.get(), topUp.record)) {
+    const std::string why = strerror(errno);
+    if (ftruncate(held.file.get(), tail->size) != 0) {
+      return refuse("card " + name + " may hold part of a top-up (" + why +
+                    "); look at its last line");
+    }
+    return refuse("cannot top up card " + name + ": " + why + "; the card is unchanged");
+  }
+  consoleWrite("card " + name + " topped up by " + std::to_string(*amount) + ": balance " +
+               std::to_string(topUp.before) + " -> " + std::to_string(topUp.after) + "\n");
+  return 0;
+}
+
+int rebaseCards(const fs::path& world) {
+  const std::vector<std::string> trips = tripsIn(world);
+  if (!trips.empty()) {
+    return refuse("the world still holds trips (" + trips.front() +
+                  (trips.size() > 1 ? " and " + std::to_string(trips.size() - 1) + " more" : "") +
+                  "): scripts/world --reset-trips removes them, then rebases the cards");
+  }
+  const std::vector<std::string> cards = cardsOf(world);
+  for (const std::string& card : cards) {
+    const auto newest = readNewest(cardPath(world, card), LOCK_SH);
+    if (const std::string* problem = std::get_if<std::string>(&newest)) {
+      return refuse("card " + card + " cannot be rebased: " + *problem + "; no card was changed");
+    }
+  }
+  for (const std::string& card : cards) {
+    const fs::path path = cardPath(world, card);
+    // Held until its file has been replaced: no tap or top-up in between.
+    const LockedCard held = lockCard(path, O_RDONLY, LOCK_EX);
+    const auto newest = held.file.valid() ? newestOf(held.file.get())
+                                          : std::variant<Newest, std::string>(held.problem);
+    const Newest* last = std::get_if<Newest>(&newest);
+    if (!last || !replaceFile(path.string(), provisioningRecord(last->balance))) {
+      const std::string why = last ? strerror(errno) : std::get<std::string>(newest);
+      return refuse("card " + card + " could not be rebased (" + why +
+                    "); the cards before it were");
+    }
+    consoleWrite("card " + card + " rebased: balance " + std::to_string(last->balance) + "\n");
+  }
+  return 0;
+}

@@ -1,0 +1,32 @@
+// The card tool's commands on a world (the directory that holds customer/):
+// list the cards with their balances, show one card's history, top a card
+// up, and rebase every card to one record holding its balance once the
+// world's trips are gone.
+//
+// A card file is only ever opened as a regular file, never through a link,
+// and held by its flock while it is read or written, the lock the terminals
+// take for a tap: a top-up waits for a tap in hand and a tap for a top-up.
+// Before it writes, the tool checks that the card's name still stands for
+// the file it locked (a card replaced meanwhile is opened again). A top-up
+// is appended with one write, and cut back off if it did not reach the file
+// whole, so the card holds all of it or nothing.
+//
+// Each command prints to standard output and returns the exit status: 0
+// when done, 1 when refused (one line on standard error says why; nothing
+// was changed).
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+inline constexpr int kCardRefusedStatus = 1;
+
+int listCards(const std::filesystem::path& world);
+int showCard(const std::filesystem::path& world, std::string_view card);
+int topUpCard(const std::filesystem::path& world, std::string_view card, std::string_view amount);
+
+// Refused while the world holds trip logs, hand-over files, notes of taps,
+// archives, a statement or its state: a card rebased while its charges are
+// still logged would fail the audit. Every card is read before any is
+// rebased, so an unreadable card changes nothing.
+int rebaseCards(const std::filesystem::path& world);

@@ -1,0 +1,125 @@
+#include "card/card_file.h"
+
+#include <fcntl.h>
+#include <string.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+#include "card/card_records.h"
+#include "common/file_identity.h"
+#include "common/sleep.h"
+#include "common/world_layout.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A card a tap holds is free again within milliseconds; one held longer
+// belongs to a program that has stopped in the middle of a tap.
+constexpr std::chrono::seconds kLockWait{10};
+constexpr int kLockPollMs = 10;
+// A card replaced again and again while the tool waits for it is given up.
+constexpr int kOpenAttempts = 3;
+
+// Why a card file could not be opened, from openRegularFile's errno.
+std::string openProblem(int error) {
+  switch (error) {
+    case ENOENT:
+      return "there is no such card (scripts/new-card provisions one)";
+    case ELOOP:
+      return "its file is a symbolic link";
+    case EINVAL:
+      return "its file is not a regular file";
+    case EMLINK:
+      return "its file has a second name (a hard link)";
+    default:
+      return std::string("its file cannot be opened: ") + strerror(error);
+  }
+}
+
+bool lockWithin(int fd, int operation) {
+  const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+  while (flock(fd, operation | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    Sleep(kLockPollMs);
+  }
+  return true;
+}
+
+std::string newestText(const RecordColumns& record) {
+  if (record.transport == kNewCardTransport) return "new card";
+  return readableTime(record.time) + " " + std::string(record.transport) + " " +
+         std::string(record.direction);
+}
+
+}  // namespace
+
+LockedCard lockCard(const fs::path& path, int flags, int operation) {
+  for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+    FileDescriptor file = openRegularFile(path.string(), flags);
+    if (!file.valid()) return {FileDescriptor(), openProblem(errno)};
+    if (!lockWithin(file.get(), operation)) {
+      return {FileDescriptor(), "it is held by another program (a terminal stopped in a tap?)"};
+    }
+    const std::optional<FileIdentity> held = fileIdentity(file.get());
+    const std::optional<FileIdentity> named = identityAt(path);
+    if (held && named && *held == *named) return {std::move(file), ""};
+  }
+  return {FileDescriptor(), "it was replaced again and again while the tool waited for it"};
+}
+
+std::optional<CardTail> readTail(int fd) {
+  struct stat status;
+  if (fstat(fd, &status) != 0) return std::nullopt;
+  const off_t from = std::max<off_t>(0, status.st_size - static_cast<off_t>(kCardTailBytes));
+  std::optional<std::string> bytes = readUpTo(fd, from, kCardTailBytes);
+  if (!bytes) return std::nullopt;
+  return CardTail{std::move(*bytes), from == 0, status.st_size};
+}
+
+std::variant<RecordColumns, std::string> lastRecord(const CardTail& tail) {
+  const std::optional<std::string_view> line = lastLineOf(tail.bytes, tail.wholeFile);
+  if (!line) {
+    return std::string(tail.bytes.empty() ? "its file is empty"
+                                          : "its last line is longer than any record");
+  }
+  const std::optional<RecordColumns> record = splitRecord(*line);
+  if (!record) return std::string("its last line holds no record");
+  return *record;
+}
+
+std::vector<std::string> cardsOf(const fs::path& world) {
+  std::vector<std::string> cards;
+  for (const std::string& name : namesIn(world / kCustomerDir)) {
+    const fs::path file(name);
+    if (file.extension() == ".txt" && isCardNumber(file.stem().string())) {
+      cards.push_back(file.stem().string());
+    }
+  }
+  std::sort(cards.begin(), cards.end());
+  return cards;
+}
+
+fs::path cardPath(const fs::path& world, std::string_view card) {
+  return world / kCustomerDir / (std::string(card) + ".txt");
+}
+
+std::variant<Newest, std::string> newestOf(int fd) {
+  const std::optional<CardTail> tail = readTail(fd);
+  if (!tail) return std::string("its file cannot be read: ") + strerror(errno);
+  const auto last = lastRecord(*tail);
+  if (const std::string* problem = std::get_if<std::string>(&last)) return *problem;
+  const RecordColumns& record = std::get<RecordColumns>(last);
+  return Newest{recordAmount(record.amount), newestText(record)};
+}
+
+std::variant<Newest, std::string> readNewest(const fs::path& path, int operation) {
+  const LockedCard card = lockCard(path, O_RDONLY, operation);
+  if (!card.file.valid()) return card.problem;
+  return newestOf(card.file.get());
+}

@@ -1,0 +1,51 @@
+// A card file as the card tool holds it: opened only as a regular file
+// (never through a link; for writing, only with one name), flocked like a
+// terminal's tap holds it, and kept only when the card's name still stands
+// for the file locked (a card replaced while the tool waited is opened
+// again). Its end is read back at most kCardTailBytes, so a card's history
+// never decides what a look at its balance costs.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "common/file_handle.h"
+#include "common/record_format.h"
+
+// A card file opened with `flags` and flocked with `operation` (LOCK_SH or
+// LOCK_EX, waited for at most 10 seconds); otherwise why not, as a clause.
+struct LockedCard {
+  FileDescriptor file;
+  std::string problem;
+};
+LockedCard lockCard(const std::filesystem::path& path, int flags, int operation);
+
+// The last kCardTailBytes of the open file, whether that is all of it, and
+// its size; nullopt with errno when it cannot be read.
+struct CardTail {
+  std::string bytes;
+  bool wholeFile = false;
+  off_t size = 0;
+};
+std::optional<CardTail> readTail(int fd);
+
+// The card's newest record, as the terminals take it: its last line (views
+// into `tail`); otherwise why there is none.
+std::variant<RecordColumns, std::string> lastRecord(const CardTail& tail);
+
+// A card's newest record: its balance and how it reads ("new card", or
+// "2014-12-07 02:24 TOPUP IN"); otherwise why it cannot be had.
+struct Newest {
+  int balance = 0;
+  std::string text;
+};
+std::variant<Newest, std::string> newestOf(int fd);
+// The same for the card at `path`, under a lock let go at once.
+std::variant<Newest, std::string> readNewest(const std::filesystem::path& path, int operation);
+
+// The cards of a world: customer/CARD.txt for every card number, in order.
+std::vector<std::string> cardsOf(const std::filesystem::path& world);
+std::filesystem::path cardPath(const std::filesystem::path& world, std::string_view card);

@@ -1,0 +1,96 @@
+#include "card/card_records.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "common/record_format.h"
+
+namespace {
+
+constexpr std::string_view kZeroTime = "000000000000";
+constexpr std::string_view kTerminalYear = "2014";
+constexpr std::string_view kProvisioningJourney = "00";
+// A clock text: the year's four digits, two of month, the day (two digits,
+// three from day 100 on), two of hour and two of minute.
+constexpr size_t kShortestClock = 12;
+constexpr size_t kLongestClock = 20;
+
+bool allDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+std::optional<std::string_view> lastLineOf(std::string_view tail, bool wholeFile) {
+  if (tail.empty()) return std::nullopt;
+  if (tail.back() == '\n') tail.remove_suffix(1);
+  const size_t before = tail.rfind('\n');
+  if (before == std::string_view::npos) {
+    if (!wholeFile) return std::nullopt;
+    return tail;
+  }
+  return tail.substr(before + 1);
+}
+
+std::optional<int> topUpAmount(std::string_view text) {
+  if (!allDigits(text)) return std::nullopt;
+  const size_t first = std::min(text.find_first_not_of('0'), text.size());
+  text.remove_prefix(first);
+  if (text.size() > 10) return std::nullopt;
+  long long value = 0;
+  for (const char c : text) value = value * 10 + (c - '0');
+  if (value < 1 || value > INT_MAX) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+std::optional<std::string> topUpStamp(const std::optional<std::string>& clockFile) {
+  if (!clockFile) return std::string(kZeroTime);
+  std::string_view text = *clockFile;
+  if (text.ends_with('\n')) text.remove_suffix(1);
+  if (!allDigits(text) || text.size() < kShortestClock || text.size() > kLongestClock) {
+    return std::nullopt;
+  }
+  return std::string(kTerminalYear) + std::string(text.substr(kTerminalYear.size()));
+}
+
+std::variant<TopUp, std::string> topUpRecord(std::string_view tail, bool wholeFile, int amount,
+                                             std::string_view stamp) {
+  if (tail.empty()) return std::string("its file is empty");
+  if (!tail.ends_with('\n')) {
+    return std::string("its file does not end with a line feed");
+  }
+  const std::optional<std::string_view> line = lastLineOf(tail, wholeFile);
+  if (!line) return std::string("its last line is longer than any record");
+  const std::optional<RecordColumns> last = splitRecord(*line);
+  if (!last) return std::string("its last line holds no record");
+  TopUp topUp;
+  topUp.before = recordAmount(last->amount);
+  const long long after = static_cast<long long>(topUp.before) + amount;
+  if (after > INT_MAX) {
+    return "its balance would be " + std::to_string(after) + ", past " + std::to_string(INT_MAX);
+  }
+  topUp.after = static_cast<int>(after);
+  topUp.record = formatRecord(stamp, kTopUpTransport, true, topUp.after, last->journeyId);
+  return topUp;
+}
+
+std::string provisioningRecord(int balance) {
+  return formatRecord(kZeroTime, kNewCardTransport, false, balance, kProvisioningJourney);
+}
+
+std::string readableTime(std::string_view column) {
+  if (column.find_first_not_of('0') == std::string_view::npos) return "-";
+  if (!allDigits(column) || column.size() < kShortestClock) return std::string(column);
+  const size_t dayLength = column.size() - 10;
+  std::string text(column.substr(0, 4));
+  text += '-';
+  text += column.substr(4, 2);
+  text += '-';
+  text += column.substr(6, dayLength);
+  text += ' ';
+  text += column.substr(6 + dayLength, 2);
+  text += ':';
+  text += column.substr(8 + dayLength, 2);
+  return text;
+}
