@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/text.h"
+
 inline constexpr std::string_view kBusTransport = "BUS";
 inline constexpr std::string_view kMetroTransport = "METRO";
 // A card file's credit: "TIME,TOPUP,IN,NEWBALANCE,JOURNEYID", appended by the
@@ -42,14 +44,29 @@ struct RecordColumns {
 // Splits the way the C library's tokenizer does: runs of commas are one
 // separator and a comma at the start is skipped, so an empty column is not
 // seen. nullopt when the line has fewer than five columns; columns after the
-// fifth are ignored.
-std::optional<RecordColumns> splitRecord(std::string_view line);
+// fifth are ignored. Builds nothing: the columns are views into `line`.
+inline std::optional<RecordColumns> splitRecord(std::string_view line) {
+  size_t at = 0;
+  RecordColumns columns;
+  columns.time = nextField(line, at, ',');
+  columns.transport = nextField(line, at, ',');
+  columns.direction = nextField(line, at, ',');
+  columns.amount = nextField(line, at, ',');
+  columns.journeyId = nextField(line, at, ',');
+  // Once a column is missing, every later one is.
+  if (columns.journeyId.empty()) return std::nullopt;
+  return columns;
+}
 
 // A direction column is an entry when it begins with "IN".
-bool isEntry(std::string_view direction);
+inline bool isEntry(std::string_view direction) {
+  return direction.substr(0, 2) == kEntryDirection;
+}
 
 // The amount column read as atoi reads it (saturating at the 32-bit limits).
-int recordAmount(std::string_view amount);
+inline int recordAmount(std::string_view amount) {
+  return readInt(amount);
+}
 
 // A record line from its columns, ended by exactly the line feed the journey
 // id carries, or by one added when it carries none.

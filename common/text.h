@@ -2,8 +2,15 @@
 // numbers read the way the C library's atoi reads them (but saturating at the
 // 32-bit limits instead of overflowing), the tokenizer's splitting rule, and
 // the zero-filled fields of a time text.
+//
+// readInt and nextField are inline: the settlement reads every field of a
+// million trip records a cycle through them.
 #pragma once
 
+#include <algorithm>
+#include <climits>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +18,31 @@
 // Optional leading white space and sign, then decimal digits up to the first
 // other character; 0 when there are none. Values beyond the 32-bit range
 // saturate at INT_MIN / INT_MAX.
-int readInt(std::string_view text);
+inline int readInt(std::string_view text) {
+  const char* c = text.data();
+  const char* const end = c + text.size();
+  while (c != end && (*c == ' ' || (*c >= '\t' && *c <= '\r'))) ++c;
+  bool negative = false;
+  if (c != end && (*c == '+' || *c == '-')) negative = *c++ == '-';
+  // Accumulate in 64 bits and stop growing once past the 32-bit range.
+  int64_t value = 0;
+  constexpr int64_t limit = int64_t{INT_MAX} + 1;
+  for (; c != end && static_cast<unsigned char>(*c - '0') <= 9; ++c) {
+    if (value < limit) value = value * 10 + (*c - '0');
+  }
+  if (negative) return value >= limit ? INT_MIN : static_cast<int>(-value);
+  return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+// The next field of `text` from `at` on, as the tokenizer finds it: runs of
+// `separator` are skipped, and the field runs to the next separator or the
+// end. `at` moves past the field. Empty when no field is left.
+inline std::string_view nextField(std::string_view text, size_t& at, char separator) {
+  while (at < text.size() && text[at] == separator) ++at;
+  const size_t start = at;
+  at = std::min(text.find(separator, at), text.size());
+  return text.substr(start, at - start);
+}
 
 // Splits like strtok: runs of `separator` count as one, separators at the
 // start are skipped, and no empty field is ever produced. Everything else,

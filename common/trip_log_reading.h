@@ -14,34 +14,113 @@
 // splits into five columns the tokenizer's way (record_format.h) and its
 // transport names an operator by its first three characters: "BUS" for the
 // bus, "MET" (of "METRO") for the metro.
+//
+// The rule is inline, and the block reader a template, so that a reader of
+// a million records a cycle pays no call per read.
 #pragma once
 
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstddef>
+#include <cstring>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
+
+#include "common/record_format.h"
+#include "common/text.h"
 
 inline constexpr size_t kLogReadMax = 99;
 
 // The length of the read that starts at the beginning of `rest`; nullopt
 // when it would run into the end of `rest` (fewer than kLogReadMax
 // characters and no line feed among them).
-std::optional<size_t> nextLogRead(std::string_view rest);
+inline std::optional<size_t> nextLogRead(std::string_view rest) {
+  const size_t window = rest.size() < kLogReadMax ? rest.size() : kLogReadMax;
+  if (window == 0) return std::nullopt;
+  const void* lineFeed = memchr(rest.data(), '\n', window);
+  if (lineFeed != nullptr) {
+    return static_cast<size_t>(static_cast<const char*>(lineFeed) - rest.data()) + 1;
+  }
+  // Stopped by the read's size, not by the end of the file.
+  if (window == kLogReadMax) return kLogReadMax;
+  return std::nullopt;
+}
+
+struct LogReading {
+  off_t end = 0;        // offset just past the last taken read
+  bool failed = false;  // a read of the file failed before its end (errno says why)
+};
+
+// Where the last read that lies whole in `data` ends, `data` beginning where
+// a read begins. Every read that ends at a line feed ends a read, and
+// after the last line feed the reads are kLogReadMax characters each.
+inline size_t wholeReadsLength(std::string_view data) {
+  if (data.empty()) return 0;
+  const void* lastLineFeed = memrchr(data.data(), '\n', data.size());
+  const size_t base =
+      lastLineFeed == nullptr ? 0 : static_cast<const char*>(lastLineFeed) - data.data() + 1;
+  return base + (data.size() - base) / kLogReadMax * kLogReadMax;
+}
+
+// Hands every taken read of `reads` (whole reads, the first beginning at
+// offset `at` of its file) to `take(read, at)`, in order.
+template <typename Take>
+void forEachLogRead(std::string_view reads, off_t at, Take&& take) {
+  while (const std::optional<size_t> length = nextLogRead(reads)) {
+    take(reads.substr(0, *length), at);
+    at += static_cast<off_t>(*length);
+    reads.remove_prefix(*length);
+  }
+}
+
+// Reads the open log `fd` from byte `from` to its end (where a read of
+// the file gives less than asked) through `buffer`, a block at a time, and hands each block's taken
+// reads, whole, to `takeReads(reads, at)`, `at` being the offset where they begin, in file order.
+// `buffer` must be longer than kLogReadMax.
+template <typename TakeReads>
+LogReading readLogBlocks(int fd, off_t from, std::span<char> buffer, TakeReads&& takeReads) {
+  // What is left of a block after its taken reads is shorter than one read,
+  // so it always fits in front of the next block.
+  size_t held = 0;
+  LogReading reading{from, false};
+  for (;;) {
+    const size_t room = buffer.size() - held;
+    const ssize_t got =
+        pread(fd, buffer.data() + held, room, reading.end + static_cast<off_t>(held));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      reading.failed = got < 0;
+      return reading;
+    }
+    held += static_cast<size_t>(got);
+    const size_t whole = wholeReadsLength(std::string_view(buffer.data(), held));
+    if (whole > 0) takeReads(std::string_view(buffer.data(), whole), reading.end);
+    reading.end += static_cast<off_t>(whole);
+    held -= whole;
+    memmove(buffer.data(), buffer.data() + whole, held);
+    // A regular file gives less than asked only at its end: what is
+    // appended after that is for a later reading.
+    if (static_cast<size_t>(got) < room) return reading;
+  }
+}
+
+// readLogBlocks, every taken read handed to `take(read, at)` on its own.
+template <typename Take>
+LogReading readLogReads(int fd, off_t from, std::span<char> buffer, Take&& take) {
+  return readLogBlocks(fd, from, buffer,
+                       [&](std::string_view reads, off_t at) { forEachLogRead(reads, at, take); });
+}
 
 // Receives a taken read and the offset in the file where it starts.
 using LogReadSink = std::function<void(std::string_view read, off_t at)>;
 
-struct LogReading {
-  off_t end = 0;        // offset just past the last taken read
-  bool failed = false;  // a read of the file failed before its end
-};
-
-// Reads the open log `fd` from byte `from` to its end and hands every taken
-// read to `take`, in file order.
+// readLogReads through a block buffer of its own.
 LogReading readLogFrom(int fd, off_t from, const LogReadSink& take);
 
 // The taken reads of a log whose whole content is `content`.
@@ -53,7 +132,13 @@ using OperatorAmounts = std::array<long long, 2>;
 
 // The operator a transport word names by its first three characters
 // ("BUSX" is the bus, "METROPOLIS" the metro); nullopt for any other.
-std::optional<Operator> operatorOf(std::string_view transport);
+inline std::optional<Operator> operatorOf(std::string_view transport) {
+  constexpr size_t kPrefix = 3;
+  const std::string_view prefix = transport.substr(0, kPrefix);
+  if (prefix == kBusTransport.substr(0, kPrefix)) return kBusOperator;
+  if (prefix == kMetroTransport.substr(0, kPrefix)) return kMetroOperator;
+  return std::nullopt;
+}
 
 // One record of a trip log, as views into its read.
 struct TripRecord {
@@ -66,4 +151,20 @@ struct TripRecord {
 };
 
 // The record a taken read holds; nullopt when it holds none.
-std::optional<TripRecord> parseTripRecord(std::string_view read);
+inline std::optional<TripRecord> parseTripRecord(std::string_view read) {
+  constexpr size_t kYearLength = 4;
+  if (read.size() < kYearLength) return std::nullopt;
+  // The year is skipped before the split, so the time column is MMDDhhmm.
+  const std::optional<RecordColumns> columns = splitRecord(read.substr(kYearLength));
+  if (!columns) return std::nullopt;
+  const std::optional<Operator> op = operatorOf(columns->transport);
+  if (!op) return std::nullopt;
+  TripRecord record;
+  record.time_key = readInt(columns->time);
+  record.op = *op;
+  record.transport = columns->transport;
+  record.inout = isEntry(columns->direction) ? 1 : 0;
+  record.fee = recordAmount(columns->amount);
+  record.journey_id = columns->journeyId;
+  return record;
+}

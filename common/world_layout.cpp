@@ -89,28 +89,34 @@ LogFileKind logFileKind(std::string_view fileName, std::string_view logName) {
 }
 
 LogFiles filesOfLog(const std::filesystem::path& root, const TripLogPlace& log) {
-  std::vector<std::string> handOvers;
-  std::vector<std::string> strays;
-  for (std::string& name : namesIn(root / log.dir)) {
-    switch (logFileKind(name, log.name)) {
+  const std::vector<std::string> names = namesIn(root / log.dir);
+  const LogFileNames classified = classifyLogFiles(names, log.name);
+  LogFiles files;
+  const std::filesystem::path dir = root / log.dir;
+  for (const std::string_view name : classified.handOvers) files.handOvers.push_back(dir / name);
+  for (const std::string_view name : classified.strays) files.strays.push_back(dir / name);
+  return files;
+}
+
+LogFileNames classifyLogFiles(const std::vector<std::string>& names, std::string_view logName) {
+  LogFileNames files;
+  for (const std::string& name : names) {
+    switch (logFileKind(name, logName)) {
       case LogFileKind::kHandOver:
-        handOvers.push_back(std::move(name));
+        files.handOvers.push_back(name);
         break;
       case LogFileKind::kStray:
-        strays.push_back(std::move(name));
+        files.strays.push_back(name);
         break;
       default:
         break;
     }
   }
-  const size_t prefix = log.name.size() + 1;
-  std::sort(handOvers.begin(), handOvers.end(), [&](const std::string& a, const std::string& b) {
-    return handOverNumberLess(std::string_view(a).substr(prefix),
-                              std::string_view(b).substr(prefix));
-  });
-  std::sort(strays.begin(), strays.end());
-  LogFiles files;
-  for (const std::string& name : handOvers) files.handOvers.push_back(root / log.dir / name);
-  for (const std::string& name : strays) files.strays.push_back(root / log.dir / name);
+  const size_t prefix = logName.size() + 1;
+  std::sort(files.handOvers.begin(), files.handOvers.end(),
+            [&](std::string_view a, std::string_view b) {
+              return handOverNumberLess(a.substr(prefix), b.substr(prefix));
+            });
+  std::sort(files.strays.begin(), files.strays.end());
   return files;
 }

@@ -97,3 +97,11 @@ struct LogFiles {
   std::vector<std::filesystem::path> strays;
 };
 LogFiles filesOfLog(const std::filesystem::path& root, const TripLogPlace& log);
+
+// The same by name, from the `names` in the log's directory (a directory
+// listed once serves all its logs); views into `names`.
+struct LogFileNames {
+  std::vector<std::string_view> handOvers;
+  std::vector<std::string_view> strays;
+};
+LogFileNames classifyLogFiles(const std::vector<std::string>& names, std::string_view logName);

@@ -1,23 +1,58 @@
 #include "settlement/settlement_cycle.h"
 
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <thread>
+
 #include "common/console.h"
 #include "common/world_layout.h"
 #include "settlement/exact_display/exact_display.h"
-#include "settlement/exact_distribute/distribution.h"
+#include "settlement/exact_distribute/distribution_pass.h"
 #include "settlement/exact_distribute/exact_distribute.h"
 #include "settlement/exact_reader/log_collection.h"
-#include "settlement/list/list.h"
+#include "settlement/list/flat_trip_list.h"
 #include "settlement/statement_book.h"
 
 namespace {
 
-// The settlement loop's memory: the durable book, the collector's cursor
-// and what the collection in hand found. Only the settlement loop touches
-// them, one side of its hand-off at a time.
+// Each reading thread reads through one block of this size, kept for the
+// life of the program.
+constexpr size_t kReadBlock = 256 << 10;
+constexpr size_t kReadingThreads = 2;
+
+// Reads the collected files into the cycle's flat list, a file at a time
+// on each of up to two threads.
+class ListReading : public CollectionSink {
+ public:
+  explicit ListReading(FlatTripList& list)
+      : list_(list),
+        threads_(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kReadingThreads)) {}
+
+  size_t readingThreads() const override { return threads_; }
+  void expectFiles(size_t files) override { list_.expectFiles(files); }
+  LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom,
+                  off_t bytes) override {
+    std::unique_ptr<char[]>& buffer = buffers_[thread];
+    if (!buffer) buffer = std::make_unique<char[]>(kReadBlock);
+    return list_.file(file).read(fd, from, freshFrom, bytes,
+                                 std::span<char>(buffer.get(), kReadBlock));
+  }
+
+ private:
+  FlatTripList& list_;
+  const size_t threads_;  // one where the machine has one core
+  std::array<std::unique_ptr<char[]>, kReadingThreads> buffers_;
+};
+
+// The settlement loop's memory: the durable book, the collector's cursor,
+// the cycle's list and what the collection in hand found. Only the
+// settlement loop touches them, one side of its hand-off at a time.
 StatementBook book;
 LogCollection collection;
+FlatTripList list;
+ListReading reading(list);
 Collected collected;
-size_t fresh_records = 0;
 
 void reportProblem(const std::string& line) {
   errorWrite(line);
@@ -30,31 +65,37 @@ std::optional<std::string> openSettlement(const SettlementPlaces& places) {
   if (auto problem = book.open(places.root, warning)) return problem;
   if (!warning.empty()) errorWrite("settlement: " + warning + "\n");
   collection = LogCollection(book.cursor());
-  createTripList();
+  list.clear();
   return std::nullopt;
 }
 
 void collect(const SettlementPlaces& places) {
-  fresh_records = 0;
-  collected = collection.collect(
-      places.root,
-      [](std::string_view line, bool fresh) {
-        if (addNode(line, fresh) != nullptr && fresh) ++fresh_records;
-      },
-      reportProblem);
+  collected = collection.collect(places.root, reading, reportProblem);
+  list.arrange(collected.files);
 }
 
 Totals settle(const SettlementPlaces& places) {
-  // Most cycles of a quiet world settle nothing new: no walk for them.
-  const FreshTotals fresh = fresh_records > 0 ? distributeFresh(tripList()) : FreshTotals{};
+  // One pass over the list in its order distributes it for the block and
+  // its fresh records, alone, for the statement. When every record is
+  // fresh, the two are one.
+  DistributionPass whole;
+  DistributionPass fresh;
+  const bool someFresh = list.freshCount() > 0 && list.freshCount() < list.size();
+  list.forEachInOrder([&](const FlatRecord& record, const char* spill) {
+    whole.add(record, spill);
+    if (someFresh && record.fresh()) fresh.add(record, spill);
+  });
+  const ListDistribution listed = whole.finish();
+  const ListDistribution settledNow = list.freshCount() == list.size() ? listed : fresh.finish();
   Totals totals = {0, 0};
-  transferfilter(totals);
-  busfilter(totals);
-  metrofilter(totals);
-  deleteAll();
+  transferfilter(listed, totals);
+  busfilter(listed, totals);
+  metrofilter(listed, totals);
+  list.clear();
 
   const long long cycle = book.nextCycle();
-  const StatementLine line{cycle, currentClockText(), fresh.records, fresh.fees, fresh.shares};
+  const StatementLine line{cycle, currentClockText(), settledNow.records, settledNow.fees,
+                           settledNow.shares()};
   const StatementBook::Commit commit = book.commit(line, collected.cursor);
   const std::string number = std::to_string(cycle);
   switch (commit.outcome) {

@@ -2,12 +2,13 @@
 // run in turn (reader, then distribute_Controller) and that settlementCycle
 // runs in sequence for the benchmark and the fuzz target.
 //
-// collect reads the world's live logs and hand-over files into the trip
-// list, marking the records beyond what earlier cycles settled as fresh.
-// settle distributes the list for the console block and the fresh records
-// for the statement, commits the statement line with the cursor reached,
-// and only once that is done prints the block and archives the hand-over
-// files it covered. A cycle that cannot be committed prints no block and
+// collect reads the world's live logs and hand-over files into the cycle's
+// flat trip list (flat_trip_list.h), on two threads where it pays, marking
+// the records beyond what earlier cycles settled as fresh. settle walks the
+// list once in its order, distributing it for the console block and its
+// fresh records for the statement, commits the statement line with the
+// cursor reached, and only once that is done prints the block and archives
+// the hand-over files it covered. A cycle that cannot be committed prints no block and
 // says why on standard error; its fresh records wait for a later cycle.
 #pragma once
 

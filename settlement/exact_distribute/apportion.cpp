@@ -16,31 +16,35 @@ Operator journeyOrigin(std::string_view journeyId) {
   return digit > kBusOriginAbove ? kBusOperator : kMetroOperator;
 }
 
-JourneyShares apportionJourney(std::span<const int> fees) {
-  // 128 bits hold these sums for any journey that fits in memory.
-  Wide total = 0;
-  Wide weighted = 0;
-  Wide otherWeighted = 0;
-  for (size_t i = 1; i <= fees.size(); ++i) {
-    const Wide weight = static_cast<Wide>((i + 1) / 2);  // also the leg's pair number
-    const Wide share = weight * fees[i - 1];
-    total += fees[i - 1];
-    weighted += share;
-    if (weight % 2 == 0) otherWeighted += share;
-  }
-  const long long fareTotal = static_cast<long long>(total);
+void JourneyApportionment::addLeg(int fee) {
+  ++legs_;
+  const Wide weight = static_cast<Wide>((legs_ + 1) / 2);  // also the leg's pair number
+  const Wide share = weight * fee;
+  total_ += fee;
+  weighted_ += share;
+  if (weight % 2 == 0) otherWeighted_ += share;
+}
+
+JourneyShares JourneyApportionment::shares() const {
+  const long long fareTotal = static_cast<long long>(total_);
   const JourneyShares whole{fareTotal, 0};
-  if (weighted == 0) return whole;
+  if (weighted_ == 0) return whole;
   Wide product = 0;
   // Beyond 128 bits only with millions of legs (or negative fees built for
   // it): such a journey stays whole with its origin, as one without weight.
-  if (__builtin_mul_overflow(total, otherWeighted, &product)) return whole;
+  if (__builtin_mul_overflow(total_, otherWeighted_, &product)) return whole;
   Wide other = 0;
-  if (weighted == -1) {
+  if (weighted_ == -1) {
     if (__builtin_sub_overflow(Wide{0}, product, &other)) return whole;
   } else {
-    other = product / weighted;
+    other = product / weighted_;
   }
   if (other < LLONG_MIN || other > LLONG_MAX) return whole;
-  return {static_cast<long long>(total - other), static_cast<long long>(other)};
+  return {static_cast<long long>(total_ - other), static_cast<long long>(other)};
+}
+
+JourneyShares apportionJourney(std::span<const int> fees) {
+  JourneyApportionment journey;
+  for (const int fee : fees) journey.addLeg(fee);
+  return journey.shares();
 }

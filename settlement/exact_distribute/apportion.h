@@ -23,4 +23,18 @@ struct JourneyShares {
 // otherwise (a non-digit counts as 0).
 Operator journeyOrigin(std::string_view journeyId);
 
+// The journey's legs, fee by fee in leg order, and its shares.
+class JourneyApportionment {
+ public:
+  void addLeg(int fee);
+  JourneyShares shares() const;
+
+ private:
+  // 128 bits hold these sums for any journey that fits in memory.
+  __int128 total_ = 0;
+  __int128 weighted_ = 0;
+  __int128 otherWeighted_ = 0;
+  size_t legs_ = 0;
+};
+
 JourneyShares apportionJourney(std::span<const int> fees);

@@ -1,8 +1,10 @@
-// One cycle's distribution: the journeys that link several records through
-// a shared journey id are apportioned between the operators; every other
-// fee goes to the operator its record names. The console block distributes
-// the whole trip list; the statement distributes the cycle's fresh records
-// alone, as if they were the list.
+// A cycle's distribution over the linked trip list, node by node: the
+// journeys that link several records through a shared journey id are
+// apportioned between the operators; every other fee goes to the operator
+// its record names. The console block distributes the whole list; the
+// statement distributes the cycle's fresh records alone, as if they were
+// the list. This is the reference that the cycle's one pass over its flat
+// list (distribution_pass.h) is held to, result for result.
 #pragma once
 
 #include <string_view>

@@ -1,22 +1,20 @@
 #include "settlement/exact_distribute/exact_distribute.h"
 
-#include "settlement/exact_distribute/distribution.h"
 #include "settlement/exact_reader/exact_reader.h"
-#include "settlement/list/list.h"
 #include "settlement/settlement.h"
-#include "settlement/settlement_constants.h"
 #include "settlement/settlement_cycle.h"
 
-void transferfilter(Totals& totals) {
-  settleJourneys(tripList(), totals);
+void transferfilter(const ListDistribution& list, Totals& totals) {
+  addToTotal(totals, kBusOperator, list.journeys[kBusOperator]);
+  addToTotal(totals, kMetroOperator, list.journeys[kMetroOperator]);
 }
 
-void busfilter(Totals& totals) {
-  addFeesOf(tripList(), kBusTransport, kBusOperator, totals);
+void busfilter(const ListDistribution& list, Totals& totals) {
+  addToTotal(totals, kBusOperator, list.remaining[kBusOperator]);
 }
 
-void metrofilter(Totals& totals) {
-  addFeesOf(tripList(), kMetroTransport, kMetroOperator, totals);
+void metrofilter(const ListDistribution& list, Totals& totals) {
+  addToTotal(totals, kMetroOperator, list.remaining[kMetroOperator]);
 }
 
 void distribute_Controller(void*) {

@@ -4,15 +4,16 @@
 // list back to the collector.
 #pragma once
 
+#include "settlement/exact_distribute/distribution_pass.h"
 #include "settlement/exact_distribute/totals.h"
 
-// The console block's distribution of the list, in this order. Their
-// totals start from 0 for every cycle.
-// The journeys of the list are apportioned into `totals` and removed.
-void transferfilter(Totals& totals);
+// The console block's distribution of the list, in this order, from the
+// one pass over it (`list`). Their totals start from 0 for every cycle.
+// The journeys of the list, apportioned, into `totals`.
+void transferfilter(const ListDistribution& list, Totals& totals);
 // Every remaining BUS record's fee to the BUS total.
-void busfilter(Totals& totals);
+void busfilter(const ListDistribution& list, Totals& totals);
 // Every remaining METRO record's fee to the METRO total.
-void metrofilter(Totals& totals);
+void metrofilter(const ListDistribution& list, Totals& totals);
 
 void distribute_Controller(void*);

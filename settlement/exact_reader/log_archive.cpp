@@ -11,10 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string problemText(const fs::path& handOver, const std::string& why) {
-  return "settlement: cannot archive " + handOver.string() + " (" + why + ")\n";
-}
-
 std::string errorText(int error) {
   const char* description = strerrordesc_np(error);
   return description != nullptr ? description : "error " + std::to_string(error);
@@ -22,25 +18,32 @@ std::string errorText(int error) {
 
 }  // namespace
 
-std::optional<std::string> archiveHandOver(const fs::path& handOver, const fs::path& archive,
-                                           long long cycle) {
+std::string archiveProblemText(const std::string& handOver, const std::string& why) {
+  return "settlement: cannot archive " + handOver + " (" + why + ")\n";
+}
+
+std::optional<std::string> openArchive(const fs::path& archive) {
   if (mkdir(archive.c_str(), 0777) != 0 && errno != EEXIST) {
-    return problemText(handOver, archive.string() + ": " + errorText(errno));
+    return archive.string() + ": " + errorText(errno);
   }
   struct stat status;
   // Never moved through a link to somewhere outside the world.
   if (lstat(archive.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
-    return problemText(handOver, archive.string() + " is not a directory");
+    return archive.string() + " is not a directory";
   }
-  const std::string name = handOver.filename().string();
+  return std::nullopt;
+}
+
+std::optional<std::string> archiveHandOver(const std::string& handOver, const fs::path& archive,
+                                           long long cycle) {
+  const std::string name = handOver.substr(handOver.rfind('/') + 1);
+  const std::string into = (archive / "").string();
   const std::string ofCycle = name + "-" + std::to_string(cycle);
   for (long long attempt = 1;; ++attempt) {
     const std::string archived = attempt == 1   ? name
                                  : attempt == 2 ? ofCycle
                                                 : ofCycle + "-" + std::to_string(attempt - 1);
-    if (renameWithoutReplacing(handOver.string(), (archive / archived).string())) {
-      return std::nullopt;
-    }
-    if (errno != EEXIST) return problemText(handOver, errorText(errno));
+    if (renameWithoutReplacing(handOver, into + archived)) return std::nullopt;
+    if (errno != EEXIST) return archiveProblemText(handOver, errorText(errno));
   }
 }

@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <optional>
+#include <thread>
 
 #include "common/file_handle.h"
 #include "common/world_layout.h"
@@ -16,27 +18,78 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Every identity that has a name in the world's log directories; nullopt
-// when a directory or an entry cannot be looked at.
-std::optional<std::set<FileIdentity>> identitiesInLogDirectories(const fs::path& root) {
+// A second reading thread pays for itself from about this much to read, or
+// this many files to open.
+constexpr off_t kTwoThreadsFromBytes = 1 << 20;
+constexpr size_t kTwoThreadsFromFiles = 64;
+
+// The names in one of the world's log directories.
+struct Listing {
+  fs::path dir;
+  std::vector<std::string> names;
+  bool complete = true;  // false when an entry could not be listed
+};
+
+Listing listDirectory(const fs::path& dir) {
+  Listing listing{dir, {}, true};
+  std::error_code error;
+  fs::directory_iterator it(dir, error);
+  if (error == std::errc::no_such_file_or_directory) return listing;
+  for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+    listing.names.push_back(it->path().filename().string());
+  }
+  listing.complete = !error;
+  return listing;
+}
+
+// Every identity that has a name in the listings; nullopt when a listing is
+// incomplete or an entry cannot be looked at.
+std::optional<std::set<FileIdentity>> identitiesIn(const std::vector<Listing>& listings) {
   std::set<FileIdentity> found;
-  for (const char* dir : {kBusDir, kMetroDir}) {
-    std::error_code error;
-    fs::directory_iterator it(root / dir, error);
-    if (error == std::errc::no_such_file_or_directory) continue;
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-      if (const auto identity = identityAt(it->path())) {
+  for (const Listing& listing : listings) {
+    if (!listing.complete) return std::nullopt;
+    for (const std::string& name : listing.names) {
+      if (const auto identity = identityAt(listing.dir / name)) {
         found.insert(*identity);
       } else if (errno != ENOENT) {
         return std::nullopt;
       }
     }
-    if (error) return std::nullopt;
   }
   return found;
 }
 
+off_t lengthAt(const std::string& path) {
+  struct stat status;
+  return lstat(path.c_str(), &status) == 0 ? status.st_size : 0;
+}
+
 }  // namespace
+
+struct LogCollection::Planned {
+  std::string path;
+  bool live = false;
+};
+
+struct LogCollection::FileRead {
+  bool opened = false;
+  int openError = 0;
+  FileIdentity identity;
+  off_t size = 0;  // when opened
+  off_t settledTo = 0;
+  off_t from = 0;
+  LogReading reading;
+  int readError = 0;
+};
+
+// One collection in progress.
+struct LogCollection::Reading {
+  CollectionSink& sink;
+  const ProblemSink& report;
+  Collected collected;
+  // Where this collection's reads of each file ended.
+  std::map<FileIdentity, off_t> readTo;
+};
 
 std::string unreadableLogText(const fs::path& path, int error) {
   std::string why;
@@ -56,82 +109,194 @@ void LogCollection::reportOnce(const std::string& about, const std::string& line
   if (reported_.insert(about).second) report(line);
 }
 
-Collected LogCollection::collect(const fs::path& root, const CollectedReadSink& take,
-                                 const ProblemSink& report) {
-  Collected collected{{}, settled_};
-  // Where this collection's reads of each file ended.
-  std::map<FileIdentity, off_t> readTo;
-  // Reads one file from its start (a live log) or from where settling or
-  // this collection reached (a hand-over file); its identity, or nullopt
-  // when it is missing or cannot be read.
-  const auto read = [&](const fs::path& path, bool live) -> std::optional<FileIdentity> {
-    const FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
-    const std::optional<FileIdentity> opened =
-        file.valid() ? fileIdentity(file.get()) : std::nullopt;
-    if (!opened) {
-      if (errno != ENOENT) report(unreadableLogText(path, errno));
-      return std::nullopt;
-    }
-    const FileIdentity identity = *opened;
-    const auto settled = settled_.find(identity);
-    const off_t settledTo = settled != settled_.end() ? settled->second : 0;
-    struct stat status;
-    if (settledTo > 0 && fstat(file.get(), &status) == 0 && status.st_size < settledTo) {
-      reportOnce("cut " + path.string() + " " + std::to_string(identity.inode) + " " +
-                     std::to_string(identity.born_ns),
-                 "settlement: " + path.string() + " was cut below what was settled of it (" +
-                     std::to_string(status.st_size) + " of " + std::to_string(settledTo) +
-                     " bytes); what it held is not settled again\n",
-                 report);
-    }
-    off_t from = 0;
-    if (!live) {
-      const auto earlier = readTo.find(identity);
-      from = std::max(settledTo, earlier != readTo.end() ? earlier->second : 0);
-    }
-    const LogReading reading = readLogFrom(
-        file.get(), from, [&](std::string_view line, off_t at) { take(line, at >= settledTo); });
-    if (reading.failed) report(unreadableLogText(path, errno));
-    off_t& to = readTo[identity];
-    to = std::max(to, reading.end);
-    off_t& cursor = collected.cursor[identity];
-    cursor = std::max(cursor, reading.end);
-    return identity;
-  };
+LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t file, size_t thread,
+                                                const std::map<FileIdentity, off_t>& readTo,
+                                                CollectionSink& sink) const {
+  FileRead read;
+  // Reading leaves the access time alone, where the settlement owns the
+  // file: otherwise every log read would be a write to its inode as well.
+  FileDescriptor fd = openRegularFile(planned.path, O_RDONLY | O_NOATIME);
+  if (!fd.valid() && errno == EPERM) fd = openRegularFile(planned.path, O_RDONLY);
+  const std::optional<FileState> state = fd.valid() ? fileState(fd.get()) : std::nullopt;
+  if (!state) {
+    read.openError = errno;
+    return read;
+  }
+  read.opened = true;
+  read.identity = state->identity;
+  read.size = static_cast<off_t>(state->size);
+  const auto settled = settled_.find(read.identity);
+  read.settledTo = settled != settled_.end() ? settled->second : 0;
+  if (!planned.live) {
+    const auto earlier = readTo.find(read.identity);
+    read.from = std::max(read.settledTo, earlier != readTo.end() ? earlier->second : 0);
+  }
+  read.reading = sink.read(thread, file, fd.get(), read.from, read.settledTo, read.size);
+  if (read.reading.failed) read.readError = errno;
+  return read;
+}
 
-  for (const TripLogPlace& log : collectedTripLogs()) read(root / log.dir / log.name, true);
-  for (const TripLogPlace& log : collectedTripLogs()) {
-    const LogFiles files = filesOfLog(root, log);
-    for (const fs::path& path : files.handOvers) {
-      if (const auto identity = read(path, false)) collected.handOvers.push_back({path, *identity});
+std::vector<LogCollection::FileRead> LogCollection::readFiles(
+    const std::vector<Planned>& plan, size_t begin, size_t end,
+    const std::map<FileIdentity, off_t>& readTo, CollectionSink& sink) const {
+  sink.expectFiles(end);
+  std::vector<FileRead> reads(end - begin);
+  bool twoThreads = sink.readingThreads() > 1 && end - begin > 1;
+  if (twoThreads && end - begin < kTwoThreadsFromFiles) {
+    off_t bytes = 0;
+    for (size_t i = begin; i < end; ++i) bytes += lengthAt(plan[i].path);
+    twoThreads = bytes >= kTwoThreadsFromBytes;
+  }
+  std::atomic<size_t> next{begin};
+  const auto work = [&](size_t thread) {
+    for (size_t i; (i = next.fetch_add(1)) < end;) {
+      reads[i - begin] = readFile(plan[i], i, thread, readTo, sink);
     }
-    for (const fs::path& path : files.strays) {
-      reportOnce("stray " + path.string(),
-                 "settlement: " + path.string() +
+  };
+  std::thread helper;
+  if (twoThreads) helper = std::thread(work, 1);
+  work(0);
+  if (helper.joinable()) helper.join();
+  return reads;
+}
+
+void LogCollection::accept(Reading& reading, const Planned& planned, size_t file, FileRead& read) {
+  if (read.opened && !planned.live) {
+    // Read from where settling reached and the live reads ended; an earlier
+    // hand-over file with the same identity (a second name) may have read
+    // further: then it is read again from there.
+    const auto earlier = reading.readTo.find(read.identity);
+    if (earlier != reading.readTo.end() && earlier->second > read.from) {
+      read = readFile(planned, file, 0, reading.readTo, reading.sink);
+    }
+  }
+  const std::string& path = planned.path;
+  if (!read.opened) {
+    if (read.openError != ENOENT) reading.report(unreadableLogText(path, read.openError));
+    return;
+  }
+  const FileIdentity& identity = read.identity;
+  if (read.settledTo > 0 && read.size < read.settledTo) {
+    reportOnce("cut " + path + " " + std::to_string(identity.inode) + " " +
+                   std::to_string(identity.born_ns),
+               "settlement: " + path + " was cut below what was settled of it (" +
+                   std::to_string(read.size) + " of " + std::to_string(read.settledTo) +
+                   " bytes); what it held is not settled again\n",
+               reading.report);
+  }
+  if (read.reading.failed) reading.report(unreadableLogText(path, read.readError));
+  off_t& to = reading.readTo[identity];
+  to = std::max(to, read.reading.end);
+  off_t& cursor = reading.collected.cursor[identity];
+  cursor = std::max(cursor, read.reading.end);
+  if (!planned.live) reading.collected.handOvers.push_back({planned.path, identity});
+  reading.collected.files.push_back(file);
+}
+
+Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
+                                 const ProblemSink& report) {
+  Reading reading{sink, report, {{}, settled_, {}}, {}};
+  // Paths as root / dir / name would give them, built by concatenation.
+  const std::string base = (root / "").string();
+  const std::array<TripLogPlace, 6>& logs = collectedTripLogs();
+  std::vector<Planned> plan;
+  for (const TripLogPlace& log : logs) plan.push_back({base + log.dir + "/" + log.name, true});
+  std::vector<FileRead> live = readFiles(plan, 0, plan.size(), reading.readTo, sink);
+  for (size_t i = 0; i < live.size(); ++i) accept(reading, plan[i], i, live[i]);
+
+  const std::vector<Listing> listings = {listDirectory(root / kBusDir),
+                                         listDirectory(root / kMetroDir)};
+  std::vector<std::vector<std::string>> strays;
+  std::vector<size_t> handOversEnd;  // by log: the end of its hand-over files in the plan
+  const size_t firstHandOver = plan.size();
+  for (const TripLogPlace& log : logs) {
+    const Listing& listing = listings[log.dir == kBusDir ? 0 : 1];
+    const LogFileNames files = classifyLogFiles(listing.names, log.name);
+    const std::string dir = base + log.dir + "/";
+    for (const std::string_view name : files.handOvers)
+      plan.push_back({dir + std::string(name), false});
+    handOversEnd.push_back(plan.size());
+    strays.emplace_back();
+    for (const std::string_view name : files.strays)
+      strays.back().push_back(dir + std::string(name));
+  }
+  std::vector<FileRead> handOvers =
+      readFiles(plan, firstHandOver, plan.size(), reading.readTo, sink);
+  size_t file = firstHandOver;
+  for (size_t log = 0; log < logs.size(); ++log) {
+    for (; file < handOversEnd[log]; ++file) {
+      accept(reading, plan[file], file, handOvers[file - firstHandOver]);
+    }
+    for (const std::string& path : strays[log]) {
+      reportOnce("stray " + path,
+                 "settlement: " + path +
                      " is neither a trip log nor a hand-over file; it is left alone and never "
                      "settled\n",
                  report);
     }
   }
   // Entries of files not read are forgotten once no file of theirs is left.
-  const bool allRead = std::all_of(settled_.begin(), settled_.end(),
-                                   [&](const auto& entry) { return readTo.count(entry.first); });
+  const bool allRead = std::all_of(settled_.begin(), settled_.end(), [&](const auto& entry) {
+    return reading.readTo.count(entry.first) != 0;
+  });
   if (!allRead) {
-    if (const auto present = identitiesInLogDirectories(root)) {
-      std::erase_if(collected.cursor, [&](const auto& entry) {
-        return !readTo.count(entry.first) && !present->count(entry.first);
+    if (const auto present = identitiesIn(listings)) {
+      std::erase_if(reading.collected.cursor, [&](const auto& entry) {
+        return !reading.readTo.count(entry.first) && !present->count(entry.first);
       });
     }
   }
+  return std::move(reading.collected);
+}
+
+namespace {
+
+// Keeps each file's reads until the collection says which files count.
+class ReadsInOrder : public CollectionSink {
+ public:
+  size_t readingThreads() const override { return 1; }
+  void expectFiles(size_t files) override {
+    if (reads_.size() < files) reads_.resize(files);
+  }
+  LogReading read(size_t, size_t file, int fd, off_t from, off_t freshFrom, off_t) override {
+    std::vector<std::pair<std::string, bool>>& reads = reads_[file];
+    reads.clear();
+    return readLogFrom(fd, from, [&](std::string_view read, off_t at) {
+      reads.emplace_back(std::string(read), at >= freshFrom);
+    });
+  }
+  void deliver(const std::vector<size_t>& files, const CollectedReadSink& take) const {
+    for (const size_t file : files) {
+      for (const auto& [read, fresh] : reads_[file]) take(read, fresh);
+    }
+  }
+
+ private:
+  std::vector<std::vector<std::pair<std::string, bool>>> reads_;
+};
+
+}  // namespace
+
+Collected LogCollection::collect(const fs::path& root, const CollectedReadSink& take,
+                                 const ProblemSink& report) {
+  ReadsInOrder reads;
+  Collected collected = collect(root, static_cast<CollectionSink&>(reads), report);
+  reads.deliver(collected.files, take);
   return collected;
 }
 
 void LogCollection::archive(const std::vector<HandOverFile>& handOvers, const fs::path& archive,
                             long long cycle, const ProblemSink& report) {
+  if (handOvers.empty()) return;
+  // The archive is made ready once for all the files.
+  const std::optional<std::string> unusable = openArchive(archive);
   for (const HandOverFile& handOver : handOvers) {
-    if (const auto problem = archiveHandOver(handOver.path, archive, cycle)) {
+    const std::optional<std::string> problem = unusable
+                                                   ? archiveProblemText(handOver.path, *unusable)
+                                                   : archiveHandOver(handOver.path, archive, cycle);
+    if (problem) {
       // It stays, settled to its end: no collection takes it again.
-      reportOnce("archive " + handOver.path.string(), *problem, report);
+      reportOnce("archive " + handOver.path, *problem, report);
       continue;
     }
     settled_.erase(handOver.identity);

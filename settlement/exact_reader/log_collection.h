@@ -14,6 +14,11 @@
 // A cursor entry is forgotten only once its file is archived or no longer
 // exists anywhere in Bus/ or Metro/: a file that merely cannot be opened
 // right now keeps it, or it would be settled again later.
+//
+// Files may be read two at a time (the sink says how many), but everything
+// decided about them is decided afterwards in collection order, so the
+// outcome is the one of reading them one after another. Bus/ and Metro/ are
+// each listed once per collection.
 #pragma once
 
 #include <filesystem>
@@ -26,15 +31,34 @@
 #include "common/trip_log_reading.h"
 
 struct HandOverFile {
-  std::filesystem::path path;  // root/Bus/busfile.txt.7
+  std::string path;  // root/Bus/busfile.txt.7
   FileIdentity identity;
 };
 
-// One collection: the hand-over files it read, and the cursor once its
-// fresh reads are settled.
+// One collection: the hand-over files it read, the cursor once its fresh
+// reads are settled, and the files whose reads it collected, by number, in
+// collection order.
 struct Collected {
   std::vector<HandOverFile> handOvers;
   SettledCursor cursor;
+  std::vector<size_t> files;
+};
+
+// Where a collection's reads go. The files of a collection are numbered in
+// collection order; a file is read whole by one reading thread.
+class CollectionSink {
+ public:
+  virtual ~CollectionSink() = default;
+  // How many files may be read at once, each on its own thread.
+  virtual size_t readingThreads() const = 0;
+  // Files numbered below `files` are coming; called between readings only.
+  virtual void expectFiles(size_t files) = 0;
+  // Reads the open log `fd` as file `file` on reading thread `thread`, from
+  // `from` to its end, in place of whatever an earlier read of that file
+  // gave; a read that begins at `freshFrom` or later is fresh. `bytes` is
+  // the log's size when it was opened.
+  virtual LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom,
+                          off_t bytes) = 0;
 };
 
 // Receives every taken read, and whether it is fresh.
@@ -47,11 +71,15 @@ class LogCollection {
  public:
   explicit LogCollection(SettledCursor settled = {}) : settled_(std::move(settled)) {}
 
-  // One collection under the world's `root`: every taken read of the live
-  // logs, then of the hand-over files (by log, oldest first), goes to
-  // `take`. A log that exists but cannot be read is reported every time; a
-  // stray file beside a log, and a file cut below what was settled of it,
-  // once per run.
+  // One collection under the world's `root`: the live logs, then the
+  // hand-over files (by log, oldest first), read into `sink`. A log that
+  // exists but cannot be read is reported every time; a stray file beside a
+  // log, and a file cut below what was settled of it, once per run.
+  Collected collect(const std::filesystem::path& root, CollectionSink& sink,
+                    const ProblemSink& report);
+
+  // The same collection, every taken read handed to `take` in collection
+  // order, on the calling thread.
   Collected collect(const std::filesystem::path& root, const CollectedReadSink& take,
                     const ProblemSink& report);
 
@@ -66,6 +94,21 @@ class LogCollection {
   const SettledCursor& settled() const { return settled_; }
 
  private:
+  struct Planned;
+  struct FileRead;
+  struct Reading;
+
+  // Reads one planned file; a hand-over file from where settling or the
+  // reads in `readTo` reached.
+  FileRead readFile(const Planned& planned, size_t file, size_t thread,
+                    const std::map<FileIdentity, off_t>& readTo, CollectionSink& sink) const;
+  // Reads planned files [begin, end), two at a time when it pays.
+  std::vector<FileRead> readFiles(const std::vector<Planned>& plan, size_t begin, size_t end,
+                                  const std::map<FileIdentity, off_t>& readTo,
+                                  CollectionSink& sink) const;
+  // Takes one read into the collection, in collection order.
+  void accept(Reading& reading, const Planned& planned, size_t file, FileRead& read);
+
   // Reports `line` unless a line about `about` was reported before.
   void reportOnce(const std::string& about, const std::string& line, const ProblemSink& report);
 

@@ -4,36 +4,27 @@
 #include "settlement/list/trip_line.h"
 #include "settlement/settlement_constants.h"
 
-TripNode* header = nullptr;
-TripNode* tailer = nullptr;
-
-namespace {
-std::unique_ptr<TripList> list;
-}  // namespace
-
-void createTripList() {
-  list = std::make_unique<TripList>();
-  header = list->head();
-  tailer = list->tail();
-}
-
 TripList& tripList() {
-  return *list;
+  static TripList list;
+  return list;
 }
+
+TripNode* header = tripList().head();
+TripNode* tailer = tripList().tail();
 
 TripNode* addNode(std::string_view line, bool fresh) {
   std::unique_ptr<TripNode> node = parseTripLine(line);
   if (!node) return nullptr;
   node->fresh = fresh;
-  return list->insert(std::move(node));
+  return tripList().insert(std::move(node));
 }
 
 std::unique_ptr<TripNode> deleteNode(TripNode* node) {
-  return list->remove(node);
+  return tripList().remove(node);
 }
 
 void deleteAll() {
-  list->clear();
+  tripList().clear();
 }
 
 void print() {

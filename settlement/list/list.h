@@ -1,7 +1,9 @@
-// The settlement program's one trip list, under the names the rest of the
-// program uses: the sentinels header and tailer, addNode for a log line,
-// deleteNode, deleteAll and the diagnostic print. Only the settlement loop
-// touches it, one side of its hand-off at a time.
+// The trip list as a linked list, under the names the system gives it: the
+// sentinels header and tailer, addNode for a log line, deleteNode,
+// deleteAll and the diagnostic print, over one TripList. It is the
+// reference for the order of the cycle's flat list (flat_trip_list.h),
+// which the cycle itself uses: the tests and the fuzz target hold the flat
+// list to this one, record for record.
 #pragma once
 
 #include <memory>
@@ -13,8 +15,6 @@
 extern TripNode* header;
 extern TripNode* tailer;
 
-// Builds the empty list and points header and tailer at its sentinels.
-void createTripList();
 TripList& tripList();
 
 // Parses one log line (line feed included) and inserts its record, marked

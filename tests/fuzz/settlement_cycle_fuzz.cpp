@@ -1,28 +1,27 @@
-// Arbitrary bytes as the trip logs of one settlement cycle, run by
-// settlementCycle over a temporary world: the input is split at each 0xFF
-// byte into the six live logs and a seventh part, a hand-over file of the
-// bus log. The cycle reads them in blocks, collects their complete lines
-// into the trip list, which stays in time order, apportions the journeys
-// and counts the other fees: BUS + METRO is exactly the sum of the fees of
-// the records a whole-content reading of the same logs gives (totals wrap
-// at 64 bits, so the sum is taken the same way), and the hand-over file
-// ends up in the archive. Every file is new, so the statement's new line
-// settles every one of those records, and its shares add up to its fees.
+// Arbitrary bytes as the trip logs of two settlement cycles, run by
+// settlementCycle over a temporary world and held to the plain reference
+// (tests/support/settlement_reference.h: the reads inserted one by one into
+// a linked trip list, distributed node by node). The input is split at each
+// 0xFF byte: six live logs and a hand-over file of the bus log for the
+// first cycle, then six pieces appended to the live logs for the second.
+// Each cycle's block is the reference's byte for byte, and so is the
+// statement line it adds (the second settles only what the logs gained);
+// the hand-over file ends up in the archive.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/statement.h"
 #include "common/trip_log_reading.h"
 #include "common/world_layout.h"
-#include "settlement/list/list.h"
-#include "settlement/list/trip_line.h"
 #include "settlement/settlement_constants.h"
 #include "settlement/settlement_cycle.h"
+#include "tests/support/settlement_reference.h"
 
 namespace fs = std::filesystem;
 
@@ -33,6 +32,7 @@ void check(bool condition) {
 }
 
 constexpr char kLogSeparator = '\xff';
+constexpr size_t kLogs = 6;
 
 fs::path worldRoot;
 
@@ -58,12 +58,12 @@ const SettlementPlaces& world() {
   return places;
 }
 
-void write(const fs::path& path, std::string_view content) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(content.data(), content.size());
+void write(const fs::path& path, std::string_view content, std::ios::openmode mode) {
+  std::ofstream(path, std::ios::binary | mode).write(content.data(), content.size());
 }
 
-// The statement's last line, read from its end.
-StatementLine lastStatementLine(const fs::path& root) {
+// The statement's last line, read from its end, without its line feed.
+std::string lastStatementLine(const fs::path& root) {
   std::ifstream statement(root / kStatementName, std::ios::binary | std::ios::ate);
   const std::streamoff size = statement.tellg();
   const std::streamoff from = std::max<std::streamoff>(0, size - 256);
@@ -72,9 +72,17 @@ StatementLine lastStatementLine(const fs::path& root) {
   statement.read(tail.data(), static_cast<std::streamsize>(tail.size()));
   check(tail.ends_with('\n'));
   tail.pop_back();
-  const auto line = parseStatementLine(tail.substr(tail.rfind('\n') + 1));
+  return tail.substr(tail.rfind('\n') + 1);
+}
+
+// One cycle, held to the reference over `files`.
+void checkCycle(const SettlementPlaces& places, const std::vector<ReferenceFile>& files) {
+  const ReferenceCycle reference = referenceCycle(files);
+  check(resultBlock(settlementCycle(places)) == reference.blockText());
+  const std::string written = lastStatementLine(places.root);
+  const std::optional<StatementLine> line = parseStatementLine(written);
   check(line.has_value());
-  return *line;
+  check(written + "\n" == reference.statementLine(line->cycle, line->clock));
 }
 
 }  // namespace
@@ -83,43 +91,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const SettlementPlaces& places = world();
   std::string_view input(reinterpret_cast<const char*>(data), size);
   std::vector<std::string_view> parts;
-  while (parts.size() < filename.size()) {
+  while (parts.size() < 2 * kLogs) {
     const size_t end = input.find(kLogSeparator);
     if (end == std::string_view::npos) break;
     parts.push_back(input.substr(0, end));
     input.remove_prefix(end + 1);
   }
   parts.push_back(input);
+  const auto part = [&](size_t i) { return i < parts.size() ? parts[i] : std::string_view(); };
 
-  uint64_t fees = 0;
-  long long records = 0;
-  for (size_t part = 0; part < parts.size(); ++part) {
-    const bool handOver = part == filename.size();
-    const TripLogPlace& log = filename[handOver ? 0 : part];
-    const std::string name = handOver ? handOverName(log.name, "1") : log.name;
-    write(places.root / log.dir / name, parts[part]);
-    for (const std::string_view line : completeLogLines(parts[part])) {
-      if (const auto node = parseTripLine(line)) {
-        fees += static_cast<uint64_t>(static_cast<int64_t>(node->fee));
-        ++records;
-      }
-    }
+  std::vector<ReferenceFile> files;
+  for (size_t log = 0; log < kLogs; ++log) {
+    write(places.root / filename[log].dir / filename[log].name, part(log), std::ios::trunc);
+    files.push_back({std::string(part(log)), 0, 0});
   }
-  const Totals block = settlementCycle(places);
-  const auto sum = [](const OperatorAmounts& amounts) {
-    return static_cast<uint64_t>(amounts[kBusOperator]) +
-           static_cast<uint64_t>(amounts[kMetroOperator]);
-  };
-  check(sum(block) == fees);
-  const StatementLine line = lastStatementLine(places.root);
-  check(line.records == records);
-  check(sum(line.fees) == fees);
-  check(sum(line.shares) == fees);
-  check(tripList().empty());
-  if (parts.size() > filename.size()) {
-    check(!fs::exists(places.root / kBusDir / handOverName(kBusLogName, "1")));
+  const fs::path handOver = places.root / kBusDir / handOverName(kBusLogName, "1");
+  const bool handedOver = parts.size() > kLogs;
+  if (handedOver) {
+    write(handOver, part(kLogs), std::ios::trunc);
+    files.push_back({std::string(part(kLogs)), 0, 0});
+  }
+  checkCycle(places, files);
+  if (handedOver) {
+    check(!fs::exists(handOver));
     check(fs::exists(places.archive / handOverName(kBusLogName, "1")));
   }
+
+  files.clear();
+  for (size_t log = 0; log < kLogs; ++log) {
+    const std::string_view more = part(kLogs + 1 + log);
+    write(places.root / filename[log].dir / filename[log].name, more, std::ios::app);
+    files.push_back({std::string(part(log)) + std::string(more), 0, completeReadsEnd(part(log))});
+  }
+  checkCycle(places, files);
+
   std::error_code ignored;
   fs::remove_all(places.archive, ignored);
   for (const TripLogPlace& log : filename) fs::remove(places.root / log.dir / log.name, ignored);

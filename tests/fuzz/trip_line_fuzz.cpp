@@ -1,7 +1,9 @@
 // Arbitrary bytes as a trip log. Every line the collector takes gives the
 // record that a plain reading of its comma-separated fields gives, and only
 // a record whose transport names an operator; the records, inserted into a
-// trip list, stand linked in time order.
+// trip list, stand linked in time order. Read as the cycle reads them
+// (whole reads at once, a terminal's line in one scan), the same reads give
+// the same flat records.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "common/text.h"
 #include "common/trip_log_reading.h"
+#include "settlement/list/flat_trip_list.h"
 #include "settlement/list/trip_line.h"
 #include "settlement/list/trip_list.h"
 
@@ -62,5 +65,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ++linked;
   }
   check(linked == records);
+
+  // The first half fresh, the rest not: freshness goes by each read's offset.
+  const std::vector<std::string_view> reads = completeLogLines(content);
+  size_t whole = 0;
+  for (const std::string_view read : reads) whole += read.size();
+  const off_t freshFrom = static_cast<off_t>(content.size() / 2);
+  FileRecords file;
+  file.addReads(content.substr(0, whole), 0, freshFrom);
+  std::string spill;
+  size_t at = 0;
+  size_t index = 0;
+  for (const std::string_view read : reads) {
+    if (const auto record = parseTripRecord(read)) {
+      const FlatRecord expected = flatRecord(*record, static_cast<off_t>(at) >= freshFrom, spill);
+      check(index < file.records().size());
+      const FlatRecord& got = file.records()[index++];
+      check(got.time_key == expected.time_key && got.fee == expected.fee);
+      check((got.word & FlatRecord::kNotId) == (expected.word & FlatRecord::kNotId));
+      check(journeyIdText({got.word, file.spill().data()}) ==
+            journeyIdText({expected.word, spill.data()}));
+    }
+    at += read.size();
+  }
+  check(index == file.records().size());
   return 0;
 }

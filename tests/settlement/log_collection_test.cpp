@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "support/world.h"
 
@@ -136,4 +140,84 @@ TEST(LogCollection, LogCutBelowItsCursorIsNeverSettledAgain) {
   Taken after = collectFrom(collection, world);
   EXPECT_EQ(after.lines, (Lines{"one\n", "new\n", "three\n*"}));
   EXPECT_TRUE(after.problems.empty());
+}
+
+namespace {
+
+// Keeps each file's reads, "*" after a fresh one, read on two threads; the
+// first thread waits for the second to have taken a hand-over file, so
+// both read.
+class TwoThreadReads : public CollectionSink {
+ public:
+  size_t readingThreads() const override { return 2; }
+  void expectFiles(size_t files) override {
+    if (reads_.size() < files) reads_.resize(files);
+  }
+  LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom, off_t) override {
+    if (file >= kLiveLogs) {
+      if (thread == 1) secondThreadRead_ = true;
+      for (int i = 0; thread == 0 && !secondThreadRead_ && i < 500; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    }
+    Lines& lines = reads_[file];
+    lines.clear();
+    return readLogFrom(fd, from, [&](std::string_view read, off_t at) {
+      lines.push_back(std::string(read) + (at >= freshFrom ? "*" : ""));
+    });
+  }
+  Lines inOrder(const Collected& collected) const {
+    Lines lines;
+    for (const size_t file : collected.files) {
+      lines.insert(lines.end(), reads_[file].begin(), reads_[file].end());
+    }
+    return lines;
+  }
+  bool bothThreadsRead() const { return secondThreadRead_; }
+
+ private:
+  static constexpr size_t kLiveLogs = 6;
+  std::vector<Lines> reads_;
+  std::atomic<bool> secondThreadRead_{false};
+};
+
+}  // namespace
+
+// Files read two at a time give the collection of reading them one after
+// another, a file with a second name included: each of its reads once.
+TEST(LogCollection, TwoReadingThreadsCollectWhatOneWould) {
+  World world;
+  world.put("Bus/busfile.txt", "live\n");
+  world.put("Metro/Metrofile0.txt", "m0\n");
+  // Files big enough that reading them two at a time pays.
+  const std::string bulk = std::string(80000, 'x') + "\n";
+  for (int i = 1; i <= 20; ++i) {
+    world.put("Metro/Metrofile1.txt." + std::to_string(i), "h" + std::to_string(i) + "\n" + bulk);
+  }
+  world.put("Bus/busfile.txt.5", "linked\n");
+  fs::create_hard_link(world.root() / "Bus/busfile.txt.5", world.root() / "Bus/busfile.txt.9");
+  fs::create_hard_link(world.root() / "Bus/busfile.txt", world.root() / "Bus/busfile.txt.3");
+
+  LogCollection oneByOne;
+  LogCollection twoAtATime;
+  for (int round = 0; round < 2; ++round) {
+    const Taken expected = collectFrom(oneByOne, world);
+    TwoThreadReads reads;
+    const Collected collected =
+        twoAtATime.collect(world.root(), reads, [](const std::string& p) { FAIL() << p; });
+    EXPECT_TRUE(reads.bothThreadsRead());
+    EXPECT_EQ(reads.inOrder(collected), expected.lines) << round;
+    EXPECT_EQ(collected.cursor, expected.collected.cursor) << round;
+    EXPECT_EQ(collected.handOvers.size(), expected.collected.handOvers.size()) << round;
+    if (round == 0) {
+      EXPECT_EQ(std::count(expected.lines.begin(), expected.lines.end(), "linked\n*"), 1);
+      EXPECT_EQ(std::count(expected.lines.begin(), expected.lines.end(), "live\n*"), 1);
+      EXPECT_EQ(std::count(expected.lines.begin(), expected.lines.end(), "h7\n*"), 1);
+      EXPECT_EQ(expected.lines.size(), 3 + 20 * (1 + completeLogLines(bulk).size()));
+    }
+    oneByOne.settle(expected.collected.cursor);
+    twoAtATime.settle(collected.cursor);
+    append(world, "Metro/Metrofile1.txt.7", "late\n");
+    append(world, "Bus/busfile.txt.9", "later\n");
+  }
 }
