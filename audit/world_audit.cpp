@@ -1,7 +1,6 @@
 #include "audit/world_audit.h"
 
 #include <fcntl.h>
-#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 
 #include "common/card_history.h"
 #include "common/file_handle.h"
+#include "common/problem.h"
 #include "common/settlement_book.h"
 #include "common/world_layout.h"
 
@@ -49,7 +49,7 @@ class WorldReading {
   explicit WorldReading(const fs::path& root) : root_(root), book_(readBook(root)) {}
 
   WorldAudit read() {
-    if (!book_.problem.empty()) differences_.push_back(book_.problem);
+    if (book_.problem) differences_.push_back(book_.problem->text());
     readCards();
     for (const TripLogPlace& log : collectedTripLogs()) {
       readLog(root_ / log.dir / log.name, LogKind::kLive);
@@ -111,7 +111,8 @@ class WorldReading {
   }
 
   void cannotRead(const fs::path& path) {
-    differences_.push_back("cannot read " + named(path) + " (" + strerror(errno) + ")");
+    differences_.push_back(
+        Problem::fromErrno("cannot read " + named(path) + " (", errno, ")").text());
   }
 
   void readLog(const fs::path& path, LogKind kind) {

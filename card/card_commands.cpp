@@ -1,7 +1,6 @@
 #include "card/card_commands.h"
 
 #include <fcntl.h>
-#include <string.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +19,7 @@
 #include "common/console.h"
 #include "common/file_handle.h"
 #include "common/file_replace.h"
+#include "common/problem.h"
 #include "common/world_layout.h"
 
 namespace fs = std::filesystem;
@@ -82,13 +82,14 @@ std::vector<std::string> tripsIn(const fs::path& world) {
 }
 
 // The clock file's text; nullopt when the world has none yet.
-std::variant<std::optional<std::string>, std::string> readClock(const fs::path& world) {
+std::variant<std::optional<std::string>, Problem> readClock(const fs::path& world) {
   const fs::path path = world / kTimeDir / "time.txt";
   const FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
   if (!file.valid() && errno == ENOENT) return std::optional<std::string>();
   std::optional<std::string> text =
       file.valid() ? readUpTo(file.get(), 0, kClockReadLimit) : std::nullopt;
-  if (!text) return "the clock file " + path.string() + " cannot be read: " + strerror(errno);
+  if (!text)
+    return Problem::fromErrno("the clock file " + path.string() + " cannot be read: ", errno);
   return text;
 }
 
@@ -107,9 +108,9 @@ int listCards(const fs::path& world) {
   consoleWrite(row);
   for (const std::string& card : cards) {
     const auto newest = readNewest(cardPath(world, card), LOCK_SH);
-    if (const std::string* problem = std::get_if<std::string>(&newest)) {
+    if (const Problem* problem = std::get_if<Problem>(&newest)) {
       snprintf(row, sizeof row, "%-16s %11s  ", card.c_str(), "-");
-      consoleWrite(row + ("cannot be read: " + *problem) + "\n");
+      consoleWrite(row + ("cannot be read: " + problem->text()) + "\n");
       status = kCardRefusedStatus;
       continue;
     }
@@ -125,17 +126,17 @@ int showCard(const fs::path& world, std::string_view card) {
   if (!isCardNumber(card)) return refuse("invalid card number '" + name + "'");
   const fs::path path = cardPath(world, card);
   LockedCard held = lockCard(path, O_RDONLY, LOCK_SH);
-  if (!held.file.valid()) return refuse("cannot show card " + name + ": " + held.problem);
+  if (!held.file.valid()) return refuse("cannot show card " + name + ": " + held.problem->text());
   // What the file holds now; later appends are for the next look.
   const std::optional<CardTail> tail = readTail(held.file.get());
   flock(held.file.get(), LOCK_UN);
-  if (!tail) return refuse("cannot show card " + name + ": " + strerror(errno));
+  if (!tail) return refuse(Problem::fromErrno("cannot show card " + name + ": ", errno).text());
   const auto last = lastRecord(*tail);
   if (const RecordColumns* record = std::get_if<RecordColumns>(&last)) {
     consoleWrite("card " + name + ": balance " + std::to_string(recordAmount(record->amount)) +
                  "\n");
   } else {
-    consoleWrite("card " + name + ": no balance: " + std::get<std::string>(last) +
+    consoleWrite("card " + name + ": no balance: " + std::get<Problem>(last).text() +
                  ", so the terminals refuse it\n");
   }
   char header[256];
@@ -146,7 +147,10 @@ int showCard(const fs::path& world, std::string_view card) {
   const bool read = forEachCardLine(
       held.file.get(), [&](std::string_view line) { consoleWrite(historyRow(history.next(line))); },
       static_cast<size_t>(tail->size));
-  if (!read) return refuse("card " + name + " could not be read to its end: " + strerror(errno));
+  if (!read) {
+    return refuse(
+        Problem::fromErrno("card " + name + " could not be read to its end: ", errno).text());
+  }
   return 0;
 }
 
@@ -159,22 +163,22 @@ int topUpCard(const fs::path& world, std::string_view card, std::string_view amo
                   "' is not a whole number from 1 to 2147483647");
   }
   const auto clock = readClock(world);
-  if (const std::string* problem = std::get_if<std::string>(&clock)) return refuse(*problem);
+  if (const Problem* problem = std::get_if<Problem>(&clock)) return refuse(problem->text());
   const std::optional<std::string> stamp = topUpStamp(std::get<0>(clock));
   if (!stamp)
     return refuse("the clock file " + (world / kTimeDir / "time.txt").string() + " holds no clock");
 
   LockedCard held = lockCard(cardPath(world, card), O_RDWR | O_APPEND, LOCK_EX);
-  if (!held.file.valid()) return refuse("cannot top up card " + name + ": " + held.problem);
+  if (!held.file.valid()) return refuse("cannot top up card " + name + ": " + held.problem->text());
   const std::optional<CardTail> tail = readTail(held.file.get());
-  if (!tail) return refuse("cannot top up card " + name + ": " + strerror(errno));
+  if (!tail) return refuse(Problem::fromErrno("cannot top up card " + name + ": ", errno).text());
   const auto decided = topUpRecord(tail->bytes, tail->wholeFile, *amount, *stamp);
-  if (const std::string* problem = std::get_if<std::string>(&decided)) {
-    return refuse("cannot top up card " + name + ": " + *problem + "; nothing was written");
+  if (const Problem* problem = std::get_if<Problem>(&decided)) {
+    return refuse("cannot top up card " + name + ": " + problem->text() + "; nothing was written");
   }
   const TopUp& topUp = std::get<TopUp>(decided);
   if (!writeAll(held.file.get(), topUp.record)) {
-    const std::string why = strerror(errno);
+    const std::string why = Problem::fromErrno(errno).text();
     if (ftruncate(held.file.get(), tail->size) != 0) {
       return refuse("card " + name + " may hold part of a top-up (" + why +
                     "); look at its last line");
@@ -196,8 +200,9 @@ int rebaseCards(const fs::path& world) {
   const std::vector<std::string> cards = cardsOf(world);
   for (const std::string& card : cards) {
     const auto newest = readNewest(cardPath(world, card), LOCK_SH);
-    if (const std::string* problem = std::get_if<std::string>(&newest)) {
-      return refuse("card " + card + " cannot be rebased: " + *problem + "; no card was changed");
+    if (const Problem* problem = std::get_if<Problem>(&newest)) {
+      return refuse("card " + card + " cannot be rebased: " + problem->text() +
+                    "; no card was changed");
     }
   }
   for (const std::string& card : cards) {
@@ -205,10 +210,11 @@ int rebaseCards(const fs::path& world) {
     // Held until its file has been replaced: no tap or top-up in between.
     const LockedCard held = lockCard(path, O_RDONLY, LOCK_EX);
     const auto newest = held.file.valid() ? newestOf(held.file.get())
-                                          : std::variant<Newest, std::string>(held.problem);
+                                          : std::variant<Newest, Problem>(*held.problem);
     const Newest* last = std::get_if<Newest>(&newest);
     if (!last || !replaceFile(path.string(), provisioningRecord(last->balance))) {
-      const std::string why = last ? strerror(errno) : std::get<std::string>(newest);
+      const std::string why =
+          last ? Problem::fromErrno(errno).text() : std::get<Problem>(newest).text();
       return refuse("card " + card + " could not be rebased (" + why +
                     "); the cards before it were");
     }

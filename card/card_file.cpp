@@ -1,7 +1,6 @@
 #include "card/card_file.h"
 
 #include <fcntl.h>
-#include <string.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 
@@ -26,18 +25,18 @@ constexpr int kLockPollMs = 10;
 constexpr int kOpenAttempts = 3;
 
 // Why a card file could not be opened, from openRegularFile's errno.
-std::string openProblem(int error) {
+Problem openProblem(int error) {
   switch (error) {
     case ENOENT:
-      return "there is no such card (scripts/new-card provisions one)";
+      return Problem("there is no such card (scripts/new-card provisions one)");
     case ELOOP:
-      return "its file is a symbolic link";
+      return Problem("its file is a symbolic link");
     case EINVAL:
-      return "its file is not a regular file";
+      return Problem("its file is not a regular file");
     case EMLINK:
-      return "its file has a second name (a hard link)";
+      return Problem("its file has a second name (a hard link)");
     default:
-      return std::string("its file cannot be opened: ") + strerror(error);
+      return Problem::fromErrno("its file cannot be opened: ", error);
   }
 }
 
@@ -64,13 +63,15 @@ LockedCard lockCard(const fs::path& path, int flags, int operation) {
     FileDescriptor file = openRegularFile(path.string(), flags);
     if (!file.valid()) return {FileDescriptor(), openProblem(errno)};
     if (!lockWithin(file.get(), operation)) {
-      return {FileDescriptor(), "it is held by another program (a terminal stopped in a tap?)"};
+      return {FileDescriptor(),
+              Problem("it is held by another program (a terminal stopped in a tap?)")};
     }
     const std::optional<FileIdentity> held = fileIdentity(file.get());
     const std::optional<FileIdentity> named = identityAt(path);
-    if (held && named && *held == *named) return {std::move(file), ""};
+    if (held && named && *held == *named) return {std::move(file), std::nullopt};
   }
-  return {FileDescriptor(), "it was replaced again and again while the tool waited for it"};
+  return {FileDescriptor(),
+          Problem("it was replaced again and again while the tool waited for it")};
 }
 
 std::optional<CardTail> readTail(int fd) {
@@ -82,14 +83,14 @@ std::optional<CardTail> readTail(int fd) {
   return CardTail{std::move(*bytes), from == 0, status.st_size};
 }
 
-std::variant<RecordColumns, std::string> lastRecord(const CardTail& tail) {
+std::variant<RecordColumns, Problem> lastRecord(const CardTail& tail) {
   const std::optional<std::string_view> line = lastLineOf(tail.bytes, tail.wholeFile);
   if (!line) {
-    return std::string(tail.bytes.empty() ? "its file is empty"
-                                          : "its last line is longer than any record");
+    return Problem(tail.bytes.empty() ? "its file is empty"
+                                      : "its last line is longer than any record");
   }
   const std::optional<RecordColumns> record = splitRecord(*line);
-  if (!record) return std::string("its last line holds no record");
+  if (!record) return Problem("its last line holds no record");
   return *record;
 }
 
@@ -109,17 +110,17 @@ fs::path cardPath(const fs::path& world, std::string_view card) {
   return world / kCustomerDir / (std::string(card) + ".txt");
 }
 
-std::variant<Newest, std::string> newestOf(int fd) {
+std::variant<Newest, Problem> newestOf(int fd) {
   const std::optional<CardTail> tail = readTail(fd);
-  if (!tail) return std::string("its file cannot be read: ") + strerror(errno);
+  if (!tail) return Problem::fromErrno("its file cannot be read: ", errno);
   const auto last = lastRecord(*tail);
-  if (const std::string* problem = std::get_if<std::string>(&last)) return *problem;
+  if (const Problem* problem = std::get_if<Problem>(&last)) return *problem;
   const RecordColumns& record = std::get<RecordColumns>(last);
   return Newest{recordAmount(record.amount), newestText(record)};
 }
 
-std::variant<Newest, std::string> readNewest(const fs::path& path, int operation) {
+std::variant<Newest, Problem> readNewest(const fs::path& path, int operation) {
   const LockedCard card = lockCard(path, O_RDONLY, operation);
-  if (!card.file.valid()) return card.problem;
+  if (!card.file.valid()) return *card.problem;
   return newestOf(card.file.get());
 }

@@ -13,13 +13,14 @@
 #include <vector>
 
 #include "common/file_handle.h"
+#include "common/problem.h"
 #include "common/record_format.h"
 
 // A card file opened with `flags` and flocked with `operation` (LOCK_SH or
-// LOCK_EX, waited for at most 10 seconds); otherwise why not, as a clause.
+// LOCK_EX, waited for at most 10 seconds); otherwise why not.
 struct LockedCard {
   FileDescriptor file;
-  std::string problem;
+  std::optional<Problem> problem;  // while `file` is not valid
 };
 LockedCard lockCard(const std::filesystem::path& path, int flags, int operation);
 
@@ -34,7 +35,7 @@ std::optional<CardTail> readTail(int fd);
 
 // The card's newest record, as the terminals take it: its last line (views
 // into `tail`); otherwise why there is none.
-std::variant<RecordColumns, std::string> lastRecord(const CardTail& tail);
+std::variant<RecordColumns, Problem> lastRecord(const CardTail& tail);
 
 // A card's newest record: its balance and how it reads ("new card", or
 // "2014-12-07 02:24 TOPUP IN"); otherwise why it cannot be had.
@@ -42,9 +43,9 @@ struct Newest {
   int balance = 0;
   std::string text;
 };
-std::variant<Newest, std::string> newestOf(int fd);
+std::variant<Newest, Problem> newestOf(int fd);
 // The same for the card at `path`, under a lock let go at once.
-std::variant<Newest, std::string> readNewest(const std::filesystem::path& path, int operation);
+std::variant<Newest, Problem> readNewest(const std::filesystem::path& path, int operation);
 
 // The cards of a world: customer/CARD.txt for every card number, in order.
 std::vector<std::string> cardsOf(const std::filesystem::path& world);

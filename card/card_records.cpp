@@ -54,21 +54,22 @@ std::optional<std::string> topUpStamp(const std::optional<std::string>& clockFil
   return std::string(kTerminalYear) + std::string(text.substr(kTerminalYear.size()));
 }
 
-std::variant<TopUp, std::string> topUpRecord(std::string_view tail, bool wholeFile, int amount,
-                                             std::string_view stamp) {
-  if (tail.empty()) return std::string("its file is empty");
+std::variant<TopUp, Problem> topUpRecord(std::string_view tail, bool wholeFile, int amount,
+                                         std::string_view stamp) {
+  if (tail.empty()) return Problem("its file is empty");
   if (!tail.ends_with('\n')) {
-    return std::string("its file does not end with a line feed");
+    return Problem("its file does not end with a line feed");
   }
   const std::optional<std::string_view> line = lastLineOf(tail, wholeFile);
-  if (!line) return std::string("its last line is longer than any record");
+  if (!line) return Problem("its last line is longer than any record");
   const std::optional<RecordColumns> last = splitRecord(*line);
-  if (!last) return std::string("its last line holds no record");
+  if (!last) return Problem("its last line holds no record");
   TopUp topUp;
   topUp.before = recordAmount(last->amount);
   const long long after = static_cast<long long>(topUp.before) + amount;
   if (after > INT_MAX) {
-    return "its balance would be " + std::to_string(after) + ", past " + std::to_string(INT_MAX);
+    return Problem("its balance would be " + std::to_string(after) + ", past " +
+                   std::to_string(INT_MAX));
   }
   topUp.after = static_cast<int>(after);
   topUp.record = formatRecord(stamp, kTopUpTransport, true, topUp.after, last->journeyId);

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <variant>
 
+#include "common/problem.h"
+
 // A card file's end is read this far back at most: the longest record the
 // terminals take (4096 bytes with its line feed) and the line feed before it.
 inline constexpr size_t kCardTailBytes = 4097;
@@ -43,11 +45,11 @@ struct TopUp {
 };
 
 // The record that tops up by `amount` a card whose file ends with `tail`
-// (all of it when `wholeFile`); a clause saying why not otherwise: an empty
+// (all of it when `wholeFile`); why not otherwise: an empty
 // file, one whose last line lacks its line feed, a last line that holds no
 // record or is longer than a record, a balance past 2147483647.
-std::variant<TopUp, std::string> topUpRecord(std::string_view tail, bool wholeFile, int amount,
-                                             std::string_view stamp);
+std::variant<TopUp, Problem> topUpRecord(std::string_view tail, bool wholeFile, int amount,
+                                         std::string_view stamp);
 
 // A card's one record after a rebase: its provisioning with `balance`.
 std::string provisioningRecord(int balance);

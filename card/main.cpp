@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
                  "or rebases every card to its balance once the trips are gone\n");
     return 0;
   }
-  if (check.verdict == ArgumentVerdict::Refuse) return refuseUsage(usage, check.problem);
+  if (check.verdict == ArgumentVerdict::Refuse) return refuseUsage(usage, check.problem->text());
   const std::vector<std::string>& words = check.arguments;
   if (words.empty()) return refuseUsage(usage, "a command is needed");
   for (const Command& command : kCommands) {

@@ -16,7 +16,7 @@ ArgumentCheck checkArguments(const std::vector<std::string_view>& words, size_t 
   ArgumentCheck check;
   for (const std::string_view word : words) {
     if (word == kEndOfOptions) break;
-    if (word == "--help" || word == "-h") return {ArgumentVerdict::Help, {}, ""};
+    if (word == "--help" || word == "-h") return {ArgumentVerdict::Help, {}, std::nullopt};
   }
   bool options = true;
   for (const std::string_view word : words) {
@@ -25,10 +25,12 @@ ArgumentCheck checkArguments(const std::vector<std::string_view>& words, size_t 
       continue;
     }
     if (options && isOption(word)) {
-      return {ArgumentVerdict::Refuse, {}, "unknown option \"" + std::string(word) + "\""};
+      return {ArgumentVerdict::Refuse, {}, Problem("unknown option \"" + std::string(word) + "\"")};
     }
     if (check.arguments.size() == maxArguments) {
-      return {ArgumentVerdict::Refuse, {}, "one argument too many: \"" + std::string(word) + "\""};
+      return {ArgumentVerdict::Refuse,
+              {},
+              Problem("one argument too many: \"" + std::string(word) + "\"")};
     }
     check.arguments.emplace_back(word);
   }
@@ -51,8 +53,8 @@ std::optional<int> answerArguments(int argc, char** argv, const ProgramUsage& us
       consoleWrite(usageLine(usage) + "\n" + std::string(usage.summary) + "\n");
       return 0;
     case ArgumentVerdict::Refuse:
-      errorWrite(std::string(usage.program) + ": " + check.problem + "; " + usageLine(usage) +
-                 "\n");
+      errorWrite(std::string(usage.program) + ": " + check.problem->text() + "; " +
+                 usageLine(usage) + "\n");
       return kRefusedStatus;
     case ArgumentVerdict::Run:
       break;

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/problem.h"
+
 struct ProgramUsage {
   std::string_view program;    // "metro_terminal"
   std::string_view arguments;  // "STATION"; empty for a program that takes none
@@ -24,7 +26,7 @@ enum class ArgumentVerdict { Run, Help, Refuse };
 struct ArgumentCheck {
   ArgumentVerdict verdict = ArgumentVerdict::Run;
   std::vector<std::string> arguments;  // for Run: the arguments in order
-  std::string problem;                 // for Refuse: what is wrong
+  std::optional<Problem> problem;      // for Refuse: what is wrong
 };
 
 // What the words after the program name ask for, for a program that takes

@@ -20,8 +20,8 @@ namespace {
 constexpr int kClaimAttempts = 3;
 constexpr size_t kPidTextMax = 32;
 
-std::string unavailable(const std::string& what) {
-  return "not available: " + what + ": " + strerror(errno);
+Problem unavailable(const std::string& what) {
+  return Problem::fromErrno("not available: " + what + ": ", errno);
 }
 
 // The abstract address (a leading NUL byte, then the name) and its length.
@@ -58,8 +58,8 @@ std::optional<int> holderAt(const sockaddr_un& address, socklen_t length) {
 
 }  // namespace
 
-std::optional<std::string> claimRole(const std::string& worldRoot, const std::string& role,
-                                     const std::string& lockPath) {
+std::optional<Problem> claimRole(const std::string& worldRoot, const std::string& role,
+                                 const std::string& lockPath) {
   struct stat root;
   if (stat(worldRoot.c_str(), &root) != 0) return unavailable(worldRoot);
   sockaddr_un address;
@@ -83,8 +83,8 @@ std::optional<std::string> claimRole(const std::string& worldRoot, const std::st
     const std::optional<int> holder = holderAt(address, length);
     if (!holder) continue;
     const int pid = *holder > 0 ? *holder : pidInLockFile(lockPath);
-    if (pid > 0) return "held by process " + std::to_string(pid);
-    return "held by another process";
+    if (pid > 0) return Problem("held by process " + std::to_string(pid));
+    return Problem("held by another process");
   }
-  return "held by another process";
+  return Problem("held by another process");
 }

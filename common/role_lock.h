@@ -13,8 +13,10 @@
 #include <optional>
 #include <string>
 
+#include "common/problem.h"
+
 // nullopt when `role` in the world at `worldRoot` is now this process's;
 // otherwise why not, as the end of a sentence: "held by process 1234" or
 // "not available: <what>: <error>".
-std::optional<std::string> claimRole(const std::string& worldRoot, const std::string& role,
-                                     const std::string& lockPath);
+std::optional<Problem> claimRole(const std::string& worldRoot, const std::string& role,
+                                 const std::string& lockPath);

@@ -1,7 +1,6 @@
 #include "common/settlement_book.h"
 
 #include <fcntl.h>
-#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,8 +43,9 @@ std::optional<SettledCursor::value_type> decodeCursor(std::string_view text) {
   return SettledCursor::value_type{identity, offset};
 }
 
-std::string why(int error) {
-  return strerror(error);
+// "<path> cannot be read (<why>)", why from errno.
+Problem cannotRead(const fs::path& path) {
+  return Problem::fromErrno(path.string() + " cannot be read (", errno, ")");
 }
 
 // The statement's lines before its tail: a header, then cycles 1, 2, ...
@@ -55,7 +55,7 @@ class StatementScan {
 
   void bytes(std::string_view data) {
     for (const char c : data) {
-      if (!problem_.empty()) return;
+      if (problem_) return;
       if (c != '\n') {
         if (line_.size() <= kStatementLineMax) line_ += c;
         continue;
@@ -66,22 +66,22 @@ class StatementScan {
 
   // Called at the statement's length before its tail.
   void end() {
-    if (problem_.empty() && !line_.empty()) problem_ = at() + " does not end with a line feed";
+    if (!problem_ && !line_.empty()) problem_ = Problem(at() + " does not end with a line feed");
   }
 
   // The tail's line: the next cycle.
   void tail(const StatementLine& line) {
     ++number_;
-    if (problem_.empty() && line.cycle != cycles_ + 1) {
-      problem_ = path_ + ": its last line is cycle " + std::to_string(line.cycle) +
-                 " where cycle " + std::to_string(cycles_ + 1) + " belongs";
+    if (!problem_ && line.cycle != cycles_ + 1) {
+      problem_ = Problem(path_ + ": its last line is cycle " + std::to_string(line.cycle) +
+                         " where cycle " + std::to_string(cycles_ + 1) + " belongs");
     }
     add(line);
   }
 
   long long cycles() const { return cycles_; }
   const OperatorAmounts& fees() const { return fees_; }
-  const std::string& problem() const { return problem_; }
+  const std::optional<Problem>& problem() const { return problem_; }
 
  private:
   std::string at() const { return path_ + " line " + std::to_string(number_); }
@@ -97,12 +97,13 @@ class StatementScan {
   void finishLine() {
     ++number_;
     if (number_ == 1) {
-      if (line_ + "\n" != kStatementHeader) problem_ = at() + " is not the statement's header";
+      if (line_ + "\n" != kStatementHeader)
+        problem_ = Problem(at() + " is not the statement's header");
     } else if (const auto parsed = parseStatementLine(line_); !parsed) {
-      problem_ = at() + " is not a statement line";
+      problem_ = Problem(at() + " is not a statement line");
     } else if (parsed->cycle != cycles_ + 1) {
-      problem_ = at() + " holds cycle " + std::to_string(parsed->cycle) + " where cycle " +
-                 std::to_string(cycles_ + 1) + " belongs";
+      problem_ = Problem(at() + " holds cycle " + std::to_string(parsed->cycle) + " where cycle " +
+                         std::to_string(cycles_ + 1) + " belongs");
     } else {
       add(*parsed);
     }
@@ -114,22 +115,22 @@ class StatementScan {
   long long number_ = 0;
   long long cycles_ = 0;
   OperatorAmounts fees_ = {0, 0};
-  std::string problem_;
+  std::optional<Problem> problem_;
 };
 
 // Opens `path` for reading as a regular file with one name. The descriptor
 // is invalid when the file is missing; `problem` says why otherwise.
-FileDescriptor openBookFile(const fs::path& path, std::string& problem) {
+FileDescriptor openBookFile(const fs::path& path, std::optional<Problem>& problem) {
   FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
   if (!file.valid()) {
-    if (errno != ENOENT) problem = path.string() + " cannot be read (" + why(errno) + ")";
+    if (errno != ENOENT) problem = cannotRead(path);
     return file;
   }
   struct stat status;
   if (fstat(file.get(), &status) != 0) {
-    problem = path.string() + " cannot be read (" + why(errno) + ")";
+    problem = cannotRead(path);
   } else if (status.st_nlink != 1) {
-    problem = path.string() + " has more than one name (a hard link)";
+    problem = Problem(path.string() + " has more than one name (a hard link)");
   }
   return file;
 }
@@ -152,15 +153,15 @@ bool scanStatement(int fd, off_t length, StatementScan& scan) {
 void readState(const fs::path& root, BookReading& book) {
   const fs::path path = root / kSettlementStateName;
   const FileDescriptor file = openBookFile(path, book.problem);
-  if (!file.valid() || !book.problem.empty()) return;
+  if (!file.valid() || book.problem) return;
   const std::optional<std::string> text = readUpTo(file.get(), 0, kStateSizeMax);
   if (!text) {
-    book.problem = path.string() + " cannot be read (" + why(errno) + ")";
+    book.problem = cannotRead(path);
     return;
   }
   book.stateText = *text;
   book.state = decodeState(*text);
-  if (!book.state) book.problem = path.string() + " is not a settlement state";
+  if (!book.state) book.problem = Problem(path.string() + " is not a settlement state");
 }
 
 }  // namespace
@@ -218,44 +219,44 @@ std::string statementTail(const SettlementState& state) {
 BookReading readBook(const fs::path& root) {
   BookReading book;
   readState(root, book);
-  if (!book.problem.empty()) return book;
+  if (book.problem) return book;
   const fs::path path = root / kStatementName;
   const FileDescriptor statement = openBookFile(path, book.problem);
-  if (!book.problem.empty()) return book;
+  if (book.problem) return book;
   struct stat status {};
   if (statement.valid() && fstat(statement.get(), &status) != 0) {
-    book.problem = path.string() + " cannot be read (" + why(errno) + ")";
+    book.problem = cannotRead(path);
     return book;
   }
   const off_t size = statement.valid() ? status.st_size : 0;
   if (!book.state) {
     if (size > 0) {
-      book.problem = path.string() + " has lines but " + (root / kSettlementStateName).string() +
-                     " is missing";
+      book.problem = Problem(path.string() + " has lines but " +
+                             (root / kSettlementStateName).string() + " is missing");
     }
     return book;
   }
   const off_t length = book.state->statementLength;
   if (size < length) {
-    book.problem = path.string() + " is shorter than its state says (" + std::to_string(size) +
-                   " of " + std::to_string(length) + " bytes)";
+    book.problem = Problem(path.string() + " is shorter than its state says (" +
+                           std::to_string(size) + " of " + std::to_string(length) + " bytes)");
     return book;
   }
   StatementScan scan(path);
   if (length > 0 && !scanStatement(statement.get(), length, scan)) {
-    book.problem = path.string() + " cannot be read (" + why(errno) + ")";
+    book.problem = cannotRead(path);
     return book;
   }
   const std::string tail = statementTail(*book.state);
   const std::optional<std::string> after =
       statement.valid() ? readUpTo(statement.get(), length, tail.size() + 1) : std::string();
   if (!after) {
-    book.problem = path.string() + " cannot be read (" + why(errno) + ")";
+    book.problem = cannotRead(path);
   } else if (after->size() > tail.size()) {
-    book.problem = path.string() + " holds " + std::to_string(size - length - tail.size()) +
-                   " bytes after its last line that its state does not account for";
+    book.problem = Problem(path.string() + " holds " + std::to_string(size - length - tail.size()) +
+                           " bytes after its last line that its state does not account for");
   } else if (tail.compare(0, after->size(), *after) != 0) {
-    book.problem = path.string() + " ends in a line its state does not hold";
+    book.problem = Problem(path.string() + " ends in a line its state does not hold");
   } else {
     book.tailMissing = after->size() < tail.size();
     scan.tail(book.state->line);

@@ -26,6 +26,7 @@
 #include <string_view>
 
 #include "common/file_identity.h"
+#include "common/problem.h"
 #include "common/statement.h"
 
 // How far each trip log identity has been settled, in bytes from its start.
@@ -51,7 +52,7 @@ struct BookReading {
   bool tailMissing = false;              // the statement lacks (part of) its tail
   long long lines = 0;                   // cycle lines, the repaired tail included
   OperatorAmounts fees = {0, 0};         // their fees, added modulo 2^64
-  std::string problem;                   // non-empty: what is wrong, as a clause
+  std::optional<Problem> problem;        // what is wrong, when something is
 };
 
 // The state file's bytes (empty when it is missing or cannot be read).

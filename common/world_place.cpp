@@ -4,15 +4,17 @@
 
 namespace fs = std::filesystem;
 
-std::optional<std::string> missingFromPlace(const WorldPlace& place) {
+std::optional<Problem> missingFromPlace(const WorldPlace& place) {
   std::error_code error;
   const fs::path here = fs::current_path(error);
-  if (error) return "the working directory cannot be read";
+  if (error) return Problem("the working directory cannot be read");
   if (place.ownDir && here.filename() != *place.ownDir) {
-    return "this is " + here.string() + ", not a directory named " + *place.ownDir;
+    return Problem("this is " + here.string() + ", not a directory named " + *place.ownDir);
   }
   for (const std::string& sibling : place.siblings) {
-    if (!fs::is_directory(".." / fs::path(sibling), error)) return "../" + sibling + " is missing";
+    if (!fs::is_directory(".." / fs::path(sibling), error)) {
+      return Problem("../" + sibling + " is missing");
+    }
   }
   return std::nullopt;
 }

@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "common/problem.h"
+
 struct WorldPlace {
   std::optional<std::string> ownDir;  // the name its working directory must have
   std::vector<std::string> siblings;  // directories it needs beside it
 };
 
 // nullopt when the working directory is such a place; otherwise what is
-// missing, as the end of a sentence.
-std::optional<std::string> missingFromPlace(const WorldPlace& place);
+// missing.
+std::optional<Problem> missingFromPlace(const WorldPlace& place);

@@ -68,16 +68,16 @@ void awaitStop() {
 int settlementMain(int collectionPeriodMs) {
   // Its own directory's name is free, but the logs it collects lie beside it.
   if (const auto missing = missingFromPlace({std::nullopt, {kBusDir, kMetroDir}})) {
-    errorWrite("settlement: must run in a directory of a world, beside Bus and Metro (" + *missing +
-               ")\n");
+    errorWrite("settlement: must run in a directory of a world, beside Bus and Metro (" +
+               missing->text() + ")\n");
     return kRefusedStatus;
   }
   if (const auto held = claimRole(kProgramWorldRoot, "settlement", kSettlementLockPath)) {
-    errorWrite("settlement: the settlement of this world is " + *held + "\n");
+    errorWrite("settlement: the settlement of this world is " + held->text() + "\n");
     return kRefusedStatus;
   }
   if (const auto problem = openSettlement(programPlaces())) {
-    errorWrite("settlement: " + *problem +
+    errorWrite("settlement: " + problem->text() +
                ": nothing is settled until the statement and its state agree (restore both from "
                "a backup)\n");
     return kUntrustedBookStatus;

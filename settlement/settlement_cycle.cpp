@@ -60,9 +60,9 @@ void reportProblem(const std::string& line) {
 
 }  // namespace
 
-std::optional<std::string> openSettlement(const SettlementPlaces& places) {
+std::optional<Problem> openSettlement(const SettlementPlaces& places) {
   std::string warning;
-  if (auto problem = book.open(places.root, warning)) return problem;
+  if (auto problem = book.open(places.root, warning)) return Problem(std::move(*problem));
   if (!warning.empty()) errorWrite("settlement: " + warning + "\n");
   collection = LogCollection(book.cursor());
   list.clear();

@@ -15,13 +15,14 @@
 #include <optional>
 #include <string>
 
+#include "common/problem.h"
 #include "settlement/exact_distribute/totals.h"
 #include "settlement/exact_reader/exact_reader.h"
 
 // Opens the settlement of the world at `places`: its statement, its state
-// and the trip list. The problem, as a clause, when the statement or its
-// state cannot be trusted; a warning is written to standard error.
-std::optional<std::string> openSettlement(const SettlementPlaces& places);
+// and the trip list. The problem when the statement or its state cannot be
+// trusted; a warning is written to standard error.
+std::optional<Problem> openSettlement(const SettlementPlaces& places);
 
 void collect(const SettlementPlaces& places);
 

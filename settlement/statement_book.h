@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "common/problem.h"
 #include "common/settlement_book.h"
 
 class StatementBook {
@@ -38,9 +39,8 @@ class StatementBook {
   Commit commit(const StatementLine& line, const SettledCursor& cursor);
 
  private:
-  // Makes the statement end with the state's tail; false, with `problem`,
-  // when it cannot.
-  bool writeTail(std::string& problem);
+  // Makes the statement end with the state's tail; why not when it cannot.
+  std::optional<Problem> writeTail();
   std::string statePath() const;
   std::string statementPath() const;
 

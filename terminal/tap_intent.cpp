@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "common/file_rename.h"
 #include "common/text.h"
@@ -93,8 +92,9 @@ bool writeAt(int fd, std::string_view bytes, off_t at) {
   }
 }
 
-std::string errorText(const std::string& path) {
-  return path + ": " + strerror(errno);
+// "cannot <verb> <path>: <why>", why from errno.
+Problem cannot(std::string_view verb, const std::string& path) {
+  return Problem::fromErrno("cannot " + std::string(verb) + " " + path + ": ", errno);
 }
 
 std::optional<RecordState> stateIn(int fd, const PreparedAppend& record) {
@@ -191,51 +191,51 @@ std::string setAsideName(std::string_view intentPath, int attempt) {
 
 namespace {
 
-IntentOutcome incomplete(std::string why) {
-  return {IntentFate::Incomplete, std::move(why)};
+IntentOutcome incomplete(Problem why) {
+  return {IntentFate::Incomplete, {}, std::move(why)};
 }
 
 // Renames the note out of the way, never over another file.
 IntentOutcome setAside(const std::string& intentPath) {
   for (int attempt = 1; attempt <= kSetAsideAttempts; ++attempt) {
     const std::string name = setAsideName(intentPath, attempt);
-    if (renameWithoutReplacing(intentPath, name)) return {IntentFate::SetAside, name};
+    if (renameWithoutReplacing(intentPath, name)) return {IntentFate::SetAside, name, std::nullopt};
     if (errno != EEXIST) break;
   }
-  return incomplete("cannot set aside " + errorText(intentPath));
+  return incomplete(cannot("set aside", intentPath));
 }
 
 // Rolls the note `intent` forward: nullopt when done, otherwise why not.
-std::optional<std::string> complete(const TapIntent& intent, const std::string& tripLogPath) {
+std::optional<Problem> complete(const TapIntent& intent, const std::string& tripLogPath) {
   // The card first, under its lock, as a tap takes it.
   const std::string cardPath = cardFilePath(intent.card);
   FileDescriptor card = openRegularFile(cardPath, O_RDWR);
   if (!card.valid() && errno == ENOENT) return std::nullopt;
-  if (!card.valid()) return "cannot open " + errorText(cardPath);
+  if (!card.valid()) return cannot("open", cardPath);
   lockFile(card.get(), LOCK_EX);
   const auto cardState = stateIn(card.get(), intent.cardRecord);
-  if (!cardState) return "cannot read " + errorText(cardPath);
+  if (!cardState) return cannot("read", cardPath);
   if (*cardState != RecordState::Whole) {
     if (*cardState == RecordState::CutShort && ftruncate(card.get(), intent.cardRecord.at) != 0) {
-      return "cannot cut " + errorText(cardPath);
+      return cannot("cut", cardPath);
     }
     return std::nullopt;
   }
 
   RecordFile tripLog(tripLogPath, WhenMissing::Create);
   tripLog.lock();
-  if (!tripLog.isOpen()) return "cannot open " + errorText(tripLogPath);
+  if (!tripLog.isOpen()) return cannot("open", tripLogPath);
   const auto logState = stateIn(tripLog.fd(), intent.tripLogRecord);
-  if (!logState) return "cannot read " + errorText(tripLogPath);
+  if (!logState) return cannot("read", tripLogPath);
   if (*logState != RecordState::Whole) {
     if (*logState == RecordState::CutShort && !tripLog.cutTo(intent.tripLogRecord.at)) {
-      return "cannot cut " + errorText(tripLogPath);
+      return cannot("cut", tripLogPath);
     }
     // The record itself, without the line feed that may have ended the
     // file's last line then: append puts one back if it is needed now.
     std::string_view record = intent.tripLogRecord.bytes;
     if (record.front() == '\n') record.remove_prefix(1);
-    if (!tripLog.append(record)) return "cannot write " + errorText(tripLogPath);
+    if (!tripLog.append(record)) return cannot("write", tripLogPath);
   }
   return std::nullopt;
 }
@@ -249,10 +249,10 @@ IntentOutcome completeIntent(const std::string& intentPath, const std::string& t
     // A link, a FIFO, a directory, a file with a second name: nothing this
     // terminal writes.
     if (errno == ELOOP || errno == EINVAL || errno == EMLINK) return setAside(intentPath);
-    return incomplete("cannot open " + errorText(intentPath));
+    return incomplete(cannot("open", intentPath));
   }
   const auto text = readUpTo(note.get(), 0, kMaxIntentSize);
-  if (!text) return incomplete("cannot read " + errorText(intentPath));
+  if (!text) return incomplete(cannot("read", intentPath));
   const NoteReading reading = readNote(*text);
   if (reading.state == NoteState::Nothing) return {};
   if (reading.state == NoteState::Foreign) return setAside(intentPath);
@@ -263,7 +263,7 @@ IntentOutcome completeIntent(const std::string& intentPath, const std::string& t
   }
   // Completed, dropped or torn: cleared, so that it is never taken up again.
   if (!writeAt(note.get(), std::string_view(&kCleared, 1), 0)) {
-    return incomplete("cannot clear " + errorText(intentPath));
+    return incomplete(cannot("clear", intentPath));
   }
   return {};
 }

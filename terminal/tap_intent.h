@@ -34,6 +34,7 @@
 #include <string_view>
 
 #include "common/file_handle.h"
+#include "common/problem.h"
 #include "terminal/record_file.h"
 
 struct TapIntent {
@@ -95,11 +96,12 @@ class IntentFile {
 enum class IntentFate {
   None,        // nothing to do, or the note is completed or dropped
   SetAside,    // not a note this terminal wrote: renamed to `detail`
-  Incomplete,  // a note that cannot be completed now; `detail` says why
+  Incomplete,  // a note that cannot be completed now; `problem` says why
 };
 struct IntentOutcome {
   IntentFate fate = IntentFate::None;
   std::string detail;
+  std::optional<Problem> problem;
 };
 
 // The name a note that is set aside takes: "<intent>.rejected", or with

@@ -41,12 +41,12 @@ std::optional<int> prepareToServe(const TerminalProfile& profile) {
   const std::string name = profile.programName + ": ";
   if (const auto missing = missingFromPlace({profile.directory, {kCustomerDir}})) {
     errorWrite(name + "must run in the " + profile.directory + " directory of a world (" +
-               *missing + ")\n");
+               missing->text() + ")\n");
     return kRefusedStatus;
   }
   if (const auto held =
           claimRole(kProgramWorldRoot, profile.role, roleLockName(profile.tripLogName))) {
-    errorWrite(name + profile.role + " is " + *held + "\n");
+    errorWrite(name + profile.role + " is " + held->text() + "\n");
     return kRefusedStatus;
   }
   const std::string intent = intentName(profile.tripLogName);
@@ -54,7 +54,7 @@ std::optional<int> prepareToServe(const TerminalProfile& profile) {
   switch (note.fate) {
     case IntentFate::Incomplete:
       errorWrite(name + "the tap a stopped run left half recorded cannot be completed (" +
-                 note.detail + ")\n");
+                 note.problem->text() + ")\n");
       return kIncompleteTapStatus;
     case IntentFate::SetAside:
       errorWrite(name + intent + " is no tap note this terminal wrote; set aside as " +

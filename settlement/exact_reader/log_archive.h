@@ -9,17 +9,19 @@
 #include <optional>
 #include <string>
 
+#include "common/problem.h"
+
 // Makes `archive` ready to receive files, creating it when missing; why it
-// cannot, as a clause, otherwise (it is not a directory, or cannot be made).
-std::optional<std::string> openArchive(const std::filesystem::path& archive);
+// cannot otherwise (it is not a directory, or cannot be made).
+std::optional<Problem> openArchive(const std::filesystem::path& archive);
 
 // The line that says a hand-over file stayed, and why.
-std::string archiveProblemText(const std::string& handOver, const std::string& why);
+std::string archiveProblemText(const std::string& handOver, const Problem& why);
 
 // Moves `handOver` into the ready `archive` under its own name; when that
 // is taken, under its name and the settling cycle's number
 // ("busfile.txt.1-42"), then with "-2", "-3", ... after that. Names never
 // run out: each one tried is a name the archive already holds. nullopt on
-// success, otherwise the line that says why it stayed.
-std::optional<std::string> archiveHandOver(const std::string& handOver,
-                                           const std::filesystem::path& archive, long long cycle);
+// success, otherwise why it stayed.
+std::optional<Problem> archiveHandOver(const std::string& handOver,
+                                       const std::filesystem::path& archive, long long cycle);

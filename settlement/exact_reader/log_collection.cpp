@@ -1,7 +1,6 @@
 #include "settlement/exact_reader/log_collection.h"
 
 #include <fcntl.h>
-#include <string.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include <thread>
 
 #include "common/file_handle.h"
+#include "common/problem.h"
 #include "common/world_layout.h"
 #include "settlement/exact_reader/log_archive.h"
 
@@ -98,8 +98,7 @@ std::string unreadableLogText(const fs::path& path, int error) {
   } else if (error == EINVAL) {
     why = "not a regular file";
   } else {
-    const char* description = strerrordesc_np(error);
-    why = description != nullptr ? description : "error " + std::to_string(error);
+    why = Problem::fromErrno(error).text();
   }
   return "settlement: cannot read " + path.string() + " (" + why + ")\n";
 }
@@ -289,14 +288,13 @@ void LogCollection::archive(const std::vector<HandOverFile>& handOvers, const fs
                             long long cycle, const ProblemSink& report) {
   if (handOvers.empty()) return;
   // The archive is made ready once for all the files.
-  const std::optional<std::string> unusable = openArchive(archive);
+  const std::optional<Problem> unusable = openArchive(archive);
   for (const HandOverFile& handOver : handOvers) {
-    const std::optional<std::string> problem = unusable
-                                                   ? archiveProblemText(handOver.path, *unusable)
-                                                   : archiveHandOver(handOver.path, archive, cycle);
+    const std::optional<Problem> problem =
+        unusable ? unusable : archiveHandOver(handOver.path, archive, cycle);
     if (problem) {
       // It stays, settled to its end: no collection takes it again.
-      reportOnce("archive " + handOver.path, *problem, report);
+      reportOnce("archive " + handOver.path, archiveProblemText(handOver.path, *problem), report);
       continue;
     }
     settled_.erase(handOver.identity);
