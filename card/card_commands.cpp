@@ -123,7 +123,7 @@ int listCards(const fs::path& world) {
 
 int showCard(const fs::path& world, std::string_view card) {
   const std::string name(card);
-  if (!isCardNumber(card)) return refuse("invalid card number '" + name + "'");
+  if (!isValidCardNumber(card)) return refuse("invalid card number '" + name + "'");
   const fs::path path = cardPath(world, card);
   LockedCard held = lockCard(path, O_RDONLY, LOCK_SH);
   if (!held.file.valid()) return refuse("cannot show card " + name + ": " + held.problem->text());
@@ -156,7 +156,7 @@ int showCard(const fs::path& world, std::string_view card) {
 
 int topUpCard(const fs::path& world, std::string_view card, std::string_view amountText) {
   const std::string name(card);
-  if (!isCardNumber(card)) return refuse("invalid card number '" + name + "'");
+  if (!isValidCardNumber(card)) return refuse("invalid card number '" + name + "'");
   const std::optional<int> amount = topUpAmount(amountText);
   if (!amount) {
     return refuse("cannot top up card " + name + ": the amount '" + std::string(amountText) +

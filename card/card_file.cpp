@@ -98,7 +98,7 @@ std::vector<std::string> cardsOf(const fs::path& world) {
   std::vector<std::string> cards;
   for (const std::string& name : namesIn(world / kCustomerDir)) {
     const fs::path file(name);
-    if (file.extension() == ".txt" && isCardNumber(file.stem().string())) {
+    if (file.extension() == ".txt" && isValidCardNumber(file.stem().string())) {
       cards.push_back(file.stem().string());
     }
   }

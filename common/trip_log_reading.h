@@ -140,7 +140,8 @@ inline std::optional<Operator> operatorOf(std::string_view transport) {
   return std::nullopt;
 }
 
-// One record of a trip log, as views into its read.
+// One record of a trip log, as views into its read. Its fields are those of
+// the settlement's TripNode, under the names the system gives them.
 struct TripRecord {
   int time_key = 0;  // MMDDhhmm of the time column: 12050008
   Operator op = kBusOperator;

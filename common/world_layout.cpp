@@ -9,9 +9,8 @@ std::string cardFilePath(std::string_view card) {
   return std::string("../") + kCustomerDir + "/" + std::string(card) + ".txt";
 }
 
-bool isCardNumber(std::string_view card) {
-  constexpr size_t kLongest = 64;
-  if (card.empty() || card.size() > kLongest) return false;
+bool isValidCardNumber(std::string_view card) {
+  if (card.empty() || card.size() > kCardNumberMaxLength) return false;
   return std::all_of(card.begin(), card.end(), [](char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '_';

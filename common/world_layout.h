@@ -4,7 +4,7 @@
 // them and reaches the others through "../"; the settlement's cycle and the
 // audit take the world's root instead.
 //
-// A terminal appends to its trip log and, every clearing period, renames the
+// A terminal appends to its trip log and, every hand-over period, renames the
 // log to a hand-over file beside it ("busfile.txt" -> "busfile.txt.7"); its
 // next tap starts a new log. The settlement collects the live logs and the
 // hand-over files, and once a block that covered a hand-over file has been
@@ -32,9 +32,11 @@ inline constexpr const char* kClockFilePath = "../time/time.txt";
 // "../customer/" + card + ".txt".
 std::string cardFilePath(std::string_view card);
 
-// Whether `card` is a card number: 1 to 64 of A-Z a-z 0-9 - _, so that it
-// names a file in customer/ and nothing else.
-bool isCardNumber(std::string_view card);
+// Whether `card` is a card number: 1 to kCardNumberMaxLength of A-Z a-z
+// 0-9 - _, so that it names a file in customer/ and nothing else. The
+// terminals accept no other in a tap, the card tool no other in a command.
+inline constexpr size_t kCardNumberMaxLength = 64;
+bool isValidCardNumber(std::string_view card);
 
 // The trip logs: one per metro station, in Metro/, and the bus's, in Bus/.
 inline constexpr const char* kBusLogName = "busfile.txt";

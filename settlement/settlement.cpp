@@ -19,6 +19,7 @@
 #include "settlement/exact_reader/exact_reader.h"
 #include "settlement/settlement_constants.h"
 #include "settlement/settlement_cycle.h"
+#include "settlement/settlement_places.h"
 
 SimulatedTime ptime;
 

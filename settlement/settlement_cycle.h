@@ -17,7 +17,7 @@
 
 #include "common/problem.h"
 #include "settlement/exact_distribute/totals.h"
-#include "settlement/exact_reader/exact_reader.h"
+#include "settlement/settlement_places.h"
 
 // Opens the settlement of the world at `places`: its statement, its state
 // and the trip list. The problem when the statement or its state cannot be

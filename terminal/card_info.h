@@ -2,6 +2,10 @@
 // lookup, time/transport/inout/balance/journey_id hold a record of the card
 // file; card and tap_inout hold the tap command; the fare rules set fee and
 // update balance.
+//
+// The struct and its fields keep the names the system gives them
+// (journey_id, tap_inout in lower case with underscores); our own names
+// for the same ideas are camel case (journeyId).
 #pragma once
 
 #include <string>

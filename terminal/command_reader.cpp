@@ -27,16 +27,6 @@ std::optional<CommandLine> readCommandLine(FILE* input) {
   return line;
 }
 
-bool isValidCardNumber(std::string_view card) {
-  if (card.empty() || card.size() > kCardNumberMaxLength) return false;
-  for (const char c : card) {
-    const bool allowed = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                         (c >= '0' && c <= '9') || c == '-' || c == '_';
-    if (!allowed) return false;
-  }
-  return true;
-}
-
 ParsedCommand parseCommand(std::string_view line) {
   ParsedCommand parsed;
   const auto words = splitFields(line, ' ');

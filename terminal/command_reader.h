@@ -16,8 +16,9 @@
 #include <string>
 #include <string_view>
 
+#include "common/world_layout.h"
+
 inline constexpr size_t kCommandMaxLength = 99;
-inline constexpr size_t kCardNumberMaxLength = 64;
 
 // One line of standard input, without its line feed. `tooLong` is set when
 // the line had more than kCommandMaxLength characters; the whole line is
@@ -35,9 +36,6 @@ struct TapCommand {
   std::string card;
   int tap_inout = 0;  // 1 for "IN", 0 for "OUT"
 };
-
-// A card number that may go into a file path.
-bool isValidCardNumber(std::string_view card);
 
 // What a command line asks for: nothing (a blank line), a line that is not
 // two words with "IN" or "OUT" as the second, a tap on a card number that

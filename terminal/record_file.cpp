@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kAppendFlags = O_RDWR | O_APPEND;
 constexpr mode_t kNewFileMode = 0666;
-// A log is handed over at most once a clearing period, so a second try
+// A log is handed over at most once a hand-over period, so a second try
 // always finds the name settled.
 constexpr int kLockAttempts = 3;
 

@@ -11,7 +11,6 @@
 #include "common/text.h"
 #include "common/world_layout.h"
 #include "terminal/card_record.h"
-#include "terminal/command_reader.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "terminal/fare_decision.h"
 #include "terminal/record_writer.h"
 #include "terminal/tap_intent.h"
-#include "terminal/trip_log_clearing.h"
+#include "terminal/trip_log_hand_over.h"
 
 namespace {
 TerminalProfile activeProfile;
@@ -76,8 +76,8 @@ int terminalMain(const TerminalProfile& profile) {
   std::thread clockDisplay(time_Display, nullptr);
   std::thread commandReader(reader, nullptr);
   std::thread fareController(profile.fareController, nullptr);
-  std::thread logClearing(fileInitializer, nullptr);
-  logClearing.detach();
+  std::thread logHandOver(fileInitializer, nullptr);
+  logHandOver.detach();
   if (profile.joinsClockReader) {
     clockReader.join();
   } else {

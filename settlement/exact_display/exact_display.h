@@ -1,3 +1,8 @@
+// exact_display/ is the settlement's clock and display: the simulated clock
+// (clock_tick.h), the two threads that run it and write the clock file,
+// and the printing of each cycle's result. The folder keeps the name the
+// system gives the display's source, which holds the clock as well.
+//
 // The simulated clock's two threads and the result display.
 //
 // time_setter starts the clock (clock_tick.h: midnight today, or on from

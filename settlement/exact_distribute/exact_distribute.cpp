@@ -1,8 +1,8 @@
 #include "settlement/exact_distribute/exact_distribute.h"
 
-#include "settlement/exact_reader/exact_reader.h"
 #include "settlement/settlement.h"
 #include "settlement/settlement_cycle.h"
+#include "settlement/settlement_places.h"
 
 void transferfilter(const ListDistribution& list, Totals& totals) {
   addToTotal(totals, kBusOperator, list.journeys[kBusOperator]);

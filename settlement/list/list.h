@@ -1,3 +1,9 @@
+// list/ is the settlement's trip list: a collected record (trip_node.h,
+// flat_record.h) from its log line (trip_line.h), the time-ordered linked
+// list (trip_list.h) with the system's names for it (below), and the flat
+// list a cycle uses (flat_trip_list.h). The folder keeps the name the
+// system gives it.
+//
 // The trip list as a linked list, under the names the system gives it: the
 // sentinels header and tailer, addNode for a log line, deleteNode,
 // deleteAll and the diagnostic print, over one TripList. It is the

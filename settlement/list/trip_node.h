@@ -1,6 +1,9 @@
 // TripNode: one trip log record collected by the settlement program, linked
 // into the time-ordered trip list. The texts are the record's own copies;
 // the journey id keeps the line feed that ended its log line.
+//
+// The fields keep the names the system gives them (time_key, journey_id);
+// our own names for the same ideas are camel case (journeyId).
 #pragma once
 
 #include <string>

@@ -1,14 +1,14 @@
-#include "terminal/trip_log_clearing.h"
+#include "terminal/trip_log_hand_over.h"
 
 #include <gtest/gtest.h>
 
 #include "support/world.h"
 
 TEST(TripLogClearing, PeriodAndNextSequence) {
-  EXPECT_EQ(tripLogClearMs(nullptr), 185000);
-  EXPECT_EQ(tripLogClearMs("300"), 300);
+  EXPECT_EQ(tripLogHandOverMs(nullptr), 185000);
+  EXPECT_EQ(tripLogHandOverMs("300"), 300);
   for (const char* ignored : {"", "0", "-5", "3s", " 300", "9999999999"}) {
-    EXPECT_EQ(tripLogClearMs(ignored), 185000) << ignored;
+    EXPECT_EQ(tripLogHandOverMs(ignored), 185000) << ignored;
   }
   EXPECT_EQ(nextHandOverSequence({}, "busfile.txt"), "1");
   // Only "<log>.<n>", n from 1 without leading zeros, is a hand-over file;

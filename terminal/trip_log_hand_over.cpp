@@ -1,4 +1,4 @@
-#include "terminal/trip_log_clearing.h"
+#include "terminal/trip_log_hand_over.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -18,14 +18,14 @@
 #include "terminal/record_writer.h"
 #include "terminal/terminal.h"
 
-int tripLogClearMs(const char* variable) {
-  if (variable == nullptr) return kTripLogClearMs;
+int tripLogHandOverMs(const char* variable) {
+  if (variable == nullptr) return kTripLogHandOverMs;
   const std::string_view text(variable);
   const bool digits =
       !text.empty() && text.size() <= 9 &&
       std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
   const int ms = digits ? readInt(text) : 0;
-  return ms > 0 ? ms : kTripLogClearMs;
+  return ms > 0 ? ms : kTripLogHandOverMs;
 }
 
 std::string nextHandOverSequence(const std::vector<std::string>& names, std::string_view logName) {
@@ -60,7 +60,7 @@ bool handOverTripLog(const std::filesystem::path& logPath) {
 }
 
 void fileInitializer(void*) {
-  const int period = tripLogClearMs(std::getenv(kTripLogClearVariable));
+  const int period = tripLogHandOverMs(std::getenv(kTripLogHandOverVariable));
   for (;;) {
     Sleep(period);
     handOverTripLog(terminal().tripLogName);

@@ -1,4 +1,4 @@
-// Handing the trip log over to the settlement. Every clearing period the
+// Handing the trip log over to the settlement. Every hand-over period the
 // terminal renames its trip log to the next free hand-over name beside it
 // ("busfile.txt" -> "busfile.txt.8"); its next tap starts a new log. The
 // rename holds the same locks as an append (trip_log_mutex and the log's
@@ -13,14 +13,15 @@
 #include <string_view>
 #include <vector>
 
-inline constexpr int kTripLogClearMs = 185000;
+inline constexpr int kTripLogHandOverMs = 185000;
 
-// Tests shorten the clearing period with this variable (milliseconds, a
-// whole number from 1 up); anything else leaves kTripLogClearMs.
-inline constexpr const char* kTripLogClearVariable = "FARES_TRIP_LOG_CLEAR_MS";
+// Tests shorten the hand-over period with this variable (milliseconds, a
+// whole number from 1 up); anything else leaves kTripLogHandOverMs. The
+// variable keeps the name the README documents.
+inline constexpr const char* kTripLogHandOverVariable = "FARES_TRIP_LOG_CLEAR_MS";
 
-// The clearing period for the variable's text (null when it is not set).
-int tripLogClearMs(const char* variable);
+// The hand-over period for the variable's text (null when it is not set).
+int tripLogHandOverMs(const char* variable);
 
 // One more than the highest hand-over number of `logName` among `names`
 // (the directory's entries), of any length; "1" when there is none.
@@ -31,4 +32,6 @@ std::string nextHandOverSequence(const std::vector<std::string>& names, std::str
 // could not be handed over (it then stays the live log).
 bool handOverTripLog(const std::filesystem::path& logPath);
 
+// The terminal's fifth thread, under the name the system gives it: every
+// hand-over period it hands the trip log over (handOverTripLog), for ever.
 void fileInitializer(void*);
