@@ -21,7 +21,8 @@ constexpr int kClaimAttempts = 3;
 constexpr size_t kPidTextMax = 32;
 
 Problem unavailable(const std::string& what) {
-  return Problem::fromErrno("not available: " + what + ": ", errno);
+  const int error = errno;
+  return Problem::fromErrno("not available: " + what + ": ", error);
 }
 
 // The abstract address (a leading NUL byte, then the name) and its length.

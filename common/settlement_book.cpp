@@ -45,7 +45,8 @@ std::optional<SettledCursor::value_type> decodeCursor(std::string_view text) {
 
 // "<path> cannot be read (<why>)", why from errno.
 Problem cannotRead(const fs::path& path) {
-  return Problem::fromErrno(path.string() + " cannot be read (", errno, ")");
+  const int error = errno;
+  return Problem::fromErrno(path.string() + " cannot be read (", error, ")");
 }
 
 // The statement's lines before its tail: a header, then cycles 1, 2, ...

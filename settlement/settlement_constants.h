@@ -23,7 +23,8 @@ inline constexpr const char* kTimeWriteFailText = "Time Write Fail";
 inline constexpr int kStopWaitMs = 300;
 
 // The trip logs, below the world's root, collected in this order every
-// collection period; the settlement program's root is "..".
+// collection period; the settlement program's root is "..". `filename` is
+// the name the system gives the table.
 inline const std::array<TripLogPlace, 6>& filename = collectedTripLogs();
 
 // The result block of every cycle, and the diagnostic listing of the list.

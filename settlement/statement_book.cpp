@@ -14,7 +14,8 @@
 namespace {
 
 Problem cannotWrite(const std::string& path) {
-  return Problem::fromErrno("cannot write " + path + ": ", errno);
+  const int error = errno;
+  return Problem::fromErrno("cannot write " + path + ": ", error);
 }
 
 }  // namespace

@@ -48,4 +48,5 @@ struct ParsedCommand {
 
 ParsedCommand parseCommand(std::string_view line);
 
+// The command reader's thread, under the name the system gives it.
 void reader(void*);

@@ -93,7 +93,8 @@ bool writeAt(int fd, std::string_view bytes, off_t at) {
 
 // "cannot <verb> <path>: <why>", why from errno.
 Problem cannot(std::string_view verb, const std::string& path) {
-  return Problem::fromErrno("cannot " + std::string(verb) + " " + path + ": ", errno);
+  const int error = errno;
+  return Problem::fromErrno("cannot " + std::string(verb) + " " + path + ": ", error);
 }
 
 std::optional<RecordState> stateIn(int fd, const PreparedAppend& record) {

@@ -100,8 +100,8 @@ enum class IntentFate {
 };
 struct IntentOutcome {
   IntentFate fate = IntentFate::None;
-  std::string detail;
-  std::optional<Problem> problem;
+  std::string detail;              // SetAside: the name the note took
+  std::optional<Problem> problem;  // Incomplete: why
 };
 
 // The name a note that is set aside takes: "<intent>.rejected", or with

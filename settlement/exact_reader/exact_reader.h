@@ -13,4 +13,5 @@
 // the threads start.
 extern int collection_period;
 
+// The collector's thread, under the name the system gives it.
 void reader(void*);
