@@ -20,7 +20,7 @@
 #include "settlement/settlement_constants.h"
 #include "settlement/settlement_cycle.h"
 
-SimulatedTime ptime;
+TimeInfo ptime;
 
 Handoff tick_ready, tick_written, list_filled, list_settled;
 
