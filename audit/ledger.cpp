@@ -1,11 +1,6 @@
 #include "audit/ledger.h"
 
 #include "common/record_format.h"
-#include "common/text.h"
-
-namespace {
-constexpr size_t kYearLength = 4;
-}  // namespace
 
 void TransportSums::add(std::optional<Operator> op, long long amount) {
   if (!op) {
@@ -38,12 +33,10 @@ void CardLedger::line(std::string_view line) {
     case CardEntryKind::kOtherCredit:
       strayCredits_.push_back({entry.line, entry.amount});
       break;
-    case CardEntryKind::kCharge: {
-      const std::string_view time = record.time.substr(std::min(kYearLength, record.time.size()));
-      charged_({readInt(time), operatorOf(record.transport), isEntry(record.direction) ? 1 : 0,
-                entry.amount});
+    case CardEntryKind::kCharge:
+      charged_({timeKey(record.time), operatorOf(record.transport),
+                isEntry(record.direction) ? 1 : 0, entry.amount});
       break;
-    }
   }
 }
 

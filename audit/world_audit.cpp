@@ -34,7 +34,7 @@ std::vector<fs::path> entriesOf(const fs::path& dir) {
 }
 
 std::string operatorName(Operator op) {
-  return op == kBusOperator ? "BUS" : "METRO";
+  return std::string(transportWord(op));
 }
 
 long long& sumOf(TransportSums& sums, Operator op) {

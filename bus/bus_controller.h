@@ -14,14 +14,14 @@ namespace bus {
 extern TerminalClock btime;
 
 // New bus journey ids begin with this number; FareFacts::station at the bus.
-inline constexpr int kIdentifier = 6;
+inline constexpr int kIdentifier = kBusTerminalNumber;
 
 inline constexpr int kStandardFareIn = 1050;
 inline constexpr int kTransferReentryFareIn = 1750;
 inline constexpr int kTransferFarePerPeriod = 100;
 inline constexpr int kTransferPeriodMinutes = 240;
 inline constexpr int kTransferFareCap = 700;
-inline constexpr TransferRule kTransferRule{kBusTransport, kMetroTransport, 700};
+inline constexpr TransferRule kTransferRule{kBusOperator, kMetroOperator, 700};
 
 // The transfer exit fee for a lag in minutes: 100 for every whole 240
 // minutes, at most 700 (so 700 for a last record long ago). Never negative.

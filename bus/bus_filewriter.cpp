@@ -7,7 +7,7 @@ namespace bus {
 int bus_count = 0;
 
 bool busContinues(const FareFacts& facts, const CardInfo& charged) {
-  return continuesByBalanceOrFreeTap(facts, charged, kBusTransport, kMetroTransport);
+  return continuesByBalanceOrFreeTap(facts, charged, kBusOperator, kMetroOperator);
 }
 
 }  // namespace bus

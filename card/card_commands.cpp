@@ -16,6 +16,7 @@
 #include "card/card_file.h"
 #include "card/card_records.h"
 #include "common/card_history.h"
+#include "common/clock_file.h"
 #include "common/console.h"
 #include "common/file_handle.h"
 #include "common/file_replace.h"
@@ -25,8 +26,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr size_t kClockReadLimit = 64;
 
 int refuse(const std::string& line) {
   errorWrite("card: " + line + "\n");
@@ -83,11 +82,9 @@ std::vector<std::string> tripsIn(const fs::path& world) {
 
 // The clock file's text; nullopt when the world has none yet.
 std::variant<std::optional<std::string>, Problem> readClock(const fs::path& world) {
-  const fs::path path = world / kTimeDir / "time.txt";
-  const FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
-  if (!file.valid() && errno == ENOENT) return std::optional<std::string>();
-  std::optional<std::string> text =
-      file.valid() ? readUpTo(file.get(), 0, kClockReadLimit) : std::nullopt;
+  const fs::path path = world / kTimeDir / kClockFileName;
+  std::optional<std::string> text = readClockFile(path.string());
+  if (!text && errno == ENOENT) return std::optional<std::string>();
   if (!text)
     return Problem::fromErrno("the clock file " + path.string() + " cannot be read: ", errno);
   return text;
@@ -166,7 +163,8 @@ int topUpCard(const fs::path& world, std::string_view card, std::string_view amo
   if (const Problem* problem = std::get_if<Problem>(&clock)) return refuse(problem->text());
   const std::optional<std::string> stamp = topUpStamp(std::get<0>(clock));
   if (!stamp)
-    return refuse("the clock file " + (world / kTimeDir / "time.txt").string() + " holds no clock");
+    return refuse("the clock file " + (world / kTimeDir / kClockFileName).string() +
+                  " holds no clock");
 
   LockedCard held = lockCard(cardPath(world, card), O_RDWR | O_APPEND, LOCK_EX);
   if (!held.file.valid()) return refuse("cannot top up card " + name + ": " + held.problem->text());

@@ -4,15 +4,13 @@
 #include <climits>
 
 #include "common/record_format.h"
+#include "common/time_info.h"
 
 namespace {
 
 constexpr std::string_view kZeroTime = "000000000000";
-constexpr std::string_view kTerminalYear = "2014";
 constexpr std::string_view kProvisioningJourney = "00";
-// A clock text: the year's four digits, two of month, the day (two digits,
-// three from day 100 on), two of hour and two of minute.
-constexpr size_t kShortestClock = 12;
+// A clock text is a time text (common/time_info.h) of at most this length.
 constexpr size_t kLongestClock = 20;
 
 bool allDigits(std::string_view text) {
@@ -48,10 +46,10 @@ std::optional<std::string> topUpStamp(const std::optional<std::string>& clockFil
   if (!clockFile) return std::string(kZeroTime);
   std::string_view text = *clockFile;
   if (text.ends_with('\n')) text.remove_suffix(1);
-  if (!allDigits(text) || text.size() < kShortestClock || text.size() > kLongestClock) {
+  if (!allDigits(text) || text.size() < kTimeTextLength || text.size() > kLongestClock) {
     return std::nullopt;
   }
-  return std::string(kTerminalYear) + std::string(text.substr(kTerminalYear.size()));
+  return std::to_string(kTerminalYear) + std::string(afterYear(text));
 }
 
 std::variant<TopUp, Problem> topUpRecord(std::string_view tail, bool wholeFile, int amount,
@@ -82,16 +80,17 @@ std::string provisioningRecord(int balance) {
 
 std::string readableTime(std::string_view column) {
   if (column.find_first_not_of('0') == std::string_view::npos) return "-";
-  if (!allDigits(column) || column.size() < kShortestClock) return std::string(column);
-  const size_t dayLength = column.size() - 10;
-  std::string text(column.substr(0, 4));
+  const std::optional<TimeTextFields> fields =
+      allDigits(column) ? splitTimeText(column) : std::nullopt;
+  if (!fields) return std::string(column);
+  std::string text(fields->year);
   text += '-';
-  text += column.substr(4, 2);
+  text += fields->month;
   text += '-';
-  text += column.substr(6, dayLength);
+  text += fields->day;
   text += ' ';
-  text += column.substr(6 + dayLength, 2);
+  text += fields->hour;
   text += ':';
-  text += column.substr(8 + dayLength, 2);
+  text += fields->minute;
   return text;
 }

@@ -9,9 +9,13 @@
 // trip log. The journey id begins with the number of the terminal where the
 // journey began (metro station 0 to 4, bus 6); a record that continues a
 // journey copies it. Writers, readers and the audit all split and build
-// records here, so the layout is written down once.
+// records here, and read here what a record means: the operator its
+// transport names, the time key of its time column, where its journey
+// began. So the layout is written down once.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +34,79 @@ inline constexpr std::string_view kTopUpTransport = "TOPUP";
 inline constexpr std::string_view kNewCardTransport = "NEW";
 inline constexpr std::string_view kEntryDirection = "IN";
 inline constexpr std::string_view kExitDirection = "OUT";
+
+// The two operators; element 0 of every pair of amounts is the bus.
+enum Operator : size_t { kBusOperator = 0, kMetroOperator = 1 };
+using OperatorAmounts = std::array<long long, 2>;
+
+// The transport word an operator's terminals write: "BUS" or "METRO".
+constexpr std::string_view transportWord(Operator op) {
+  return op == kBusOperator ? kBusTransport : kMetroTransport;
+}
+
+// The operator a transport word names as the settlement and the audit read
+// it: by its first three characters ("BUSX" is the bus, "METROPOLIS" the
+// metro); nullopt for any other.
+inline std::optional<Operator> operatorOf(std::string_view transport) {
+  constexpr size_t kPrefix = 3;
+  const std::string_view prefix = transport.substr(0, kPrefix);
+  if (prefix == kBusTransport.substr(0, kPrefix)) return kBusOperator;
+  if (prefix == kMetroTransport.substr(0, kPrefix)) return kMetroOperator;
+  return std::nullopt;
+}
+
+// The operator a transport word names as the terminals read a card's
+// records: only the whole word "BUS" or "METRO" names one, so a top-up, a
+// new card's first record and any other word name none.
+inline std::optional<Operator> exactOperatorOf(std::string_view transport) {
+  if (transport == kBusTransport) return kBusOperator;
+  if (transport == kMetroTransport) return kMetroOperator;
+  return std::nullopt;
+}
+
+// A time column (and the clock file's line) is a time text: the year, then
+// month, day, hour and minute (common/time_info.h). Readers skip the year
+// by its usual width, whatever it holds, and read what follows as the time
+// key MMDDhhmm.
+inline constexpr size_t kYearWidth = 4;
+// The usual time text: the year and two digits each of the other four.
+inline constexpr size_t kTimeTextLength = 12;
+
+// `text` after the year's width; empty when it is no longer than that.
+inline std::string_view afterYear(std::string_view text) {
+  return text.substr(text.size() < kYearWidth ? text.size() : kYearWidth);
+}
+
+// The time key of text whose year is already skipped: its leading number
+// as atoi reads it (12050008 for 5 December 00:08; nine digits from day 100
+// on; 0 when there is none).
+inline int timeKeyAfterYear(std::string_view yearSkipped) {
+  return readInt(yearSkipped);
+}
+
+// The time key of a time text: "201412050008" -> 12050008. The terminals
+// call it the clock value.
+inline int timeKey(std::string_view text) {
+  return timeKeyAfterYear(afterYear(text));
+}
+
+// The number of the bus terminal, with which the journeys begun on the bus
+// begin; a metro station's is its number, 0 to 4.
+inline constexpr int kBusTerminalNumber = 6;
+
+// The number of the terminal where a journey began: the journey id's first
+// character as a digit; 0 when it is no digit or the id is empty.
+inline int journeyOriginNumber(std::string_view journeyId) {
+  const char c = journeyId.empty() ? '0' : journeyId.front();
+  return (c >= '0' && c <= '9') ? c - '0' : 0;
+}
+
+// The operator where a journey began: the bus when its origin number is
+// above 5, the metro otherwise.
+inline Operator journeyOrigin(std::string_view journeyId) {
+  constexpr int kBusOriginAbove = 5;
+  return journeyOriginNumber(journeyId) > kBusOriginAbove ? kBusOperator : kMetroOperator;
+}
 
 // The first five columns of a record line, as views into it. The line feed
 // stays on the journey id (its last column).

@@ -10,10 +10,10 @@
 // Logs are read in blocks, never whole: memory stays at one block whatever a
 // log's size.
 //
-// A taken read holds a record when, its four year characters skipped, it
-// splits into five columns the tokenizer's way (record_format.h) and its
-// transport names an operator by its first three characters: "BUS" for the
-// bus, "MET" (of "METRO") for the metro.
+// A taken read holds a record when, its year's characters skipped, it
+// splits into five columns the tokenizer's way and its transport names an
+// operator by its first three characters (operatorOf, record_format.h):
+// "BUS" for the bus, "MET" (of "METRO") for the metro.
 //
 // The rule is inline, and the block reader a template, so that a reader of
 // a million records a cycle pays no call per read.
@@ -22,7 +22,6 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
@@ -126,20 +125,6 @@ LogReading readLogFrom(int fd, off_t from, const LogReadSink& take);
 // The taken reads of a log whose whole content is `content`.
 std::vector<std::string_view> completeLogLines(std::string_view content);
 
-// The two operators; element 0 of every pair of amounts is the bus.
-enum Operator : size_t { kBusOperator = 0, kMetroOperator = 1 };
-using OperatorAmounts = std::array<long long, 2>;
-
-// The operator a transport word names by its first three characters
-// ("BUSX" is the bus, "METROPOLIS" the metro); nullopt for any other.
-inline std::optional<Operator> operatorOf(std::string_view transport) {
-  constexpr size_t kPrefix = 3;
-  const std::string_view prefix = transport.substr(0, kPrefix);
-  if (prefix == kBusTransport.substr(0, kPrefix)) return kBusOperator;
-  if (prefix == kMetroTransport.substr(0, kPrefix)) return kMetroOperator;
-  return std::nullopt;
-}
-
 // One record of a trip log, as views into its read. Its fields are those of
 // the settlement's TripNode, under the names the system gives them.
 struct TripRecord {
@@ -153,15 +138,14 @@ struct TripRecord {
 
 // The record a taken read holds; nullopt when it holds none.
 inline std::optional<TripRecord> parseTripRecord(std::string_view read) {
-  constexpr size_t kYearLength = 4;
-  if (read.size() < kYearLength) return std::nullopt;
-  // The year is skipped before the split, so the time column is MMDDhhmm.
-  const std::optional<RecordColumns> columns = splitRecord(read.substr(kYearLength));
+  // The year is skipped before the split, so the time column is MMDDhhmm
+  // (and a read no longer than the year splits into nothing).
+  const std::optional<RecordColumns> columns = splitRecord(afterYear(read));
   if (!columns) return std::nullopt;
   const std::optional<Operator> op = operatorOf(columns->transport);
   if (!op) return std::nullopt;
   TripRecord record;
-  record.time_key = readInt(columns->time);
+  record.time_key = timeKeyAfterYear(columns->time);
   record.op = *op;
   record.transport = columns->transport;
   record.inout = isEntry(columns->direction) ? 1 : 0;

@@ -26,7 +26,9 @@ inline constexpr const char* kBusDir = "Bus";
 // The world's root, as a program in one of its directories reaches it.
 inline constexpr const char* kProgramWorldRoot = "..";
 
-// The clock file, as a program in one of the world's directories opens it.
+// The clock file, in time/, as a program in one of the world's directories
+// opens it.
+inline constexpr const char* kClockFileName = "time.txt";
 inline constexpr const char* kClockFilePath = "../time/time.txt";
 
 // "../customer/" + card + ".txt".

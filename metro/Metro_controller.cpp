@@ -21,9 +21,7 @@ std::optional<int> stationNumber(std::string_view argument) {
 }
 
 int distanceClass(std::string_view journeyId, int station) {
-  const char first = journeyId.empty() ? '\0' : journeyId.front();
-  const long long start = first >= '0' && first <= '9' ? first - '0' : 0;
-  long long d = start - station;
+  long long d = static_cast<long long>(journeyOriginNumber(journeyId)) - station;
   if (d < 0) d = -d;
   if (d == 3) return 2;
   if (d == 4) return 1;

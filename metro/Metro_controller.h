@@ -25,15 +25,15 @@ inline constexpr int kReentryFareIn = 1250;
 inline constexpr int kAdditionalFareOut = 200;
 inline constexpr int kTransferFarePerClass = 300;
 inline constexpr int kTransferReentryFareIn = 600;
-inline constexpr TransferRule kTransferRule{kMetroTransport, kBusTransport, 600};
+inline constexpr TransferRule kTransferRule{kMetroOperator, kBusOperator, 600};
 
 // The station number of a command line argument: exactly one digit from 0
 // to 4, the stations whose trip logs the settlement collects.
 std::optional<int> stationNumber(std::string_view argument);
 
-// The distance class from the station in the journey id's first character
-// (0 when it is no digit) to `station`: differences 3 and 4 count as 2 and
-// 1, 5 and 6 as 0, the others as they are.
+// The distance class from the station where the journey began
+// (journeyOriginNumber, common/record_format.h) to `station`: differences 3
+// and 4 count as 2 and 1, 5 and 6 as 0, the others as they are.
 int distanceClass(std::string_view journeyId, int station);
 
 // distanceClass of the tap in hand's last journey id and identifier.

@@ -7,16 +7,17 @@ namespace metro {
 int metro_count = 0;
 
 bool metroCardContinues(const FareFacts& facts, const CardInfo& charged) {
-  const bool fromBus = charged.transport == kBusTransport;
-  const bool freeAfterTransferEntry = facts.before().transport == kBusTransport &&
-                                      charged.transport == kMetroTransport && charged.inout == 1 &&
+  const std::optional<Operator> last = exactOperatorOf(charged.transport);
+  const bool fromBus = last == kBusOperator;
+  const bool freeAfterTransferEntry = exactOperatorOf(facts.before().transport) == kBusOperator &&
+                                      last == kMetroOperator && charged.inout == 1 &&
                                       charged.fee == 0;
   return (fromBus && facts.lag <= kTransferWindowMinutes) || (fromBus && charged.inout == 1) ||
          freeAfterTransferEntry;
 }
 
 bool metroTripLogContinues(const FareFacts& facts, const CardInfo& charged) {
-  return continuesByBalanceOrFreeTap(facts, charged, kMetroTransport, kBusTransport);
+  return continuesByBalanceOrFreeTap(facts, charged, kMetroOperator, kBusOperator);
 }
 
 }  // namespace metro

@@ -21,7 +21,7 @@
 #include "settlement/settlement_cycle.h"
 #include "settlement/settlement_places.h"
 
-SimulatedTime ptime;
+TimeInfo ptime;
 
 Handoff tick_ready, tick_written, list_filled, list_settled;
 

@@ -16,7 +16,7 @@
 #include "common/handoff.h"
 #include "settlement/exact_display/clock_tick.h"
 
-extern SimulatedTime ptime;
+extern TimeInfo ptime;
 
 extern Handoff tick_ready, tick_written, list_filled, list_settled;
 

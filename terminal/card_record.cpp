@@ -1,10 +1,8 @@
 #include "terminal/card_record.h"
 
-#include "common/text.h"
-
 TimeInfo recordTime(std::string_view column) {
   if (const std::optional<TimeInfo> t = timeByLayout(column)) return *t;
-  const int value = column.size() < 5 ? 0 : readInt(column.substr(4));
+  const int value = timeKey(column);
   return value == 0 ? TimeInfo{} : clockValueToTime(value);
 }
 

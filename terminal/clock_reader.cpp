@@ -1,15 +1,10 @@
 #include "terminal/clock_reader.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 #include "common/console.h"
-#include "common/file_handle.h"
+#include "common/record_format.h"
 #include "common/sleep.h"
-#include "common/text.h"
 #include "terminal/console_texts.h"
 #include "terminal/terminal.h"
 
@@ -27,8 +22,9 @@ void readClockChunks(std::string_view content, ClockBuffer& buffer) {
 }
 
 int clockValue(const ClockBuffer& buffer) {
-  const char* start = buffer.data() + 4;
-  return readInt(std::string_view(start, strnlen(start, buffer.size() - 4)));
+  // The year's bytes may hold the terminator of a shorter chunk read since.
+  const size_t held = kYearWidth + strnlen(buffer.data() + kYearWidth, buffer.size() - kYearWidth);
+  return timeKey(std::string_view(buffer.data(), held));
 }
 
 TimeInfo applyClockValue(TimeInfo current, int value) {
@@ -44,12 +40,6 @@ TimeInfo clockAfterReading(TimeInfo current, std::string_view content, ClockBuff
     return *t == TimeInfo{} ? current : *t;
   }
   return applyClockValue(current, clockValue(buffer));
-}
-
-std::optional<std::string> readClockFile(const std::string& path) {
-  const FileDescriptor file = openRegularFile(path, O_RDONLY);
-  if (!file.valid()) return std::nullopt;
-  return readUpTo(file.get(), 0, kClockFileReadLimit);
 }
 
 TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer) {

@@ -1,8 +1,9 @@
-// Reading the clock file "../time/time.txt" into the terminal clock.
+// Reading the clock file "../time/time.txt" (its line: common/clock_file.h)
+// into the terminal clock.
 //
 // The file is opened without blocking and only when it is a regular file,
-// and at most kClockFileReadLimit bytes of it are read; anything else is a
-// failed reading, tried again after at most kClockRetryInterval and
+// and at most kClockFileReadLimit bytes of it are read (readClockFile);
+// anything else is a failed reading, tried again after at most kClockRetryInterval and
 // reported by "Time read error!" at most once per kClockErrorInterval, so a
 // missing clock file, a directory or a FIFO in its place never floods the
 // console (or buries the answer to a tap) and never stops the reader.
@@ -11,8 +12,9 @@
 // never cleared: each read takes at most 12 characters, stops after a line
 // feed and writes only the bytes it took plus a terminator. So the read of
 // the trailing line feed leaves the digits of the line before it in place.
-// The clock value is the number that starts at the buffer's fifth byte; 0
-// keeps the clock as it was. A line whose digits after the year run to nine
+// The clock value is the number that starts at the buffer's fifth byte (the
+// time key of what the buffer holds, common/record_format.h); 0 keeps the
+// clock as it was. A line whose digits after the year run to nine
 // or more (day 100 and later) is read by its layout instead, and an empty
 // file keeps the clock as it was.
 #pragma once
@@ -23,13 +25,13 @@
 #include <string>
 #include <string_view>
 
+#include "common/clock_file.h"
 #include "common/world_layout.h"
 #include "terminal/time_info.h"
 
 inline constexpr int kClockDisplayMs = 1000;
 inline constexpr std::chrono::milliseconds kClockRetryInterval{100};
 inline constexpr std::chrono::milliseconds kClockErrorInterval{1000};
-inline constexpr size_t kClockFileReadLimit = 4096;
 
 using ClockBuffer = std::array<char, 13>;
 
@@ -45,10 +47,6 @@ TimeInfo applyClockValue(TimeInfo current, int value);
 // The clock after one reading of the file content `content`, `buffer`
 // holding what the readings before left in it.
 TimeInfo clockAfterReading(TimeInfo current, std::string_view content, ClockBuffer& buffer);
-
-// The first kClockFileReadLimit bytes of the file at `path`; nullopt when it
-// is no regular file or cannot be opened or read.
-std::optional<std::string> readClockFile(const std::string& path);
 
 // The clock for one tap: the clock file read afresh into `buffer` (the
 // tap's own, kept from tap to tap) by the rules above, starting from

@@ -5,16 +5,15 @@
 // `charged`, the last record with this tap's fee and new balance.
 #pragma once
 
-#include <string_view>
-
 #include "terminal/fare_rules.h"
 
 using ContinuationTest = bool (*)(const FareFacts& facts, const CardInfo& charged);
 
 // The test shared by the bus writers and the metro trip log writer, where
-// `own` is the writing terminal's transport and `other` the other one:
-// the last record is an `own` record made after an `other` record with the
-// same balance as now (a free transfer entry still open; top-ups since left
-// aside), or this tap is free and the last record is an `other` record.
-bool continuesByBalanceOrFreeTap(const FareFacts& facts, const CardInfo& charged,
-                                 std::string_view own, std::string_view other);
+// `own` is the writing terminal's operator and `other` the other one (a
+// record's by its whole transport word, exactOperatorOf): the last record
+// is an `own` record made after an `other` record with the same balance as
+// now (a free transfer entry still open; top-ups since left aside), or this
+// tap is free and the last record is an `other` record.
+bool continuesByBalanceOrFreeTap(const FareFacts& facts, const CardInfo& charged, Operator own,
+                                 Operator other);

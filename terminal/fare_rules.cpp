@@ -5,18 +5,17 @@
 FareRoute fareRoute(const FareFacts& facts, const TransferRule& rule) {
   const CardInfo& card = facts.last();
   const int balance = card.balance;
-  if (balance < kBusExitMinimumBalance && card.inout == 0 && card.transport == kBusTransport) {
+  const std::optional<Operator> last = exactOperatorOf(card.transport);
+  if (balance < kBusExitMinimumBalance && card.inout == 0 && last == kBusOperator) {
     return FareRoute::Refuse;
   }
-  if (balance < rule.openEntryMinimumBalance && card.inout == 1 && card.transport == rule.other) {
+  if (balance < rule.openEntryMinimumBalance && card.inout == 1 && last == rule.other) {
     return FareRoute::Refuse;
   }
-  if (card.transport == rule.other && facts.lag <= kTransferWindowMinutes) {
-    return FareRoute::Transfer;
-  }
-  if (card.transport == rule.other && card.inout == 1) return FareRoute::Transfer;
-  if (facts.before().transport == rule.other && card.transport == rule.own && card.inout == 1 &&
-      facts.beforeHad(balance)) {
+  if (last == rule.other && facts.lag <= kTransferWindowMinutes) return FareRoute::Transfer;
+  if (last == rule.other && card.inout == 1) return FareRoute::Transfer;
+  if (exactOperatorOf(facts.before().transport) == rule.other && last == rule.own &&
+      card.inout == 1 && facts.beforeHad(balance)) {
     return FareRoute::Transfer;
   }
   return FareRoute::Standard;

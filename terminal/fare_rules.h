@@ -43,12 +43,13 @@ struct FareFacts {
   bool beforeHad(long long balance) const { return card.shiftedBeforeBalance() == balance; }
 };
 
-// What tells a transfer at one terminal: its own transport word, the other
-// transport's word, and the balance a card whose last record is an entry at
-// the other transport needs.
+// What tells a transfer at one terminal: its own operator, the other one,
+// and the balance a card whose last record is an entry at the other
+// operator needs. A record is an operator's when its transport is that
+// operator's whole word (exactOperatorOf, common/record_format.h).
 struct TransferRule {
-  std::string_view own;
-  std::string_view other;
+  Operator own;
+  Operator other;
   int openEntryMinimumBalance;
 };
 

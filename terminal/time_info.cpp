@@ -1,37 +1,6 @@
 #include "terminal/time_info.h"
 
-#include <algorithm>
 #include <cstdint>
-
-#include "common/text.h"
-
-TimeInfo clockValueToTime(int value) {
-  TimeInfo t;
-  t.minute = value % 100;
-  t.hour = (value % 10000) / 100;
-  t.day = (value % 1000000) / 10000;
-  t.month = (value % 100000000) / 1000000;
-  t.year = kTerminalYear;
-  return t;
-}
-
-std::optional<TimeInfo> timeByLayout(std::string_view text) {
-  constexpr size_t kYearDigits = 4;
-  constexpr size_t kShortestRun = 9;  // month, a three-digit day, hour, minute
-  if (text.size() < kYearDigits) return std::nullopt;
-  std::string_view digits = text.substr(kYearDigits);
-  digits = digits.substr(0, std::min(digits.size(), digits.find_first_not_of("0123456789")));
-  if (digits.size() < kShortestRun) return std::nullopt;
-  if (digits.find_first_not_of('0') == std::string_view::npos) return TimeInfo{};
-  const size_t end = digits.size();
-  TimeInfo t;
-  t.month = readInt(digits.substr(0, 2));
-  t.day = readInt(digits.substr(2, end - 6));
-  t.hour = readInt(digits.substr(end - 4, 2));
-  t.minute = readInt(digits.substr(end - 2));
-  t.year = kTerminalYear;
-  return t;
-}
 
 int timeChange(TimeInfo t) {
   return t.hour * 60 + t.minute;
@@ -53,10 +22,6 @@ int lagMinutes(TimeInfo clock, TimeInfo stamp) {
 
 bool clockWasRead(TimeInfo clock) {
   return clock != TimeInfo{};
-}
-
-std::string timeText(TimeInfo t) {
-  return timeText(t.year, t.month, t.day, t.hour, t.minute);
 }
 
 TimeInfo TerminalClock::get() const {

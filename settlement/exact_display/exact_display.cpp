@@ -1,13 +1,10 @@
 #include "settlement/exact_display/exact_display.h"
 
-#include <fcntl.h>
-
 #include <cstdio>
 #include <ctime>
 #include <mutex>
 
 #include "common/console.h"
-#include "common/file_handle.h"
 #include "common/file_replace.h"
 #include "common/sleep.h"
 #include "settlement/exact_display/clock_tick.h"
@@ -16,24 +13,19 @@
 
 namespace {
 
-// A clock line is 13 or 14 bytes; a little more tells a longer file apart.
-constexpr size_t kClockFileReadMax = 32;
-
 // ptime as the settlement loop may see it: copied under its own mutex at
 // every tick, since ptime itself belongs to the clock loop.
 std::mutex published_mutex;
-SimulatedTime published;
+TimeInfo published;
 
-void publish(const SimulatedTime& t) {
+void publish(const TimeInfo& t) {
   std::lock_guard<std::mutex> lock(published_mutex);
   published = t;
 }
 
 // The time the clock file holds, when it holds one.
-std::optional<SimulatedTime> clockInFile() {
-  const FileDescriptor file = openRegularFile(kClockFilePath, O_RDONLY);
-  if (!file.valid()) return std::nullopt;
-  const std::optional<std::string> text = readUpTo(file.get(), 0, kClockFileReadMax);
+std::optional<TimeInfo> clockInFile() {
+  const std::optional<std::string> text = readClockFile(kClockFilePath);
   return text ? parseClockLine(*text) : std::nullopt;
 }
 
@@ -41,7 +33,7 @@ std::optional<SimulatedTime> clockInFile() {
 
 std::string currentClockText() {
   std::lock_guard<std::mutex> lock(published_mutex);
-  return clockText(published);
+  return timeText(published);
 }
 
 void time_setter(void*) {

@@ -6,15 +6,7 @@ namespace {
 
 using Wide = __int128;
 
-constexpr int kBusOriginAbove = 5;
-
 }  // namespace
-
-Operator journeyOrigin(std::string_view journeyId) {
-  const char c = journeyId.empty() ? '0' : journeyId.front();
-  const int digit = (c >= '0' && c <= '9') ? c - '0' : 0;
-  return digit > kBusOriginAbove ? kBusOperator : kMetroOperator;
-}
 
 void JourneyApportionment::addLeg(int fee) {
   ++legs_;

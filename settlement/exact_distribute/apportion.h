@@ -1,5 +1,5 @@
 // Splitting the fees of one journey between the operator where it began (the
-// origin) and the other one.
+// origin, journeyOrigin in common/record_format.h) and the other one.
 //
 // Legs i = 1..m with fees f_i weigh w_i = (i + 1) / 2 (1, 1, 2, 2, 3, ...).
 // Legs of an odd pair number (1-2, 5-6, ...) belong to the origin, the others
@@ -18,10 +18,6 @@ struct JourneyShares {
   long long origin = 0;
   long long other = 0;
 };
-
-// BUS when the journey id's first character is a digit above 5; METRO
-// otherwise (a non-digit counts as 0).
-Operator journeyOrigin(std::string_view journeyId);
 
 // The journey's legs, fee by fee in leg order, and its shares.
 class JourneyApportionment {

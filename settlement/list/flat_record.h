@@ -85,10 +85,13 @@ inline FlatRecord flatRecord(const TripRecord& record, bool fresh, std::string& 
   return flat;
 }
 
+// The time key's digits in a line as the terminals write it: MMDDhhmm.
+inline constexpr size_t kTerminalTimeKeyDigits = kTimeTextLength - kYearWidth;
+
 // The longest line readTerminalLine takes: year, MMDDhhmm, "METRO", "OUT",
 // a fee of nine digits and an id of fourteen digits, with their commas and
 // the line feed.
-inline constexpr size_t kLongestTerminalLine = 4 + 8 + 1 + 6 + 4 + 10 + 15;
+inline constexpr size_t kLongestTerminalLine = kTimeTextLength + 1 + 6 + 4 + 10 + 15;
 
 // A line as the terminals write it, in one scan: "201412050008,METRO,IN,
 // 1250,15\n", exactly (four characters of year without a line feed, eight
@@ -103,15 +106,16 @@ inline constexpr size_t kLongestTerminalLine = 4 + 8 + 1 + 6 + 4 + 10 + 15;
   const auto digit = [](char c) {
     return static_cast<unsigned>(static_cast<unsigned char>(c - '0'));
   };
+  static_assert(kYearWidth == 4);
   if (line[0] == '\n' || line[1] == '\n' || line[2] == '\n' || line[3] == '\n') return 0;
-  const char* c = line + 4;
+  const char* c = line + kYearWidth;
   int32_t key = 0;
-  for (int i = 0; i < 8; ++i) {
+  for (size_t i = 0; i < kTerminalTimeKeyDigits; ++i) {
     const unsigned d = digit(c[i]);
     if (d > 9) return 0;
     key = key * 10 + static_cast<int32_t>(d);
   }
-  c += 8;
+  c += kTerminalTimeKeyDigits;
   if (*c++ != ',') return 0;
   uint64_t flags = 0;
   if (c[0] == 'B' && c[1] == 'U' && c[2] == 'S' && c[3] == ',') {

@@ -4,12 +4,12 @@
 
 namespace {
 
-SimulatedTime afterTicks(SimulatedTime t, int ticks) {
+TimeInfo afterTicks(TimeInfo t, int ticks) {
   for (int i = 0; i < ticks; ++i) t = nextTick(t);
   return t;
 }
 
-const SimulatedTime kStart{2014, 12, 5, 0, 0};
+const TimeInfo kStart{2014, 12, 5, 0, 0};
 
 }  // namespace
 
@@ -26,9 +26,9 @@ TEST(ClockTick, StartsAtMidnightOfTheLocalDate) {
 TEST(ClockTick, FirstTicksAndTheMinuteWrap) {
   EXPECT_EQ(clockLine(afterTicks(kStart, 1)), "201412050008\n");
   EXPECT_EQ(clockLine(afterTicks(kStart, 2)), "201412050016\n");
-  EXPECT_EQ(afterTicks(kStart, 7), (SimulatedTime{2014, 12, 5, 0, 56}));
-  EXPECT_EQ(afterTicks(kStart, 8), (SimulatedTime{2014, 12, 5, 1, 4}));
-  EXPECT_EQ(afterTicks(kStart, 15), (SimulatedTime{2014, 12, 5, 2, 0}));
+  EXPECT_EQ(afterTicks(kStart, 7), (TimeInfo{2014, 12, 5, 0, 56}));
+  EXPECT_EQ(afterTicks(kStart, 8), (TimeInfo{2014, 12, 5, 1, 4}));
+  EXPECT_EQ(afterTicks(kStart, 15), (TimeInfo{2014, 12, 5, 2, 0}));
 }
 
 TEST(ClockTick, DayEndsWith2400AndTheNextBeginsAt0008) {
@@ -40,7 +40,7 @@ TEST(ClockTick, DayEndsWith2400AndTheNextBeginsAt0008) {
 }
 
 TEST(ClockTick, DayNeverWrapsIntoTheMonth) {
-  const SimulatedTime jan{2015, 1, 31, 0, 0};
+  const TimeInfo jan{2015, 1, 31, 0, 0};
   EXPECT_EQ(clockLine(afterTicks(jan, 1)), "201501310008\n");
   EXPECT_EQ(clockLine(afterTicks(jan, 181)), "201501320008\n");
   // 95 days on from the 5th: day 100, written with three digits.
@@ -57,7 +57,7 @@ TEST(ClockTick, StartsFromTheClockFileWhenItIsLater) {
   local.tm_mday = 5;
   const struct {
     const char* file;
-    SimulatedTime start;
+    TimeInfo start;
   } cases[] = {
       {"201412051230\n", {2014, 12, 5, 12, 30}},
       {"201412052400", {2014, 12, 5, 24, 0}},

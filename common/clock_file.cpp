@@ -1,0 +1,54 @@
+#include "common/clock_file.h"
+
+#include <fcntl.h>
+
+#include "common/file_handle.h"
+#include "common/record_format.h"
+
+namespace {
+
+// The longest day the settlement's clock is taken to reach.
+constexpr size_t kDayDigitsMax = 8;
+
+// The value of `digits` when every character is a decimal digit.
+std::optional<int> digitsValue(std::string_view digits) {
+  if (digits.empty()) return std::nullopt;
+  int value = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+std::string clockLine(const TimeInfo& t) {
+  return timeText(t) + "\n";
+}
+
+std::optional<TimeInfo> parseClockLine(std::string_view line) {
+  if (line.ends_with('\n')) line.remove_suffix(1);
+  if (line.size() > kTimeTextLength - 2 + kDayDigitsMax) return std::nullopt;
+  const std::optional<TimeTextFields> fields = splitTimeText(line);
+  if (!fields) return std::nullopt;
+  // Past two digits the day is written without a leading zero.
+  if (fields->day.size() > 2 && fields->day[0] == '0') return std::nullopt;
+  const auto year = digitsValue(fields->year);
+  const auto month = digitsValue(fields->month);
+  const auto day = digitsValue(fields->day);
+  const auto hour = digitsValue(fields->hour);
+  const auto minute = digitsValue(fields->minute);
+  if (!year || !month || !day || !hour || !minute) return std::nullopt;
+  if (*month < 1 || *month > 12 || *day < 1 || *hour > 24 || *minute > 59 ||
+      (*hour == 24 && *minute != 0)) {
+    return std::nullopt;
+  }
+  return TimeInfo(*year, *month, *day, *hour, *minute);
+}
+
+std::optional<std::string> readClockFile(const std::string& path) {
+  const FileDescriptor file = openRegularFile(path, O_RDONLY);
+  if (!file.valid()) return std::nullopt;
+  return readUpTo(file.get(), 0, kClockFileReadLimit);
+}
