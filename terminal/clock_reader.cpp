@@ -6,7 +6,7 @@
 #include "common/record_format.h"
 #include "common/sleep.h"
 #include "terminal/console_texts.h"
-#include "terminal/terminal.h"
+#include "terminal/terminal_profile.h"
 
 void readClockChunks(std::string_view content, ClockBuffer& buffer) {
   constexpr size_t kChunk = 12;
@@ -97,8 +97,4 @@ void time_Display(void*) {
     Sleep(kClockDisplayMs);
     read_requested.post();
   }
-}
-
-int timeLag(TimeInfo t) {
-  return lagMinutes(tap_time, t);
 }

@@ -57,7 +57,3 @@ TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer);
 // Thread bodies: the clock reader and the once-a-second clock line.
 void timereader(void*);
 void time_Display(void*);
-
-// Minutes from `t` to the terminal clock as read for the tap in hand
-// (tap_time), by lagMinutes.
-int timeLag(TimeInfo t);

@@ -8,7 +8,7 @@
 #include "terminal/clock_reader.h"
 #include "terminal/console_texts.h"
 #include "terminal/tap.h"
-#include "terminal/terminal.h"
+#include "terminal/terminal_profile.h"
 
 std::optional<CommandLine> readCommandLine(FILE* input) {
   CommandLine line;

@@ -3,7 +3,7 @@
 #include "common/world_layout.h"
 #include "terminal/console_texts.h"
 #include "terminal/record_file.h"
-#include "terminal/terminal.h"
+#include "terminal/terminal_profile.h"
 
 std::mutex trip_log_mutex;
 

@@ -4,7 +4,7 @@
 #include "common/world_layout.h"
 #include "terminal/clock_reader.h"
 #include "terminal/console_texts.h"
-#include "terminal/terminal.h"
+#include "terminal/terminal_profile.h"
 
 Tap tap_in_hand;
 CardInfo& cinfo = tap_in_hand.records.last;
@@ -52,4 +52,8 @@ bool loadTap() {
 
 void releaseCard() {
   tap_in_hand.held = HeldCard();
+}
+
+int timeLag(TimeInfo t) {
+  return lagMinutes(tap_time, t);
 }

@@ -42,3 +42,7 @@ bool loadTap();
 
 // Ends the hold on the card of the tap in hand; nothing when none is held.
 void releaseCard();
+
+// Minutes from `t` to the terminal clock as read for the tap in hand
+// (tap_time), by lagMinutes.
+int timeLag(TimeInfo t);

@@ -15,20 +15,6 @@
 #include "terminal/trip_log_hand_over.h"
 
 namespace {
-TerminalProfile activeProfile;
-}  // namespace
-
-Handoff tap_pending, tap_finished, clock_ready, read_requested;
-
-const TerminalProfile& terminal() {
-  return activeProfile;
-}
-
-void useTerminalProfile(const TerminalProfile& profile) {
-  activeProfile = profile;
-}
-
-namespace {
 
 constexpr int kRefusedStatus = 2;
 constexpr int kIncompleteTapStatus = 1;

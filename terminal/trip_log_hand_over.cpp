@@ -16,7 +16,7 @@
 #include "common/text.h"
 #include "common/world_layout.h"
 #include "terminal/record_writer.h"
-#include "terminal/terminal.h"
+#include "terminal/terminal_profile.h"
 
 int tripLogHandOverMs(const char* variable) {
   if (variable == nullptr) return kTripLogHandOverMs;

@@ -1,0 +1,15 @@
+#include "terminal/terminal_profile.h"
+
+namespace {
+TerminalProfile activeProfile;
+}  // namespace
+
+Handoff tap_pending, tap_finished, clock_ready, read_requested;
+
+const TerminalProfile& terminal() {
+  return activeProfile;
+}
+
+void useTerminalProfile(const TerminalProfile& profile) {
+  activeProfile = profile;
+}
