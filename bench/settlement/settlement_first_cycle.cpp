@@ -3,16 +3,16 @@
 // collection periods, and how long a floor program takes to print its block
 // and end; with each one's peak resident memory and its block.
 //
-//   settlement_first_cycle [--rounds N] [--blocks B] WORLD SPEC...
+//   settlement_first_cycle [--rounds N] [--blocks B] WORLD PROGRAM...
 //
-// SPEC is LABEL:cycle:PATH for a settlement program (run in WORLD/Settlement
+// PROGRAM is LABEL:cycle:PATH for a settlement program (run in WORLD/Settlement
 // until it has printed B blocks, then stopped with SIGTERM; its one-second
 // period is taken off once per block) or LABEL:floor:PATH[:ARG] for a program
-// run as PATH WORLD [ARG] to its end. A SPEC ending in @DIR runs on the world
+// run as PATH WORLD [ARG] to its end. A PROGRAM ending in @DIR runs on the world
 // DIR instead of WORLD. Before every run the world is put back
 // as it was: the statement and its state removed, archived hand-over files
-// moved back beside their logs. Each round runs every SPEC once, in the
-// order given; the figures are medians over the rounds, and each SPEC's
+// moved back beside their logs. Each round runs every PROGRAM once, in the
+// order given; the figures are medians over the rounds, and each PROGRAM's
 // ratio to the first is the median of the rounds' ratios.
 #include <signal.h>
 #include <sys/resource.h>
@@ -35,7 +35,7 @@ namespace {
 constexpr double kPeriodMs = 1000;
 constexpr int kBlockLines = 3;
 
-struct Spec {
+struct Contender {
   std::string label;
   bool floor = false;
   std::string path;
@@ -72,7 +72,7 @@ double peakOf(pid_t pid) {
   return 0;
 }
 
-Run runOnce(const Spec& spec, const fs::path& world, int blocks) {
+Run runOnce(const Contender& contender, const fs::path& world, int blocks) {
   Run run;
   int out[2];
   if (pipe(out) != 0) return run;
@@ -82,23 +82,23 @@ Run runOnce(const Spec& spec, const fs::path& world, int blocks) {
     dup2(out[1], STDOUT_FILENO);
     close(out[0]);
     close(out[1]);
-    if (spec.floor) {
+    if (contender.floor) {
       const std::string worldText = world.string();
-      if (spec.argument.empty()) {
-        execl(spec.path.c_str(), spec.path.c_str(), worldText.c_str(), nullptr);
+      if (contender.argument.empty()) {
+        execl(contender.path.c_str(), contender.path.c_str(), worldText.c_str(), nullptr);
       } else {
-        execl(spec.path.c_str(), spec.path.c_str(), worldText.c_str(), spec.argument.c_str(),
-              nullptr);
+        execl(contender.path.c_str(), contender.path.c_str(), worldText.c_str(),
+              contender.argument.c_str(), nullptr);
       }
     } else if (chdir((world / "Settlement").c_str()) == 0) {
-      execl(spec.path.c_str(), spec.path.c_str(), nullptr);
+      execl(contender.path.c_str(), contender.path.c_str(), nullptr);
     }
     _exit(127);
   }
   close(out[1]);
   std::string output;
   int lines = 0;
-  const int wanted = spec.floor ? -1 : blocks * kBlockLines;
+  const int wanted = contender.floor ? -1 : blocks * kBlockLines;
   char buffer[4096];
   for (;;) {
     const ssize_t n = read(out[0], buffer, sizeof buffer);
@@ -109,7 +109,7 @@ Run runOnce(const Spec& spec, const fs::path& world, int blocks) {
   }
   const auto printed = std::chrono::steady_clock::now();
   int status = 0;
-  if (spec.floor) {
+  if (contender.floor) {
     struct rusage usage;
     wait4(pid, &status, 0, &usage);
     run.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
@@ -139,26 +139,26 @@ double median(std::vector<double> values) {
   return n == 0 ? 0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
 }
 
-bool parseSpec(std::string text, Spec& spec) {
+bool parseContender(std::string text, Contender& contender) {
   const size_t at = text.rfind('@');
   if (at != std::string::npos) {
-    spec.world = fs::absolute(text.substr(at + 1));
+    contender.world = fs::absolute(text.substr(at + 1));
     text.resize(at);
   }
   const size_t first = text.find(':');
   const size_t second = first == std::string::npos ? first : text.find(':', first + 1);
   if (second == std::string::npos) return false;
-  spec.label = text.substr(0, first);
+  contender.label = text.substr(0, first);
   const std::string kind = text.substr(first + 1, second - first - 1);
   std::string rest = text.substr(second + 1);
-  spec.floor = kind == "floor";
-  if (!spec.floor && kind != "cycle") return false;
-  const size_t argument = spec.floor ? rest.find(':') : std::string::npos;
+  contender.floor = kind == "floor";
+  if (!contender.floor && kind != "cycle") return false;
+  const size_t argument = contender.floor ? rest.find(':') : std::string::npos;
   if (argument != std::string::npos) {
-    spec.argument = rest.substr(argument + 1);
+    contender.argument = rest.substr(argument + 1);
     rest.resize(argument);
   }
-  spec.path = fs::absolute(rest).string();
+  contender.path = fs::absolute(rest).string();
   return true;
 }
 
@@ -185,48 +185,50 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path world = fs::absolute(argv[i++]);
-  std::vector<Spec> specs;
+  std::vector<Contender> contenders;
   for (; i < argc; ++i) {
-    Spec spec;
-    if (!parseSpec(argv[i], spec)) {
-      fprintf(stderr, "settlement_first_cycle: not a SPEC: %s\n", argv[i]);
+    Contender contender;
+    if (!parseContender(argv[i], contender)) {
+      fprintf(stderr, "settlement_first_cycle: not a PROGRAM: %s\n", argv[i]);
       return 2;
     }
-    specs.push_back(spec);
+    contenders.push_back(contender);
   }
-  std::vector<std::vector<Run>> runs(specs.size());
+  std::vector<std::vector<Run>> runs(contenders.size());
   for (int round = 0; round < rounds; ++round) {
-    for (size_t s = 0; s < specs.size(); ++s) {
-      const fs::path& where = specs[s].world.empty() ? world : specs[s].world;
+    for (size_t s = 0; s < contenders.size(); ++s) {
+      const fs::path& where = contenders[s].world.empty() ? world : contenders[s].world;
       resetWorld(where);
-      runs[s].push_back(runOnce(specs[s], where, blocks));
-      if (!runs[s].back().ok) fprintf(stderr, "%s: run %d failed\n", specs[s].label.c_str(), round);
+      runs[s].push_back(runOnce(contenders[s], where, blocks));
+      if (!runs[s].back().ok)
+        fprintf(stderr, "%s: run %d failed\n", contenders[s].label.c_str(), round);
     }
   }
   resetWorld(world);
-  for (const Spec& spec : specs) {
-    if (!spec.world.empty()) resetWorld(spec.world);
+  for (const Contender& contender : contenders) {
+    if (!contender.world.empty()) resetWorld(contender.world);
   }
   printf("%-12s %10s %10s %10s %10s %12s\n", "program", "median ms", "min ms", "max ms", "peak MiB",
          "ratio to 1st");
   bool same = true;
-  for (size_t s = 0; s < specs.size(); ++s) {
+  for (size_t s = 0; s < contenders.size(); ++s) {
     std::vector<double> ms, peaks, ratios;
     for (size_t r = 0; r < runs[s].size(); ++r) {
       ms.push_back(runs[s][r].ms);
       peaks.push_back(runs[s][r].peakMiB);
       ratios.push_back(runs[s][r].ms / runs[0][r].ms);
-      same = same && (!specs[s].world.empty() || runs[s][r].firstBlock == runs[0][0].firstBlock);
+      same =
+          same && (!contenders[s].world.empty() || runs[s][r].firstBlock == runs[0][0].firstBlock);
     }
-    printf("%-12s %10.1f %10.1f %10.1f %10.1f %12.2f\n", specs[s].label.c_str(), median(ms),
+    printf("%-12s %10.1f %10.1f %10.1f %10.1f %12.2f\n", contenders[s].label.c_str(), median(ms),
            *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()),
            median(peaks), median(ratios));
   }
   printf("first blocks on WORLD %s\n%s", same ? "identical" : "DIFFER",
          runs[0][0].firstBlock.c_str());
   if (!same) {
-    for (size_t s = 0; s < specs.size(); ++s) {
-      printf("-- %s\n%s", specs[s].label.c_str(), runs[s][0].firstBlock.c_str());
+    for (size_t s = 0; s < contenders.size(); ++s) {
+      printf("-- %s\n%s", contenders[s].label.c_str(), runs[s][0].firstBlock.c_str());
     }
   }
   return same ? 0 : 1;
