@@ -119,9 +119,11 @@ TEST(StartRefusal, ASecondProcessForATakenRoleIsRefusedUntilTheFirstEnds) {
 // the holder.
 TEST(StartRefusal, ARoleStaysTakenWhateverBecomesOfItsLockFile) {
   World world;
+  // The terminal first: once the settlement runs, it rewrites the clock
+  // file the session waits to see.
+  auto terminal = TapSession::metro(world, 2, "201412050940");
   auto settlement = startSettlement(world);
   ASSERT_TRUE(settlement->waitFor(resultBlock(0, 0), 10s)) << settlement->output();
-  auto terminal = TapSession::metro(world, 2, "201412050940");
   struct Case {
     const char* lockFile;
     const char* replacement;  // null: removed
