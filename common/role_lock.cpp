@@ -73,7 +73,11 @@ std::optional<Problem> claimRole(const std::string& worldRoot, const std::string
     if (bind(claim.get(), reinterpret_cast<const sockaddr*>(&address), length) == 0) {
       if (listen(claim.get(), SOMAXCONN) != 0) return unavailable("a socket");
       FileDescriptor lock = openRegularFile(lockPath, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-      if (!lock.valid()) return unavailable(lockPath);
+      if (!lock.valid()) {
+        return Problem(unavailable(lockPath).text() +
+                       " (a lock file is a regular file with one name that the program writes "
+                       "itself: remove it and start again)");
+      }
       writeAll(lock.get(), std::to_string(getpid()) + "\n");
       // Kept open, and so bound, until the process ends.
       static FileDescriptor held;

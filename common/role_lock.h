@@ -17,6 +17,7 @@
 
 // nullopt when `role` in the world at `worldRoot` is now this process's;
 // otherwise why not, as the end of a sentence: "held by process 1234" or
-// "not available: <what>: <error>".
+// "not available: <what>: <error>" (for a lock file the program cannot
+// write, followed by what to do about it).
 std::optional<Problem> claimRole(const std::string& worldRoot, const std::string& role,
                                  const std::string& lockPath);

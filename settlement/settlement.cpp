@@ -80,7 +80,7 @@ int settlementMain(int collectionPeriodMs) {
   if (const auto problem = openSettlement(programPlaces())) {
     errorWrite("settlement: " + problem->text() +
                ": nothing is settled until the statement and its state agree (restore both from "
-               "a backup)\n");
+               "a backup, or move both aside to settle what waits from scratch)\n");
     return kUntrustedBookStatus;
   }
   // Blocked here, so every thread started below inherits the block and the
