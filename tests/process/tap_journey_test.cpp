@@ -4,14 +4,23 @@
 
 #include "tap_session.h"
 
-TEST(TapJourney, BusThenMetroTransferExitTwoClassesAwayCosts600) {
+// Card 1234 with one metro exit, and the terminals of the journey: the bus,
+// the metro entry at station 0 and the exit at station 3.
+class TapJourney : public ::testing::Test {
+ protected:
+  TapJourney() {
+    world.putCard("1234", card);
+    bus = TapSession::bus(world, "201412050900");
+    entry = TapSession::metro(world, 0, "201412050900");
+    exit = TapSession::metro(world, 3, "201412050900");
+  }
+
   World world;
   std::string card = "201412040500,METRO,OUT,10000,05\n";
-  world.putCard("1234", card);
-  auto bus = TapSession::bus(world, "201412050900");
-  auto entry = TapSession::metro(world, 0, "201412050900");
-  auto exit = TapSession::metro(world, 3, "201412050900");
+  std::unique_ptr<TapSession> bus, entry, exit;
+};
 
+TEST_F(TapJourney, BusThenMetroTransferExitTwoClassesAwayCosts600) {
   EXPECT_EQ(bus->tap("1234 IN"), busCharged(1050, 8950));
   card += "201412050900,BUS,IN,8950,61\n";
   EXPECT_EQ(world.card("1234"), card);
@@ -40,13 +49,7 @@ TEST(TapJourney, BusThenMetroTransferExitTwoClassesAwayCosts600) {
 // The same journey with a top-up (the card tool's, under the card's lock)
 // between the bus exit and the metro entry: the entry is still free and the
 // exit still the transfer exit, charged from the topped-up balance.
-TEST(TapJourney, TopUpBetweenBusAndMetroKeepsTheTransfer) {
-  World world;
-  std::string card = "201412040500,METRO,OUT,10000,05\n";
-  world.putCard("1234", card);
-  auto bus = TapSession::bus(world, "201412050900");
-  auto entry = TapSession::metro(world, 0, "201412050900");
-  auto exit = TapSession::metro(world, 3, "201412050900");
+TEST_F(TapJourney, TopUpBetweenBusAndMetroKeepsTheTransfer) {
   EXPECT_EQ(bus->tap("1234 IN"), busCharged(1050, 8950));
   bus->setClock("201412050940");
   EXPECT_EQ(bus->tap("1234 OUT"), busCharged(0, 8950));
