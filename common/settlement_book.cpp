@@ -16,7 +16,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kStateMagic = "fares settlement state 1";
+// A state ends with "end <check of every line before>": a state edited by
+// hand is refused rather than trusted, since a cursor moved back would
+// settle records again. States written before they carried the check
+// ("fares settlement state 1", a plain "end") are still read.
+constexpr std::string_view kStateMagic = "fares settlement state 2";
+constexpr std::string_view kUncheckedStateMagic = "fares settlement state 1";
 constexpr std::string_view kStateEnd = "end";
 // A state file holds a few lines per trip log file; far more is no state.
 constexpr size_t kStateSizeMax = 1 << 24;
@@ -162,7 +167,11 @@ void readState(const fs::path& root, BookReading& book) {
   }
   book.stateText = *text;
   book.state = decodeState(*text);
-  if (!book.state) book.problem = Problem(path.string() + " is not a settlement state");
+  if (!book.state) {
+    book.problem = Problem(path.string() +
+                           " is not a settlement state as the settlement wrote it (cut short or "
+                           "edited by hand)");
+  }
 }
 
 }  // namespace
@@ -184,11 +193,17 @@ std::string encodeState(const SettlementState& state) {
             " " + std::to_string(identity.born) + " " + std::to_string(identity.born_ns) + " " +
             std::to_string(offset) + "\n";
   }
-  return text + std::string(kStateEnd) + "\n";
+  return text + std::string(kStateEnd) + " " + textCheck(text) + "\n";
 }
 
 std::optional<SettlementState> decodeState(std::string_view text) {
   if (!text.ends_with("\n")) return std::nullopt;
+  const size_t endLine = text.rfind('\n', text.size() - 2);
+  const std::string_view checked =
+      text.substr(0, endLine == std::string_view::npos ? 0 : endLine + 1);
+  const bool unchecked = text.starts_with(std::string(kUncheckedStateMagic) + "\n");
+  const std::string end =
+      unchecked ? std::string(kStateEnd) : std::string(kStateEnd) + " " + textCheck(checked);
   text.remove_suffix(1);
   std::vector<std::string_view> lines;
   for (size_t at = 0; at <= text.size();) {
@@ -196,7 +211,7 @@ std::optional<SettlementState> decodeState(std::string_view text) {
     lines.push_back(text.substr(at, end - at));
     at = end + 1;
   }
-  if (lines.size() < 4 || lines.front() != kStateMagic || lines.back() != kStateEnd ||
+  if (lines.size() < 4 || (lines.front() != kStateMagic && !unchecked) || lines.back() != end ||
       !lines[1].starts_with("statement ") || !lines[2].starts_with("line ")) {
     return std::nullopt;
   }

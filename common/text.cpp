@@ -1,5 +1,7 @@
 #include "common/text.h"
 
+#include <cstdio>
+
 std::vector<std::string_view> splitFields(std::string_view text, char separator) {
   std::vector<std::string_view> fields;
   size_t at = 0;
@@ -17,4 +19,15 @@ std::string timeField(int value) {
 std::string timeText(int year, int month, int day, int hour, int minute) {
   return std::to_string(year) + timeField(month) + timeField(day) + timeField(hour) +
          timeField(minute);
+}
+
+std::string textCheck(std::string_view text) {
+  uint32_t hash = 2166136261u;
+  for (const char c : text) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 16777619u;
+  }
+  char digits[9];
+  snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(hash));
+  return std::string(digits, 8);
 }

@@ -1,7 +1,8 @@
 // Text primitives that every program of the system reads and writes with:
 // numbers read the way the C library's atoi reads them (but saturating at the
 // 32-bit limits instead of overflowing), the tokenizer's splitting rule, and
-// the zero-filled fields of a time text.
+// the zero-filled fields of a time text, and the check a file written whole
+// carries of its text.
 //
 // readInt and nextField are inline: the settlement reads every field of a
 // million trip records a cycle through them.
@@ -56,3 +57,8 @@ std::string timeField(int value);
 // Year in plain decimal, then month, day, hour and minute as time fields:
 // 2014-12-05 09:07 -> "201412050907".
 std::string timeText(int year, int month, int day, int hour, int minute);
+
+// The check of `text` (FNV-1a, 32 bits) as eight lower-case hexadecimal
+// digits: a file that carries the check of its text is told apart from one
+// cut short by a kill or edited by hand.
+std::string textCheck(std::string_view text);

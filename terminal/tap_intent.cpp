@@ -62,15 +62,6 @@ bool isOneRecord(std::string_view bytes) {
   return !bytes.empty() && bytes.find('\n') == bytes.size() - 1 && parseRecord(bytes).has_value();
 }
 
-uint32_t checksum(std::string_view bytes) {
-  uint32_t hash = 2166136261u;
-  for (const char c : bytes) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 16777619u;
-  }
-  return hash;
-}
-
 // Eight lower-case hexadecimal digits.
 std::optional<uint32_t> hexOf(std::string_view digits) {
   if (digits.size() != 8) return std::nullopt;
@@ -135,8 +126,8 @@ std::optional<TapIntent> decodeIntent(std::string_view body) {
 
 std::string activeNote(std::string_view body) {
   char header[kHeaderSize + 1];
-  snprintf(header, sizeof header, "%c %08x %08x\n", kActive, static_cast<unsigned>(body.size()),
-           static_cast<unsigned>(checksum(body)));
+  snprintf(header, sizeof header, "%c %08x %s\n", kActive, static_cast<unsigned>(body.size()),
+           textCheck(body).c_str());
   std::string text(header, kHeaderSize);
   text += body;
   return text;
@@ -152,7 +143,7 @@ NoteReading readNote(std::string_view text) {
   const std::optional<uint32_t> sum = hexOf(text.substr(11, 8));
   if (!length || !sum) return {NoteState::Foreign, {}};
   const std::string_view body = text.substr(kHeaderSize);
-  if (*length > body.size() || checksum(body.substr(0, *length)) != *sum) {
+  if (*length > body.size() || textCheck(body.substr(0, *length)) != text.substr(11, 8)) {
     return {NoteState::Torn, {}};
   }
   return {NoteState::Active, body.substr(0, *length)};

@@ -35,7 +35,7 @@ TEST(StatementBook, ALineThatCannotBeAppendedTakesItsStateBackAndAKilledOneIsWri
   signal(SIGXFSZ, SIG_IGN);
   rlimit saved;
   getrlimit(RLIMIT_FSIZE, &saved);
-  const rlimit tight{first.size() + 10, saved.rlim_max};
+  const rlimit tight{committed.size() + 10, saved.rlim_max};
   setrlimit(RLIMIT_FSIZE, &tight);
   const StatementBook::Commit failed = book.commit(lineOf(2, 200), {});
   setrlimit(RLIMIT_FSIZE, &saved);
@@ -79,9 +79,17 @@ TEST(StatementBook, LinesAndStatesReadBackOnlyWhenWellFormed) {
   SettlementState state{88, line, {{FileIdentity{2049, 77, 1733570000, 5}, 450}}};
   const std::string text = encodeState(state);
   EXPECT_EQ(decodeState(text), state);
+  // A cursor moved back by hand would settle its records again.
+  std::string edited = text;
+  edited.replace(edited.find(" 450\n"), 4, " 0");
   for (const std::string& bad :
        {text.substr(0, text.size() - 4), text + "end\n", "x" + text,
-        text.substr(0, text.find("cursor")) + "cursor 1 2 3 4 -5\nend\n"}) {
+        text.substr(0, text.find("cursor")) + "cursor 1 2 3 4 -5\nend\n", edited}) {
     EXPECT_FALSE(decodeState(bad)) << bad;
   }
+  // A state written before states carried their check is still read.
+  const std::string unchecked =
+      "fares settlement state 1\n" +
+      text.substr(text.find('\n') + 1, text.rfind("end") - text.find('\n') - 1) + "end\n";
+  EXPECT_EQ(decodeState(unchecked), state) << unchecked;
 }
