@@ -18,10 +18,11 @@
 #include <variant>
 
 #include "common/problem.h"
+#include "common/record_format.h"
 
-// A card file's end is read this far back at most: the longest record the
-// terminals take (4096 bytes with its line feed) and the line feed before it.
-inline constexpr size_t kCardTailBytes = 4097;
+// A card file's end is read this far back at most: the longest record
+// (kCardRecordMaxBytes, its line feed included) and the line feed before it.
+inline constexpr size_t kCardTailBytes = kCardRecordMaxBytes + 1;
 
 // The last line of a file (without its line feed) from `tail`, the file's
 // last bytes. When `wholeFile` is false and the line reaches the start of

@@ -35,6 +35,11 @@ inline constexpr std::string_view kNewCardTransport = "NEW";
 inline constexpr std::string_view kEntryDirection = "IN";
 inline constexpr std::string_view kExitDirection = "OUT";
 
+// The longest card record any program takes, its line feed included. The
+// programs write records of some 35 bytes; a longer line is damage, and
+// refusing it bounds what a reader of a card file holds in memory.
+inline constexpr size_t kCardRecordMaxBytes = 4096;
+
 // The two operators; element 0 of every pair of amounts is the bus.
 enum Operator : size_t { kBusOperator = 0, kMetroOperator = 1 };
 using OperatorAmounts = std::array<long long, 2>;

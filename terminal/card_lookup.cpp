@@ -4,18 +4,18 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
-#include <vector>
 
 namespace {
 
 // Start of the line that ends at `end` (its line feed, if any, at end - 1);
 // npos when the line may begin before `text`.
-size_t lineStart(std::string_view text, size_t end, bool wholeFile) {
+size_t lineStart(std::string_view text, size_t end, bool atStart) {
   const size_t feed = end >= 2 ? text.rfind('\n', end - 2) : std::string_view::npos;
   if (feed != std::string_view::npos) return feed + 1;
-  return wholeFile ? 0 : std::string_view::npos;
+  return atStart ? 0 : std::string_view::npos;
 }
 
 bool readAt(int fd, std::string& into, off_t offset) {
@@ -30,78 +30,116 @@ bool readAt(int fd, std::string& into, off_t offset) {
   return true;
 }
 
-TailReading verdict(TailVerdict v) {
-  return {v, {}};
-}
-
-// The records from the lines that matter, newest first: every line back to
-// and including the second that is no top-up (or to the file's start).
-TailReading recordsOf(const std::vector<std::string_view>& newestFirst, size_t taps,
-                      std::string_view defaultRecord) {
-  size_t lastTap = 0;
-  while (isTopUp(newestFirst[lastTap])) ++lastTap;
-  std::optional<CardInfo> last = parseRecord(newestFirst[lastTap]);
-  std::optional<CardInfo> before = parseRecord(taps == 2 ? newestFirst.back() : defaultRecord);
-  if (!last || !before) return verdict(TailVerdict::Unreadable);
-  TailReading reading{TailVerdict::Found, {}};
-  CardRecords& records = reading.records;
-  // In file order from the record before: each top-up credits what it adds
-  // to the balance of the line before it.
-  long long balance = before->balance;
-  const size_t oldest = taps == 2 ? newestFirst.size() - 1 : newestFirst.size();
-  for (size_t i = oldest; i-- > 0;) {
-    const int lineBalance = recordAmount(splitRecord(newestFirst[i])->amount);
-    if (isTopUp(newestFirst[i])) records.credited += lineBalance - balance;
-    balance = lineBalance;
-  }
-  last->balance = static_cast<int>(balance);
-  records.last = std::move(*last);
-  records.before = std::move(*before);
-  return reading;
-}
-
 }  // namespace
+
+CardTail::CardTail(std::string_view defaultRecord, size_t maxLine)
+    : defaultRecord_(defaultRecord), maxLine_(maxLine) {}
+
+TailVerdict CardTail::take(std::string_view bytes, bool atStart) {
+  if (verdict_ != TailVerdict::NeedMore) return verdict_;
+  std::string_view text = bytes;
+  if (!carry_.empty()) {
+    carry_.insert(0, bytes);
+    text = carry_;
+  }
+  if (!endSeen_ && !text.empty()) {
+    endSeen_ = true;
+    records_.endsWithLineFeed = text.back() == '\n';
+  }
+  size_t end = text.size();
+  while (end > 0) {
+    const size_t start = lineStart(text, end, atStart);
+    if (start == std::string_view::npos) break;
+    if (end - start > maxLine_) return settle(TailVerdict::Unreadable);
+    if (takeLine(text.substr(start, end - start))) return verdict_;
+    end = start;
+  }
+  if (atStart) return atFileStart();
+  // Part of a line: more is needed, unless it is already too long.
+  if (end > maxLine_) return settle(TailVerdict::Unreadable);
+  if (text.data() == carry_.data()) {
+    carry_.resize(end);
+  } else {
+    carry_.assign(text.substr(0, end));
+  }
+  return TailVerdict::NeedMore;
+}
+
+bool CardTail::takeLine(std::string_view line) {
+  // A line that is no record is no top-up either: a record used.
+  const std::optional<RecordColumns> columns = splitRecord(line);
+  if (!columns) {
+    settle(TailVerdict::Unreadable);
+    return true;
+  }
+  const int balance = recordAmount(columns->amount);
+  if (!newestTaken_) {
+    newestTaken_ = true;
+    newestBalance_ = balance;
+  }
+  // Each top-up credits what it adds to the balance of the line before it.
+  if (pendingTopUp_) records_.credited += static_cast<long long>(*pendingTopUp_) - balance;
+  pendingTopUp_.reset();
+  if (columns->transport == kTopUpTransport) {
+    pendingTopUp_ = balance;
+    return false;
+  }
+  if (++taps_ == 1) {
+    records_.last = recordOf(*columns);
+    return false;
+  }
+  records_.before = recordOf(*columns);
+  settle(TailVerdict::Found);
+  return true;
+}
+
+TailVerdict CardTail::atFileStart() {
+  if (taps_ == 0) return settle(TailVerdict::Unreadable);
+  const std::optional<CardInfo> before = parseRecord(defaultRecord_);
+  if (!before) return settle(TailVerdict::Unreadable);
+  if (pendingTopUp_) records_.credited += static_cast<long long>(*pendingTopUp_) - before->balance;
+  records_.before = *before;
+  return settle(TailVerdict::Found);
+}
+
+TailVerdict CardTail::settle(TailVerdict verdict) {
+  verdict_ = verdict;
+  carry_.clear();
+  if (verdict == TailVerdict::Found) {
+    records_.last.balance = newestBalance_;
+  } else {
+    records_ = CardRecords();
+  }
+  return verdict;
+}
 
 TailReading readCardTail(std::string_view tail, bool wholeFile, std::string_view defaultRecord,
                          size_t maxLine) {
-  if (tail.empty()) return verdict(wholeFile ? TailVerdict::Unreadable : TailVerdict::NeedMore);
-  std::vector<std::string_view> newestFirst;
-  size_t taps = 0;
-  for (size_t end = tail.size(); end > 0 && taps < 2;) {
-    const size_t start = lineStart(tail, end, wholeFile);
-    if (start == std::string_view::npos) {
-      // Part of a line: more is needed, unless it is already too long.
-      return verdict(end > maxLine ? TailVerdict::Unreadable : TailVerdict::NeedMore);
-    }
-    const std::string_view line = tail.substr(start, end - start);
-    if (line.size() > maxLine) return verdict(TailVerdict::Unreadable);
-    newestFirst.push_back(line);
-    if (!isTopUp(line)) ++taps;
-    end = start;
-  }
-  if (taps == 0) return verdict(TailVerdict::Unreadable);
-  TailReading reading = recordsOf(newestFirst, taps, defaultRecord);
-  reading.records.endsWithLineFeed = tail.back() == '\n';
-  return reading;
+  CardTail reading(defaultRecord, maxLine);
+  const TailVerdict verdict = reading.take(tail, wholeFile);
+  return {verdict, verdict == TailVerdict::Found ? reading.records() : CardRecords()};
 }
 
 std::optional<CardRecords> readCardRecords(int fd, off_t size, std::string_view defaultRecord,
                                            size_t blockSize, size_t maxLine) {
-  const off_t reach = static_cast<off_t>(lookupReach(maxLine));
-  const off_t stop = size > reach ? size - reach : 0;
-  off_t start = size;
-  std::string tail;
-  off_t block = static_cast<off_t>(blockSize > 0 ? blockSize : 1);
-  for (;;) {
-    const off_t from = start - stop > block ? start - block : stop;
-    std::string chunk(static_cast<size_t>(start - from), '\0');
-    if (!readAt(fd, chunk, from)) return std::nullopt;
-    tail.insert(0, chunk);
-    start = from;
-    const TailReading reading = readCardTail(tail, start == 0, defaultRecord, maxLine);
-    if (reading.verdict == TailVerdict::Found) return reading.records;
-    if (reading.verdict == TailVerdict::Unreadable || start == stop) return std::nullopt;
-    block *= 2;
+  if (size < 0) return std::nullopt;
+  CardTail tail(defaultRecord, maxLine);
+  std::string block;
+  off_t blockBytes = static_cast<off_t>(std::clamp<size_t>(blockSize, 1, kLookupMaxBlock));
+  for (off_t end = size;;) {
+    const off_t from = end > blockBytes ? end - blockBytes : 0;
+    block.resize(static_cast<size_t>(end - from));
+    if (!readAt(fd, block, from)) return std::nullopt;
+    end = from;
+    switch (tail.take(block, from == 0)) {
+      case TailVerdict::Found:
+        return tail.records();
+      case TailVerdict::Unreadable:
+        return std::nullopt;
+      case TailVerdict::NeedMore:
+        break;
+    }
+    blockBytes = std::min(2 * blockBytes, static_cast<off_t>(kLookupMaxBlock));
   }
 }
 

@@ -1,14 +1,15 @@
 // The card lookup: the records a tap is decided from (card_record.h's
 // CardRecords), read from the end of the card file. Top-ups
 // (kTopUpTransport) are read past: the newest record gives the balance, the
-// newest two records that are no top-up give everything else. Only the end
-// of the file is read, backwards in blocks and never more than
-// kLookupReach bytes, so a lookup costs about the same on a long card
-// history as on a short one. A line is a record whether or not it ends with
-// a line feed. A record longer than kCardRecordMaxBytes, or two records
-// that are no top-up further back than kLookupReach, are a read error: no
-// terminal writes such a file, and refusing it keeps the lookup from
-// reading back without end through a damaged one.
+// newest two records that are no top-up give everything else. The file is
+// read backwards in blocks and only as far as those two records lie, so a
+// card without top-ups costs one block however long its history, and any
+// number of top-ups after its last tap are read through, as far as the file
+// goes, holding no more than a block and a line at a time. A line is a
+// record whether or not it ends with a line feed. A line longer than
+// kCardRecordMaxBytes (common/record_format.h) is a read error as soon as
+// it is seen: no program writes one, and refusing it keeps a damaged file
+// (a huge one without line feeds) from being read without end.
 //
 // The lookup locks the card file and hands the lock over with the tap
 // (tap.h): two terminals tapping one card at once take turns, each deciding
@@ -24,39 +25,73 @@
 
 #include "common/file_handle.h"
 #include "common/file_identity.h"
+#include "common/record_format.h"
 #include "terminal/card_record.h"
 
+// The first block a lookup reads; each further one is twice as large, up
+// to kLookupMaxBlock, so a long run of top-ups takes few reads.
 inline constexpr size_t kLookupBlockSize = 4096;
-// The longest record the lookup takes, its line feed included. The
-// terminals write records of some 35 bytes.
-inline constexpr size_t kCardRecordMaxBytes = 4096;
-// How far back from the end a lookup reads at most: two records of the
-// longest length and the line feed before them (top-ups in between must
-// fit in the same room).
-inline constexpr size_t lookupReach(size_t maxLine) {
-  return 2 * maxLine + 1;
-}
+inline constexpr size_t kLookupMaxBlock = 1 << 16;
 
-// What the end of a card file gives: the records, a need to read further
-// back, or a file no tap can be decided from.
+// What the end of a card file read so far gives: the records, a need to
+// read further back, or a file no tap can be decided from.
 enum class TailVerdict { Found, NeedMore, Unreadable };
+
+// A card file's lines taken from its end, newest first, one stretch of
+// bytes after another. It keeps only what the records need (the newest
+// balance, what the top-ups credited, the last two records that are no
+// top-up) and the start of a line that may begin further back.
+class CardTail {
+ public:
+  // `defaultRecord` stands before a file's only record that is no top-up;
+  // it must outlive the CardTail.
+  explicit CardTail(std::string_view defaultRecord, size_t maxLine = kCardRecordMaxBytes);
+
+  // Takes `bytes`, the stretch of the file just before everything taken so
+  // far (its last bytes, at first); `atStart` when they begin the file.
+  // Found once the records are known; Unreadable when there is no record
+  // that is no top-up, when a line used splits into fewer than five
+  // columns, or when a line is longer than `maxLine`; NeedMore otherwise.
+  // Once Found or Unreadable, the verdict stays.
+  TailVerdict take(std::string_view bytes, bool atStart);
+
+  const CardRecords& records() const { return records_; }  // while Found
+
+ private:
+  // Takes one whole line; true once the verdict is settled.
+  bool takeLine(std::string_view line);
+  TailVerdict settle(TailVerdict verdict);
+  TailVerdict atFileStart();
+
+  std::string_view defaultRecord_;
+  size_t maxLine_;
+  TailVerdict verdict_ = TailVerdict::NeedMore;
+  CardRecords records_;
+  std::string carry_;  // the head of the bytes taken: part of a line, or all of it
+  bool endSeen_ = false;
+  bool newestTaken_ = false;
+  int newestBalance_ = 0;
+  int taps_ = 0;  // lines taken that are no top-up
+  // The balance of the oldest top-up taken, until the line before it
+  // (its balance before the credit) is taken.
+  std::optional<int> pendingTopUp_;
+};
+
 struct TailReading {
   TailVerdict verdict = TailVerdict::Unreadable;
   CardRecords records;  // while Found
 };
 
 // The records of `tail`, the end of a card file (the whole file when
-// `wholeFile`): Unreadable when there is no record that is no top-up, when
-// a record used splits into fewer than five columns, or when a line read
-// is longer than `maxLine`. A file of a single record that is no top-up
-// takes `defaultRecord` as the record before it.
+// `wholeFile`), as a CardTail takes it in one stretch. A file of a single
+// record that is no top-up takes `defaultRecord` as the record before it.
 TailReading readCardTail(std::string_view tail, bool wholeFile, std::string_view defaultRecord,
                          size_t maxLine = kCardRecordMaxBytes);
 
-// readCardTail over the first `size` bytes of the open file `fd`, read from
-// the end: `blockSize` bytes at first and twice as many each time more is
-// needed, never more than lookupReach(maxLine) bytes. nullopt when reading
-// fails or the end read holds no records.
+// The records of the first `size` bytes of the open file `fd`, read from
+// the end: `blockSize` bytes at first (at most kLookupMaxBlock) and twice
+// as many each time more is needed, up to kLookupMaxBlock. nullopt when reading fails or the file
+// gives no records.
 std::optional<CardRecords> readCardRecords(int fd, off_t size, std::string_view defaultRecord,
                                            size_t blockSize = kLookupBlockSize,
                                            size_t maxLine = kCardRecordMaxBytes);

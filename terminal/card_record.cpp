@@ -9,12 +9,16 @@ TimeInfo recordTime(std::string_view column) {
 std::optional<CardInfo> parseRecord(std::string_view line) {
   const std::optional<RecordColumns> columns = splitRecord(line);
   if (!columns) return std::nullopt;
+  return recordOf(*columns);
+}
+
+CardInfo recordOf(const RecordColumns& columns) {
   CardInfo record;
-  record.time = recordTime(columns->time);
-  record.transport = std::string(columns->transport);
-  record.inout = isEntry(columns->direction) ? 1 : 0;
-  record.balance = recordAmount(columns->amount);
-  record.journey_id = std::string(columns->journeyId);
+  record.time = recordTime(columns.time);
+  record.transport = std::string(columns.transport);
+  record.inout = isEntry(columns.direction) ? 1 : 0;
+  record.balance = recordAmount(columns.amount);
+  record.journey_id = std::string(columns.journeyId);
   return record;
 }
 

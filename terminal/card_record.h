@@ -24,6 +24,8 @@ TimeInfo recordTime(std::string_view column);
 // line splits into fewer than five columns. Columns after the fifth are
 // ignored.
 std::optional<CardInfo> parseRecord(std::string_view line);
+// The same from a line's columns.
+CardInfo recordOf(const RecordColumns& columns);
 
 // The two records a tap is decided from, as the card lookup finds them at
 // the end of a card file: `last`, the newest record that is no top-up, with

@@ -151,14 +151,15 @@ TEST(CardLookupFile, ReadingBackwardsFindsWhatTheWholeFileGives) {
   }
 }
 
-TEST(CardLookupFile, RecordLongerThanTheBoundOrTooFarBackIsARefusal) {
+TEST(CardLookupFile, LineLongerThanTheBoundIsARefusalAndTopUpsAreNone) {
   // With a bound of 32 bytes a record of 32 (its line feed included) is
-  // taken and one of 33 is not; two records that are no top-up must lie
-  // within the last 65 bytes.
+  // taken and one of 33 is not, wherever the records used lie.
   const std::string fits = "201412041830,METRO,OUT,100,35x\n";  // 31 bytes
   const std::string longest = "201412041830,METRO,OUT,100,35xx\n";
   const std::string over = "201412041830,METRO,OUT,100,35xxx\n";
   const std::string topUp = "201412041830,TOPUP,IN,1,35\n";
+  std::string topUps;
+  for (int i = 0; i < 100; ++i) topUps += topUp;
   const std::vector<std::pair<std::string, bool>> cases = {
       {longest, true},
       {over, false},
@@ -168,8 +169,12 @@ TEST(CardLookupFile, RecordLongerThanTheBoundOrTooFarBackIsARefusal) {
       {over + fits + fits, true},  // further back than the record before
       {fits + topUp, true},
       {longest + topUp, true},
-      {fits + fits + topUp, false},  // the record before begins beyond the bound
-      {fits + topUp + topUp, false},
+      {fits + fits + topUp, true},
+      {fits + topUp + topUp, true},
+      {fits + fits + topUps, true},
+      {fits + topUps + fits + topUps, true},
+      {over + topUps, false},
+      {fits + topUps + "201412041830,TOPUP,IN,1,35xxxxxx\n", false},  // a top-up over the bound
       {std::string(100000, 'x'), false},
   };
   for (const auto& [content, found] : cases) {
@@ -177,11 +182,56 @@ TEST(CardLookupFile, RecordLongerThanTheBoundOrTooFarBackIsARefusal) {
     for (const size_t block : {1, 3, 8, 64, 4096}) {
       const auto records = readBackwards(content, block, 32);
       ASSERT_EQ(records.has_value(), found) << "block " << block << ": " << content.substr(0, 40);
-      if (found && content.size() <= 65) {
+      if (found) {
         EXPECT_EQ(records, reading.records) << content;
       }
     }
   }
+}
+
+TEST(CardLookupFile, ReadsThroughAnyNumberOfTopUps) {
+  // An exit charged 1050 after an entry, each top-up adding 10: `between`
+  // top-ups before the exit and `after` after it.
+  struct Row {
+    const char* name;
+    int between;
+    int after;
+    bool provisioned;  // the card's only record is its provisioning
+  };
+  const std::vector<Row> rows = {
+      {"1,000 after the last tap", 0, 1000, false},
+      {"1,000 between the last two taps", 1000, 0, false},
+      {"300 between, 3,000 after", 300, 3000, false},
+      {"a new card topped up 1,000 times", 0, 1000, true},
+  };
+  const auto topUps = [](int count, int from) {
+    std::string lines;
+    for (int i = 1; i <= count; ++i) {
+      lines += "201412050730,TOPUP,IN," + std::to_string(from + 10 * i) + ",05\n";
+    }
+    return lines;
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string content =
+        row.provisioned ? "000000000000,NEW,OUT,0,00\n" + topUps(row.after, 0)
+                        : "201412050700,METRO,IN,6050,05\n" + topUps(row.between, 6050) +
+                              "201412050800,METRO,OUT," + std::to_string(5000 + 10 * row.between) +
+                              ",05\n" + topUps(row.after, 5000 + 10 * row.between);
+    for (const size_t block : {7, 4096}) {
+      const auto records = readBackwards(content, block);
+      ASSERT_TRUE(records) << block;
+      const int credited = 10 * (row.between + row.after);
+      EXPECT_EQ(records->credited, credited);
+      EXPECT_EQ(records->last.transport, row.provisioned ? "NEW" : "METRO");
+      EXPECT_EQ(records->last.balance, row.provisioned ? credited : 5000 + credited);
+      EXPECT_EQ(records->before.balance, row.provisioned ? 0 : 6050);
+      EXPECT_EQ(records->before.inout, row.provisioned ? 0 : 1);
+      EXPECT_EQ(records->shiftedBeforeBalance(), row.provisioned ? credited : 6050 + credited);
+    }
+  }
+  // Top-ups alone, however many, give no record to decide from.
+  EXPECT_FALSE(readBackwards(topUps(1000, 0), 4096));
 }
 
 TEST(CardLookupFile, MissingFileOrDirectoryFailsToOpenAndAReadOnlyCardIsReadOnly) {
