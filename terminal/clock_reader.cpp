@@ -76,7 +76,7 @@ void timereader(void*) {
   ClockBuffer buffer{};
   TerminalClock& clock = *terminal().clock;
   std::optional<std::chrono::steady_clock::time_point> reported;
-  for (;;) {
+  for (bool first = true;; first = false) {
     const std::optional<std::string> content = readClockFile(kClockFilePath);
     if (content) {
       clock.set(clockAfterReading(clock.get(), *content, buffer));
@@ -85,6 +85,7 @@ void timereader(void*) {
       consoleWrite(kTimeReadErrorText);
       reported = now;
     }
+    if (first) clock_tried.post();
     awaitNextReading(content.has_value());
   }
 }

@@ -54,6 +54,8 @@ TimeInfo clockAfterReading(TimeInfo current, std::string_view content, ClockBuff
 // file cannot be read or holds no clock. The terminal clock is not changed.
 TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer);
 
-// Thread bodies: the clock reader and the once-a-second clock line.
+// Thread bodies: the clock reader and the once-a-second clock line. After
+// its first attempt, whether it read the clock or not, the clock reader
+// lets the command reader take its first command (clock_tried).
 void timereader(void*);
 void time_Display(void*);

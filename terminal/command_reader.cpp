@@ -44,6 +44,9 @@ ParsedCommand parseCommand(std::string_view line) {
 }
 
 void reader(void*) {
+  // Commands piped in at start would otherwise outrun the first reading of
+  // a clock file that is there.
+  clock_tried.await();
   // After a tap the fare controller shows the prompt with the tap's output.
   bool prompted = false;
   for (;;) {

@@ -3,10 +3,11 @@
 // it holds the card, and hands the tap to the fare controller, then waits
 // until the tap is finished (the controller shows the next prompt with the
 // tap's output; after a line that is no tap the reader prompts again
-// itself). Until the clock has been
-// read a tap is refused with "Time read error!" before the card is looked
-// up. A tap is exactly two words: a card number and the direction "IN" or
-// "OUT"; anything else charges nothing. The card number becomes part of a
+// itself). The reader prompts first once the clock reader has tried to
+// read the clock file, so a terminal started beside a readable one times
+// its first tap by it. Until the clock has been read a tap is refused
+// with "Time read error!" before the card is looked up. A tap is exactly two words: a card number
+// and the direction "IN" or "OUT"; anything else charges nothing. The card number becomes part of a
 // file path, so only 1 to 64 characters from A-Z, a-z, 0-9, '-' and '_' are
 // accepted.
 #pragma once

@@ -4,7 +4,7 @@ namespace {
 TerminalProfile activeProfile;
 }  // namespace
 
-Handoff tap_pending, tap_finished, clock_ready, read_requested;
+Handoff tap_pending, tap_finished, clock_ready, read_requested, clock_tried;
 
 const TerminalProfile& terminal() {
   return activeProfile;

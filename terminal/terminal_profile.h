@@ -9,6 +9,7 @@
 //   Calculate_Controller -> reader   tap_finished
 //   timereader -> time_Display       clock_ready
 //   time_Display -> timereader       read_requested
+//   timereader -> reader             clock_tried    (its first attempt only)
 #pragma once
 
 #include <string>
@@ -35,4 +36,4 @@ struct TerminalProfile {
 const TerminalProfile& terminal();
 void useTerminalProfile(const TerminalProfile& profile);
 
-extern Handoff tap_pending, tap_finished, clock_ready, read_requested;
+extern Handoff tap_pending, tap_finished, clock_ready, read_requested, clock_tried;

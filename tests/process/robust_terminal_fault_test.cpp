@@ -1,8 +1,8 @@
 // Faults under a terminal: files it cannot open or write, a disk that fills
-// up, garbage where a card or the clock should be. A tap that cannot be
-// recorded in both the card file and the trip log is not charged: neither
-// file changes, and the next good tap is charged once, from the card as it
-// was.
+// up, garbage where a card or the clock should be, a card whose last tap
+// lies behind a thousand top-ups. A tap that cannot be recorded in both the
+// card file and the trip log is not charged: neither file changes, and the
+// next good tap is charged once, from the card as it was.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -89,6 +89,28 @@ TEST(RobustTerminalFaults, ReadOnlyCardFileIsNotChargedAndTheNextTapIs) {
 
     fs::permissions(world.root() / "customer/1234.txt", fs::perms(0666));
     expectChargedOnce(*terminal, world, t);
+  }
+}
+
+TEST(RobustTerminalFaults, CardToppedUpAThousandTimesSinceItsLastTapIsChargedAsUsual) {
+  for (const Terminal& t : terminals()) {
+    SCOPED_TRACE(t.name);
+    World world;
+    std::string card = kHistory;
+    for (int i = 1; i < 1000; ++i) {
+      card += "201412050800,TOPUP,IN," + std::to_string(5000 + 10 * i) + ",05\n";
+    }
+    world.putCard("1234", card);
+    // The thousandth by the card tool: 15,000 in all.
+    Program topUp(programPath("card"), {"top-up", "1234", "10", world.root().string()}, ".");
+    ASSERT_EQ(topUp.waitExit(10s), 0) << topUp.output();
+    card = world.card("1234");
+    auto terminal = t.start(world, {});
+
+    EXPECT_EQ(terminal->tap("1234 IN"), t.charged(1050, 13950));
+    EXPECT_EQ(world.card("1234"),
+              card + kClock + "," + t.transport + ",IN,13950," + t.identifier + "1\n");
+    EXPECT_EQ(world.get(t.tripLog), tripRecord(t, 1));
   }
 }
 

@@ -74,6 +74,37 @@ TEST(TapInput, TapBeforeTheFirstClockIsRefusedAndWritesNothingAndTheClockIsRetri
   }
 }
 
+TEST(TapInput, TapsPipedIntoAJustStartedTerminalAreTimedByItsClockFile) {
+  // Each start once lost the race to its first clock reading one time in
+  // four or so.
+  constexpr int kStarts = 10;
+  for (const auto& [program, dir, args] :
+       {std::tuple{"metro_terminal", "Metro", std::vector<std::string>{"1"}},
+        std::tuple{"bus_terminal", "Bus", std::vector<std::string>{}}}) {
+    SCOPED_TRACE(program);
+    World world;
+    world.setClock("201412050940\n");
+    world.putCard("1234", "000000000000,NEW,OUT,100000,00\n");
+    for (int start = 1; start <= kStarts; ++start) {
+      Program terminal(programPath(program), args, world.dir(dir));
+      terminal.write("1234 IN\n1234 OUT\n");
+      terminal.closeInput();
+      ASSERT_EQ(terminal.waitExit(10s), 0);
+      ASSERT_TRUE(terminal.waitOutputEnd(10s));
+      EXPECT_EQ(terminal.count("Time read error!"), 0u) << "start " << start << terminal.output();
+      EXPECT_EQ(terminal.count("VALANCE : "), 2u) << "start " << start << terminal.output();
+    }
+    // Every tap stamped with the clock file's time.
+    const std::string card = world.card("1234");
+    size_t stamped = 0;
+    for (size_t at = card.find("\n201412050940,"); at != std::string::npos;
+         at = card.find("\n201412050940,", at + 1)) {
+      ++stamped;
+    }
+    EXPECT_EQ(stamped, 2u * kStarts) << card;
+  }
+}
+
 TEST(TapInput, MissingCardFileDropsTheTap) {
   World world;
   world.putCard("1234", "201412050710,METRO,OUT,8950,35\n");
