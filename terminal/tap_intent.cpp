@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 
 #include "common/file_rename.h"
 #include "common/text.h"
@@ -86,6 +87,14 @@ bool writeAt(int fd, std::string_view bytes, off_t at) {
 Problem cannot(std::string_view verb, const std::string& path) {
   const int error = errno;
   return Problem::fromErrno("cannot " + std::string(verb) + " " + path + ": ", error);
+}
+
+// Whether something that is no regular file stands at `path` (a link is
+// not followed).
+bool isNoRegularFile(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
+  return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
 }
 
 std::optional<RecordState> stateIn(int fd, const PreparedAppend& record) {
@@ -236,10 +245,12 @@ std::optional<Problem> complete(const TapIntent& intent, const std::string& trip
 IntentOutcome completeIntent(const std::string& intentPath, const std::string& tripLogPath) {
   const FileDescriptor note = openRegularFile(intentPath, O_RDWR);
   if (!note.valid()) {
-    if (errno == ENOENT) return {};
-    // A link, a FIFO, a directory, a file with a second name: nothing this
-    // terminal writes.
-    if (errno == ELOOP || errno == EINVAL || errno == EMLINK) return setAside(intentPath);
+    const int error = errno;
+    if (error == ENOENT) return {};
+    // Anything but a regular file (a directory, a link, a FIFO, a socket,
+    // a device), or one with a second name: nothing this terminal writes.
+    if (error == EMLINK || isNoRegularFile(intentPath)) return setAside(intentPath);
+    errno = error;
     return incomplete(cannot("open", intentPath));
   }
   const auto text = readUpTo(note.get(), 0, kMaxIntentSize);

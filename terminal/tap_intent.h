@@ -23,10 +23,11 @@
 //
 // The note names no path. The terminal completes it only in its own trip
 // log and in the card file of the card number it names, a number a typed
-// tap would be allowed. A file that is anything else (not a regular file
-// with one name, not in this form, another card number, something other
-// than one record to append) is set aside under a name beside it that says
-// so; the terminal then starts with a new intent file.
+// tap would be allowed. Anything else at the intent file's name (not a
+// regular file with one name: a directory, a link, a FIFO, a socket, a
+// device, a hard link; not in this form, another card number, something
+// other than one record to append) is set aside under a name beside it
+// that says so; the terminal then starts with a new intent file.
 #pragma once
 
 #include <optional>

@@ -137,6 +137,11 @@ TEST(RobustHostileFiles, NotesNamingOutsideFilesAndHardLinksWriteNothingOutside)
          link(w, "Metro/Metrofile2.txt.intent", o, "victim.txt");
        },
        std::nullopt, "set aside as Metrofile2.txt.intent.rejected\n", charged},
+      {"a directory at the note's name",
+       [&](const World& w, const World&) {
+         fs::create_directory(w.root() / "Metro/Metrofile2.txt.intent");
+       },
+       std::nullopt, "set aside as Metrofile2.txt.intent.rejected\n", charged},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

@@ -6,8 +6,12 @@
 #include "terminal/tap_intent.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 
@@ -180,6 +184,24 @@ TEST(TapIntent, NoteNotWrittenByTheTerminalIsSetAsideNeverOverAnother) {
        [](const World& w) {
          fs::create_symlink(w.root() / "customer/1234.txt",
                             w.root() / "Metro/Metrofile2.txt.intent");
+       }},
+      {"Metrofile2.txt.intent.rejected",  // a directory, with what it holds
+       [](const World& w) {
+         fs::create_directory(w.root() / "Metro/Metrofile2.txt.intent");
+         w.put("Metro/Metrofile2.txt.intent/inside", "kept\n");
+       }},
+      {"Metrofile2.txt.intent.rejected",  // a FIFO, never waited on
+       [](const World& w) {
+         ASSERT_EQ(mkfifo((w.root() / "Metro/Metrofile2.txt.intent").c_str(), 0666), 0);
+       }},
+      {"Metrofile2.txt.intent.rejected",  // a socket
+       [](const World&) {
+         const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         std::snprintf(address.sun_path, sizeof address.sun_path, "%s", kIntent);
+         ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+         close(listener);
        }},
   };
   for (const auto& [setAsideAs, make] : cases) {
