@@ -5,7 +5,7 @@
 // read backwards in blocks and only as far as those two records lie, so a
 // card without top-ups costs one block however long its history, and any
 // number of top-ups after its last tap are read through, as far as the file
-// goes, holding no more than a block and a line at a time. A line is a
+// goes, holding no more than two blocks and a line at a time. A line is a
 // record whether or not it ends with a line feed. A line longer than
 // kCardRecordMaxBytes (common/record_format.h) is a read error as soon as
 // it is seen: no program writes one, and refusing it keeps a damaged file
