@@ -67,7 +67,7 @@ class CardTail {
   size_t maxLine_;
   TailVerdict verdict_ = TailVerdict::NeedMore;
   CardRecords records_;
-  std::string carry_;  // the head of the bytes taken: part of a line, or all of it
+  std::string carry_;  // the bytes taken that may end a line begun further back
   bool endSeen_ = false;
   bool newestTaken_ = false;
   int newestBalance_ = 0;
@@ -90,8 +90,8 @@ TailReading readCardTail(std::string_view tail, bool wholeFile, std::string_view
 
 // The records of the first `size` bytes of the open file `fd`, read from
 // the end: `blockSize` bytes at first (at most kLookupMaxBlock) and twice
-// as many each time more is needed, up to kLookupMaxBlock. nullopt when reading fails or the file
-// gives no records.
+// as many each time more is needed, up to kLookupMaxBlock. nullopt when
+// reading fails or the file gives no records.
 std::optional<CardRecords> readCardRecords(int fd, off_t size, std::string_view defaultRecord,
                                            size_t blockSize = kLookupBlockSize,
                                            size_t maxLine = kCardRecordMaxBytes);
