@@ -15,24 +15,18 @@ bool isOption(std::string_view word) {
 }
 
 ArgumentCheck refused(std::string text) {
-  ArgumentCheck check;
-  check.verdict = ArgumentVerdict::Refuse;
-  check.problem = Problem(std::move(text));
-  return check;
+  return {ArgumentVerdict::Refuse, {}, {}, Problem(std::move(text))};
 }
 
 }  // namespace
 
 ArgumentCheck checkArguments(const std::vector<std::string_view>& words, size_t maxArguments,
                              const std::vector<OptionSpec>& options) {
-  ArgumentCheck check;
   for (const std::string_view word : words) {
     if (word == kEndOfOptions) break;
-    if (word == "--help" || word == "-h") {
-      check.verdict = ArgumentVerdict::Help;
-      return check;
-    }
+    if (word == "--help" || word == "-h") return {ArgumentVerdict::Help, {}, {}, std::nullopt};
   }
+  ArgumentCheck check;
   bool optionsEnded = false;
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string_view word = words[i];
