@@ -10,10 +10,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isProgramDir(std::string_view name) {
-  return name == kTimeDir || name == kCustomerDir || name == kMetroDir || name == kBusDir;
-}
-
 bool isRealDirectory(const fs::path& path) {
   std::error_code error;
   return fs::symlink_status(path, error).type() == fs::file_type::directory;
@@ -30,7 +26,7 @@ std::vector<std::string> sortedNamesIn(const fs::path& dir) {
 std::vector<std::string> otherDirsOf(const fs::path& world) {
   std::vector<std::string> dirs;
   for (const std::string& name : sortedNamesIn(world)) {
-    if (!isProgramDir(name) && isRealDirectory(world / name)) dirs.push_back(name);
+    if (!isProgramsDir(name) && isRealDirectory(world / name)) dirs.push_back(name);
   }
   return dirs;
 }
@@ -49,6 +45,10 @@ std::variant<fs::path, Problem> worldAt(const fs::path& dir, std::span<const cha
     return Problem(dir.string() + " is no world: " + error.message());
   }
   return root;
+}
+
+bool isProgramsDir(std::string_view name) {
+  return name == kTimeDir || name == kCustomerDir || name == kMetroDir || name == kBusDir;
 }
 
 std::optional<std::string> linkedProgramDir(const fs::path& world) {

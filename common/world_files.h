@@ -34,6 +34,10 @@ inline constexpr std::array<const char*, 3> kWorldNeeds = {kCustomerDir, kMetroD
 // What the card tool needs of a world: its cards.
 inline constexpr std::array<const char*, 1> kCardWorldNeeds = {kCustomerDir};
 
+// Whether `name`, at the world's root, is one of the directories the
+// terminals and the clock work in: time, customer, Metro or Bus.
+bool isProgramsDir(std::string_view name);
+
 // The first of the programs' directories (time, customer, Metro, Bus) that
 // is a symbolic link at the world's root `world`: a tool that changes the
 // world refuses to change anything through it.

@@ -98,11 +98,9 @@ std::optional<std::string> programsPlaceOf(const fs::path& relative,
       if (first == file) return "the settlement's " + std::string(file);
       if (isTemporaryNameFor(first, file)) return "a temporary file of " + std::string(file);
     }
-    if (first == "settlement.lock") return "the settlement's lock file";
+    if (first == fs::path(kSettlementLockPath).filename()) return "the settlement's lock file";
   }
-  for (const char* dir : {kTimeDir, kCustomerDir, kMetroDir, kBusDir}) {
-    if (first == dir) return "in " + first + "/, a directory of the world's programs";
-  }
+  if (isProgramsDir(first)) return "in " + first + "/, a directory of the world's programs";
   if (settlementDirs.count(first)) return "in " + first + "/, the settlement's directory";
   return std::nullopt;
 }
