@@ -1,20 +1,21 @@
-// audit WORLD: reconciles a world's cards against its trip logs, hand-over
-// files and archives; exit status 0 when every fee matches, 1 on any
-// difference, 2 when WORLD is no world.
+// audit [WORLD]: reconciles a world's cards against its trip logs,
+// hand-over files and archives (WORLD defaults to ./world; scripts/audit
+// runs it); exit status 0 when every fee matches, 1 on any difference, 2
+// for a command line it cannot take or a WORLD that is no world.
 #include <signal.h>
 
 #include <filesystem>
 #include <iostream>
+#include <variant>
 
 #include "audit/world_audit.h"
 #include "common/program_arguments.h"
-#include "common/world_layout.h"
+#include "common/world_files.h"
 
 namespace {
 
-constexpr ProgramUsage kUsage{
-    "audit", "WORLD",
-    "reconciles what the cards of WORLD paid with its trip logs and the settlement's statement", 1};
+constexpr const char* kDefaultWorld = "world";
+constexpr const char* kLauncher = "scripts/audit";
 
 }  // namespace
 
@@ -22,22 +23,22 @@ int main(int argc, char** argv) {
   // First of all: past a file-size limit on its output a write fails
   // instead of ending the audit.
   signal(SIGXFSZ, SIG_IGN);
+  const bool launched = argc > 0 && std::string_view(argv[0]) == kLauncher;
+  const ProgramUsage usage{
+      launched ? kLauncher : "audit", "[WORLD]",
+      "reconciles what the cards of WORLD (./world) paid with its trip logs and the settlement's "
+      "statement",
+      1};
   std::vector<std::string> arguments;
-  if (const auto status = answerArguments(argc, argv, kUsage, arguments)) return *status;
-  if (arguments.empty()) {
-    std::cerr << "audit: WORLD is missing; " << usageLine(kUsage) << "\n";
-    return 2;
+  if (const auto status = answerArguments(argc, argv, usage, arguments)) return *status;
+  const std::filesystem::path named = arguments.empty() ? kDefaultWorld : arguments[0];
+  const auto world = worldAt(named, kWorldNeeds);
+  if (const Problem* problem = std::get_if<Problem>(&world)) {
+    std::cerr << invokedName() << ": " << problem->text() << "\n";
+    return kExitUsage;
   }
-  const std::filesystem::path root = arguments[0];
-  std::error_code error;
-  for (const char* dir : {kCustomerDir, kBusDir, kMetroDir}) {
-    if (!std::filesystem::is_directory(root / dir, error)) {
-      std::cerr << "audit: " << (root / dir).string() << " is missing: " << root.string()
-                << " is no world\n";
-      return 2;
-    }
-  }
-  const WorldAudit audit = auditWorld(root);
+  // The world as it was named: the audit names its files from there.
+  const WorldAudit audit = auditWorld(named);
   std::cout << auditReport(audit) << std::flush;
-  return audit.reconciled() ? 0 : 1;
+  return audit.reconciled() ? kExitDone : kExitRefused;
 }

@@ -14,6 +14,7 @@
 #include "common/file_handle.h"
 #include "common/problem.h"
 #include "common/settlement_book.h"
+#include "common/world_files.h"
 #include "common/world_layout.h"
 
 namespace fs = std::filesystem;
@@ -57,15 +58,8 @@ class WorldReading {
       for (const fs::path& path : files.handOvers) readLog(path, LogKind::kHandOver);
       for (const fs::path& path : files.strays) readLog(path, LogKind::kStray);
     }
-    const std::set<std::string> worldDirs = {kTimeDir, kCustomerDir, kMetroDir, kBusDir};
-    for (const fs::path& dir : entriesOf(root_)) {
-      std::error_code error;
-      if (worldDirs.count(dir.filename().string()) || !fs::is_directory(dir / "archive", error)) {
-        continue;
-      }
-      for (const fs::path& archived : entriesOf(dir / "archive")) {
-        readLog(archived, LogKind::kArchived);
-      }
+    for (const fs::path& archive : archivesOf(root_)) {
+      for (const fs::path& archived : entriesOf(archive)) readLog(archived, LogKind::kArchived);
     }
     return finish();
   }
@@ -77,10 +71,10 @@ class WorldReading {
   std::string named(const fs::path& path) const { return path.lexically_relative(root_).string(); }
 
   void readCards() {
-    for (const fs::path& card : entriesOf(root_ / kCustomerDir)) {
-      if (card.extension() != ".txt") continue;
+    for (const std::string& number : cardsOf(root_)) {
+      const fs::path card = cardPath(root_, number);
       const size_t index = cards_.size();
-      cards_.push_back(card.stem().string());
+      cards_.push_back(number);
       CardLedger ledger([&](const FeeRecord& charge) {
         audit_.charged.add(charge.op, charge.fee);
         matching_.charged(charge, index);

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <optional>
-#include <set>
 #include <string>
 #include <variant>
 #include <vector>
@@ -21,6 +20,8 @@
 #include "common/file_handle.h"
 #include "common/file_replace.h"
 #include "common/problem.h"
+#include "common/program_arguments.h"
+#include "common/world_files.h"
 #include "common/world_layout.h"
 
 namespace fs = std::filesystem;
@@ -28,8 +29,8 @@ namespace fs = std::filesystem;
 namespace {
 
 int refuse(const std::string& line) {
-  errorWrite("card: " + line + "\n");
-  return kCardRefusedStatus;
+  errorWrite(std::string(invokedName()) + ": " + line + "\n");
+  return kExitRefused;
 }
 
 std::string withoutLineFeed(std::string_view text) {
@@ -54,30 +55,6 @@ std::string historyRow(const CardEntry& entry) {
            std::string(r.transport).c_str(), std::string(r.direction).c_str(), fee.c_str(),
            topUp.c_str(), entry.balance);
   return row + withoutLineFeed(r.journeyId) + "\n";
-}
-
-// What stands in the world from its trips: the names of the first few.
-std::vector<std::string> tripsIn(const fs::path& world) {
-  std::vector<std::string> found;
-  for (const TripLogPlace& log : collectedTripLogs()) {
-    for (const std::string& name : namesIn(world / log.dir)) {
-      const LogFileKind kind = logFileKind(name, log.name);
-      if (kind == LogFileKind::kLive || kind == LogFileKind::kHandOver ||
-          kind == LogFileKind::kStray ||
-          (kind == LogFileKind::kTerminals && name != roleLockName(log.name))) {
-        found.push_back(log.dir + "/" + name);
-      }
-    }
-  }
-  const std::set<std::string> worldDirs = {kTimeDir, kCustomerDir, kMetroDir, kBusDir};
-  std::error_code error;
-  for (const std::string& name : namesIn(world)) {
-    if (name == kStatementName || name == kSettlementStateName) found.push_back(name);
-    if (!worldDirs.count(name) && fs::exists(world / name / "archive", error)) {
-      found.push_back(name + "/archive");
-    }
-  }
-  return found;
 }
 
 // The clock file's text; nullopt when the world has none yet.
@@ -108,7 +85,7 @@ int listCards(const fs::path& world) {
     if (const Problem* problem = std::get_if<Problem>(&newest)) {
       snprintf(row, sizeof row, "%-16s %11s  ", card.c_str(), "-");
       consoleWrite(row + ("cannot be read: " + problem->text()) + "\n");
-      status = kCardRefusedStatus;
+      status = kExitRefused;
       continue;
     }
     const Newest& last = std::get<Newest>(newest);
@@ -188,22 +165,49 @@ int topUpCard(const fs::path& world, std::string_view card, std::string_view amo
   return 0;
 }
 
-int rebaseCards(const fs::path& world) {
-  const std::vector<std::string> trips = tripsIn(world);
+int provisionCard(const fs::path& world, std::string_view card, std::string_view balanceText,
+                  bool force) {
+  const std::string name(card);
+  if (!isValidCardNumber(card)) {
+    return refuse("invalid card number '" + name + "' (1 to 64 of A-Z a-z 0-9 - _)");
+  }
+  const auto balance = provisioningBalance(balanceText);
+  if (const Problem* problem = std::get_if<Problem>(&balance)) return refuse(problem->text());
+  const fs::path path = cardPath(world, card);
+  std::error_code error;
+  if (!force && fs::exists(fs::symlink_status(path, error))) {
+    return refuse("card " + name + " already exists (" + path.string() +
+                  "); use --force to replace it");
+  }
+  if (!replaceFile(path.string(), provisioningRecord(std::get<int>(balance)))) {
+    return refuse(Problem::fromErrno("card " + name + " cannot be provisioned: ", errno).text());
+  }
+  consoleWrite("card " + name + " provisioned with balance " +
+               std::to_string(std::get<int>(balance)) + ": " + path.string() + "\n");
+  return kExitDone;
+}
+
+std::optional<Problem> unreadableCard(const fs::path& world) {
+  for (const std::string& card : cardsOf(world)) {
+    const auto newest = readNewest(cardPath(world, card), LOCK_SH);
+    if (const Problem* problem = std::get_if<Problem>(&newest)) {
+      return Problem("card " + card + " cannot be read: " + problem->text());
+    }
+  }
+  return std::nullopt;
+}
+
+int rebaseCards(const fs::path& world, std::string_view indent) {
+  const std::vector<std::string> trips = tripFilesOf(world);
   if (!trips.empty()) {
     return refuse("the world still holds trips (" + trips.front() +
                   (trips.size() > 1 ? " and " + std::to_string(trips.size() - 1) + " more" : "") +
                   "): scripts/world --reset-trips removes them, then rebases the cards");
   }
-  const std::vector<std::string> cards = cardsOf(world);
-  for (const std::string& card : cards) {
-    const auto newest = readNewest(cardPath(world, card), LOCK_SH);
-    if (const Problem* problem = std::get_if<Problem>(&newest)) {
-      return refuse("card " + card + " cannot be rebased: " + problem->text() +
-                    "; no card was changed");
-    }
+  if (const std::optional<Problem> unreadable = unreadableCard(world)) {
+    return refuse(unreadable->text() + "; no card was rebased");
   }
-  for (const std::string& card : cards) {
+  for (const std::string& card : cardsOf(world)) {
     const fs::path path = cardPath(world, card);
     // Held until its file has been replaced: no tap or top-up in between.
     const LockedCard held = lockCard(path, O_RDONLY, LOCK_EX);
@@ -216,7 +220,8 @@ int rebaseCards(const fs::path& world) {
       return refuse("card " + card + " could not be rebased (" + why +
                     "); the cards before it were");
     }
-    consoleWrite("card " + card + " rebased: balance " + std::to_string(last->balance) + "\n");
+    consoleWrite(std::string(indent) + "card " + card + " rebased: balance " +
+                 std::to_string(last->balance) + "\n");
   }
-  return 0;
+  return kExitDone;
 }

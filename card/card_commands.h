@@ -1,6 +1,6 @@
 // The card tool's commands on a world (the directory that holds customer/):
 // list the cards with their balances, show one card's history, top a card
-// up, and rebase every card to one record holding its balance once the
+// up, provision one, and rebase every card to one record holding its balance once the
 // world's trips are gone.
 //
 // A card file is only ever opened as a regular file, never through a link,
@@ -11,22 +11,34 @@
 // is appended with one write, and cut back off if it did not reach the file
 // whole, so the card holds all of it or nothing.
 //
-// Each command prints to standard output and returns the exit status: 0
-// when done, 1 when refused (one line on standard error says why; nothing
-// was changed).
+// Each command prints to standard output and returns the exit status:
+// kExitDone, or kExitRefused (one line on standard error, starting with the
+// name the tool was run by, says why; nothing was changed).
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
-inline constexpr int kCardRefusedStatus = 1;
+#include "common/problem.h"
 
 int listCards(const std::filesystem::path& world);
 int showCard(const std::filesystem::path& world, std::string_view card);
 int topUpCard(const std::filesystem::path& world, std::string_view card, std::string_view amount);
 
+// Provisions card `card` with `balance` (a whole number from 0 to
+// 2147483647): its file holds its first record alone, written to a fresh
+// file and renamed into place. An existing card is refused unless `force`,
+// which replaces its whole history.
+int provisionCard(const std::filesystem::path& world, std::string_view card,
+                  std::string_view balance, bool force);
+
 // Refused while the world holds trip logs, hand-over files, notes of taps,
 // archives, a statement or its state: a card rebased while its charges are
 // still logged would fail the audit. Every card is read before any is
-// rebased, so an unreadable card changes nothing.
-int rebaseCards(const std::filesystem::path& world);
+// rebased, so an unreadable card changes nothing. Each card rebased is a
+// line, after `indent`.
+int rebaseCards(const std::filesystem::path& world, std::string_view indent = {});
+
+// The first card of the world whose balance cannot be read, and why.
+std::optional<Problem> unreadableCard(const std::filesystem::path& world);

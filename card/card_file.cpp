@@ -11,7 +11,7 @@
 #include "card/card_records.h"
 #include "common/file_identity.h"
 #include "common/sleep.h"
-#include "common/world_layout.h"
+#include "common/time_info.h"
 
 namespace fs = std::filesystem;
 
@@ -92,22 +92,6 @@ std::variant<RecordColumns, Problem> lastRecord(const CardTail& tail) {
   const std::optional<RecordColumns> record = splitRecord(*line);
   if (!record) return Problem("its last line holds no record");
   return *record;
-}
-
-std::vector<std::string> cardsOf(const fs::path& world) {
-  std::vector<std::string> cards;
-  for (const std::string& name : namesIn(world / kCustomerDir)) {
-    const fs::path file(name);
-    if (file.extension() == ".txt" && isValidCardNumber(file.stem().string())) {
-      cards.push_back(file.stem().string());
-    }
-  }
-  std::sort(cards.begin(), cards.end());
-  return cards;
-}
-
-fs::path cardPath(const fs::path& world, std::string_view card) {
-  return world / kCustomerDir / (std::string(card) + ".txt");
 }
 
 std::variant<Newest, Problem> newestOf(int fd) {

@@ -46,7 +46,3 @@ struct Newest {
 std::variant<Newest, Problem> newestOf(int fd);
 // The same for the card at `path`, under a lock let go at once.
 std::variant<Newest, Problem> readNewest(const std::filesystem::path& path, int operation);
-
-// The cards of a world: customer/CARD.txt for every card number, in order.
-std::vector<std::string> cardsOf(const std::filesystem::path& world);
-std::filesystem::path cardPath(const std::filesystem::path& world, std::string_view card);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <string>
 
 #include "common/record_format.h"
 #include "common/time_info.h"
@@ -78,19 +79,16 @@ std::string provisioningRecord(int balance) {
   return formatRecord(kZeroTime, kNewCardTransport, false, balance, kProvisioningJourney);
 }
 
-std::string readableTime(std::string_view column) {
-  if (column.find_first_not_of('0') == std::string_view::npos) return "-";
-  const std::optional<TimeTextFields> fields =
-      allDigits(column) ? splitTimeText(column) : std::nullopt;
-  if (!fields) return std::string(column);
-  std::string text(fields->year);
-  text += '-';
-  text += fields->month;
-  text += '-';
-  text += fields->day;
-  text += ' ';
-  text += fields->hour;
-  text += ':';
-  text += fields->minute;
-  return text;
+std::variant<int, Problem> provisioningBalance(std::string_view text) {
+  const bool negative = text.starts_with('-');
+  std::string_view digits = negative ? text.substr(1) : text;
+  while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);
+  if (!allDigits(digits) || digits.size() > 10 ||
+      std::stoll(std::string(digits)) > INT_MAX + static_cast<long long>(negative)) {
+    return Problem("balance '" + std::string(text) + "' is not a whole number in the 32-bit range");
+  }
+  if (negative && digits != "0") {
+    return Problem("balance '" + std::string(text) + "' is negative; a card starts with 0 or more");
+  }
+  return static_cast<int>(std::stoll(std::string(digits)));
 }

@@ -1,6 +1,6 @@
 // What the card tool decides, from plain text: a card file's last line
 // read from its end, the top-up record appended for an amount, the record a
-// card is rebased to, and how a record's time reads to a person. No files.
+// card is provisioned and rebased with. No files.
 //
 // A top-up appends "TIME,TOPUP,IN,NEWBALANCE,JOURNEYID": TIME is the clock
 // file's time stamped as the terminals stamp their records (the year 2014,
@@ -52,9 +52,12 @@ struct TopUp {
 std::variant<TopUp, Problem> topUpRecord(std::string_view tail, bool wholeFile, int amount,
                                          std::string_view stamp);
 
-// A card's one record after a rebase: its provisioning with `balance`.
+// A card's first record, "000000000000,NEW,OUT,BALANCE,00": what a card is
+// provisioned with, and the one record a rebase leaves it. Stamped all
+// zeros and carrying the transport word NEW, which names neither the bus nor
+// the metro, so neither terminal takes the card's next tap for a transfer.
 std::string provisioningRecord(int balance);
 
-// A time column for people: "2014-12-07 01:36", "-" for all zeros, the
-// column itself when it has another form.
-std::string readableTime(std::string_view column);
+// The balance of "card new CARD BALANCE": a whole number from 0 to
+// 2147483647 (leading zeros allowed, "-0" is 0); otherwise why not.
+std::variant<int, Problem> provisioningBalance(std::string_view text);

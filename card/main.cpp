@@ -1,65 +1,112 @@
 // card: the cards of a world, for the people who run it.
 //
-//   card list [WORLD]                  every card and its balance
-//   card show CARD [WORLD]             a card's balance and history
-//   card top-up CARD AMOUNT [WORLD]    credits a card
-//   card rebase [WORLD]                one record per card, once the trips are gone
+//   card list [WORLD]                       every card and its balance
+//   card show CARD [WORLD]                  a card's balance and history
+//   card top-up CARD AMOUNT [WORLD]         credits a card
+//   card new [--force] CARD BALANCE [WORLD] provisions a card
+//   card rebase [WORLD]                     one record per card, once the trips are gone
 //
-// WORLD defaults to ./world. Exit status 0 when done, 1 when refused, 2 for
-// a command line it cannot take or a WORLD that is no world.
+// WORLD defaults to ./world. scripts/card runs it, scripts/new-card runs
+// its "new" alone. Exit status 0 when done, 1 when refused, 2 for a command
+// line it cannot take or a WORLD that is no world.
 #include <signal.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
-#include <vector>
+#include <variant>
 
 #include "card/card_commands.h"
+#include "common/command_table.h"
 #include "common/console.h"
-#include "common/program_arguments.h"
+#include "common/world_files.h"
 #include "common/world_layout.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kUsageStatus = 2;
 constexpr const char* kDefaultWorld = "world";
 
-// The commands, and how many arguments each takes before its WORLD.
-struct Command {
-  const char* name;
-  const char* arguments;
-  size_t needs;
-};
-constexpr Command kCommands[] = {
-    {"list", "[WORLD]", 0},
-    {"show", "CARD [WORLD]", 1},
-    {"top-up", "CARD AMOUNT [WORLD]", 2},
-    {"rebase", "[WORLD]", 0},
-};
-
-std::string usageText(const std::string& program) {
-  std::string text;
-  for (const Command& command : kCommands) {
-    text +=
-        (text.empty() ? "usage: " : " | ") + program + " " + command.name + " " + command.arguments;
-  }
-  return text;
+// The world a command names last (./world when it names none), checked to
+// hold customer/; a command that changes cards also refuses a customer/
+// that is a link out of the world.
+template <typename Run>
+std::function<int(const CommandCall&)> onWorld(size_t before, bool changes, Run run) {
+  return [before, changes, run](const CommandCall& call) {
+    const fs::path named = call.arguments.size() > before ? call.arguments.back() : kDefaultWorld;
+    const auto world = worldAt(named, kCardWorldNeeds);
+    if (const Problem* problem = std::get_if<Problem>(&world)) {
+      errorWrite(std::string(invokedName()) + ": " + problem->text() + "\n");
+      return kExitUsage;
+    }
+    const fs::path& root = std::get<fs::path>(world);
+    std::error_code error;
+    if (changes && fs::is_symlink(fs::symlink_status(root / kCustomerDir, error))) {
+      errorWrite(std::string(invokedName()) + ": " + (root / kCustomerDir).string() +
+                 " is a symbolic link: no card is changed through it\n");
+      return kExitRefused;
+    }
+    return run(root, call);
+  };
 }
 
-// Refusals name the tool as "card", however it was run.
-int refuseUsage(const std::string& usage, const std::string& problem) {
-  errorWrite("card: " + problem + "; " + usage + "\n");
-  return kUsageStatus;
-}
-
-int run(const Command& command, const std::vector<std::string>& args,
-        const std::filesystem::path& world) {
-  const std::string name = command.name;
-  if (name == "list") return listCards(world);
-  if (name == "show") return showCard(world, args[0]);
-  if (name == "top-up") return topUpCard(world, args[0], args[1]);
-  return rebaseCards(world);
-}
+const Tool kCardTool{
+    "card",
+    "the cards of WORLD (./world): lists, shows, tops up, provisions and rebases them",
+    {
+        {"list",
+         "[WORLD]",
+         0,
+         1,
+         {},
+         "every card with its balance and newest record",
+         "",
+         onWorld(0, false,
+                 [](const fs::path& world, const CommandCall&) { return listCards(world); })},
+        {"show",
+         "CARD [WORLD]",
+         1,
+         2,
+         {},
+         "a card's balance and its whole history",
+         "",
+         onWorld(1, false,
+                 [](const fs::path& world, const CommandCall& call) {
+                   return showCard(world, call.arguments[0]);
+                 })},
+        {"top-up",
+         "CARD AMOUNT [WORLD]",
+         2,
+         3,
+         {},
+         "adds AMOUNT to a card's balance",
+         "",
+         onWorld(2, true,
+                 [](const fs::path& world, const CommandCall& call) {
+                   return topUpCard(world, call.arguments[0], call.arguments[1]);
+                 })},
+        {"new",
+         "CARD BALANCE [WORLD]",
+         2,
+         3,
+         {{"--force", "", "replaces a card that exists, and its whole history"}},
+         "provisions a card: one first record holding BALANCE",
+         "scripts/new-card",
+         onWorld(2, true,
+                 [](const fs::path& world, const CommandCall& call) {
+                   return provisionCard(world, call.arguments[0], call.arguments[1],
+                                        call.has("--force"));
+                 })},
+        {"rebase",
+         "[WORLD]",
+         0,
+         1,
+         {},
+         "one record holding its balance for every card, once the trips are gone",
+         "",
+         onWorld(0, true,
+                 [](const fs::path& world, const CommandCall&) { return rebaseCards(world); })},
+    }};
 
 }  // namespace
 
@@ -67,37 +114,5 @@ int main(int argc, char** argv) {
   // First of all: past a file-size limit a write fails instead of ending
   // the tool, which then cuts a top-up it could not write whole.
   signal(SIGXFSZ, SIG_IGN);
-  // Run as scripts/card, it says so in its usage line.
-  const std::string program = argc > 0 && std::string(argv[0]) == "scripts/card" ? argv[0] : "card";
-  const std::string usage = usageText(program);
-  const ArgumentCheck check =
-      checkArguments(std::vector<std::string_view>(argv + std::min(argc, 1), argv + argc), 4);
-  if (check.verdict == ArgumentVerdict::Help) {
-    consoleWrite(usage +
-                 "\nlists the cards of WORLD (./world), shows a card's history, tops a card up, "
-                 "or rebases every card to its balance once the trips are gone\n");
-    return 0;
-  }
-  if (check.verdict == ArgumentVerdict::Refuse) return refuseUsage(usage, check.problem->text());
-  const std::vector<std::string>& words = check.arguments;
-  if (words.empty()) return refuseUsage(usage, "a command is needed");
-  for (const Command& command : kCommands) {
-    if (words[0] != command.name) continue;
-    const std::vector<std::string> args(words.begin() + 1, words.end());
-    if (args.size() < command.needs) {
-      return refuseUsage(usage, std::string(command.name) + " needs " + command.arguments);
-    }
-    if (args.size() > command.needs + 1) {
-      return refuseUsage(usage, "one argument too many: \"" + args.back() + "\"");
-    }
-    const std::filesystem::path world = args.size() > command.needs ? args.back() : kDefaultWorld;
-    std::error_code error;
-    if (!std::filesystem::is_directory(world / kCustomerDir, error)) {
-      errorWrite("card: " + (world / kCustomerDir).string() + " is missing: " + world.string() +
-                 " is no world\n");
-      return kUsageStatus;
-    }
-    return run(command, args, world);
-  }
-  return refuseUsage(usage, "unknown command \"" + words[0] + "\"");
+  return runTool(kCardTool, argc, argv);
 }

@@ -19,6 +19,17 @@ std::optional<TimeTextFields> splitTimeText(std::string_view text) {
                         text.substr(hourAt + 2, 2)};
 }
 
+std::string readableTime(std::string_view text) {
+  if (text.find_first_not_of('0') == std::string_view::npos) return "-";
+  const bool digits =
+      !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+  const std::optional<TimeTextFields> fields = digits ? splitTimeText(text) : std::nullopt;
+  if (!fields) return std::string(text);
+  return std::string(fields->year) + "-" + std::string(fields->month) + "-" +
+         std::string(fields->day) + " " + std::string(fields->hour) + ":" +
+         std::string(fields->minute);
+}
+
 TimeInfo clockValueToTime(int value) {
   TimeInfo t;
   t.minute = value % 100;

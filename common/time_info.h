@@ -56,6 +56,10 @@ struct TimeTextFields {
 // kTimeTextLength.
 std::optional<TimeTextFields> splitTimeText(std::string_view text);
 
+// A time text for people: "2014-12-07 01:36" (the day as wide as it is),
+// "-" for all zeros, the text itself when it is no time text of digits.
+std::string readableTime(std::string_view text);
+
 // The terminals give every time they read this year, whatever the text.
 inline constexpr int kTerminalYear = 2014;
 

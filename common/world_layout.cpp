@@ -5,8 +5,12 @@
 
 #include "common/file_handle.h"
 
+std::string cardFileName(std::string_view card) {
+  return std::string(card) + std::string(kCardFileExtension);
+}
+
 std::string cardFilePath(std::string_view card) {
-  return std::string("../") + kCustomerDir + "/" + std::string(card) + ".txt";
+  return std::string("../") + kCustomerDir + "/" + cardFileName(card);
 }
 
 bool isValidCardNumber(std::string_view card) {

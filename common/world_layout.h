@@ -22,6 +22,11 @@ inline constexpr const char* kTimeDir = "time";
 inline constexpr const char* kCustomerDir = "customer";
 inline constexpr const char* kMetroDir = "Metro";
 inline constexpr const char* kBusDir = "Bus";
+// The settlement's working directory by custom; any directory of the world
+// beside Bus/ and Metro/ serves. It keeps the hand-over files it has
+// settled in its archive/.
+inline constexpr const char* kSettlementDir = "Settlement";
+inline constexpr const char* kArchiveDir = "archive";
 
 // The world's root, as a program in one of its directories reaches it.
 inline constexpr const char* kProgramWorldRoot = "..";
@@ -31,7 +36,11 @@ inline constexpr const char* kProgramWorldRoot = "..";
 inline constexpr const char* kClockFileName = "time.txt";
 inline constexpr const char* kClockFilePath = "../time/time.txt";
 
-// "../customer/" + card + ".txt".
+// A card's file in customer/: its number and ".txt" ("1234.txt"), and the
+// same as a program in one of the world's directories opens it
+// ("../customer/1234.txt").
+inline constexpr std::string_view kCardFileExtension = ".txt";
+std::string cardFileName(std::string_view card);
 std::string cardFilePath(std::string_view card);
 
 // Whether `card` is a card number: 1 to kCardNumberMaxLength of A-Z a-z

@@ -34,7 +34,10 @@ namespace {
   for (;;) syscall(SYS_exit_group, 0);
 }
 
-constexpr int kRefusedStatus = 2;
+// Away from a world's directories it is given no world; a role another
+// process holds, or a statement at odds with its state, is a refusal.
+constexpr int kNoWorldStatus = 2;
+constexpr int kRoleHeldStatus = 1;
 constexpr int kUntrustedBookStatus = 1;
 
 sigset_t stopSignals() {
@@ -71,11 +74,11 @@ int settlementMain(int collectionPeriodMs) {
   if (const auto missing = missingFromPlace({std::nullopt, {kBusDir, kMetroDir}})) {
     errorWrite("settlement: must run in a directory of a world, beside Bus and Metro (" +
                missing->text() + ")\n");
-    return kRefusedStatus;
+    return kNoWorldStatus;
   }
   if (const auto held = claimRole(kProgramWorldRoot, "settlement", kSettlementLockPath)) {
     errorWrite("settlement: the settlement of this world is " + held->text() + "\n");
-    return kRefusedStatus;
+    return kRoleHeldStatus;
   }
   if (const auto problem = openSettlement(programPlaces())) {
     errorWrite("settlement: " + problem->text() +

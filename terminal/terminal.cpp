@@ -16,7 +16,10 @@
 
 namespace {
 
-constexpr int kRefusedStatus = 2;
+// A terminal away from its place in a world is given no world; a role
+// another process holds, or a tap it cannot complete, is a refusal.
+constexpr int kNoWorldStatus = 2;
+constexpr int kRoleHeldStatus = 1;
 constexpr int kIncompleteTapStatus = 1;
 // A card replaced again and again while its tap is in hand gets no charge.
 constexpr int kCardLookups = 3;
@@ -28,12 +31,12 @@ std::optional<int> prepareToServe(const TerminalProfile& profile) {
   if (const auto missing = missingFromPlace({profile.directory, {kCustomerDir}})) {
     errorWrite(name + "must run in the " + profile.directory + " directory of a world (" +
                missing->text() + ")\n");
-    return kRefusedStatus;
+    return kNoWorldStatus;
   }
   if (const auto held =
           claimRole(kProgramWorldRoot, profile.role, roleLockName(profile.tripLogName))) {
     errorWrite(name + profile.role + " is " + held->text() + "\n");
-    return kRefusedStatus;
+    return kRoleHeldStatus;
   }
   const std::string intent = intentName(profile.tripLogName);
   const IntentOutcome note = completeIntent(intent, profile.tripLogName);

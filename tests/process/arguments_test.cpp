@@ -86,7 +86,7 @@ TEST(Arguments, HelpIsAnsweredAndUnknownOptionsAndExtraArgumentsAreRefused) {
        2,
        Stream::Err,
        "usage: settlement_fast"},
-      {programPath("audit"), {"--help"}, "", 0, Stream::Out, "usage: audit WORLD\n"},
+      {programPath("audit"), {"--help"}, "", 0, Stream::Out, "usage: audit [WORLD]\n"},
       {programPath("audit"), {world.root().string(), "x"}, "", 2, Stream::Err, "usage: audit"},
       {script + "audit", {"--help"}, "", 0, Stream::Out, "usage: scripts/audit [WORLD]\n"},
       {script + "audit", {"a", "b"}, "", 2, Stream::Err, "usage: scripts/audit"},

@@ -1,5 +1,6 @@
 // Provisioning a card with scripts/new-card: what it writes, and the
-// balances, card numbers and worlds it refuses.
+// balances and card numbers it refuses (status 1) and the worlds it cannot
+// take (status 2).
 #include <gtest/gtest.h>
 
 #include "support/program.h"
@@ -22,7 +23,7 @@ TEST(NewCard, WritesOneFirstRecordAndRefusesWhatNoCardCanStartWith) {
       {{"889", "2147483648"}, 1, "32-bit"},
       {{"889", "12x"}, 1, "32-bit"},
       {{"../889", "100"}, 1, "invalid card number"},
-      {{"889", "100", world.dir("Settlement")}, 1, "no customer/"},
+      {{"889", "100", world.dir("Settlement")}, 2, "is no world"},
   };
   for (const Case& c : cases) {
     std::string command;

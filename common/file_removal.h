@@ -1,0 +1,18 @@
+// Removing a file or a directory tree inside a world without ever following
+// a link. Every directory on the way is entered as a directory that is no
+// link, and the name removed is removed as what it is: a link is unlinked
+// (never what it points to), a directory emptied the same way, entry by
+// entry, then removed. So nothing outside the tree is ever removed, whatever
+// links stand inside it.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "common/problem.h"
+
+// Removes `relative` ("Settlement/archive") below the directory `root`.
+// nullopt when it is gone (or was never there); otherwise what stood in the
+// way ("Settlement is a symbolic link", a permission refused).
+std::optional<Problem> removeBelow(const std::filesystem::path& root, const std::string& relative);

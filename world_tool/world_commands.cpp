@@ -1,0 +1,121 @@
+#include "world_tool/world_commands.h"
+
+#include <array>
+#include <chrono>
+#include <utility>
+#include <variant>
+
+#include "card/card_commands.h"
+#include "common/console.h"
+#include "common/file_removal.h"
+#include "common/program_arguments.h"
+#include "common/world_files.h"
+#include "common/world_programs.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::chrono::seconds kEndGrace{3};
+
+constexpr std::array<std::pair<const char*, const char*>, 4> kFirstCards = {
+    {{"1234", "10000"}, {"5678", "3000"}, {"4321", "700"}, {"9999", "500"}}};
+
+int refuse(const std::string& line, int status = kExitRefused) {
+  errorWrite(std::string(invokedName()) + ": " + line + "\n");
+  return status;
+}
+
+bool isEmptyDirectory(const fs::path& dir) {
+  std::error_code error;
+  return fs::is_empty(dir, error) && !error;
+}
+
+}  // namespace
+
+int layoutWorld(const fs::path& dir) {
+  std::error_code error;
+  if (fs::exists(dir, error)) {
+    if (!fs::is_directory(dir, error)) return refuse(dir.string() + " is no directory", kExitUsage);
+    if (!isEmptyDirectory(dir) && std::holds_alternative<Problem>(worldAt(dir, kWorldNeeds))) {
+      return refuse(dir.string() +
+                        " is neither empty nor a world (it lacks customer/, Metro/ or Bus/): a "
+                        "world is laid out only in a missing or empty directory",
+                    kExitUsage);
+    }
+  } else if (!fs::create_directories(dir, error) && error) {
+    return refuse("cannot make " + dir.string() + ": " + error.message());
+  }
+  const fs::path root = fs::canonical(dir, error);
+  if (error) return refuse("cannot resolve " + dir.string() + ": " + error.message());
+  if (const std::optional<std::string> linked = linkedProgramDir(root)) {
+    return refuse((root / *linked).string() +
+                  " is a symbolic link: nothing is laid out through it");
+  }
+  for (const char* name : kWorldLayout) {
+    fs::create_directory(root / name, error);
+    if (error) return refuse("cannot make " + (root / name).string() + ": " + error.message());
+  }
+  consoleWrite("== world in " + root.string() + "\n");
+  for (const auto& [card, balance] : kFirstCards) {
+    if (fs::exists(fs::symlink_status(cardPath(root, card), error))) continue;
+    if (const int status = provisionCard(root, card, balance, false)) return status;
+  }
+  return kExitDone;
+}
+
+int showPrograms(const fs::path& world) {
+  const std::string running = describePrograms(programsOf(world));
+  if (!running.empty()) consoleWrite(running + "\n");
+  return kExitDone;
+}
+
+int stopWorld(const fs::path& world) {
+  const std::vector<RunningProgram> running = programsOf(world);
+  if (!running.empty()) {
+    consoleWrite("== ending " + describePrograms(running) + "\n");
+    const std::vector<RunningProgram> left = endPrograms(world, kEndGrace);
+    if (!left.empty()) {
+      return refuse("programs of " + world.string() + " will not end: " + describePrograms(left));
+    }
+  }
+  consoleWrite("== no program of " + world.string() + " is running\n");
+  return kExitDone;
+}
+
+int resetTrips(const fs::path& world, const std::string& named) {
+  if (const std::optional<std::string> linked = linkedProgramDir(world)) {
+    return refuse("nothing was reset: " + (world / *linked).string() +
+                  " is a symbolic link, and the reset changes nothing outside the world");
+  }
+  const std::string running = describePrograms(programsOf(world));
+  if (!running.empty()) {
+    return refuse("the world in " + world.string() + " is running (" + running +
+                  "); stop it first: scripts/world --stop " + named);
+  }
+  if (const std::optional<Problem> unreadable = unreadableCard(world)) {
+    return refuse("nothing was reset: " + unreadable->text() +
+                  "; every card must be readable first");
+  }
+  consoleWrite("== forgetting the trips of " + world.string() + "\n");
+  for (const std::string& trip : tripFilesOf(world)) {
+    if (const std::optional<Problem> problem = removeBelow(world, trip)) {
+      return refuse(problem->text() +
+                    "; the trips before it are gone: once it is fixed, run "
+                    "scripts/world --reset-trips " +
+                    named + " again");
+    }
+    consoleWrite("   removed " + trip + "\n");
+  }
+  consoleWrite("== rebasing every card to one record holding its balance\n");
+  if (rebaseCards(world, "   ") != kExitDone) {
+    return refuse(
+        "the trips are gone but not every card was rebased; run scripts/world "
+        "--reset-trips " +
+        named + " again");
+  }
+  consoleWrite("== done: " + world.string() +
+               " keeps its cards and balances and has no trips; scripts/audit " + named +
+               " reconciles it\n");
+  return kExitDone;
+}
