@@ -18,12 +18,21 @@
 
 #include <filesystem>
 #include <string_view>
+#include <variant>
+
+#include "card/card_records.h"
+#include "common/problem.h"
 
 inline constexpr int kCardRefusedStatus = 1;
 
 int listCards(const std::filesystem::path& world);
 int showCard(const std::filesystem::path& world, std::string_view card);
 int topUpCard(const std::filesystem::path& world, std::string_view card, std::string_view amount);
+
+// The top-up itself, as topUpCard makes it but printing nothing: the
+// record appended, or why nothing was (in the words topUpCard prints).
+std::variant<TopUp, Problem> topUpQuietly(const std::filesystem::path& world, std::string_view card,
+                                          int amount);
 
 // Refused while the world holds trip logs, hand-over files, notes of taps,
 // archives, a statement or its state: a card rebased while its charges are
