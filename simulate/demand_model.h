@@ -48,6 +48,7 @@ std::string tapCommand(const std::string& card, const PlannedTap& tap, bool mist
 struct RiderPlan {
   int balance = 0;  // provisioned
   std::vector<PlannedTap> taps;  // in time order
+  bool operator==(const RiderPlan&) const = default;
 };
 
 struct DemandOptions {

@@ -475,7 +475,9 @@ void Driver::onChildEnded(int p, int status) {
     errorWrite("simulate: " + program.name + " ended with status " + std::to_string(status) +
                tail + (tail.ends_with('\n') ? "" : "\n"));
   }
-  if (!program.reader.prompted() || !program.killed) ++program.failedStarts;
+  // A kill is on purpose; a program that ends by itself again and again
+  // (a terminal before its first prompt each time) is given up.
+  if (!program.killed) ++program.failedStarts;
   if (program.failedStarts >= kMostFailedStarts) {
     fail(program.name + " would not run (status " + std::to_string(status) + ")" +
          (program.errorTail.empty() ? "" : ": " + program.errorTail));
