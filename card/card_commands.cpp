@@ -179,7 +179,8 @@ std::variant<TopUp, Problem> topUpQuietly(const fs::path& world, std::string_vie
                    " holds no clock");
 
   LockedCard held = lockCard(cardPath(world, card), O_RDWR | O_APPEND, LOCK_EX);
-  if (!held.file.valid()) return Problem("cannot top up card " + name + ": " + held.problem->text());
+  if (!held.file.valid())
+    return Problem("cannot top up card " + name + ": " + held.problem->text());
   const std::optional<CardTail> tail = readTail(held.file.get());
   if (!tail) return Problem::fromErrno("cannot top up card " + name + ": ", errno);
   const auto decided = topUpRecord(tail->bytes, tail->wholeFile, amount, *stamp);

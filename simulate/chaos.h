@@ -19,7 +19,8 @@ class Chaos {
 
   // One of `candidates` (not empty).
   int pick(const std::vector<int>& candidates) {
-    return candidates[static_cast<size_t>(random_.between(0, static_cast<int>(candidates.size()) - 1))];
+    return candidates[static_cast<size_t>(
+        random_.between(0, static_cast<int>(candidates.size()) - 1))];
   }
 
  private:

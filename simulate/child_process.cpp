@@ -20,9 +20,13 @@ void closeFd(int& fd) {
 
 }  // namespace
 
-ChildProcess::~ChildProcess() { closeAll(); }
+ChildProcess::~ChildProcess() {
+  closeAll();
+}
 
-ChildProcess::ChildProcess(ChildProcess&& other) noexcept { *this = std::move(other); }
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept {
+  *this = std::move(other);
+}
 
 ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
   if (this != &other) {
@@ -41,9 +45,15 @@ void ChildProcess::closeAll() {
   closeErrors();
 }
 
-void ChildProcess::closeInput() { closeFd(input_); }
-void ChildProcess::closeOutput() { closeFd(output_); }
-void ChildProcess::closeErrors() { closeFd(errors_); }
+void ChildProcess::closeInput() {
+  closeFd(input_);
+}
+void ChildProcess::closeOutput() {
+  closeFd(output_);
+}
+void ChildProcess::closeErrors() {
+  closeFd(errors_);
+}
 
 void ChildProcess::signal(int signal) const {
   if (pid_ > 0) kill(pid_, signal);

@@ -7,7 +7,9 @@ constexpr int kClockFields = 5;
 // Five numbers of at most 11 characters, their separators and a line feed.
 constexpr size_t kLongestClockLine = 5 * 11 + 4 * 2 + 1;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Whether a clock line may start at `at`: not inside a run of digits.
 bool mayStartClock(std::string_view text, size_t at) {
@@ -76,7 +78,8 @@ void ConsoleReader::take(std::string_view bytes, std::vector<std::string>& answe
   for (;;) {
     const size_t prompt = pending_.find(kPrompt, from);
     if (prompt == std::string::npos) break;
-    if (prompted_) answers.push_back(withoutClockLines(std::string_view(pending_).substr(from, prompt - from)));
+    if (prompted_)
+      answers.push_back(withoutClockLines(std::string_view(pending_).substr(from, prompt - from)));
     prompted_ = true;
     from = prompt + kPrompt.size();
   }

@@ -65,7 +65,7 @@ struct DayReport {
 
   // Timing.
   LagSummary lag;
-  LagSummary morningLag;  // taps planned in the morning peak
+  LagSummary morningLag;   // taps planned in the morning peak
   double realSeconds = 0;  // the whole run
   double playSeconds = 0;  // from the first tap sent to the last answer
   double tapsPerSecond = 0;

@@ -41,7 +41,9 @@ int metroRide(RandomStream& random, int from, int to) {
   return 4 + 6 * ringDistance(from, to) + random.between(0, 4);
 }
 
-int busRide(RandomStream& random) { return random.between(8, 38); }
+int busRide(RandomStream& random) {
+  return random.between(8, 38);
+}
 
 // Mostly a short change, sometimes a long one, now and then longer than a
 // transfer allows.
@@ -118,8 +120,8 @@ RiderPlan planRider(const DemandOptions& options, int index) {
   const int out =
       commuter ? clampMinute(random.normal(kMorningPeak, kMorningSpread), kFirstDeparture, 11 * 60)
                : random.between(6 * 60, 20 * 60);
-  const double back = commuter ? random.normal(kEveningPeak, kEveningSpread)
-                               : out + random.between(120, 360);
+  const double back =
+      commuter ? random.normal(kEveningPeak, kEveningSpread) : out + random.between(120, 360);
   const int windowEnd = options.fromMinute + options.minutes;
   auto inWindow = [&](int minute) {
     return minute >= options.fromMinute && minute < windowEnd && minute < kDayMinutes;
@@ -166,4 +168,6 @@ std::vector<RiderPlan> planDay(const DemandOptions& options) {
   return plans;
 }
 
-std::string riderCard(int rider) { return std::to_string(1000001 + rider); }
+std::string riderCard(int rider) {
+  return std::to_string(1000001 + rider);
+}

@@ -46,7 +46,7 @@ struct PlannedTap {
 std::string tapCommand(const std::string& card, const PlannedTap& tap, bool mistyped);
 
 struct RiderPlan {
-  int balance = 0;  // provisioned
+  int balance = 0;               // provisioned
   std::vector<PlannedTap> taps;  // in time order
   bool operator==(const RiderPlan&) const = default;
 };

@@ -55,7 +55,9 @@ constexpr const char* kKilledText = "(killed before it answered; the card holds 
 enum Stream : uint64_t { kOutput = 0, kErrors = 1, kInput = 2 };
 constexpr uint64_t kSignalTag = ~uint64_t{0};
 
-uint64_t tagOf(int program, Stream stream) { return static_cast<uint64_t>(program) << 2 | stream; }
+uint64_t tagOf(int program, Stream stream) {
+  return static_cast<uint64_t>(program) << 2 | stream;
+}
 
 // A command sent and not yet answered.
 struct Sent {
@@ -96,9 +98,7 @@ struct Program {
   std::string errorTail;
 
   bool isTerminal() const { return !args.empty() || name == "bus"; }
-  bool up() const {
-    return child.running() && !killed && reader.prompted() && reader.sawClock();
-  }
+  bool up() const { return child.running() && !killed && reader.prompted() && reader.sawClock(); }
 };
 
 void keepTail(std::string& tail, std::string_view more) {
@@ -160,8 +160,8 @@ class Driver {
   // Taps.
   void schedule(int rider);
   void answered(int p, const Sent& sent, std::string_view printed, bool killed);
-  void charged(int rider, const CardRecord& record, const PlannedTap& tap, std::string_view terminal,
-               std::string_view command, std::string_view printed);
+  void charged(int rider, const CardRecord& record, const PlannedTap& tap,
+               std::string_view terminal, std::string_view command, std::string_view printed);
   void finishTap(int rider);
   void requeue(int rider) { programs_[currentTap(rider).terminal].waiting.push_back(rider); }
   const PlannedTap& currentTap(int rider) const {
@@ -291,7 +291,8 @@ bool Driver::prepare() {
     RiderState& rider = riders_[r];
     rider.balance = plans_[r].balance;
     std::error_code error;
-    rider.cardSize = static_cast<off_t>(fs::file_size(cardPath(setup_.world, riderCard(static_cast<int>(r))), error));
+    rider.cardSize = static_cast<off_t>(
+        fs::file_size(cardPath(setup_.world, riderCard(static_cast<int>(r))), error));
     report_.tapsPlanned += static_cast<long long>(plans_[r].taps.size());
     for (const PlannedTap& tap : plans_[r].taps) last = std::max(last, tap.minute);
   }
@@ -472,8 +473,8 @@ void Driver::onChildEnded(int p, int status) {
   if (!program.killed) {
     // It ended by itself.
     const std::string tail = program.errorTail.empty() ? "" : ": " + program.errorTail;
-    errorWrite("simulate: " + program.name + " ended with status " + std::to_string(status) +
-               tail + (tail.ends_with('\n') ? "" : "\n"));
+    errorWrite("simulate: " + program.name + " ended with status " + std::to_string(status) + tail +
+               (tail.ends_with('\n') ? "" : "\n"));
   }
   // A kill is on purpose; a program that ends by itself again and again
   // (a terminal before its first prompt each time) is given up.
@@ -694,8 +695,9 @@ void Driver::play() {
   started_ = Clock::now();
   lastAnswer_ = started_;
   secondStarted_ = started_;
-  if (chaos_) nextKill_ = started_ + std::chrono::duration_cast<Clock::duration>(
-                                        std::chrono::duration<double>(chaos_->nextDelay()));
+  if (chaos_)
+    nextKill_ = started_ + std::chrono::duration_cast<Clock::duration>(
+                               std::chrono::duration<double>(chaos_->nextDelay()));
   if (prepare()) {
     while (!failed_ && !allAnswered()) pump(kClockPoll);
   }
@@ -705,8 +707,8 @@ void Driver::play() {
   if (firstSent_) report_.playSeconds = secondsBetween(*firstSent_, lastAnswer);
   finish();
   report_.realSeconds = secondsBetween(started_, Clock::now());
-  report_.tapsPerSecond =
-      report_.playSeconds > 0 ? static_cast<double>(report_.commandsAnswered) / report_.playSeconds
+  report_.tapsPerSecond = report_.playSeconds > 0
+                              ? static_cast<double>(report_.commandsAnswered) / report_.playSeconds
                               : 0;
   report_.lag = summarizeLags(lags_);
   report_.morningLag = summarizeLags(morningLags_);
@@ -742,7 +744,8 @@ void Driver::finish() {
   };
   if (!waitUntil(terminalsEnded, kEndWait)) {
     fail("a terminal did not end at the end of its input");
-    for (int p = 0; p < kTerminalCount; ++p) programs_[static_cast<size_t>(p)].child.signal(SIGKILL);
+    for (int p = 0; p < kTerminalCount; ++p)
+      programs_[static_cast<size_t>(p)].child.signal(SIGKILL);
     waitUntil(terminalsEnded, 5s);
   }
   for (int p = 0; p < kTerminalCount; ++p) {

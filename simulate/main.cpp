@@ -121,11 +121,11 @@ int main(int argc, char** argv) {
 
   TapsCsv taps((reportDir / "taps.csv").string());
   if (!taps.good()) return failRun("cannot write " + (reportDir / "taps.csv").string());
-  consoleWrite("== world in " + world.string() + ": " + std::to_string(options.riders) +
-               " cards provisioned; playing from " + std::string(options.fromMinute / 60 < 10 ? "0" : "") +
-               std::to_string(options.fromMinute / 60) + ":" +
-               (options.fromMinute % 60 < 10 ? "0" : "") + std::to_string(options.fromMinute % 60) +
-               ", 8 simulated minutes a second\n");
+  consoleWrite(
+      "== world in " + world.string() + ": " + std::to_string(options.riders) +
+      " cards provisioned; playing from " + std::string(options.fromMinute / 60 < 10 ? "0" : "") +
+      std::to_string(options.fromMinute / 60) + ":" + (options.fromMinute % 60 < 10 ? "0" : "") +
+      std::to_string(options.fromMinute % 60) + ", 8 simulated minutes a second\n");
   DriverSetup setup;
   setup.world = world;
   setup.programs = programs;

@@ -50,7 +50,8 @@ std::variant<SimulationOptions, HelpAsked, Problem> parseOptions(
   for (size_t i = 0; i < words.size(); ++i) {
     std::string_view option = words[i];
     std::optional<std::string_view> value;
-    if (const size_t equals = option.find('='); option.starts_with("--") && equals != std::string_view::npos) {
+    if (const size_t equals = option.find('=');
+        option.starts_with("--") && equals != std::string_view::npos) {
       value = option.substr(equals + 1);
       option = option.substr(0, equals);
     }
@@ -58,7 +59,8 @@ std::variant<SimulationOptions, HelpAsked, Problem> parseOptions(
                        option == "--seed" || option == "--chaos" || option == "--world" ||
                        option == "--report";
     if (!known) {
-      if (option.starts_with("-")) return Problem("unknown option \"" + std::string(words[i]) + "\"");
+      if (option.starts_with("-"))
+        return Problem("unknown option \"" + std::string(words[i]) + "\"");
       return Problem("one argument too many: \"" + std::string(option) + "\"");
     }
     if (!value) {

@@ -7,7 +7,8 @@ int percentile(std::vector<int>& values, double q) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
   const double rank = std::ceil(q * static_cast<double>(values.size()));
-  const size_t index = static_cast<size_t>(std::clamp(rank, 1.0, static_cast<double>(values.size())));
+  const size_t index =
+      static_cast<size_t>(std::clamp(rank, 1.0, static_cast<double>(values.size())));
   return values[index - 1];
 }
 

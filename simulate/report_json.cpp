@@ -81,10 +81,10 @@ std::string reportJson(const DayReport& r) {
   add("fees_charged", operators(r.feesCharged));
   add("statement_fees", operators(r.statementFees));
   add("settled", operators(r.settled));
-  add("transfer_revenue_moved",
-      "{\"from\": " + jsonString(moved >= 0 ? "METRO" : "BUS") +
-          ", \"to\": " + jsonString(moved >= 0 ? "BUS" : "METRO") +
-          ", \"amount\": " + std::to_string(moved >= 0 ? moved : -moved) + "}");
+  add("transfer_revenue_moved", "{\"from\": " + jsonString(moved >= 0 ? "METRO" : "BUS") +
+                                    ", \"to\": " + jsonString(moved >= 0 ? "BUS" : "METRO") +
+                                    ", \"amount\": " + std::to_string(moved >= 0 ? moved : -moved) +
+                                    "}");
   add("transfer_journeys", std::to_string(r.transferJourneys));
   add("statement_cycles", std::to_string(r.statement.size()));
   add("kills", std::to_string(r.kills));
@@ -93,10 +93,10 @@ std::string reportJson(const DayReport& r) {
   add("taps_found_on_card_after_kill", std::to_string(r.answeredByCard));
   add("taps_resent_after_time_read_error", std::to_string(r.resentAfterClockError));
   add("audit", r.auditRun && r.auditDifferences.empty() ? jsonString("reconciled")
-                                                         : strings(r.auditDifferences));
+                                                        : strings(r.auditDifferences));
   add("tap_lag_minutes", "{" + lagObject(r.lag) + ", \"morning_peak\": {\"from\": " +
-                             jsonString(clockText(kMorningPeakFrom)) + ", \"to\": " +
-                             jsonString(clockText(kMorningPeakTo)) + ", " +
+                             jsonString(clockText(kMorningPeakFrom)) +
+                             ", \"to\": " + jsonString(clockText(kMorningPeakTo)) + ", " +
                              lagObject(r.morningLag) + "}}");
   add("taps_per_second", decimal(r.tapsPerSecond, 1));
   add("taps_per_second_peak", std::to_string(r.peakTapsPerSecond));

@@ -12,12 +12,14 @@ constexpr const char* kMetroColor = "#2b6cb0";
 constexpr const char* kTerminalColors[kTerminalCount] = {"#2b6cb0", "#4299e1", "#38a169",
                                                          "#805ad5", "#d53f8c", "#d9822b"};
 
-std::string n(long long value) { return axisNumber(static_cast<double>(value)); }
+std::string n(long long value) {
+  return axisNumber(static_cast<double>(value));
+}
 
 std::string hoursText(int minutes) {
   char text[32];
   if (minutes % 60 == 0) {
-    snprintf(text, sizeof text, "%d hours", minutes / 60);
+    snprintf(text, sizeof text, "%d hour%s", minutes / 60, minutes == 60 ? "" : "s");
   } else {
     snprintf(text, sizeof text, "%.2f hours", minutes / 60.0);
   }
@@ -36,8 +38,8 @@ std::string operatorsText(const OperatorAmounts& a) {
 std::string movedText(const DayReport& r) {
   const long long moved = movedToBus(r);
   if (moved == 0) return "the settlement moved no transfer revenue between the operators";
-  return "the settlement moved " + n(moved > 0 ? moved : -moved) +
-         " of transfer revenue from " + (moved > 0 ? "METRO to BUS" : "BUS to METRO");
+  return "the settlement moved " + n(moved > 0 ? moved : -moved) + " of transfer revenue from " +
+         (moved > 0 ? "METRO to BUS" : "BUS to METRO");
 }
 
 std::string refusedText(const DayReport& r) {
@@ -79,7 +81,8 @@ std::string summaryText(const DayReport& r, const std::string& reportDir) {
   s += "   refused: " + refusedText(r) + "\n";
   s += "   the cards paid " + operatorsText(r.feesCharged) + ", together " +
        n(r.feesCharged[0] + r.feesCharged[1]) + "\n";
-  s += "   the statement settled " + operatorsText(r.settled) + " over " + n(static_cast<long long>(r.statement.size())) +
+  s += "   the statement settled " + operatorsText(r.settled) + " over " +
+       n(static_cast<long long>(r.statement.size())) +
        " cycles (fees by where they were charged: " + operatorsText(r.statementFees) + ")\n";
   s += "   " + n(r.transferJourneys) + " journeys changed between bus and metro; " + movedText(r) +
        "\n";
@@ -92,7 +95,8 @@ std::string summaryText(const DayReport& r, const std::string& reportDir) {
     s += "   kills: " + n(r.kills) + "; taps re-sent after a kill: " + n(r.resentAfterKill) +
          ", found on their card: " + n(r.answeredByCard) + "\n";
   }
-  s += "   audit: " + std::string(r.auditRun && r.auditDifferences.empty() ? "reconciled" : "differences") + "\n";
+  s += "   audit: " +
+       std::string(r.auditRun && r.auditDifferences.empty() ? "reconciled" : "differences") + "\n";
   if (r.differences.empty()) {
     s += "== reconciled: every planned tap was answered, the audit reconciles and the statement "
          "equals what the cards paid\n";
@@ -139,7 +143,8 @@ Chart tapsChart(const DayReport& r) {
   for (size_t h = first; h < end; ++h) chart.categories.push_back(hourLabel(h));
   for (int t = 0; t < kTerminalCount; ++t) {
     ChartSeries series{terminalName(t), kTerminalColors[t], {}};
-    for (size_t h = first; h < end; ++h) series.values.push_back(static_cast<double>(r.tapsPerHour[h][static_cast<size_t>(t)]));
+    for (size_t h = first; h < end; ++h)
+      series.values.push_back(static_cast<double>(r.tapsPerHour[h][static_cast<size_t>(t)]));
     chart.series.push_back(series);
   }
   return chart;
@@ -171,8 +176,8 @@ std::string cycleLabel(const StatementLine& line) {
 
 Chart settledChart(const DayReport& r, bool cumulated) {
   Chart chart;
-  chart.title = cumulated ? "Settled shares, cumulated per operator"
-                          : "Settled shares per settlement cycle";
+  chart.title =
+      cumulated ? "Settled shares, cumulated per operator" : "Settled shares per settlement cycle";
   chart.xLabel = "settlement cycle (its simulated clock)";
   chart.yLabel = cumulated ? "settled so far" : "settled in the cycle";
   chart.kind = cumulated ? ChartKind::kLines : ChartKind::kGroupedBars;
@@ -216,7 +221,9 @@ std::string row(const std::string& name, const std::string& value) {
 std::string reportHtml(const DayReport& r) {
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-      "<title>A simulated day: " + n(r.riders) + " riders</title>\n"
+      "<title>A simulated day: " +
+      n(r.riders) +
+      " riders</title>\n"
       "<style>body{font-family:sans-serif;margin:24px;max-width:1000px;color:#222}"
       "table{border-collapse:collapse;margin-bottom:24px}th,td{text-align:left;padding:3px 12px;"
       "border-bottom:1px solid #e2e2e2;vertical-align:top}th{font-weight:600;white-space:nowrap}"
@@ -225,8 +232,9 @@ std::string reportHtml(const DayReport& r) {
   html += "<h1>A simulated day: " + n(r.riders) + " riders from " + clockText(r.fromMinute) +
           " for " + hoursText(r.minutes) + "</h1>\n";
   if (r.differences.empty()) {
-    html += "<p>Reconciled: every planned tap was answered, the audit reconciles and the statement "
-            "equals what the cards paid.</p>\n";
+    html +=
+        "<p>Reconciled: every planned tap was answered, the audit reconciles and the statement "
+        "equals what the cards paid.</p>\n";
   } else {
     html += "<p class=\"bad\">Not reconciled:</p>\n<ul class=\"bad\">\n";
     for (const std::string& d : r.differences) html += "<li>" + xmlText(d) + "</li>\n";
@@ -239,14 +247,14 @@ std::string reportHtml(const DayReport& r) {
   html += row("refused", refusedText(r));
   html += row("top-ups", n(r.topUps) + " of " + n(kTopUpAmount));
   html += row("the cards paid", operatorsText(r.feesCharged));
-  html += row("the statement settled", operatorsText(r.settled) + " over " +
-                                           n(static_cast<long long>(r.statement.size())) + " cycles");
-  html += row("transfers", n(r.transferJourneys) + " journeys changed between bus and metro; " +
-                               movedText(r));
-  html += row("tap lag (simulated minutes)", lagText(r.lag) + "; morning peak " +
-                                                 clockText(kMorningPeakFrom) + "-" +
-                                                 clockText(kMorningPeakTo) + ": " +
-                                                 lagText(r.morningLag));
+  html +=
+      row("the statement settled", operatorsText(r.settled) + " over " +
+                                       n(static_cast<long long>(r.statement.size())) + " cycles");
+  html += row("transfers",
+              n(r.transferJourneys) + " journeys changed between bus and metro; " + movedText(r));
+  html += row("tap lag (simulated minutes)",
+              lagText(r.lag) + "; morning peak " + clockText(kMorningPeakFrom) + "-" +
+                  clockText(kMorningPeakTo) + ": " + lagText(r.morningLag));
   html += row("speed", realText(r));
   html += row("driver", cpuShare(r));
   if (r.chaosSeconds) {

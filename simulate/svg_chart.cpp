@@ -25,7 +25,8 @@ double largestValue(const Chart& chart) {
   if (chart.kind == ChartKind::kStackedBars) {
     for (size_t c = 0; c < chart.categories.size(); ++c) {
       double sum = 0;
-      for (const ChartSeries& s : chart.series) sum += c < s.values.size() ? std::max(0.0, s.values[c]) : 0;
+      for (const ChartSeries& s : chart.series)
+        sum += c < s.values.size() ? std::max(0.0, s.values[c]) : 0;
       largest = std::max(largest, sum);
     }
   } else {
@@ -75,11 +76,20 @@ std::string xmlText(const std::string& text) {
   std::string out;
   for (const char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -154,8 +164,8 @@ std::string svgChart(const Chart& chart) {
          "\" stroke=\"#333333\"/>\n";
   size_t longest = 1;
   for (const std::string& c : chart.categories) longest = std::max(longest, c.size());
-  const int every = labelEvery(chart.categories.size(), plotWidth,
-                               static_cast<double>(longest) * kCharWidth + 8);
+  const int every =
+      labelEvery(chart.categories.size(), plotWidth, static_cast<double>(longest) * kCharWidth + 8);
   for (size_t c = 0; c < chart.categories.size(); c += static_cast<size_t>(every)) {
     svg += "<text x=\"" + number(xCenter(c)) + "\" y=\"" + number(kTop + plotHeight + 18) +
            "\" text-anchor=\"middle\">" + xmlText(chart.categories[c]) + "</text>\n";
@@ -167,8 +177,8 @@ std::string svgChart(const Chart& chart) {
   for (const ChartSeries& series : chart.series) {
     svg += "<rect x=\"" + number(legendX) + "\" y=\"32\" width=\"12\" height=\"12\" fill=\"" +
            series.color + "\"/>\n";
-    svg += "<text x=\"" + number(legendX + 16) + "\" y=\"42\">" + xmlText(series.name) +
-           "</text>\n";
+    svg +=
+        "<text x=\"" + number(legendX + 16) + "\" y=\"42\">" + xmlText(series.name) + "</text>\n";
     legendX += 16 + static_cast<double>(series.name.size()) * kCharWidth + 18;
   }
   svg += "</svg>\n";

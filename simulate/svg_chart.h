@@ -9,7 +9,7 @@
 
 struct ChartSeries {
   std::string name;
-  std::string color;  // "#1f77b4"
+  std::string color;           // "#1f77b4"
   std::vector<double> values;  // one per category
 };
 

@@ -19,7 +19,8 @@ std::optional<Problem> worldRefusal(const fs::path& world) {
     return Problem(world.string() + " is no directory (the world must be a missing or empty one)");
   }
   if (!fs::is_empty(world, error) || error) {
-    return Problem(world.string() + " is not empty (the world must be a missing or empty directory)");
+    return Problem(world.string() +
+                   " is not empty (the world must be a missing or empty directory)");
   }
   return std::nullopt;
 }
@@ -37,7 +38,8 @@ std::optional<Problem> layOutWorld(const fs::path& world, const std::vector<Ride
   std::error_code error;
   for (const char* dir : {kTimeDir, kCustomerDir, kMetroDir, kBusDir, "Settlement"}) {
     fs::create_directories(world / dir, error);
-    if (error) return Problem::fromErrno("cannot make " + (world / dir).string() + ": ", error.value());
+    if (error)
+      return Problem::fromErrno("cannot make " + (world / dir).string() + ": ", error.value());
   }
   for (size_t rider = 0; rider < plans.size(); ++rider) {
     const fs::path card = cardPath(world, riderCard(static_cast<int>(rider)));

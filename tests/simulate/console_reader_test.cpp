@@ -36,8 +36,14 @@ TEST(ConsoleReader, AnswersAreTheTextBetweenPromptsWithoutClockLines) {
        {"COMMAND LINE_:Invalid command\nCOMMAND LI", "NE_:" + metro + "COMMAND LINE_:"},
        {"Invalid command\n", metro},
        false},
-      {"a clock line at the start, before the first prompt", {"2014/ 12/ 7/ 5/ 0\n", "COMMAND LINE_:"}, {}, true},
-      {"digits that are no clock line stay", {"COMMAND LINE_:FEE : 2014/ 1\nCOMMAND LINE_:"}, {"FEE : 2014/ 1\n"}, false},
+      {"a clock line at the start, before the first prompt",
+       {"2014/ 12/ 7/ 5/ 0\n", "COMMAND LINE_:"},
+       {},
+       true},
+      {"digits that are no clock line stay",
+       {"COMMAND LINE_:FEE : 2014/ 1\nCOMMAND LINE_:"},
+       {"FEE : 2014/ 1\n"},
+       false},
   };
   for (const Case& c : cases) {
     ConsoleReader reader;

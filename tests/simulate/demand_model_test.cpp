@@ -52,9 +52,9 @@ TEST(DemandModel, SeedOnePlansThesePinnedRiders) {
     PlannedTap first;
   };
   const std::vector<Pinned> pinned = {
-      {100000, 4, {381, 5, true, Typo::kNone}},  {100000, 8, {1001, 5, true, Typo::kNone}},
-      {100000, 4, {437, 1, true, Typo::kNone}},  {100000, 4, {406, 0, true, Typo::kNone}},
-      {100000, 8, {479, 5, true, Typo::kNone}},  {100000, 4, {558, 0, true, Typo::kNone}},
+      {100000, 4, {381, 5, true, Typo::kNone}}, {100000, 8, {1001, 5, true, Typo::kNone}},
+      {100000, 4, {437, 1, true, Typo::kNone}}, {100000, 4, {406, 0, true, Typo::kNone}},
+      {100000, 8, {479, 5, true, Typo::kNone}}, {100000, 4, {558, 0, true, Typo::kNone}},
   };
   const std::vector<RiderPlan> day = planDay(wholeDay(static_cast<int>(pinned.size()), 1));
   for (size_t r = 0; r < pinned.size(); ++r) {

@@ -20,8 +20,8 @@ TEST(Percentile, NearestRank) {
   std::vector<int> hundred;
   for (int i = 1; i <= 100; ++i) hundred.push_back(101 - i);
   const std::vector<Case> cases = {
-      {{}, 0.5, 0},          {{7}, 0.99, 7},       {{3, 1, 2}, 0.5, 2}, {{1, 2, 3, 4}, 0.5, 2},
-      {hundred, 0.99, 99},   {hundred, 1.0, 100},  {hundred, 0.5, 50},
+      {{}, 0.5, 0},        {{7}, 0.99, 7},      {{3, 1, 2}, 0.5, 2}, {{1, 2, 3, 4}, 0.5, 2},
+      {hundred, 0.99, 99}, {hundred, 1.0, 100}, {hundred, 0.5, 50},
   };
   for (Case c : cases) EXPECT_EQ(percentile(c.values, c.q), c.expected);
   std::vector<int> lags = {0, 8, 3, 16};
@@ -39,7 +39,13 @@ TEST(SvgChart, AxesReachTheLargestValueInRoundSteps) {
     int steps;
   };
   const std::vector<Case> cases = {
-      {0, 1, 1}, {1, 0.2, 5}, {7, 2, 4}, {10, 2, 5}, {11, 5, 3}, {999, 200, 5}, {23811500, 5000000, 5},
+      {0, 1, 1},
+      {1, 0.2, 5},
+      {7, 2, 4},
+      {10, 2, 5},
+      {11, 5, 3},
+      {999, 200, 5},
+      {23811500, 5000000, 5},
   };
   for (const Case& c : cases) {
     const ValueAxis axis = valueAxis(c.largest);
@@ -61,7 +67,8 @@ TEST(SvgChart, OneSelfContainedSvgWithEveryLabel) {
   chart.yLabel = "fees";
   chart.categories = {"07", "08"};
   chart.series = {{"BUS", "#d9822b", {1050, 0}}, {"METRO", "#2b6cb0", {2100, 600}}};
-  for (const ChartKind kind : {ChartKind::kGroupedBars, ChartKind::kStackedBars, ChartKind::kLines}) {
+  for (const ChartKind kind :
+       {ChartKind::kGroupedBars, ChartKind::kStackedBars, ChartKind::kLines}) {
     chart.kind = kind;
     const std::string svg = svgChart(chart);
     EXPECT_EQ(svg.rfind("<svg ", 0), 0u);
@@ -75,9 +82,11 @@ TEST(SvgChart, OneSelfContainedSvgWithEveryLabel) {
 }
 
 TEST(TapsCsv, OneLinePerTapQuotedWhereNeeded) {
-  EXPECT_EQ(tapsCsvLine({425, 432, "bus", "1000001", "1000001 IN", "FEE : 1050 | VALANCE : 8950", 1050}),
-            "07:05,07:12,bus,1000001,1000001 IN,FEE : 1050 | VALANCE : 8950,1050\n");
-  EXPECT_EQ(tapsCsvLine({1445, std::nullopt, "metro2", "7", "7 IN, now", "Invalid \"command\"", std::nullopt}),
+  EXPECT_EQ(
+      tapsCsvLine({425, 432, "bus", "1000001", "1000001 IN", "FEE : 1050 | VALANCE : 8950", 1050}),
+      "07:05,07:12,bus,1000001,1000001 IN,FEE : 1050 | VALANCE : 8950,1050\n");
+  EXPECT_EQ(tapsCsvLine({1445, std::nullopt, "metro2", "7", "7 IN, now", "Invalid \"command\"",
+                         std::nullopt}),
             "24:05,,metro2,7,\"7 IN, now\",\"Invalid \"\"command\"\"\",\n");
 }
 
@@ -112,7 +121,8 @@ TEST(SimulateOptions, CommandLines) {
     EXPECT_EQ(options->minutes, c.minutes);
   }
   EXPECT_TRUE(std::holds_alternative<HelpAsked>(parseOptions({"--riders", "5", "--help"})));
-  const auto chaos = parseOptions({"--chaos", "2.5", "--seed", "18446744073709551615", "--world", "w"});
+  const auto chaos =
+      parseOptions({"--chaos", "2.5", "--seed", "18446744073709551615", "--world", "w"});
   const auto& options = std::get<SimulationOptions>(chaos);
   EXPECT_EQ(options.chaosSeconds, 2.5);
   EXPECT_EQ(options.seed, 18446744073709551615ULL);

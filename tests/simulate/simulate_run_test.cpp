@@ -95,9 +95,9 @@ constexpr const char* kRiders = "300";
 // the report.json text.
 std::string playAndCheck(const World& world, std::vector<std::string> extra) {
   const fs::path dir = world.root() / "day";
-  std::vector<std::string> args = {"--riders", kRiders, "--from", "07:30", "--hours", "1",
-                                   "--world", dir.string(), "--report",
-                                   (world.root() / "out").string()};
+  std::vector<std::string> args = {
+      "--riders", kRiders,   "--from",     "07:30",    "--hours",
+      "1",        "--world", dir.string(), "--report", (world.root() / "out").string()};
   args.insert(args.end(), extra.begin(), extra.end());
   Program simulate(programPath("simulate"), args, world.root().string());
   const std::optional<int> status = simulate.waitExit(170s);
