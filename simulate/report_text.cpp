@@ -112,7 +112,7 @@ std::string summaryText(const DayReport& r, const std::string& reportDir) {
 namespace {
 
 std::string hourLabel(size_t hour) {
-  char text[8];
+  char text[24];
   snprintf(text, sizeof text, "%02zu", hour);
   return text;
 }
