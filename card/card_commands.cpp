@@ -136,33 +136,44 @@ int topUpCard(const fs::path& world, std::string_view card, std::string_view amo
     return refuse("cannot top up card " + name + ": the amount '" + std::string(amountText) +
                   "' is not a whole number from 1 to 2147483647");
   }
+  const auto made = topUpQuietly(world, card, *amount);
+  if (const Problem* problem = std::get_if<Problem>(&made)) return refuse(problem->text());
+  const TopUp& topUp = std::get<TopUp>(made);
+  consoleWrite("card " + name + " topped up by " + std::to_string(*amount) + ": balance " +
+               std::to_string(topUp.before) + " -> " + std::to_string(topUp.after) + "\n");
+  return 0;
+}
+
+std::variant<TopUp, Problem> topUpQuietly(const fs::path& world, std::string_view card,
+                                          int amount) {
+  const std::string name(card);
+  if (!isValidCardNumber(card)) return Problem("invalid card number '" + name + "'");
   const auto clock = readClock(world);
-  if (const Problem* problem = std::get_if<Problem>(&clock)) return refuse(problem->text());
+  if (const Problem* problem = std::get_if<Problem>(&clock)) return *problem;
   const std::optional<std::string> stamp = topUpStamp(std::get<0>(clock));
   if (!stamp)
-    return refuse("the clock file " + (world / kTimeDir / kClockFileName).string() +
-                  " holds no clock");
+    return Problem("the clock file " + (world / kTimeDir / kClockFileName).string() +
+                   " holds no clock");
 
   LockedCard held = lockCard(cardPath(world, card), O_RDWR | O_APPEND, LOCK_EX);
-  if (!held.file.valid()) return refuse("cannot top up card " + name + ": " + held.problem->text());
+  if (!held.file.valid())
+    return Problem("cannot top up card " + name + ": " + held.problem->text());
   const std::optional<CardTail> tail = readTail(held.file.get());
-  if (!tail) return refuse(Problem::fromErrno("cannot top up card " + name + ": ", errno).text());
-  const auto decided = topUpRecord(tail->bytes, tail->wholeFile, *amount, *stamp);
+  if (!tail) return Problem::fromErrno("cannot top up card " + name + ": ", errno);
+  const auto decided = topUpRecord(tail->bytes, tail->wholeFile, amount, *stamp);
   if (const Problem* problem = std::get_if<Problem>(&decided)) {
-    return refuse("cannot top up card " + name + ": " + problem->text() + "; nothing was written");
+    return Problem("cannot top up card " + name + ": " + problem->text() + "; nothing was written");
   }
   const TopUp& topUp = std::get<TopUp>(decided);
   if (!writeAll(held.file.get(), topUp.record)) {
     const std::string why = Problem::fromErrno(errno).text();
     if (ftruncate(held.file.get(), tail->size) != 0) {
-      return refuse("card " + name + " may hold part of a top-up (" + why +
-                    "); look at its last line");
+      return Problem("card " + name + " may hold part of a top-up (" + why +
+                     "); look at its last line");
     }
-    return refuse("cannot top up card " + name + ": " + why + "; the card is unchanged");
+    return Problem("cannot top up card " + name + ": " + why + "; the card is unchanged");
   }
-  consoleWrite("card " + name + " topped up by " + std::to_string(*amount) + ": balance " +
-               std::to_string(topUp.before) + " -> " + std::to_string(topUp.after) + "\n");
-  return 0;
+  return topUp;
 }
 
 int provisionCard(const fs::path& world, std::string_view card, std::string_view balanceText,

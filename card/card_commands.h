@@ -19,7 +19,9 @@
 #include <filesystem>
 #include <optional>
 #include <string_view>
+#include <variant>
 
+#include "card/card_records.h"
 #include "common/problem.h"
 
 int listCards(const std::filesystem::path& world);
@@ -32,6 +34,11 @@ int topUpCard(const std::filesystem::path& world, std::string_view card, std::st
 // which replaces its whole history.
 int provisionCard(const std::filesystem::path& world, std::string_view card,
                   std::string_view balance, bool force);
+
+// The top-up itself, as topUpCard makes it but printing nothing: the
+// record appended, or why nothing was (in the words topUpCard prints).
+std::variant<TopUp, Problem> topUpQuietly(const std::filesystem::path& world, std::string_view card,
+                                          int amount);
 
 // Refused while the world holds trip logs, hand-over files, notes of taps,
 // archives, a statement or its state: a card rebased while its charges are

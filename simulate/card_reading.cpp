@@ -1,0 +1,38 @@
+#include "simulate/card_reading.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "common/file_handle.h"
+#include "common/record_format.h"
+
+std::vector<CardRecord> recordsIn(std::string_view appended, size_t& used) {
+  std::vector<CardRecord> records;
+  used = 0;
+  for (;;) {
+    const size_t end = appended.find('\n', used);
+    if (end == std::string_view::npos) break;
+    const std::string_view line = appended.substr(used, end - used);
+    used = end + 1;
+    const std::optional<RecordColumns> columns = splitRecord(line);
+    if (!columns) continue;
+    records.push_back({std::string(columns->time), std::string(columns->transport),
+                       recordAmount(columns->amount), std::string(columns->journeyId)});
+  }
+  return records;
+}
+
+std::string cardBytesFrom(const std::string& path, off_t at) {
+  constexpr size_t kRead = 512;
+  const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  if (!file.valid()) return {};
+  std::string bytes;
+  for (;;) {
+    const std::optional<std::string> more = readUpTo(file.get(), at, kRead);
+    if (!more || more->empty()) break;
+    bytes += *more;
+    at += static_cast<off_t>(more->size());
+    if (more->size() < kRead) break;
+  }
+  return bytes;
+}

@@ -1,0 +1,60 @@
+// A program of the world run as a child of the driver, its standard input,
+// output and error on pipes the driver holds without blocking. The child
+// starts with the default action for every signal and an empty signal
+// mask, whatever the driver ignores or blocks, and inherits no other
+// descriptor of the driver's.
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/problem.h"
+
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(ChildProcess&& other) noexcept;
+  ChildProcess& operator=(ChildProcess&& other) noexcept;
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Starts `path` with `args` in `directory`; why not otherwise.
+  static std::optional<Problem> start(const std::string& path, const std::vector<std::string>& args,
+                                      const std::string& directory, ChildProcess& child);
+
+  pid_t pid() const { return pid_; }
+  bool running() const { return pid_ > 0; }
+  int input() const { return input_; }
+  int output() const { return output_; }
+  int errors() const { return errors_; }
+
+  // Ends the child's input: a terminal then finishes and exits.
+  void closeInput();
+  void closeOutput();
+  void closeErrors();
+  void signal(int signal) const;
+
+  // Called once the child has been reaped: it owns no process any more.
+  void reaped() { pid_ = -1; }
+
+ private:
+  void closeAll();
+
+  pid_t pid_ = -1;
+  int input_ = -1;
+  int output_ = -1;
+  int errors_ = -1;
+};
+
+// Reaps one child that has ended, without waiting: its pid and exit
+// status (128 + the signal for a child killed by one); nullopt when none
+// has ended.
+struct Reaped {
+  pid_t pid = -1;
+  int status = 0;
+};
+std::optional<Reaped> reapOne();

@@ -1,0 +1,41 @@
+// The simulated clock as the driver follows it: the clock file
+// ("time/time.txt", common/clock_file.h), not the terminals' clock lines,
+// which show it up to a second late. Times are counted in simulated
+// minutes from midnight of the day the simulation started on, so the
+// settlement's 24:00 is minute 1440 of the first day and the next tick,
+// 00:08 of the next day, minute 1448.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/time_info.h"
+
+// Minutes of `t` counted from midnight of `firstDay` (of the same month:
+// the clock's day never wraps into the month).
+int minutesFrom(const TimeInfo& t, int firstDay);
+
+// The minutes of a record's time column ("201412070736"); nullopt when it
+// is no time text.
+std::optional<int> recordMinutes(std::string_view timeColumn, int firstDay);
+
+// "07:36" for minute 456; a minute of a later day keeps counting the hours
+// ("24:00", "25:04").
+std::string clockText(int minutes);
+
+class ClockFollower {
+ public:
+  ClockFollower(const std::filesystem::path& world, int firstDay, int startMinutes);
+
+  // Reads the clock file again; the clock's minutes (the last good reading
+  // when the file cannot be read now).
+  int read();
+  int minutes() const { return minutes_; }
+
+ private:
+  std::string path_;
+  int firstDay_;
+  int minutes_ = 0;
+};

@@ -1,0 +1,88 @@
+#include "simulate/console_reader.h"
+
+namespace {
+
+constexpr std::string_view kPrompt = "COMMAND LINE_:";
+constexpr int kClockFields = 5;
+// Five numbers of at most 11 characters, their separators and a line feed.
+constexpr size_t kLongestClockLine = 5 * 11 + 4 * 2 + 1;
+
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// Whether a clock line may start at `at`: not inside a run of digits.
+bool mayStartClock(std::string_view text, size_t at) {
+  return isDigit(text[at]) && (at == 0 || !isDigit(text[at - 1]));
+}
+
+}  // namespace
+
+size_t clockLineLength(std::string_view text, size_t at) {
+  size_t i = at;
+  for (int field = 0; field < kClockFields; ++field) {
+    if (field > 0) {
+      if (text.substr(i, 2) != "/ ") return 0;
+      i += 2;
+    }
+    const size_t digits = i;
+    while (i < text.size() && isDigit(text[i])) ++i;
+    if (i == digits) return 0;
+  }
+  if (i >= text.size() || text[i] != '\n') return 0;
+  return i + 1 - at;
+}
+
+std::string withoutClockLines(std::string_view text) {
+  std::string kept;
+  kept.reserve(text.size());
+  for (size_t at = 0; at < text.size();) {
+    if (mayStartClock(text, at)) {
+      if (const size_t length = clockLineLength(text, at)) {
+        at += length;
+        continue;
+      }
+    }
+    kept.push_back(text[at++]);
+  }
+  return kept;
+}
+
+std::string joinedLines(std::string_view answer) {
+  std::string joined;
+  size_t at = 0;
+  while (at < answer.size()) {
+    size_t end = answer.find('\n', at);
+    if (end == std::string_view::npos) end = answer.size();
+    if (end > at) {
+      if (!joined.empty()) joined += " | ";
+      joined += answer.substr(at, end - at);
+    }
+    at = end + 1;
+  }
+  return joined;
+}
+
+void ConsoleReader::take(std::string_view bytes, std::vector<std::string>& answers) {
+  pending_ += bytes;
+  if (!sawClock_) {
+    // A clock line is whole once its line feed has come; the end of what
+    // came, where one may be cut short, is looked at again with the next
+    // bytes.
+    for (size_t at = clockScan_; at < pending_.size() && !sawClock_; ++at) {
+      sawClock_ = mayStartClock(pending_, at) && clockLineLength(pending_, at) > 0;
+    }
+    clockScan_ = pending_.size() > kLongestClockLine ? pending_.size() - kLongestClockLine : 0;
+  }
+  size_t from = 0;
+  for (;;) {
+    const size_t prompt = pending_.find(kPrompt, from);
+    if (prompt == std::string::npos) break;
+    if (prompted_)
+      answers.push_back(withoutClockLines(std::string_view(pending_).substr(from, prompt - from)));
+    prompted_ = true;
+    from = prompt + kPrompt.size();
+  }
+  pending_.erase(0, from);
+  clockScan_ = clockScan_ > from ? clockScan_ - from : 0;
+}

@@ -1,0 +1,173 @@
+#include "simulate/demand_model.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "common/world_layout.h"
+#include "simulate/random_stream.h"
+
+namespace {
+
+constexpr int kDayMinutes = 24 * 60;
+
+// Who rides how: shares of the riders.
+constexpr double kHomeOnBus = 0.35;
+constexpr double kWorkOnBus = 0.30;
+constexpr double kCommuters = 0.75;  // the others travel at any hour
+constexpr double kLowBalance = 0.04;
+constexpr double kMistyped = 0.015;  // of the taps
+
+// The day profile: the commuters' peaks, and the hours the others keep.
+constexpr double kMorningPeak = 8 * 60;
+constexpr double kMorningSpread = 50;
+constexpr double kEveningPeak = 17 * 60 + 30;
+constexpr double kEveningSpread = 70;
+constexpr int kFirstDeparture = 5 * 60;
+constexpr int kLeastStay = 60;  // between arriving and going back
+
+constexpr int kRichBalance = 100000;
+
+struct Place {
+  bool bus = false;
+  int station = 0;
+};
+
+int ringDistance(int a, int b) {
+  const int d = std::abs(a - b);
+  return std::min(d, kMetroStations - d);
+}
+
+int metroRide(RandomStream& random, int from, int to) {
+  return 4 + 6 * ringDistance(from, to) + random.between(0, 4);
+}
+
+int busRide(RandomStream& random) {
+  return random.between(8, 38);
+}
+
+// Mostly a short change, sometimes a long one, now and then longer than a
+// transfer allows.
+int transferWait(RandomStream& random) {
+  const double u = random.uniform();
+  if (u < 0.90) return 1 + std::min(109, static_cast<int>(random.exponential(12)));
+  if (u < 0.97) return random.between(30, 115);
+  return random.between(125, 170);
+}
+
+int clampMinute(double minute, int low, int high) {
+  return std::clamp(static_cast<int>(minute), low, high);
+}
+
+struct Rider {
+  Place home;
+  Place work;
+  int transferStation = 0;  // where the bus meets the metro for this rider
+};
+
+// Appends the taps of one journey from `from` to `to` leaving at `minute`;
+// the minute it ends.
+int journey(RandomStream& random, const Rider& rider, Place from, Place to, int minute,
+            std::vector<PlannedTap>& taps) {
+  auto tap = [&](int terminal, bool entry) {
+    PlannedTap t;
+    t.minute = minute;
+    t.terminal = static_cast<uint8_t>(terminal);
+    t.entry = entry;
+    if (random.chance(kMistyped)) t.typo = static_cast<Typo>(random.between(1, 3));
+    taps.push_back(t);
+  };
+  auto metro = [&](int a, int b) {
+    tap(a, true);
+    minute += metroRide(random, a, b);
+    tap(b, false);
+  };
+  auto bus = [&] {
+    tap(kBusTerminal, true);
+    minute += busRide(random);
+    tap(kBusTerminal, false);
+  };
+  if (!from.bus && !to.bus) {
+    metro(from.station, to.station);
+  } else if (from.bus && to.bus) {
+    bus();
+  } else if (from.bus) {
+    bus();
+    minute += transferWait(random);
+    metro(rider.transferStation, to.station);
+  } else {
+    metro(from.station, rider.transferStation);
+    minute += transferWait(random);
+    bus();
+  }
+  return minute;
+}
+
+RiderPlan planRider(const DemandOptions& options, int index) {
+  RandomStream random(options.seed, static_cast<uint64_t>(index));
+  Rider rider;
+  rider.home = {random.chance(kHomeOnBus), random.between(0, 4)};
+  rider.work = {random.chance(kWorkOnBus), random.between(0, 4)};
+  if (!rider.home.bus && !rider.work.bus && rider.home.station == rider.work.station) {
+    rider.work.station = (rider.work.station + random.between(1, 4)) % kMetroStations;
+  }
+  // Never the station at the metro end of a journey that changes there.
+  const int metroEnd = rider.home.bus ? rider.work.station : rider.home.station;
+  rider.transferStation = (metroEnd + random.between(1, 4)) % kMetroStations;
+
+  RiderPlan plan;
+  plan.balance = random.chance(kLowBalance) ? 50 * random.between(2, 20) : kRichBalance;
+  const bool commuter = random.chance(kCommuters);
+  const int out =
+      commuter ? clampMinute(random.normal(kMorningPeak, kMorningSpread), kFirstDeparture, 11 * 60)
+               : random.between(6 * 60, 20 * 60);
+  const double back =
+      commuter ? random.normal(kEveningPeak, kEveningSpread) : out + random.between(120, 360);
+  const int windowEnd = options.fromMinute + options.minutes;
+  auto inWindow = [&](int minute) {
+    return minute >= options.fromMinute && minute < windowEnd && minute < kDayMinutes;
+  };
+  // Both journeys are drawn whether or not they are played, so a window
+  // never changes what the rider does.
+  std::vector<PlannedTap> outTaps;
+  std::vector<PlannedTap> backTaps;
+  const int arrived = journey(random, rider, rider.home, rider.work, out, outTaps);
+  // A return that would leave after midnight is not made this day.
+  const int leaves = std::max(static_cast<int>(back), arrived + kLeastStay);
+  journey(random, rider, rider.work, rider.home, leaves, backTaps);
+  if (inWindow(out)) plan.taps = std::move(outTaps);
+  if (inWindow(leaves)) plan.taps.insert(plan.taps.end(), backTaps.begin(), backTaps.end());
+  return plan;
+}
+
+}  // namespace
+
+std::string terminalName(int terminal) {
+  return terminal == kBusTerminal ? "bus" : "metro" + std::to_string(terminal);
+}
+
+std::string tapCommand(const std::string& card, const PlannedTap& tap, bool mistyped) {
+  const std::string direction = tap.entry ? "IN" : "OUT";
+  if (!mistyped) return card + " " + direction;
+  switch (tap.typo) {
+    case Typo::kLowerCase:
+      return card + (tap.entry ? " in" : " out");
+    case Typo::kExtraWord:
+      return card + " " + direction + " now";
+    case Typo::kNoDirection:
+      return card;
+    case Typo::kNone:
+      break;
+  }
+  return card + " " + direction;
+}
+
+std::vector<RiderPlan> planDay(const DemandOptions& options) {
+  std::vector<RiderPlan> plans;
+  plans.reserve(static_cast<size_t>(std::max(0, options.riders)));
+  for (int rider = 0; rider < options.riders; ++rider) plans.push_back(planRider(options, rider));
+  return plans;
+}
+
+std::string riderCard(int rider) {
+  return std::to_string(1000001 + rider);
+}

@@ -1,0 +1,149 @@
+// simulate: a simulated day of riders played through the real terminals
+// and settlement of a fresh world, and a report of what happened.
+//
+//   simulate [--riders N] [--from HH:MM] [--hours H] [--seed S]
+//            [--chaos SECONDS] [--world DIR] [--report DIR]
+//
+// Exit status 0 when every planned tap was answered, the audit reconciles
+// and the statement equals what the cards paid; 1 otherwise; 2 for a
+// command line it cannot take or a --world neither missing nor empty.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "common/console.h"
+#include "common/file_replace.h"
+#include "simulate/day_report.h"
+#include "simulate/demand_model.h"
+#include "simulate/driver.h"
+#include "simulate/options.h"
+#include "simulate/reconciliation.h"
+#include "simulate/report_json.h"
+#include "simulate/report_text.h"
+#include "simulate/taps_csv.h"
+#include "simulate/world_setup.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kUsageStatus = 2;
+constexpr int kDifferentStatus = 1;
+
+int refuseUsage(const std::string& why) {
+  errorWrite("simulate: " + why + "; " + kUsageLine + "\n");
+  return kUsageStatus;
+}
+
+int failRun(const std::string& why) {
+  errorWrite("simulate: " + why + "\n");
+  return kDifferentStatus;
+}
+
+// The folder the programs were built in: this program's own.
+fs::path programFolder() {
+  std::error_code error;
+  const fs::path self = fs::read_symlink("/proc/self/exe", error);
+  return error ? fs::current_path() : self.parent_path();
+}
+
+bool writeWhole(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.flush();
+  return out.good();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ignoreFailedWriteSignals();
+  const std::vector<std::string_view> words(argv + 1, argv + argc);
+  const auto parsed = parseOptions(words);
+  if (std::holds_alternative<HelpAsked>(parsed)) {
+    consoleWrite(helpText());
+    return 0;
+  }
+  if (const Problem* problem = std::get_if<Problem>(&parsed)) return refuseUsage(problem->text());
+  const SimulationOptions& options = std::get<SimulationOptions>(parsed);
+
+  fs::path world;
+  if (options.world) {
+    world = fs::absolute(*options.world);
+    if (const auto refusal = worldRefusal(world)) return refuseUsage(refusal->text());
+  }
+  if (options.report) {
+    std::error_code error;
+    const auto status = fs::status(*options.report, error);
+    if (fs::exists(status) && !fs::is_directory(status)) {
+      return refuseUsage("the report folder " + *options.report + " is no directory");
+    }
+  }
+  const fs::path programs = programFolder();
+  for (const char* program : {"settlement_fast", "bus_terminal", "metro_terminal"}) {
+    if (access((programs / program).c_str(), X_OK) != 0) {
+      return failRun((programs / program).string() +
+                     " is missing: build the programs first (scripts/build --programs)");
+    }
+  }
+  if (!options.world) {
+    std::string pattern = (fs::temp_directory_path() / "simulate-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) return failRun("cannot make a temporary world");
+    world = pattern;
+  }
+
+  DemandOptions demand;
+  demand.riders = options.riders;
+  demand.fromMinute = options.fromMinute;
+  demand.minutes = options.minutes;
+  demand.seed = options.seed;
+  const std::vector<RiderPlan> plans = planDay(demand);
+
+  const TimeInfo start = startClock(options.fromMinute);
+  if (const auto problem = layOutWorld(world, plans, start)) return failRun(problem->text());
+  const fs::path reportDir = options.report ? fs::absolute(*options.report) : world / "report";
+  std::error_code error;
+  fs::create_directories(reportDir, error);
+  if (error) return failRun("cannot make the report folder " + reportDir.string());
+
+  DayReport report;
+  report.riders = options.riders;
+  report.fromMinute = options.fromMinute;
+  report.minutes = options.minutes;
+  report.seed = options.seed;
+  report.chaosSeconds = options.chaosSeconds;
+  report.world = world.string();
+  report.firstDay = start.day;
+
+  TapsCsv taps((reportDir / "taps.csv").string());
+  if (!taps.good()) return failRun("cannot write " + (reportDir / "taps.csv").string());
+  consoleWrite(
+      "== world in " + world.string() + ": " + std::to_string(options.riders) +
+      " cards provisioned; playing from " + std::string(options.fromMinute / 60 < 10 ? "0" : "") +
+      std::to_string(options.fromMinute / 60) + ":" + (options.fromMinute % 60 < 10 ? "0" : "") +
+      std::to_string(options.fromMinute % 60) + ", 8 simulated minutes a second\n");
+  DriverSetup setup;
+  setup.world = world;
+  setup.programs = programs;
+  setup.firstDay = start.day;
+  setup.fromMinute = options.fromMinute;
+  setup.chaosSeconds = options.chaosSeconds;
+  setup.seed = options.seed;
+  playDay(setup, plans, taps, report);
+  if (!taps.close()) report.differences.push_back("taps.csv could not be written whole");
+  reconcileDay(world, report);
+
+  if (!writeWhole(reportDir / "report.json", reportJson(report)) ||
+      !writeWhole(reportDir / "report.html", reportHtml(report))) {
+    report.differences.push_back("the report could not be written to " + reportDir.string());
+  }
+  consoleWrite(summaryText(report, reportDir.string()));
+  for (const std::string& difference : report.differences) {
+    errorWrite("simulate: " + difference + "\n");
+  }
+  return report.differences.empty() ? 0 : kDifferentStatus;
+}

@@ -1,0 +1,129 @@
+#include "simulate/options.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+constexpr int kMostRiders = 10'000'000;
+constexpr double kMostHours = 48;
+
+template <typename T>
+std::optional<T> wholeNumber(std::string_view text) {
+  T value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+// A positive decimal number ("2", "0.5").
+std::optional<double> positiveNumber(std::string_view text) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  if (!std::isfinite(value) || value <= 0) return std::nullopt;
+  return value;
+}
+
+// "07:30" -> 450.
+std::optional<int> clockMinute(std::string_view text) {
+  if (text.size() != 5 || text[2] != ':') return std::nullopt;
+  const auto hour = wholeNumber<int>(text.substr(0, 2));
+  const auto minute = wholeNumber<int>(text.substr(3, 2));
+  if (!hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
+  return *hour * 60 + *minute;
+}
+
+Problem badValue(std::string_view option, std::string_view value, std::string_view wanted) {
+  return Problem(std::string(option) + " takes " + std::string(wanted) + ", not \"" +
+                 std::string(value) + "\"");
+}
+
+}  // namespace
+
+std::variant<SimulationOptions, HelpAsked, Problem> parseOptions(
+    const std::vector<std::string_view>& words) {
+  for (const std::string_view word : words) {
+    if (word == "--help" || word == "-h") return HelpAsked{};
+  }
+  SimulationOptions options;
+  for (size_t i = 0; i < words.size(); ++i) {
+    std::string_view option = words[i];
+    std::optional<std::string_view> value;
+    if (const size_t equals = option.find('=');
+        option.starts_with("--") && equals != std::string_view::npos) {
+      value = option.substr(equals + 1);
+      option = option.substr(0, equals);
+    }
+    const bool known = option == "--riders" || option == "--from" || option == "--hours" ||
+                       option == "--seed" || option == "--chaos" || option == "--world" ||
+                       option == "--report";
+    if (!known) {
+      if (option.starts_with("-"))
+        return Problem("unknown option \"" + std::string(words[i]) + "\"");
+      return Problem("one argument too many: \"" + std::string(option) + "\"");
+    }
+    if (!value) {
+      if (i + 1 == words.size()) return Problem(std::string(option) + " needs a value");
+      value = words[++i];
+    }
+    if (option == "--riders") {
+      const auto riders = wholeNumber<int>(*value);
+      if (!riders || *riders < 1 || *riders > kMostRiders) {
+        return badValue(option, *value, "a whole number from 1 to 10000000");
+      }
+      options.riders = *riders;
+    } else if (option == "--from") {
+      const auto from = clockMinute(*value);
+      if (!from) return badValue(option, *value, "a time of day HH:MM, 00:00 to 23:59");
+      options.fromMinute = *from;
+    } else if (option == "--hours") {
+      const auto hours = positiveNumber(*value);
+      if (!hours || *hours > kMostHours || std::lround(*hours * 60) < 1) {
+        return badValue(option, *value, "a number of hours above 0, at most 48");
+      }
+      options.minutes = static_cast<int>(std::lround(*hours * 60));
+    } else if (option == "--seed") {
+      const auto seed = wholeNumber<uint64_t>(*value);
+      if (!seed) return badValue(option, *value, "a whole number from 0 to 18446744073709551615");
+      options.seed = *seed;
+    } else if (option == "--chaos") {
+      const auto seconds = positiveNumber(*value);
+      if (!seconds || *seconds < 0.1 || *seconds > 3600) {
+        return badValue(option, *value, "a number of real seconds from 0.1 to 3600");
+      }
+      options.chaosSeconds = *seconds;
+    } else if (value->empty()) {
+      return badValue(option, *value, "a directory");
+    } else if (option == "--world") {
+      options.world = std::string(*value);
+    } else {
+      options.report = std::string(*value);
+    }
+  }
+  return options;
+}
+
+std::string helpText() {
+  return std::string(kUsageLine) + "\n" +
+         "plays a simulated day of riders through the real terminals and settlement, then "
+         "reports what happened\n"
+         "\n"
+         "  --riders N        riders of the whole day (default 1000); each has a card\n"
+         "  --from HH:MM      where the window starts on the simulated clock (default 05:00)\n"
+         "  --hours H         how long the window is, in simulated hours (default 19; 0.5 is half\n"
+         "                    an hour): the day's journeys that begin in it are played, each to\n"
+         "                    its end\n"
+         "  --seed S          the demand model's seed (default 1): a seed plays the same plan\n"
+         "  --chaos SECONDS   about every SECONDS real seconds, SIGKILL a random terminal or the\n"
+         "                    settlement and start it again once it is reaped (default: none)\n"
+         "  --world DIR       a missing or empty directory to lay the world out in (default: a\n"
+         "                    fresh temporary directory, kept and named at the end)\n"
+         "  --report DIR      where report.json, taps.csv and report.html go, made when missing\n"
+         "                    (default: the world's report/)\n"
+         "\n"
+         "The simulated clock runs 8 minutes a real second: 19 hours take about 143 seconds.\n"
+         "Exit status 0 when every planned tap was answered, the audit reconciles and the\n"
+         "statement equals what the cards paid; 1 otherwise (the differences are named); 2 for a\n"
+         "command line it cannot take or a --world that is neither missing nor empty.\n";
+}

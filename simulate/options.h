@@ -1,0 +1,40 @@
+// The simulate command line:
+//
+//   simulate [--riders N] [--from HH:MM] [--hours H] [--seed S]
+//            [--chaos SECONDS] [--world DIR] [--report DIR]
+//
+// Each option takes its value as the next word or after "=". Read here
+// from plain words; nothing is touched.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "common/problem.h"
+
+struct SimulationOptions {
+  int riders = 1000;
+  int fromMinute = 5 * 60;
+  int minutes = 19 * 60;
+  uint64_t seed = 1;
+  std::optional<double> chaosSeconds;
+  std::optional<std::string> world;   // a fresh temporary world when absent
+  std::optional<std::string> report;  // the world's report/ when absent
+  bool operator==(const SimulationOptions&) const = default;
+};
+
+struct HelpAsked {};
+
+std::variant<SimulationOptions, HelpAsked, Problem> parseOptions(
+    const std::vector<std::string_view>& words);
+
+inline constexpr const char* kUsageLine =
+    "usage: simulate [--riders N] [--from HH:MM] [--hours H] [--seed S] [--chaos SECONDS] "
+    "[--world DIR] [--report DIR]";
+
+// --help: the usage line, what the program is, and every option.
+std::string helpText();

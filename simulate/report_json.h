@@ -1,0 +1,14 @@
+// report.json: the day's figures, keyed for a program to read. Amounts of
+// money are per operator ({"BUS": …, "METRO": …}); "settled" is the
+// statement's shares, "fees_charged" what the taps' records on the cards
+// took; "audit" is "reconciled" or the audit's differences.
+#pragma once
+
+#include <string>
+
+#include "simulate/day_report.h"
+
+std::string reportJson(const DayReport& report);
+
+// A JSON string literal of `text`.
+std::string jsonString(const std::string& text);

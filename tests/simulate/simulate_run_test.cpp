@@ -1,0 +1,164 @@
+// scripts/simulate's program run whole on a short window: every planned
+// tap answered, the audit reconciled, and report.json agreeing with the
+// statement and the card files as this test reads them itself. Once
+// quietly, once with programs killed on purpose.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/program.h"
+#include "support/world.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The number after "KEY": in `json`, looked for from `from` on.
+long long jsonNumber(const std::string& json, const std::string& key, size_t from = 0) {
+  const size_t at = json.find("\"" + key + "\": ", from);
+  if (at == std::string::npos) throw std::runtime_error("no " + key + " in report.json");
+  return std::stoll(json.substr(at + key.size() + 4));
+}
+
+// {"BUS": …, "METRO": …} under KEY.
+std::pair<long long, long long> jsonOperators(const std::string& json, const std::string& key) {
+  const size_t at = json.find("\"" + key + "\": {");
+  if (at == std::string::npos) throw std::runtime_error("no " + key + " in report.json");
+  return {jsonNumber(json, "BUS", at), jsonNumber(json, "METRO", at)};
+}
+
+std::vector<std::string> fields(const std::string& line) {
+  std::vector<std::string> out;
+  std::stringstream in(line);
+  for (std::string f; std::getline(in, f, ',');) out.push_back(f);
+  return out;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::stringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+// What the cards paid per operator: every fall of a balance at a tap.
+std::pair<long long, long long> paidByCards(const fs::path& world) {
+  long long bus = 0, metro = 0;
+  for (const auto& entry : fs::directory_iterator(world / "customer")) {
+    long long balance = 0;
+    bool first = true;
+    for (const std::string& line : lines(readFile(entry.path()))) {
+      const std::vector<std::string> f = fields(line);
+      if (f.size() != 5) throw std::runtime_error("no record: " + line);
+      const long long after = std::stoll(f[3]);
+      if (!first && f[1] == "BUS") bus += balance - after;
+      if (!first && f[1] == "METRO") metro += balance - after;
+      balance = after;
+      first = false;
+    }
+  }
+  return {bus, metro};
+}
+
+struct StatementSums {
+  std::pair<long long, long long> fees{0, 0};
+  std::pair<long long, long long> shares{0, 0};
+};
+
+StatementSums statementSums(const fs::path& world) {
+  StatementSums sums;
+  const std::vector<std::string> all = lines(readFile(world / "statement.csv"));
+  EXPECT_GE(all.size(), 3u);
+  for (size_t i = 1; i < all.size(); ++i) {
+    const std::vector<std::string> f = fields(all[i]);
+    EXPECT_EQ(f.size(), 7u) << all[i];
+    if (f.size() != 7) continue;
+    sums.fees.first += std::stoll(f[3]);
+    sums.fees.second += std::stoll(f[4]);
+    sums.shares.first += std::stoll(f[5]);
+    sums.shares.second += std::stoll(f[6]);
+  }
+  return sums;
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr const char* kRiders = "150";
+#else
+constexpr const char* kRiders = "300";
+#endif
+
+// Runs a short hour into a fresh world below `world` and checks it whole;
+// the report.json text.
+std::string playAndCheck(const World& world, std::vector<std::string> extra) {
+  const fs::path dir = world.root() / "day";
+  std::vector<std::string> args = {
+      "--riders", kRiders,   "--from",     "07:30",    "--hours",
+      "1",        "--world", dir.string(), "--report", (world.root() / "out").string()};
+  args.insert(args.end(), extra.begin(), extra.end());
+  Program simulate(programPath("simulate"), args, world.root().string());
+  const std::optional<int> status = simulate.waitExit(170s);
+  EXPECT_TRUE(simulate.waitOutputEnd(10s));
+  EXPECT_EQ(status, 0) << simulate.output();
+  EXPECT_NE(simulate.output().find("== reconciled"), std::string::npos) << simulate.output();
+
+  const std::string json = readFile(world.root() / "out" / "report.json");
+  EXPECT_GT(jsonNumber(json, "taps_planned"), 100);
+  EXPECT_EQ(jsonNumber(json, "taps_answered"), jsonNumber(json, "taps_planned"));
+  EXPECT_NE(json.find("\"audit\": \"reconciled\""), std::string::npos) << json;
+  const auto paid = paidByCards(dir);
+  const StatementSums statement = statementSums(dir);
+  EXPECT_EQ(jsonOperators(json, "fees_charged"), paid);
+  EXPECT_EQ(statement.fees, paid);
+  EXPECT_EQ(jsonOperators(json, "settled"), statement.shares);
+  // No tap is stamped before its planned time.
+  EXPECT_GE(jsonNumber(json, "p50"), 0);
+  EXPECT_LE(jsonNumber(json, "p50"), jsonNumber(json, "max"));
+
+  // taps.csv: one line per command answered, its fees what the cards paid.
+  const std::vector<std::string> taps = lines(readFile(world.root() / "out" / "taps.csv"));
+  EXPECT_EQ(taps.front(), "planned,stamp,terminal,card,command,printed,fee");
+  EXPECT_EQ(static_cast<long long>(taps.size()) - 1, jsonNumber(json, "commands_answered"));
+  long long bus = 0, metro = 0;
+  for (size_t i = 1; i < taps.size(); ++i) {
+    const std::vector<std::string> f = fields(taps[i]);
+    if (f.size() < 7 || f[6].empty()) continue;
+    (f[2] == "bus" ? bus : metro) += std::stoll(f[6]);
+  }
+  EXPECT_EQ(std::make_pair(bus, metro), paid);
+
+  const std::string html = readFile(world.root() / "out" / "report.html");
+  size_t charts = 0;
+  for (size_t at = html.find("<svg "); at != std::string::npos; at = html.find("<svg ", at + 1)) {
+    ++charts;
+  }
+  EXPECT_EQ(charts, 5u);
+  EXPECT_EQ(html.find("<script"), std::string::npos);
+  return json;
+}
+
+TEST(SimulatedDay, AQuietHourIsAnsweredWholeAndReconciles) {
+  World world;
+  playAndCheck(world, {"--seed", "3"});
+}
+
+TEST(SimulatedDay, KilledProgramsLoseAndDoubleNothing) {
+  World world;
+  const std::string json = playAndCheck(world, {"--seed", "5", "--chaos", "1"});
+  EXPECT_GE(jsonNumber(json, "kills"), 5);
+}
+
+TEST(SimulatedDay, AWorldThatIsNotEmptyIsRefusedUntouched) {
+  World world;
+  world.put("Bus/keep.txt", "x");
+  Program simulate(programPath("simulate"), {"--riders", "5", "--world", world.root().string()},
+                   world.root().string());
+  EXPECT_EQ(simulate.waitExit(30s), 2);
+  EXPECT_FALSE(world.exists("customer/1000001.txt"));
+  EXPECT_EQ(world.get("Bus/keep.txt"), "x");
+}
+
+}  // namespace
