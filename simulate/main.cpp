@@ -9,6 +9,7 @@
 // command line it cannot take or a --world neither missing nor empty.
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,7 @@
 
 #include "common/console.h"
 #include "common/file_replace.h"
+#include "driving/built_programs.h"
 #include "simulate/day_report.h"
 #include "simulate/demand_model.h"
 #include "simulate/driver.h"
@@ -33,6 +35,8 @@ namespace {
 
 constexpr int kUsageStatus = 2;
 constexpr int kDifferentStatus = 1;
+constexpr std::array<const char*, 3> kDrivenPrograms = {"settlement_fast", "bus_terminal",
+                                                        "metro_terminal"};
 
 int refuseUsage(const std::string& why) {
   errorWrite("simulate: " + why + "; " + kUsageLine + "\n");
@@ -42,13 +46,6 @@ int refuseUsage(const std::string& why) {
 int failRun(const std::string& why) {
   errorWrite("simulate: " + why + "\n");
   return kDifferentStatus;
-}
-
-// The folder the programs were built in: this program's own.
-fs::path programFolder() {
-  std::error_code error;
-  const fs::path self = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::current_path() : self.parent_path();
 }
 
 bool writeWhole(const fs::path& path, const std::string& text) {
@@ -83,13 +80,9 @@ int main(int argc, char** argv) {
       return refuseUsage("the report folder " + *options.report + " is no directory");
     }
   }
-  const fs::path programs = programFolder();
-  for (const char* program : {"settlement_fast", "bus_terminal", "metro_terminal"}) {
-    if (access((programs / program).c_str(), X_OK) != 0) {
-      return failRun((programs / program).string() +
-                     " is missing: build the programs first (scripts/build --programs)");
-    }
-  }
+  const fs::path programs = builtProgramsFolder();
+  if (const auto missing = missingProgram(programs, kDrivenPrograms))
+    return failRun(missing->text());
   if (!options.world) {
     std::string pattern = (fs::temp_directory_path() / "simulate-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) return failRun("cannot make a temporary world");

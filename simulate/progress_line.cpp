@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "common/console.h"
-#include "simulate/clock_follower.h"
+#include "driving/clock_follower.h"
 
 std::string progressText(const ProgressFigures& f) {
   char line[200];

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "simulate/clock_follower.h"
+#include "driving/clock_follower.h"
 
 namespace {
 

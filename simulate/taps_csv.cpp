@@ -1,6 +1,6 @@
 #include "simulate/taps_csv.h"
 
-#include "simulate/clock_follower.h"
+#include "driving/clock_follower.h"
 
 namespace {
 

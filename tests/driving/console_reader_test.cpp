@@ -1,6 +1,6 @@
 // The terminal's console as the driver reads it: answers between prompts,
 // clock lines taken out wherever they fall, output cut anywhere.
-#include "simulate/console_reader.h"
+#include "driving/console_reader.h"
 
 #include <gtest/gtest.h>
 

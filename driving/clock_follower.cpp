@@ -1,4 +1,4 @@
-#include "simulate/clock_follower.h"
+#include "driving/clock_follower.h"
 
 #include <algorithm>
 #include <cstdio>

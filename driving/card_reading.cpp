@@ -1,4 +1,4 @@
-#include "simulate/card_reading.h"
+#include "driving/card_reading.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "simulate/console_reader.h"
+#include "driving/console_reader.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "simulate/child_process.h"
+#include "driving/child_process.h"
 
 #include <fcntl.h>
 #include <signal.h>

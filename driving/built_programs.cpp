@@ -1,0 +1,22 @@
+#include "driving/built_programs.h"
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+fs::path builtProgramsFolder() {
+  std::error_code error;
+  const fs::path self = fs::read_symlink("/proc/self/exe", error);
+  return error ? fs::current_path() : self.parent_path();
+}
+
+std::optional<Problem> missingProgram(const fs::path& folder,
+                                      std::span<const char* const> programs) {
+  for (const char* program : programs) {
+    if (access((folder / program).c_str(), X_OK) != 0) {
+      return Problem((folder / program).string() +
+                     " is missing: build the programs first (scripts/build --programs)");
+    }
+  }
+  return std::nullopt;
+}
