@@ -65,12 +65,13 @@ std::string joinedLines(std::string_view answer) {
 
 void ConsoleReader::take(std::string_view bytes, std::vector<std::string>& answers) {
   pending_ += bytes;
-  if (!sawClock_) {
+  if (firstClock_.empty()) {
     // A clock line is whole once its line feed has come; the end of what
     // came, where one may be cut short, is looked at again with the next
     // bytes.
-    for (size_t at = clockScan_; at < pending_.size() && !sawClock_; ++at) {
-      sawClock_ = mayStartClock(pending_, at) && clockLineLength(pending_, at) > 0;
+    for (size_t at = clockScan_; at < pending_.size() && firstClock_.empty(); ++at) {
+      const size_t length = mayStartClock(pending_, at) ? clockLineLength(pending_, at) : 0;
+      if (length > 0) firstClock_ = pending_.substr(at, length - 1);
     }
     clockScan_ = pending_.size() > kLongestClockLine ? pending_.size() - kLongestClockLine : 0;
   }

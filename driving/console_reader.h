@@ -31,11 +31,14 @@ class ConsoleReader {
   // completed or dropped the tap a kill left in hand) and whether a clock
   // line has (the terminal has read the clock and takes taps).
   bool prompted() const { return prompted_; }
-  bool sawClock() const { return sawClock_; }
+  bool sawClock() const { return !firstClock_.empty(); }
+  // The first clock line, without its line feed ("2014/ 12/ 7/ 0/ 8");
+  // empty until one has come.
+  const std::string& firstClock() const { return firstClock_; }
 
  private:
   std::string pending_;
   size_t clockScan_ = 0;  // where the search for a first clock line goes on
   bool prompted_ = false;
-  bool sawClock_ = false;
+  std::string firstClock_;
 };

@@ -13,44 +13,45 @@ struct Case {
   const char* name;
   std::vector<std::string> chunks;
   std::vector<std::string> answers;
-  bool sawClock;
+  std::string firstClock;  // empty: none came
 };
 
 TEST(ConsoleReader, AnswersAreTheTextBetweenPromptsWithoutClockLines) {
   const std::string metro = "Cardfile Write !\nReadefile Write!\nFEE : 1050\nVALANCE : 8950\n";
   const std::vector<Case> cases = {
-      {"nothing before the first prompt is an answer", {"COMMAND LINE_:"}, {}, false},
+      {"nothing before the first prompt is an answer", {"COMMAND LINE_:"}, {}, ""},
       {"a clock line right after the prompt",
        {"COMMAND LINE_:2014/ 12/ 7/ 7/ 8\n" + metro + "COMMAND LINE_:"},
        {metro},
-       true},
+       "2014/ 12/ 7/ 7/ 8"},
       {"a clock line after a message without a line end",
        {"COMMAND LINE_:File open failed2014/ 12/ 7/ 10/ 16\nCOMMAND LINE_:"},
        {"File open failed"},
-       true},
+       "2014/ 12/ 7/ 10/ 16"},
       {"a clock line cut between two reads",
        {"COMMAND LINE_:Lack!\n2014/ 12/ 7/", " 7/ 16\nCOMMAND LINE_:"},
        {"Lack!\n"},
-       true},
+       "2014/ 12/ 7/ 7/ 16"},
       {"a prompt cut between two reads, two answers queued",
        {"COMMAND LINE_:Invalid command\nCOMMAND LI", "NE_:" + metro + "COMMAND LINE_:"},
        {"Invalid command\n", metro},
-       false},
+       ""},
       {"a clock line at the start, before the first prompt",
        {"2014/ 12/ 7/ 5/ 0\n", "COMMAND LINE_:"},
        {},
-       true},
+       "2014/ 12/ 7/ 5/ 0"},
       {"digits that are no clock line stay",
        {"COMMAND LINE_:FEE : 2014/ 1\nCOMMAND LINE_:"},
        {"FEE : 2014/ 1\n"},
-       false},
+       ""},
   };
   for (const Case& c : cases) {
     ConsoleReader reader;
     std::vector<std::string> answers;
     for (const std::string& chunk : c.chunks) reader.take(chunk, answers);
     EXPECT_EQ(answers, c.answers) << c.name;
-    EXPECT_EQ(reader.sawClock(), c.sawClock) << c.name;
+    EXPECT_EQ(reader.firstClock(), c.firstClock) << c.name;
+    EXPECT_EQ(reader.sawClock(), !c.firstClock.empty()) << c.name;
     EXPECT_TRUE(reader.prompted()) << c.name;
   }
 }
@@ -65,7 +66,7 @@ TEST(ConsoleReader, OutputByteByByteGivesTheSameAnswers) {
   const std::vector<std::string> expected = {
       "FEE : 0\nVALANCE : 10\nCardfile Write !\nReadefile Write!\n", "File open failed"};
   EXPECT_EQ(answers, expected);
-  EXPECT_TRUE(reader.sawClock());
+  EXPECT_EQ(reader.firstClock(), "2014/ 12/ 7/ 5/ 0");
 }
 
 TEST(ConsoleReader, JoinedLinesLeaveOutEmptyLines) {
