@@ -76,6 +76,18 @@ std::optional<std::string> readUpTo(int fd, off_t at, size_t length) {
   return bytes;
 }
 
+std::optional<std::string> readToEnd(int fd, off_t at) {
+  constexpr size_t kBlock = 1 << 16;
+  std::string text;
+  for (;;) {
+    const std::optional<std::string> block =
+        readUpTo(fd, at + static_cast<off_t>(text.size()), kBlock);
+    if (!block) return std::nullopt;
+    text += *block;
+    if (block->size() < kBlock) return text;
+  }
+}
+
 std::vector<std::string> namesIn(const std::filesystem::path& dir) {
   std::vector<std::string> names;
   std::error_code error;

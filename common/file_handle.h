@@ -47,6 +47,10 @@ std::vector<std::string> namesIn(const std::filesystem::path& dir);
 // file); nullopt when a read fails.
 std::optional<std::string> readUpTo(int fd, off_t at, size_t length);
 
+// The bytes of `fd` from offset `at` to its end, read in blocks; nullopt
+// when a read fails.
+std::optional<std::string> readToEnd(int fd, off_t at = 0);
+
 // Opens `path` with `flags` plus O_NOFOLLOW, O_NONBLOCK and O_CLOEXEC and
 // keeps it only when it is a regular file. A symbolic link in its place is
 // refused, even with O_CREAT (a dangling link never creates its target), so

@@ -20,7 +20,6 @@ namespace {
 
 // An SVG file shows what it is in its first bytes.
 constexpr size_t kHeadBytes = 512;
-constexpr size_t kReadBlock = 1 << 16;
 
 int refuse(const std::string& line) {
   errorWrite(std::string(invokedName()) + ": " + line + "\n");
@@ -35,17 +34,6 @@ std::set<std::string> settlementDirsOf(const fs::path& world) {
     dirs.insert(archive.parent_path().filename().string());
   }
   return dirs;
-}
-
-std::optional<std::string> wholeFile(int fd) {
-  std::string text;
-  for (;;) {
-    const std::optional<std::string> block =
-        readUpTo(fd, static_cast<off_t>(text.size()), kReadBlock);
-    if (!block) return std::nullopt;
-    text += *block;
-    if (block->size() < kReadBlock) return text;
-  }
 }
 
 // Why the chart may not go to `target`; nullopt when it may.
@@ -115,7 +103,7 @@ int showStatement(const fs::path& world, const fs::path& named, bool allCycles,
     }
     return refuse(Problem::fromErrno(shown + " cannot be read: ", errno).text());
   }
-  const std::optional<std::string> text = wholeFile(file.get());
+  const std::optional<std::string> text = readToEnd(file.get());
   if (!text) return refuse(Problem::fromErrno(shown + " cannot be read: ", errno).text());
   const std::optional<StatementCycles> statement = readStatementCycles(*text);
   if (!statement) return refuse(shown + " does not begin with the statement's header");
