@@ -177,7 +177,7 @@ std::variant<TopUp, Problem> topUpQuietly(const fs::path& world, std::string_vie
 }
 
 int provisionCard(const fs::path& world, std::string_view card, std::string_view balanceText,
-                  bool force) {
+                  bool force, std::string_view indent) {
   const std::string name(card);
   if (!isValidCardNumber(card)) {
     return refuse("invalid card number '" + name + "' (1 to 64 of A-Z a-z 0-9 - _)");
@@ -193,7 +193,7 @@ int provisionCard(const fs::path& world, std::string_view card, std::string_view
   if (!replaceFile(path.string(), provisioningRecord(std::get<int>(balance)))) {
     return refuse(Problem::fromErrno("card " + name + " cannot be provisioned: ", errno).text());
   }
-  consoleWrite("card " + name + " provisioned with balance " +
+  consoleWrite(std::string(indent) + "card " + name + " provisioned with balance " +
                std::to_string(std::get<int>(balance)) + ": " + path.string() + "\n");
   return kExitDone;
 }

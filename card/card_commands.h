@@ -31,9 +31,10 @@ int topUpCard(const std::filesystem::path& world, std::string_view card, std::st
 // Provisions card `card` with `balance` (a whole number from 0 to
 // 2147483647): its file holds its first record alone, written to a fresh
 // file and renamed into place. An existing card is refused unless `force`,
-// which replaces its whole history.
+// which replaces its whole history. The line saying so comes after
+// `indent`.
 int provisionCard(const std::filesystem::path& world, std::string_view card,
-                  std::string_view balance, bool force);
+                  std::string_view balance, bool force, std::string_view indent = {});
 
 // The top-up itself, as topUpCard makes it but printing nothing: the
 // record appended, or why nothing was (in the words topUpCard prints).

@@ -18,9 +18,6 @@ namespace {
 
 constexpr std::chrono::seconds kEndGrace{3};
 
-constexpr std::array<std::pair<const char*, const char*>, 4> kFirstCards = {
-    {{"1234", "10000"}, {"5678", "3000"}, {"4321", "700"}, {"9999", "500"}}};
-
 int refuse(const std::string& line, int status = kExitRefused) {
   errorWrite(std::string(invokedName()) + ": " + line + "\n");
   return status;
@@ -33,7 +30,7 @@ bool isEmptyDirectory(const fs::path& dir) {
 
 }  // namespace
 
-int layoutWorld(const fs::path& dir) {
+int layoutWorld(const fs::path& dir, std::span<const FirstCard> cards, std::string_view indent) {
   std::error_code error;
   if (fs::exists(dir, error)) {
     if (!fs::is_directory(dir, error)) return refuse(dir.string() + " is no directory", kExitUsage);
@@ -57,9 +54,11 @@ int layoutWorld(const fs::path& dir) {
     if (error) return refuse("cannot make " + (root / name).string() + ": " + error.message());
   }
   consoleWrite("== world in " + root.string() + "\n");
-  for (const auto& [card, balance] : kFirstCards) {
-    if (fs::exists(fs::symlink_status(cardPath(root, card), error))) continue;
-    if (const int status = provisionCard(root, card, balance, false)) return status;
+  for (const FirstCard& first : cards) {
+    if (fs::exists(fs::symlink_status(cardPath(root, first.card), error))) continue;
+    if (const int status = provisionCard(root, first.card, first.balance, false, indent)) {
+      return status;
+    }
   }
   return kExitDone;
 }

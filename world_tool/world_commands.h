@@ -6,14 +6,27 @@
 // a path that is no world).
 #pragma once
 
+#include <array>
 #include <filesystem>
+#include <span>
 #include <string>
+#include <string_view>
+
+// A card a world is laid out with, and its balance.
+struct FirstCard {
+  std::string_view card;
+  std::string_view balance;
+};
+
+// The cards a new world starts with.
+inline constexpr std::array<FirstCard, 4> kFirstCards = {
+    {{"1234", "10000"}, {"5678", "3000"}, {"4321", "700"}, {"9999", "500"}}};
 
 // Lays out a world in `dir`, a missing or empty directory or a world
-// already (whatever else it holds beside), and provisions the cards a new
-// world starts with, those it lacks: 1234 (10000), 5678 (3000), 4321 (700)
-// and 9999 (500). Anything else is refused.
-int layoutWorld(const std::filesystem::path& dir);
+// already (whatever else it holds beside), and provisions `cards`, those
+// it lacks, a line each after `indent`. Anything else is refused.
+int layoutWorld(const std::filesystem::path& dir, std::span<const FirstCard> cards = kFirstCards,
+                std::string_view indent = {});
 
 // One line naming the world's running programs; nothing when none runs.
 int showPrograms(const std::filesystem::path& world);
