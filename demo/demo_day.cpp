@@ -229,13 +229,13 @@ std::optional<Problem> Demo::startSettlement() {
 
 std::optional<Problem> Demo::startTerminals() {
   std::string names;
-  for (const DemoTerminal& spec : kDemoTerminals) {
+  for (const DemoTerminal& planned : kDemoTerminals) {
     Console& console = consoles_.emplace_back();
-    console.name = spec.name;
+    console.name = planned.name;
     console.terminal = true;
     std::vector<std::string> args;
-    if (spec.station) args.emplace_back(spec.station);
-    if (auto problem = start(console, spec.program, spec.dir, args)) return problem;
+    if (planned.station) args.emplace_back(planned.station);
+    if (auto problem = start(console, planned.program, planned.dir, args)) return problem;
     names += (names.empty() ? "" : ", ") + console.name;
   }
   for (Console& console : consoles_) {
