@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/program_arguments.h"
+
 namespace {
 
 constexpr int kMostRiders = 10'000'000;
@@ -43,62 +45,62 @@ Problem badValue(std::string_view option, std::string_view value, std::string_vi
 
 std::variant<SimulationOptions, HelpAsked, Problem> parseOptions(
     const std::vector<std::string_view>& words) {
+  // "--riders=5" is read as "--riders 5"; "--" ends the options.
+  std::vector<std::string_view> split;
+  bool optionsEnded = false;
   for (const std::string_view word : words) {
-    if (word == "--help" || word == "-h") return HelpAsked{};
+    const size_t equals = word.find('=');
+    if (!optionsEnded && word.starts_with("--") && equals != std::string_view::npos) {
+      split.push_back(word.substr(0, equals));
+      split.push_back(word.substr(equals + 1));
+      continue;
+    }
+    optionsEnded = optionsEnded || word == "--";
+    split.push_back(word);
   }
+  static const std::vector<OptionSpec> kOptions = {
+      {"--riders", "N", ""},   {"--from", "HH:MM", ""},    {"--hours", "H", ""},
+      {"--seed", "S", ""},     {"--chaos", "SECONDS", ""}, {"--world", "DIR", ""},
+      {"--report", "DIR", ""},
+  };
+  const ArgumentCheck check = checkArguments(split, 0, kOptions);
+  if (check.verdict == ArgumentVerdict::Help) return HelpAsked{};
+  if (check.verdict == ArgumentVerdict::Refuse) return *check.problem;
+
   SimulationOptions options;
-  for (size_t i = 0; i < words.size(); ++i) {
-    std::string_view option = words[i];
-    std::optional<std::string_view> value;
-    if (const size_t equals = option.find('=');
-        option.starts_with("--") && equals != std::string_view::npos) {
-      value = option.substr(equals + 1);
-      option = option.substr(0, equals);
-    }
-    const bool known = option == "--riders" || option == "--from" || option == "--hours" ||
-                       option == "--seed" || option == "--chaos" || option == "--world" ||
-                       option == "--report";
-    if (!known) {
-      if (option.starts_with("-"))
-        return Problem("unknown option \"" + std::string(words[i]) + "\"");
-      return Problem("one argument too many: \"" + std::string(option) + "\"");
-    }
-    if (!value) {
-      if (i + 1 == words.size()) return Problem(std::string(option) + " needs a value");
-      value = words[++i];
-    }
+  for (const auto& [option, value] : check.options) {
     if (option == "--riders") {
-      const auto riders = wholeNumber<int>(*value);
+      const auto riders = wholeNumber<int>(value);
       if (!riders || *riders < 1 || *riders > kMostRiders) {
-        return badValue(option, *value, "a whole number from 1 to 10000000");
+        return badValue(option, value, "a whole number from 1 to 10000000");
       }
       options.riders = *riders;
     } else if (option == "--from") {
-      const auto from = clockMinute(*value);
-      if (!from) return badValue(option, *value, "a time of day HH:MM, 00:00 to 23:59");
+      const auto from = clockMinute(value);
+      if (!from) return badValue(option, value, "a time of day HH:MM, 00:00 to 23:59");
       options.fromMinute = *from;
     } else if (option == "--hours") {
-      const auto hours = positiveNumber(*value);
+      const auto hours = positiveNumber(value);
       if (!hours || *hours > kMostHours || std::lround(*hours * 60) < 1) {
-        return badValue(option, *value, "a number of hours above 0, at most 48");
+        return badValue(option, value, "a number of hours above 0, at most 48");
       }
       options.minutes = static_cast<int>(std::lround(*hours * 60));
     } else if (option == "--seed") {
-      const auto seed = wholeNumber<uint64_t>(*value);
-      if (!seed) return badValue(option, *value, "a whole number from 0 to 18446744073709551615");
+      const auto seed = wholeNumber<uint64_t>(value);
+      if (!seed) return badValue(option, value, "a whole number from 0 to 18446744073709551615");
       options.seed = *seed;
     } else if (option == "--chaos") {
-      const auto seconds = positiveNumber(*value);
+      const auto seconds = positiveNumber(value);
       if (!seconds || *seconds < 0.1 || *seconds > 3600) {
-        return badValue(option, *value, "a number of real seconds from 0.1 to 3600");
+        return badValue(option, value, "a number of real seconds from 0.1 to 3600");
       }
       options.chaosSeconds = *seconds;
-    } else if (value->empty()) {
-      return badValue(option, *value, "a directory");
+    } else if (value.empty()) {
+      return badValue(option, value, "a directory");
     } else if (option == "--world") {
-      options.world = std::string(*value);
+      options.world = value;
     } else {
-      options.report = std::string(*value);
+      options.report = value;
     }
   }
   return options;
@@ -121,6 +123,7 @@ std::string helpText() {
          "                    fresh temporary directory, kept and named at the end)\n"
          "  --report DIR      where report.json, taps.csv and report.html go, made when missing\n"
          "                    (default: the world's report/)\n"
+         "  --                ends the options (simulate takes no other argument)\n"
          "\n"
          "The simulated clock runs 8 minutes a real second: 19 hours take about 143 seconds.\n"
          "Exit status 0 when every planned tap was answered, the audit reconciles and the\n"
