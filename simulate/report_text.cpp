@@ -111,9 +111,14 @@ std::string summaryText(const DayReport& r, const std::string& reportDir) {
 
 namespace {
 
+// "07"; an hour of a later day says how many days later: "01+1".
 std::string hourLabel(size_t hour) {
-  char text[24];
-  snprintf(text, sizeof text, "%02zu", hour);
+  char text[48];
+  if (hour < 24) {
+    snprintf(text, sizeof text, "%02zu", hour);
+  } else {
+    snprintf(text, sizeof text, "%02zu+%zu", hour % 24, hour / 24);
+  }
   return text;
 }
 
