@@ -26,15 +26,19 @@ TapLoad loadTap(const TapCommand& command, Terminal& terminal) {
 std::string serveTap(Tap tap, Terminal& terminal) {
   const TerminalRules& rules = terminal.profile.rules;
   for (int lookups = 1;; ++lookups) {
+    // The rules have their say before anything is written: the charge,
+    // what the tap shows once recorded, and its records.
     const Charge charge = decide(tap, rules, terminal.journeyCount);
+    const std::string shown = tapOutput(charge, rules);
     if (!charge.charged()) {
       tap.held = HeldCard();
-      return tapOutput(charge, rules);
+      return shown;
     }
-    const RecordOutcome outcome = terminal.files.record(tap, tapRecords(tap, rules, charge));
+    const TapRecords records = tapRecords(tap, rules, charge);
+    const RecordOutcome outcome = terminal.files.record(tap, records);
     if (outcome == RecordOutcome::Written) {
       terminal.journeyCount = charge.journeyCount;
-      return tapOutput(charge, rules);
+      return shown;
     }
     if (outcome != RecordOutcome::CardChanged) return failureText(outcome);
     // Not charged: the card changed while the tap was in hand.
