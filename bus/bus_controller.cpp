@@ -9,8 +9,6 @@
 
 namespace bus {
 
-TerminalClock btime;
-
 int busTransferExitFee(int lag) {
   const int periods = lag / kTransferPeriodMinutes;
   return std::clamp(periods, 0, kTransferFareCap / kTransferFarePerPeriod) * kTransferFarePerPeriod;
@@ -74,8 +72,8 @@ TerminalRules rules() {
           .tripLogContinues = busContinues};
 }
 
-void Calculate_Controller(void*) {
-  serveTaps(terminal().rules);
+void Calculate_Controller(Terminal& terminal) {
+  serveTaps(terminal);
 }
 
 }  // namespace bus

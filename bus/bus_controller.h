@@ -2,16 +2,16 @@
 // exit fee by time, the standard rules, Calculate_Controller's table, the
 // fee functions, and the rules value (bus::rules) that gathers them with
 // the bus's writers' continuation test (bus_filewriter.h) and default
-// record (bus_parsing.h). All of it is plain functions of their arguments.
+// record (bus_parsing.h). All of it is plain functions of their arguments
+// but Calculate_Controller, the thread that serves the taps.
 #pragma once
 
 #include "terminal/fare_rules.h"
 #include "terminal/terminal_rules.h"
-#include "terminal/time_info.h"
+
+struct Terminal;
 
 namespace bus {
-
-extern TerminalClock btime;
 
 // New bus journey ids begin with this number; FareFacts::station at the bus.
 inline constexpr int kIdentifier = kBusTerminalNumber;
@@ -48,7 +48,7 @@ FeeCharge busFee(FeeFunction function, const FareFacts& facts);
 // The bus terminal.
 TerminalRules rules();
 
-// The fare controller thread: serves the taps by the running terminal's rules.
-void Calculate_Controller(void*);
+// The fare controller thread: serves the taps of `terminal` by its rules.
+void Calculate_Controller(Terminal& terminal);
 
 }  // namespace bus

@@ -4,8 +4,6 @@
 
 namespace bus {
 
-int bus_count = 0;
-
 bool busContinues(const FareFacts& facts, const CardInfo& charged) {
   return continuesByBalanceOrFreeTap(facts, charged, kBusOperator, kMetroOperator);
 }

@@ -1,10 +1,9 @@
 #include <signal.h>
 
 #include "bus/bus_controller.h"
-#include "bus/bus_filewriter.h"
 #include "common/program_arguments.h"
 #include "common/world_layout.h"
-#include "terminal/terminal.h"
+#include "terminal/terminal_main.h"
 
 namespace {
 
@@ -23,11 +22,9 @@ int main(int argc, char** argv) {
   profile.programName = "bus_terminal";
   profile.directory = kBusDir;
   profile.role = "the bus terminal";
-  profile.clock = &bus::btime;
   profile.tripLogName = kBusLogName;
   profile.joinsClockReader = false;
   profile.fareController = bus::Calculate_Controller;
-  profile.journeyCount = &bus::bus_count;
   profile.rules = bus::rules();
   return terminalMain(profile);
 }

@@ -5,13 +5,9 @@
 
 #include "metro/Metro_filewriter.h"
 #include "metro/Metro_parsing.h"
-#include "terminal/tap.h"
 #include "terminal/terminal.h"
 
 namespace metro {
-
-int identifier = 0;
-TerminalClock mtime;
 
 std::optional<int> stationNumber(std::string_view argument) {
   if (argument.size() != 1 || argument[0] < '0' || argument[0] >= '0' + kMetroStations) {
@@ -27,10 +23,6 @@ int distanceClass(std::string_view journeyId, int station) {
   if (d == 4) return 1;
   if (d == 5 || d == 6) return 0;
   return d > INT_MAX ? INT_MAX : static_cast<int>(d);
-}
-
-int distance() {
-  return distanceClass(cinfo.journey_id, identifier);
 }
 
 FeeFunction Standard_Fee_Controller(int lastInout, int tapInout, int distanceClass) {
@@ -105,8 +97,8 @@ TerminalRules rules(int station) {
           .tripLogContinues = metroTripLogContinues};
 }
 
-void Calculate_Controller(void*) {
-  serveTaps(terminal().rules);
+void Calculate_Controller(Terminal& terminal) {
+  serveTaps(terminal);
 }
 
 }  // namespace metro

@@ -3,9 +3,8 @@
 // standard rules, Calculate_Controller's table, the fee functions, and the
 // rules value (metro::rules) that gathers them with the metro's writers'
 // continuation tests (Metro_filewriter.h) and default record
-// (Metro_parsing.h). All of it is plain functions of their arguments; the
-// globals of the running terminal (its station, clock and journey count)
-// are read only by distance() and Calculate_Controller.
+// (Metro_parsing.h). All of it is plain functions of their arguments but
+// Calculate_Controller, the thread that serves the taps.
 #pragma once
 
 #include <optional>
@@ -13,12 +12,10 @@
 
 #include "terminal/fare_rules.h"
 #include "terminal/terminal_rules.h"
-#include "terminal/time_info.h"
+
+struct Terminal;
 
 namespace metro {
-
-extern int identifier;
-extern TerminalClock mtime;
 
 inline constexpr int kStandardFareIn = 1050;
 inline constexpr int kReentryFareIn = 1250;
@@ -35,9 +32,6 @@ std::optional<int> stationNumber(std::string_view argument);
 // (journeyOriginNumber, common/record_format.h) to `station`: differences 3
 // and 4 count as 2 and 1, 5 and 6 as 0, the others as they are.
 int distanceClass(std::string_view journeyId, int station);
-
-// distanceClass of the tap in hand's last journey id and identifier.
-int distance();
 
 // The standard rules: entry after an open entry, entry, exit within class
 // 1, exit at class 2, and no rule (Nothing) for any other class.
@@ -62,7 +56,7 @@ FeeCharge metroFee(FeeFunction function, const FareFacts& facts);
 // The metro terminal of `station`.
 TerminalRules rules(int station);
 
-// The fare controller thread: serves the taps by the running terminal's rules.
-void Calculate_Controller(void*);
+// The fare controller thread: serves the taps of `terminal` by its rules.
+void Calculate_Controller(Terminal& terminal);
 
 }  // namespace metro

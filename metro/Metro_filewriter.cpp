@@ -4,8 +4,6 @@
 
 namespace metro {
 
-int metro_count = 0;
-
 bool metroCardContinues(const FareFacts& facts, const CardInfo& charged) {
   const std::optional<Operator> last = exactOperatorOf(charged.transport);
   const bool fromBus = last == kBusOperator;

@@ -1,5 +1,5 @@
-// What the metro terminal's record writers do in their own way: the journey
-// count and the two continuation tests. The card writer continues a journey
+// What the metro terminal's record writers do in their own way: the two
+// continuation tests. The card writer continues a journey
 // begun on the bus as the fare rules recognise a transfer; the trip log
 // writer uses the balance-or-free test, so the two records of one tap can
 // carry different journey ids.
@@ -8,8 +8,6 @@
 #include "terminal/fare_rules.h"
 
 namespace metro {
-
-extern int metro_count;
 
 // The card record continues the last record's journey when that record is
 // a bus record at most 120 minutes old or a bus entry, or when this free

@@ -7,8 +7,7 @@
 #include "common/text.h"
 #include "common/world_layout.h"
 #include "metro/Metro_controller.h"
-#include "metro/Metro_filewriter.h"
-#include "terminal/terminal.h"
+#include "terminal/terminal_main.h"
 
 namespace {
 
@@ -35,16 +34,14 @@ int main(int argc, char** argv) {
                "\")\n");
     return 2;
   }
-  metro::identifier = *station;
+  const int identifier = *station;
   TerminalProfile profile;
   profile.programName = "metro_terminal";
   profile.directory = kMetroDir;
-  profile.role = "station " + std::to_string(metro::identifier);
-  profile.clock = &metro::mtime;
-  profile.tripLogName = metroLogName(metro::identifier);
+  profile.role = "station " + std::to_string(identifier);
+  profile.tripLogName = metroLogName(identifier);
   profile.joinsClockReader = true;
   profile.fareController = metro::Calculate_Controller;
-  profile.journeyCount = &metro::metro_count;
-  profile.rules = metro::rules(metro::identifier);
+  profile.rules = metro::rules(identifier);
   return terminalMain(profile);
 }

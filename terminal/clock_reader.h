@@ -1,12 +1,10 @@
 // Reading the clock file "../time/time.txt" (its line: common/clock_file.h)
-// into the terminal clock.
+// into a terminal clock reading, by plain functions of the file's content;
+// the threads that keep the terminal clock by them are in clock_threads.h.
 //
 // The file is opened without blocking and only when it is a regular file,
 // and at most kClockFileReadLimit bytes of it are read (readClockFile);
-// anything else is a failed reading, tried again after at most kClockRetryInterval and
-// reported by "Time read error!" at most once per kClockErrorInterval, so a
-// missing clock file, a directory or a FIFO in its place never floods the
-// console (or buries the answer to a tap) and never stops the reader.
+// anything else is a failed reading.
 //
 // The usual line of twelve characters is read into a 13-byte buffer that is
 // never cleared: each read takes at most 12 characters, stops after a line
@@ -20,7 +18,6 @@
 #pragma once
 
 #include <array>
-#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,10 +25,6 @@
 #include "common/clock_file.h"
 #include "common/world_layout.h"
 #include "terminal/time_info.h"
-
-inline constexpr int kClockDisplayMs = 1000;
-inline constexpr std::chrono::milliseconds kClockRetryInterval{100};
-inline constexpr std::chrono::milliseconds kClockErrorInterval{1000};
 
 using ClockBuffer = std::array<char, 13>;
 
@@ -53,9 +46,3 @@ TimeInfo clockAfterReading(TimeInfo current, std::string_view content, ClockBuff
 // `fallback`, the clock reader's last reading. `fallback` itself when the
 // file cannot be read or holds no clock. The terminal clock is not changed.
 TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer);
-
-// Thread bodies: the clock reader and the once-a-second clock line. After
-// its first attempt, whether it read the clock or not, the clock reader
-// lets the command reader take its first command (clock_tried).
-void timereader(void*);
-void time_Display(void*);

@@ -1,14 +1,13 @@
 #include "terminal/command_reader.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "common/console.h"
 #include "common/record_format.h"
 #include "common/text.h"
-#include "terminal/clock_reader.h"
 #include "terminal/console_texts.h"
-#include "terminal/tap.h"
-#include "terminal/terminal_profile.h"
+#include "terminal/terminal.h"
 
 std::optional<CommandLine> readCommandLine(FILE* input) {
   CommandLine line;
@@ -43,15 +42,42 @@ ParsedCommand parseCommand(std::string_view line) {
   return parsed;
 }
 
-void reader(void*) {
+namespace {
+
+// What the console shows for the command `line`: for a tap, once its card
+// is looked up and the fare controller has served it (the reader waits).
+std::string answer(const CommandLine& line, Terminal& terminal) {
+  const ParsedCommand command =
+      line.tooLong ? ParsedCommand{CommandKind::Invalid, {}} : parseCommand(line.text);
+  switch (command.kind) {
+    case CommandKind::Blank:
+      return "";
+    case CommandKind::Invalid:
+      return kInvalidCommandText;
+    case CommandKind::InvalidCard:
+      return kInvalidCardText;
+    case CommandKind::Tap:
+      break;
+  }
+  // Without a clock no tap is timed, stamped or charged.
+  if (!clockWasRead(terminal.clock.get())) return kTimeReadErrorText;
+  TapLoad load = loadTap(command.tap, terminal);
+  if (!load.tap) return std::string(load.failure);  // no card loaded: the tap is dropped
+  terminal.tap_pending.post(std::move(*load.tap));
+  return terminal.tap_finished.await();
+}
+
+}  // namespace
+
+void reader(Terminal& terminal) {
   // Commands piped in at start would otherwise outrun the first reading of
   // a clock file that is there.
-  clock_tried.await();
-  // After a tap the fare controller shows the prompt with the tap's output.
-  bool prompted = false;
+  terminal.clock_tried.await();
+  std::string shown;
   for (;;) {
-    if (!prompted) consoleWrite(kPromptText);
-    prompted = false;
+    // What the command before showed and the prompt for the next, in one
+    // write: nothing is shown between them.
+    consoleWrite(shown + kPromptText);
     const std::optional<CommandLine> line = readCommandLine(stdin);
     if (!line) {
       // End of input: the tap before is finished (we waited for it), so
@@ -59,27 +85,6 @@ void reader(void*) {
       fflush(stdout);
       std::_Exit(0);
     }
-    const ParsedCommand command =
-        line->tooLong ? ParsedCommand{CommandKind::Invalid, {}} : parseCommand(line->text);
-    if (command.kind == CommandKind::Blank) continue;
-    if (command.kind == CommandKind::Invalid) {
-      consoleWrite(kInvalidCommandText);
-      continue;
-    }
-    if (command.kind == CommandKind::InvalidCard) {
-      consoleWrite(kInvalidCardText);
-      continue;
-    }
-    // Without a clock no tap is timed, stamped or charged.
-    if (!clockWasRead(terminal().clock->get())) {
-      consoleWrite(kTimeReadErrorText);
-      continue;
-    }
-    cinfo.card = command.tap.card;
-    cinfo.tap_inout = command.tap.tap_inout;
-    if (!loadTap()) continue;  // no card loaded: the tap is dropped
-    tap_pending.post();
-    tap_finished.await();
-    prompted = true;
+    shown = answer(*line, terminal);
   }
 }

@@ -1,15 +1,15 @@
 // The command reader: prompts "COMMAND LINE_:", reads one tap command
-// ("1234 IN"), loads the card, reads the clock for the tap (tap_time) while
-// it holds the card, and hands the tap to the fare controller, then waits
-// until the tap is finished (the controller shows the next prompt with the
-// tap's output; after a line that is no tap the reader prompts again
-// itself). The reader prompts first once the clock reader has tried to
+// ("1234 IN"), loads the card, reads the clock for the tap while it holds
+// the card, and hands the tap to the fare controller, then waits for what
+// the tap shows. It prints that and the next prompt in one write: every
+// prompt of the terminal is printed here, behind what the command before
+// it showed. The reader prompts first once the clock reader has tried to
 // read the clock file, so a terminal started beside a readable one times
-// its first tap by it. Until the clock has been read a tap is refused
-// with "Time read error!" before the card is looked up. A tap is exactly two words: a card number
-// and the direction "IN" or "OUT"; anything else charges nothing. The card number becomes part of a
-// file path, so only 1 to 64 characters from A-Z, a-z, 0-9, '-' and '_' are
-// accepted.
+// its first tap by it. Until the clock has been read a tap is refused with
+// "Time read error!" before the card is looked up. A tap is exactly two
+// words: a card number and the direction "IN" or "OUT"; anything else
+// charges nothing. The card number becomes part of a file path, so only 1
+// to 64 characters from A-Z, a-z, 0-9, '-' and '_' are accepted.
 #pragma once
 
 #include <cstdio>
@@ -18,6 +18,9 @@
 #include <string_view>
 
 #include "common/world_layout.h"
+#include "terminal/tap.h"
+
+struct Terminal;
 
 inline constexpr size_t kCommandMaxLength = 99;
 
@@ -32,12 +35,6 @@ struct CommandLine {
 // Reads the next line; nullopt at the end of input with nothing read.
 std::optional<CommandLine> readCommandLine(FILE* input);
 
-// A tap command split at spaces: the card number and the direction word.
-struct TapCommand {
-  std::string card;
-  int tap_inout = 0;  // 1 for "IN", 0 for "OUT"
-};
-
 // What a command line asks for: nothing (a blank line), a line that is not
 // two words with "IN" or "OUT" as the second, a tap on a card number that
 // is not accepted, or a tap.
@@ -50,4 +47,4 @@ struct ParsedCommand {
 ParsedCommand parseCommand(std::string_view line);
 
 // The command reader's thread, under the name the system gives it.
-void reader(void*);
+void reader(Terminal& terminal);

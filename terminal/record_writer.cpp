@@ -3,32 +3,6 @@
 #include "common/world_layout.h"
 #include "terminal/console_texts.h"
 #include "terminal/record_file.h"
-#include "terminal/terminal_profile.h"
-
-std::mutex trip_log_mutex;
-
-namespace {
-
-// The terminal's kept files; touched under trip_log_mutex only.
-std::optional<TripLog> trip_log;
-std::optional<IntentFile> intent_file;
-
-// The caller holds trip_log_mutex.
-void openKeptFiles(const std::string& tripLogName) {
-  trip_log.emplace(tripLogName);  // opened by the first tap: nothing is created before
-  intent_file.emplace(intentName(tripLogName));
-}
-
-}  // namespace
-
-void openTapFiles(const std::string& tripLogName) {
-  std::lock_guard<std::mutex> lock(trip_log_mutex);
-  openKeptFiles(tripLogName);
-}
-
-void closeTripLog() {
-  if (trip_log) trip_log->close();
-}
 
 CardCheck checkCard(const FileState& asRead, const std::optional<FileState>& opened,
                     const std::optional<FileState>& named) {
@@ -79,17 +53,26 @@ RecordOutcome writeTapRecords(Tap& tap, const TapRecords& records, TripLog& log,
   return outcome;
 }
 
-RecordOutcome recordTap(Tap& tap, const TapRecords& records) {
+// The trip log is opened by the first tap: nothing is created before.
+TapFiles::TapFiles(const std::string& tripLogName)
+    : tripLog_(tripLogName), intentFile_(intentName(tripLogName)) {}
+
+RecordOutcome TapFiles::record(Tap& tap, const TapRecords& records) {
   RecordOutcome outcome;
   {
     std::lock_guard<std::mutex> lock(trip_log_mutex);
-    if (!trip_log) openKeptFiles(terminal().tripLogName);
-    outcome = writeTapRecords(tap, records, *trip_log, *intent_file);
+    outcome = writeTapRecords(tap, records, tripLog_, intentFile_);
   }
   // Every lock of the tap is given up before its console output, which may
   // block for as long as nobody reads the console.
   tap.held = HeldCard();
   return outcome;
+}
+
+std::unique_lock<std::mutex> TapFiles::closeTripLog() {
+  std::unique_lock<std::mutex> lock(trip_log_mutex);
+  tripLog_.close();
+  return lock;
 }
 
 const char* failureText(RecordOutcome outcome) {

@@ -26,19 +26,6 @@
 #include "terminal/tap_intent.h"
 #include "terminal/trip_log.h"
 
-// Serialises appending to the trip log with its periodic hand-over.
-extern std::mutex trip_log_mutex;
-
-// Sets up the files every tap of this terminal writes, kept open from tap
-// to tap: the intent file beside the trip log `tripLogName`, opened (and
-// created) now, and the trip log, opened by the first tap that writes it.
-// A file that cannot be opened is tried again by the next tap.
-void openTapFiles(const std::string& tripLogName);
-
-// Closes the kept trip log, before the hand-over renames it. The caller
-// holds trip_log_mutex.
-void closeTripLog();
-
 // Where a card file stands just before its record is appended, given the
 // file as the lookup read it (`asRead`), the file opened for the append
 // (nullopt when it could not be opened) and what the card's name stands for
@@ -59,12 +46,31 @@ enum class RecordOutcome {
 
 // Appends `records` to the card file held by `tap` and to `log`, or leaves
 // both as they were, noting both in `note` while it writes them. The
-// caller holds trip_log_mutex.
+// caller holds the lock of `log` (TapFiles).
 RecordOutcome writeTapRecords(Tap& tap, const TapRecords& records, TripLog& log, IntentFile& note);
 
-// Records the charged tap `tap` in the terminal's kept files and releases
-// its card, before any console output.
-RecordOutcome recordTap(Tap& tap, const TapRecords& records);
+// The files every tap of a terminal writes, kept open from tap to tap: the
+// trip log `tripLogName`, opened by the first tap that writes it, and the
+// intent file beside it, opened (and created) when the TapFiles are made.
+// A file that cannot be opened is tried again by the next tap. A lock
+// (trip_log_mutex) keeps the trip log's hand-over out of a tap's appends.
+class TapFiles {
+ public:
+  explicit TapFiles(const std::string& tripLogName);
+
+  // Records the charged tap `tap` (writeTapRecords) and releases its card,
+  // before any console output.
+  RecordOutcome record(Tap& tap, const TapRecords& records);
+
+  // Closes the trip log, so that it can be renamed, and keeps every tap
+  // from writing until the lock returned is given up.
+  std::unique_lock<std::mutex> closeTripLog();
+
+ private:
+  std::mutex trip_log_mutex;
+  TripLog tripLog_;
+  IntentFile intentFile_;
+};
 
 // What the console shows for a tap that could not be recorded: "Cardfile
 // Open Error!", "Readerfile Open Error!", "Cardfile Write Error!" or

@@ -2,19 +2,28 @@
 // records as the lookup found them, the clock reading the tap is timed and
 // stamped with, and the card file held open and locked until the tap's
 // records are written. The command reader builds it and hands it to the
-// fare controller; the fare decision (fare_decision.h) is a plain function
-// of it.
+// fare controller through the tap hand-off (terminal.h); the fare decision
+// (fare_decision.h) is a plain function of it. No tap lives in a global:
+// each is owned by the thread that has it in hand.
 //
-// The running terminal has one tap in hand, `tap_in_hand`, which the tap
-// hand-off passes from reader to Calculate_Controller and back. The
-// system's own names for its parts are views into it: cinfo (the last
-// record, with the card number and the direction typed), ocinfo (the record
-// before) and tap_time (the clock reading).
+// The system's own names for its parts are views into it: cinfo (the last
+// record, with the card number and the direction typed) and ocinfo (the
+// record before).
 #pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "terminal/card_lookup.h"
 #include "terminal/card_record.h"
 #include "terminal/time_info.h"
+
+// A tap command split at spaces: the card number and the direction word.
+struct TapCommand {
+  std::string card;
+  int tap_inout = 0;  // 1 for "IN", 0 for "OUT"
+};
 
 struct Tap {
   CardRecords records;  // records.last.card and .tap_inout: the command typed
@@ -23,26 +32,22 @@ struct Tap {
 
   const std::string& card() const { return records.last.card; }
   int tapInout() const { return records.last.tap_inout; }
+  TapCommand command() const { return {card(), tapInout()}; }
+
+  CardInfo& cinfo() { return records.last; }
+  const CardInfo& cinfo() const { return records.last; }
+  CardInfo& ocinfo() { return records.before; }
+  const CardInfo& ocinfo() const { return records.before; }
 };
 
-extern Tap tap_in_hand;
-extern CardInfo& cinfo;
-extern CardInfo& ocinfo;
-extern TimeInfo& tap_time;
+// A tap whose card is loaded, or what the console shows for a card that
+// cannot be: "File open failed" or "Cardfile Read Error!".
+struct TapLoad {
+  std::optional<Tap> tap;
+  std::string_view failure;  // while there is no tap
+};
 
-// Loads the card cinfo.card into the tap in hand (its records and its held
-// card file) and returns true; prints "File open failed" or "Cardfile Read
-// Error!" and returns false when the card cannot be loaded, so that the tap
-// is dropped.
-bool parser();
-
-// Loads the card (parser) and then, while it is held, reads the clock for
-// the tap into tap_time. False when the card cannot be loaded.
-bool loadTap();
-
-// Ends the hold on the card of the tap in hand; nothing when none is held.
-void releaseCard();
-
-// Minutes from `t` to the terminal clock as read for the tap in hand
-// (tap_time), by lagMinutes.
-int timeLag(TimeInfo t);
+// The card lookup of `command`, under the name the system gives it: the
+// card's records and its card file held, `defaultRecord` standing for the
+// record before a card's first. The tap's clock is not read here.
+TapLoad parser(const TapCommand& command, std::string_view defaultRecord);

@@ -8,15 +8,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 
 #include "common/file_handle.h"
 #include "common/file_rename.h"
 #include "common/sleep.h"
 #include "common/text.h"
 #include "common/world_layout.h"
-#include "terminal/record_writer.h"
-#include "terminal/terminal_profile.h"
+#include "terminal/terminal.h"
 
 int tripLogHandOverMs(const char* variable) {
   if (variable == nullptr) return kTripLogHandOverMs;
@@ -38,8 +36,6 @@ std::string nextHandOverSequence(const std::vector<std::string>& names, std::str
 }
 
 bool handOverTripLog(const std::filesystem::path& logPath) {
-  std::lock_guard<std::mutex> lock(trip_log_mutex);
-  closeTripLog();  // its lock would keep the hand-over waiting
   const FileDescriptor log = openRegularFile(logPath.string(), O_RDONLY);
   if (!log.valid()) return errno == ENOENT;
   lockFile(log.get(), LOCK_EX);
@@ -59,10 +55,12 @@ bool handOverTripLog(const std::filesystem::path& logPath) {
   }
 }
 
-void fileInitializer(void*) {
+void fileInitializer(Terminal& terminal) {
   const int period = tripLogHandOverMs(std::getenv(kTripLogHandOverVariable));
   for (;;) {
     Sleep(period);
-    handOverTripLog(terminal().tripLogName);
+    // The kept log's flock would keep the hand-over waiting.
+    const auto tapsWait = terminal.files.closeTripLog();
+    handOverTripLog(terminal.profile.tripLogName);
   }
 }

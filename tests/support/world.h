@@ -38,5 +38,21 @@ class World {
   std::filesystem::path root_;
 };
 
+// Runs the test in one of a world's directories, as a program would run
+// there ("Metro", say, so that "../customer" is the world's); the directory
+// before is restored when it goes out of scope.
+class RunningIn {
+ public:
+  RunningIn(const World& world, const std::string& dir) : before_(std::filesystem::current_path()) {
+    std::filesystem::current_path(world.root() / dir);
+  }
+  ~RunningIn() { std::filesystem::current_path(before_); }
+  RunningIn(const RunningIn&) = delete;
+  RunningIn& operator=(const RunningIn&) = delete;
+
+ private:
+  std::filesystem::path before_;
+};
+
 // Whole contents of a file; empty when it cannot be read.
 std::string readFile(const std::filesystem::path& path);

@@ -1,0 +1,77 @@
+#include "terminal/terminal_main.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "common/console.h"
+#include "common/role_lock.h"
+#include "common/world_layout.h"
+#include "common/world_place.h"
+#include "terminal/clock_threads.h"
+#include "terminal/command_reader.h"
+#include "terminal/tap_intent.h"
+#include "terminal/trip_log_hand_over.h"
+
+namespace {
+
+// A terminal away from its place in a world is given no world; a role
+// another process holds, or a tap it cannot complete, is a refusal.
+constexpr int kNoWorldStatus = 2;
+constexpr int kRoleHeldStatus = 1;
+constexpr int kIncompleteTapStatus = 1;
+
+// Before any thread: nullopt when the terminal may serve taps, otherwise
+// the exit status after the one line that says why not.
+std::optional<int> prepareToServe(const TerminalProfile& profile) {
+  const std::string name = profile.programName + ": ";
+  if (const auto missing = missingFromPlace({profile.directory, {kCustomerDir}})) {
+    errorWrite(name + "must run in the " + profile.directory + " directory of a world (" +
+               missing->text() + ")\n");
+    return kNoWorldStatus;
+  }
+  if (const auto held =
+          claimRole(kProgramWorldRoot, profile.role, roleLockName(profile.tripLogName))) {
+    errorWrite(name + profile.role + " is " + held->text() + "\n");
+    return kRoleHeldStatus;
+  }
+  const std::string intent = intentName(profile.tripLogName);
+  const IntentOutcome note = completeIntent(intent, profile.tripLogName);
+  switch (note.fate) {
+    case IntentFate::Incomplete:
+      errorWrite(name + "the tap a stopped run left half recorded cannot be completed (" +
+                 note.problem->text() + ")\n");
+      return kIncompleteTapStatus;
+    case IntentFate::SetAside:
+      errorWrite(name + intent + " is no tap note this terminal wrote; set aside as " +
+                 note.detail + "\n");
+      break;
+    case IntentFate::None:
+      break;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+int terminalMain(const TerminalProfile& profile) {
+  if (const auto status = prepareToServe(profile)) return *status;
+  Terminal terminal(profile);
+  std::thread clockReader(timereader, std::ref(terminal));
+  std::thread clockDisplay(time_Display, std::ref(terminal));
+  std::thread commandReader(reader, std::ref(terminal));
+  std::thread fareController(profile.fareController, std::ref(terminal));
+  std::thread logHandOver(fileInitializer, std::ref(terminal));
+  // No thread ends: the terminal outlives them all, the detached ones too.
+  logHandOver.detach();
+  if (profile.joinsClockReader) {
+    clockReader.join();
+  } else {
+    clockReader.detach();
+  }
+  clockDisplay.join();
+  commandReader.join();
+  fareController.join();
+  return 0;
+}
