@@ -197,11 +197,13 @@ LockTry tryLockFile(const std::string& lockPath, const struct stat& dir) {
         return {LockOutcome::kAgain, FileDescriptor(), std::nullopt};
     }
   }
-  if (!namesFile(lockPath, file.get()))
+  if (!namesFile(lockPath, file.get())) {
     return {LockOutcome::kAgain, FileDescriptor(), std::nullopt};
+  }
   struct stat own;
   if (fstat(file.get(), &own) == 0 && own.st_uid == geteuid()) {
-    fchmod(file.get(), lockFileMode(dir));  // beyond the umask's reach, a file of old's too
+    // Exactly, whatever the umask took, and on a file an earlier release left.
+    fchmod(file.get(), lockFileMode(dir));
   }
   return {LockOutcome::kTaken, std::move(file), std::nullopt};
 }
