@@ -7,54 +7,214 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <string_view>
+#include <vector>
 
 #include "common/file_handle.h"
 #include "common/text.h"
 
 namespace {
 
-// A holder that ends between a refused bind and the connect frees the role:
-// the claim is tried again this many times.
+// A lock file removed or replaced between its open and its lock, or a
+// holder that ends between a refused bind and the probe: the claim is tried
+// again this many times.
 constexpr int kClaimAttempts = 3;
 constexpr size_t kPidTextMax = 32;
+constexpr size_t kPeerGroupsMax = 256;
 
 Problem unavailable(const std::string& what) {
   const int error = errno;
   return Problem::fromErrno("not available: " + what + ": ", error);
 }
 
-// The abstract address (a leading NUL byte, then the name) and its length.
-socklen_t roleAddress(const std::string& name, sockaddr_un& address) {
-  address = {};
-  address.sun_family = AF_UNIX;
-  const size_t length = std::min(name.size(), sizeof address.sun_path - 1);
-  memcpy(address.sun_path + 1, name.data(), length);
-  return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+Problem heldBy(int pid) {
+  if (pid > 0) return Problem("held by process " + std::to_string(pid));
+  return Problem("held by another process");
 }
 
-// The process id written in the lock file; 0 when there is none.
-int pidInLockFile(const std::string& lockPath) {
-  const FileDescriptor file = openRegularFile(lockPath, O_RDONLY);
-  if (!file.valid()) return 0;
-  const std::optional<std::string> text = readUpTo(file.get(), 0, kPidTextMax);
+// The process id written in the lock file open at `fd`; 0 when there is none.
+int pidIn(int fd) {
+  const std::optional<std::string> text = readUpTo(fd, 0, kPidTextMax);
   return text ? readInt(*text) : 0;
 }
 
-// The process listening at `address`: its id, 0 when it cannot be told, or
-// nullopt when no process listens there any more.
-std::optional<int> holderAt(const sockaddr_un& address, socklen_t length) {
+std::string directoryOf(const std::string& path) {
+  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  return parent.empty() ? "." : parent.string();
+}
+
+// Read and write for each class of user that may write `dir`, none for
+// the others.
+mode_t lockFileMode(const struct stat& dir) {
+  const mode_t writers = dir.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH);
+  return writers | (writers << 1);
+}
+
+struct flock wholeFile(short type) {
+  struct flock lock {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  return lock;  // l_start 0, l_len 0: every byte, however long the file grows
+}
+
+// The kind of lock that keeps the file open at `fd` from a write lock:
+// F_UNLCK when none does now.
+short blockingLock(int fd) {
+  struct flock lock = wholeFile(F_WRLCK);
+  if (fcntl(fd, F_OFD_GETLK, &lock) != 0) return F_WRLCK;
+  return lock.l_type;
+}
+
+bool namesFile(const std::string& path, int fd) {
+  struct stat locked;
+  struct stat named;
+  return fstat(fd, &locked) == 0 && lstat(path.c_str(), &named) == 0 &&
+         locked.st_dev == named.st_dev && locked.st_ino == named.st_ino;
+}
+
+// Why the lock file cannot be opened for writing: its holder when the
+// file can at least be read, otherwise what to do.
+Problem lockFileRefusal(const std::string& lockPath) {
+  const int error = errno;
+  if (error == EACCES) {
+    const FileDescriptor readable = openRegularFile(lockPath, O_RDONLY);
+    if (readable.valid() && blockingLock(readable.get()) == F_WRLCK) {
+      return heldBy(pidIn(readable.get()));
+    }
+  }
+  return Problem(Problem::fromErrno("not available: " + lockPath + ": ", error).text() +
+                 " (a lock file is a regular file with one name that the program writes "
+                 "itself: remove it and start again)");
+}
+
+// The role's abstract socket address: a leading NUL byte, then the name.
+struct RoleName {
+  sockaddr_un address{};
+  socklen_t length = 0;
+};
+
+RoleName roleName(const std::string& name) {
+  RoleName role;
+  role.address.sun_family = AF_UNIX;
+  const size_t length = std::min(name.size(), sizeof role.address.sun_path - 1);
+  memcpy(role.address.sun_path + 1, name.data(), length);
+  role.length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+  return role;
+}
+
+// Whether a process of these credentials may write `dir`, as the
+// permission bits say.
+bool mayWrite(const ucred& peer, const std::vector<gid_t>& groups, const struct stat& dir) {
+  if (peer.uid == 0) return true;
+  if (peer.uid == dir.st_uid) return (dir.st_mode & S_IWUSR) != 0;
+  const bool member =
+      peer.gid == dir.st_gid || std::find(groups.begin(), groups.end(), dir.st_gid) != groups.end();
+  return (dir.st_mode & (member ? S_IWGRP : S_IWOTH)) != 0;
+}
+
+// The process bound to the role's name, as a probe finds it.
+struct Listener {
+  bool gone = false;            // none listens there (any more)
+  std::optional<pid_t> writer;  // one that may write `dir`; 0 when unnamed
+};
+
+Listener listenerAt(const RoleName& role, const struct stat& dir) {
   const FileDescriptor probe(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-  if (!probe.valid()) return 0;
-  if (connect(probe.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0) {
-    // EAGAIN: the holder's queue of such probes is full; it is there.
-    return errno == ECONNREFUSED ? std::nullopt : std::optional<int>(0);
+  if (!probe.valid()) return {};
+  if (connect(probe.get(), reinterpret_cast<const sockaddr*>(&role.address), role.length) != 0) {
+    // EAGAIN: its queue of probes is full; who it is cannot be told.
+    return {errno == ECONNREFUSED, std::nullopt};
   }
   ucred peer{};
   socklen_t size = sizeof peer;
-  if (getsockopt(probe.get(), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0) return 0;
-  return static_cast<int>(peer.pid);
+  if (getsockopt(probe.get(), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0) return {};
+  std::vector<gid_t> groups(kPeerGroupsMax);
+  socklen_t groupsSize = static_cast<socklen_t>(groups.size() * sizeof(gid_t));
+  if (getsockopt(probe.get(), SOL_SOCKET, SO_PEERGROUPS, groups.data(), &groupsSize) != 0) {
+    groupsSize = 0;
+  }
+  groups.resize(groupsSize / sizeof(gid_t));
+  if (!mayWrite(peer, groups, dir)) return {};
+  return {false, peer.pid};
+}
+
+// The role's name bound by this process, or the holder bound to it:
+// neither when it is bound by a process that may not write `dir`, or by
+// one that cannot be told.
+struct NameTry {
+  FileDescriptor bound = FileDescriptor();
+  std::optional<pid_t> holder;
+};
+
+NameTry claimName(const RoleName& role, const struct stat& dir) {
+  for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
+    FileDescriptor name(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!name.valid()) return {};
+    if (bind(name.get(), reinterpret_cast<const sockaddr*>(&role.address), role.length) == 0) {
+      if (listen(name.get(), SOMAXCONN) != 0) return {};
+      return {std::move(name), std::nullopt};
+    }
+    if (errno != EADDRINUSE) return {};
+    const Listener listener = listenerAt(role, dir);
+    if (!listener.gone) return {FileDescriptor(), listener.writer};
+  }
+  return {};
+}
+
+// One try at the lock file.
+enum class LockOutcome {
+  kTaken,    // this process holds its lock
+  kHeld,     // another process does
+  kAgain,    // removed, replaced or let go meanwhile: try again
+  kRefused,  // it cannot be had
+};
+
+struct LockTry {
+  LockOutcome outcome;
+  FileDescriptor file;             // open when taken or held
+  std::optional<Problem> refusal;  // when refused
+};
+
+LockTry tryLockFile(const std::string& lockPath, const struct stat& dir) {
+  FileDescriptor file = openRegularFile(lockPath, O_RDWR | O_CREAT, lockFileMode(dir));
+  if (!file.valid()) return {LockOutcome::kRefused, FileDescriptor(), lockFileRefusal(lockPath)};
+  struct flock lock = wholeFile(F_WRLCK);
+  if (fcntl(file.get(), F_OFD_SETLK, &lock) != 0) {
+    if (errno != EAGAIN && errno != EACCES) {
+      return {LockOutcome::kRefused, FileDescriptor(), unavailable(lockPath)};
+    }
+    switch (blockingLock(file.get())) {
+      case F_WRLCK:
+        return {LockOutcome::kHeld, std::move(file), std::nullopt};
+      case F_RDLCK:
+        // No holder's: a reader's. The file is made anew, for writers only.
+        if (namesFile(lockPath, file.get())) unlink(lockPath.c_str());
+        return {LockOutcome::kAgain, FileDescriptor(), std::nullopt};
+      default:
+        return {LockOutcome::kAgain, FileDescriptor(), std::nullopt};
+    }
+  }
+  if (!namesFile(lockPath, file.get())) {
+    return {LockOutcome::kAgain, FileDescriptor(), std::nullopt};
+  }
+  struct stat own;
+  if (fstat(file.get(), &own) == 0 && own.st_uid == geteuid()) {
+    // Exactly, whatever the umask took, and on a file an earlier release left.
+    fchmod(file.get(), lockFileMode(dir));
+  }
+  return {LockOutcome::kTaken, std::move(file), std::nullopt};
+}
+
+// The holder of a lock file another process has locked: the process bound
+// to the role's name when it may write there (a lock file's process id can
+// be overwritten), otherwise the one the file names.
+Problem holderOf(const LockTry& locked, const RoleName& role, const struct stat& dir) {
+  const Listener listener = listenerAt(role, dir);
+  if (listener.writer && *listener.writer > 0) return heldBy(*listener.writer);
+  return heldBy(pidIn(locked.file.get()));
 }
 
 }  // namespace
@@ -63,33 +223,27 @@ std::optional<Problem> claimRole(const std::string& worldRoot, const std::string
                                  const std::string& lockPath) {
   struct stat root;
   if (stat(worldRoot.c_str(), &root) != 0) return unavailable(worldRoot);
-  sockaddr_un address;
-  const socklen_t length = roleAddress(
-      "fares " + std::to_string(root.st_dev) + ":" + std::to_string(root.st_ino) + " " + role,
-      address);
+  const std::string dirPath = directoryOf(lockPath);
+  struct stat dir;
+  if (stat(dirPath.c_str(), &dir) != 0) return unavailable(dirPath);
+  const RoleName name = roleName("fares " + std::to_string(root.st_dev) + ":" +
+                                 std::to_string(root.st_ino) + " " + role);
   for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
-    FileDescriptor claim(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!claim.valid()) return unavailable("a socket");
-    if (bind(claim.get(), reinterpret_cast<const sockaddr*>(&address), length) == 0) {
-      if (listen(claim.get(), SOMAXCONN) != 0) return unavailable("a socket");
-      FileDescriptor lock = openRegularFile(lockPath, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-      if (!lock.valid()) {
-        return Problem(unavailable(lockPath).text() +
-                       " (a lock file is a regular file with one name that the program writes "
-                       "itself: remove it and start again)");
-      }
-      writeAll(lock.get(), std::to_string(getpid()) + "\n");
-      // Kept open, and so bound, until the process ends.
-      static FileDescriptor held;
-      held = std::move(claim);
-      return std::nullopt;
+    LockTry locked = tryLockFile(lockPath, dir);
+    if (locked.outcome == LockOutcome::kRefused) return locked.refusal;
+    if (locked.outcome == LockOutcome::kHeld) return holderOf(locked, name, dir);
+    if (locked.outcome == LockOutcome::kAgain) continue;
+    NameTry named = claimName(name, dir);
+    if (named.holder) return heldBy(*named.holder);
+    if (ftruncate(locked.file.get(), 0) == 0) {
+      writeAll(locked.file.get(), std::to_string(getpid()) + "\n");
     }
-    if (errno != EADDRINUSE) return unavailable("a socket");
-    const std::optional<int> holder = holderAt(address, length);
-    if (!holder) continue;
-    const int pid = *holder > 0 ? *holder : pidInLockFile(lockPath);
-    if (pid > 0) return Problem("held by process " + std::to_string(pid));
-    return Problem("held by another process");
+    // Kept open, and so locked and bound, until the process ends.
+    static FileDescriptor heldFile;
+    static FileDescriptor heldName;
+    heldFile = std::move(locked.file);
+    heldName = std::move(named.bound);
+    return std::nullopt;
   }
   return Problem("held by another process");
 }

@@ -18,3 +18,11 @@ std::optional<Problem> missingFromPlace(const WorldPlace& place) {
   }
   return std::nullopt;
 }
+
+std::optional<std::string> workingDirAmong(const std::vector<std::string>& siblings) {
+  for (const std::string& sibling : siblings) {
+    std::error_code error;
+    if (fs::equivalent(".", ".." / fs::path(sibling), error)) return sibling;
+  }
+  return std::nullopt;
+}

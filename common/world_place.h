@@ -18,3 +18,8 @@ struct WorldPlace {
 // nullopt when the working directory is such a place; otherwise what is
 // missing.
 std::optional<Problem> missingFromPlace(const WorldPlace& place);
+
+// The one of `siblings` (directories beside the working directory) that
+// the working directory is itself, by identity, not by name; nullopt for
+// none.
+std::optional<std::string> workingDirAmong(const std::vector<std::string>& siblings);

@@ -7,6 +7,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "common/console.h"
@@ -67,13 +69,26 @@ void awaitStop() {
   endProcess();
 }
 
+// nullopt when the settlement may run in its working directory; otherwise
+// why not. Its own directory's name is free, but the logs it collects lie
+// beside it, and it never settles from a directory the world gives another
+// program.
+std::optional<std::string> misplacement() {
+  if (const auto missing = missingFromPlace({std::nullopt, {kBusDir, kMetroDir}})) {
+    return missing->text();
+  }
+  if (const auto taken = workingDirAmong({kBusDir, kMetroDir, kCustomerDir, kTimeDir})) {
+    return "not in Bus, Metro, customer or time: this is the world's " + *taken + "/";
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int settlementMain(int collectionPeriodMs) {
-  // Its own directory's name is free, but the logs it collects lie beside it.
-  if (const auto missing = missingFromPlace({std::nullopt, {kBusDir, kMetroDir}})) {
+  if (const auto misplaced = misplacement()) {
     errorWrite("settlement: must run in a directory of a world, beside Bus and Metro (" +
-               missing->text() + ")\n");
+               *misplaced + ")\n");
     return kNoWorldStatus;
   }
   if (const auto held = claimRole(kProgramWorldRoot, "settlement", kSettlementLockPath)) {

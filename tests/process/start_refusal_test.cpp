@@ -1,11 +1,21 @@
 // Programs that refuse to start: a metro station the settlement never
-// collects, a program away from its place in a world, a second process for
-// a role that is taken. Each says why in one line and touches no file of the
-// world: status 2 for a place that is no world, 1 for a role taken (the
-// process holding it runs on).
+// collects, a program away from its place in a world (a settlement in a
+// directory the world gives another program), a second process for a role
+// that is taken, from any network namespace or user. Each says why in one
+// line and touches no file of the world: status 2 for a place that is no
+// world, 1 for a role taken (the process holding it runs on).
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <set>
 
@@ -24,6 +34,63 @@ std::set<std::pair<std::string, uintmax_t>> snapshot(const World& world) {
   }
   return files;
 }
+
+// A process of a user who can only read the world, taking what such a user
+// can take of a role: a read lock and an flock on its lock file, and the
+// abstract socket name the programs bind for the role (common/role_lock.h).
+// It holds them from construction until it is destroyed.
+class Squatter {
+ public:
+  Squatter(const World& world, const std::string& lockFile, const std::string& role) {
+    struct stat root;
+    if (stat(world.root().c_str(), &root) != 0) return;
+    const std::string name =
+        "fares " + std::to_string(root.st_dev) + ":" + std::to_string(root.st_ino) + " " + role;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    memcpy(address.sun_path + 1, name.data(), name.size());
+    const socklen_t length = offsetof(sockaddr_un, sun_path) + 1 + name.size();
+    const std::string path = (world.root() / lockFile).string();
+    int ready[2];
+    if (pipe(ready) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) squat(path.c_str(), address, length, ready[1]);
+    close(ready[1]);
+    char byte;
+    squats_ = pid_ > 0 && read(ready[0], &byte, 1) == 1;
+    close(ready[0]);
+  }
+  ~Squatter() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  bool squats() const { return squats_; }
+
+ private:
+  // In the child: plain system calls only.
+  [[noreturn]] static void squat(const char* path, const sockaddr_un& address, socklen_t length,
+                                 int ready) {
+    const uid_t nobody = 65534;
+    if (syscall(SYS_setgroups, 0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0) {
+      _exit(1);
+    }
+    struct flock lock {};
+    lock.l_type = F_RDLCK;
+    lock.l_whence = SEEK_SET;
+    const int file = open(path, O_RDONLY);
+    const int name = socket(AF_UNIX, SOCK_STREAM, 0);
+    if (file < 0 || fcntl(file, F_OFD_SETLK, &lock) != 0 || flock(file, LOCK_EX) != 0 ||
+        bind(name, reinterpret_cast<const sockaddr*>(&address), length) != 0 ||
+        listen(name, 1) != 0 || write(ready, "x", 1) != 1) {
+      _exit(1);
+    }
+    for (;;) pause();
+  }
+
+  pid_t pid_ = -1;
+  bool squats_ = false;
+};
 
 }  // namespace
 
@@ -48,6 +115,11 @@ TEST(StartRefusal, StationsPlacesAndMissingDirectoriesAreRefusedTouchingNothing)
       {"bus_terminal", {}, "Metro", "not a directory named Bus"},
       {"bus_terminal", {}, "elsewhere", "not a directory named Bus"},
       {"settlement_fast", {}, "", "../Bus is missing"},
+      // Beside Bus and Metro, but in a directory another program works in.
+      {"settlement_fast", {}, "Bus", "not in Bus, Metro, customer or time"},
+      {"settlement", {}, "Metro", "not in Bus, Metro, customer or time"},
+      {"settlement_fast", {}, "customer", "not in Bus, Metro, customer or time"},
+      {"settlement_fast", {}, "time", "not in Bus, Metro, customer or time"},
   };
   const auto before = snapshot(world);
   for (const Case& c : cases) {
@@ -78,12 +150,13 @@ TEST(StartRefusal, ASecondProcessForATakenRoleIsRefusedUntilTheFirstEnds) {
   auto settlement = startSettlement(world);
   ASSERT_TRUE(settlement->waitFor(resultBlock(0, 0), 10s)) << settlement->output();
   world.setClock("201412050940\n");
+  fs::create_directory(world.root() / "elsewhere");
 
   for (const auto& [program, args, dir] :
        std::vector<std::tuple<const char*, std::vector<std::string>, const char*>>{
            {"metro_terminal", {"2"}, "Metro"},
            {"settlement", {}, "Settlement"},
-           {"settlement_fast", {}, "Bus"}}) {
+           {"settlement_fast", {}, "elsewhere"}}) {
     SCOPED_TRACE(std::string(program) + " in " + dir);
     // The settlement settles every second: it holds still while the world
     // is compared, so that any change is the refused process's.
@@ -125,6 +198,7 @@ TEST(StartRefusal, ARoleStaysTakenWhateverBecomesOfItsLockFile) {
   auto terminal = TapSession::metro(world, 2, "201412050940");
   auto settlement = startSettlement(world);
   ASSERT_TRUE(settlement->waitFor(resultBlock(0, 0), 10s)) << settlement->output();
+  fs::create_directory(world.root() / "elsewhere");
   struct Case {
     const char* lockFile;
     const char* replacement;  // null: removed
@@ -135,7 +209,7 @@ TEST(StartRefusal, ARoleStaysTakenWhateverBecomesOfItsLockFile) {
   };
   for (const Case& c : std::vector<Case>{
            {"settlement.lock", nullptr, "settlement_fast", {}, "Settlement", settlement->pid()},
-           {"settlement.lock", "1\n", "settlement", {}, "Bus", settlement->pid()},
+           {"settlement.lock", "1\n", "settlement", {}, "elsewhere", settlement->pid()},
            {"Metro/Metrofile2.txt.lock",
             nullptr,
             "metro_terminal",
@@ -151,5 +225,55 @@ TEST(StartRefusal, ARoleStaysTakenWhateverBecomesOfItsLockFile) {
     EXPECT_NE(second.output().find("held by process " + std::to_string(c.holder)),
               std::string::npos)
         << second.output();
+  }
+}
+
+// File locks are seen from every network namespace and by every user: a
+// second settlement is refused from another namespace, and as a user who
+// can only read the world; such a user, squatting all it can of the role
+// before any holder runs, keeps no settlement from starting.
+TEST(StartRefusal, ARoleIsHeldAgainstOtherNetworkNamespacesAndUsers) {
+  const std::string unshare = "/usr/bin/unshare";
+  if (!runningAsRoot()) GTEST_SKIP() << "running as another user needs root";
+  World world;
+  fs::permissions(world.root(), fs::perms(0755));  // readable by all, writable by root
+  {
+    Program probe(unshare, {"--net", "--", "/bin/true"}, world.dir("Settlement"));
+    if (probe.waitExit(10s) != 0 || !probe.waitOutputEnd(10s)) {
+      GTEST_SKIP() << "no network namespace can be made here: " << probe.output();
+    }
+  }
+  // The lock file as an earlier release left it, readable by anyone.
+  world.put("settlement.lock", "1\n");
+  fs::permissions(world.root() / "settlement.lock", fs::perms(0644));
+  const Squatter squatter(world, "settlement.lock", "settlement");
+  ASSERT_TRUE(squatter.squats());
+  auto settlement = startSettlement(world);
+  ASSERT_TRUE(settlement->waitFor(resultBlock(0, 0), 10s)) << settlement->output();
+
+  struct Case {
+    const char* how;
+    std::string path;
+    std::vector<std::string> args;
+    ProgramOptions options;
+    std::string says;
+  };
+  const std::string held = "held by process " + std::to_string(settlement->pid());
+  for (const Case& c : std::vector<Case>{
+           {"in another network namespace",
+            unshare,
+            {"--net", "--", programPath("settlement_fast")},
+            {},
+            "settlement: the settlement of this world is " + held},
+           {"as a reader",
+            programPath("settlement_fast"),
+            {},
+            unprivilegedUser(),
+            "settlement: the settlement of this world is not available: ../settlement.lock: "}}) {
+    SCOPED_TRACE(c.how);
+    Program second(c.path, c.args, world.dir("Settlement"), c.options);
+    EXPECT_EQ(second.waitExit(10s), 1);
+    ASSERT_TRUE(second.waitOutputEnd(10s));
+    EXPECT_EQ(second.output().find(c.says), 0u) << second.output();
   }
 }
