@@ -1,8 +1,7 @@
-// exact_distribute/ is the settlement's distribution and the program's main
-// (main.cpp): how journeys are found (journeys.h) and apportioned
-// (apportion.h), the one pass over a cycle's list (distribution_pass.h,
-// distribution.h) and the totals it gives (totals.h). The folder keeps the
-// name the system gives the distribution's source, which holds main as well.
+// exact_distribute/ is the settlement's distribution: how journeys are
+// found (journeys.h) and apportioned (apportion.h), the one pass over a
+// cycle's list (distribution_pass.h) and the totals it gives (totals.h). The
+// folder keeps the name the system gives the distribution's source.
 //
 // The distribution side of the settlement loop: distribute_Controller waits
 // for the collected list, settles it (settlement_cycle.h: distributes,
