@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -89,15 +88,6 @@ bool isTemporaryNameFor(std::string_view name, std::string_view fileName) {
     return length > 0;
   };
   return run("0123456789") && run("0123456789abcdef") && rest.empty();
-}
-
-void removeLeftoverTemporaries(const std::string& path) {
-  const std::filesystem::path file(path);
-  const std::filesystem::path dir = file.has_parent_path() ? file.parent_path() : ".";
-  const std::string fileName = file.filename().string();
-  for (const std::string& name : namesIn(dir)) {
-    if (isTemporaryNameFor(name, fileName)) unlink((dir / name).c_str());
-  }
 }
 
 void abandonReplacements(std::chrono::milliseconds wait) {

@@ -24,11 +24,6 @@ bool replaceFile(const std::string& path, std::string_view content);
 // replaceFile gives a temporary file for `fileName`.
 bool isTemporaryNameFor(std::string_view name, std::string_view fileName);
 
-// Removes the temporary files that replacements of `path` left behind when
-// their process was killed between creating and renaming one. Only for a
-// file that no running process is replacing.
-void removeLeftoverTemporaries(const std::string& path);
-
 // For the thread that ends the process. Waits at most `wait` for a
 // temporary file being created; gives up (and leaves everything as it is)
 // when that takes longer.

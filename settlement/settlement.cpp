@@ -16,16 +16,10 @@
 #include "common/role_lock.h"
 #include "common/world_layout.h"
 #include "common/world_place.h"
-#include "settlement/exact_display/exact_display.h"
-#include "settlement/exact_distribute/exact_distribute.h"
-#include "settlement/exact_reader/exact_reader.h"
+#include "settlement/hand_off_loops.h"
 #include "settlement/settlement_constants.h"
 #include "settlement/settlement_cycle.h"
 #include "settlement/settlement_places.h"
-
-TimeInfo ptime;
-
-Handoff tick_ready, tick_written, list_filled, list_settled;
 
 namespace {
 

@@ -27,9 +27,8 @@ inline constexpr int kStopWaitMs = 300;
 // the name the system gives the table.
 inline const std::array<TripLogPlace, 6>& filename = collectedTripLogs();
 
-// The result block of every cycle, and the diagnostic listing of the list.
+// The result block of every cycle.
 inline constexpr const char* kResultTitleText =
     "============ EXACT CALCULATION RESULT ===========\n";
 inline constexpr const char* kBusResultFormat = "==== BUS : %lld ==============\n";
 inline constexpr const char* kMetroResultFormat = "==== METRO : %lld =============\n";
-inline constexpr const char* kListLineFormat = "%d LINE : %d\n";

@@ -35,7 +35,8 @@ TimeInfo clockAfterReading(TimeInfo current, std::string_view content, ClockBuff
   if (const std::optional<TimeInfo> t = timeByLayout(content)) {
     return *t == TimeInfo{} ? current : *t;
   }
-  return applyClockValue(current, clockValue(buffer));
+  const int value = clockValue(buffer);
+  return applyClockValue(current, value);
 }
 
 TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer) {

@@ -26,6 +26,13 @@ TapLoad loadTap(const TapCommand& command, Terminal& terminal) {
 std::string serveTap(Tap tap, Terminal& terminal) {
   const TerminalRules& rules = terminal.profile.rules;
   for (int lookups = 1;; ++lookups) {
+    if (lookups > 1) {
+      // The card changed while the tap was in hand and nothing was charged:
+      // the card is looked up again, and the tap decided afresh.
+      TapLoad again = loadTap(tap.command(), terminal);
+      if (!again.tap) return std::string(again.failure);
+      tap = std::move(*again.tap);
+    }
     // The rules have their say before anything is written: the charge,
     // what the tap shows once recorded, and its records.
     const Charge charge = decide(tap, rules, terminal.journeyCount);
@@ -41,11 +48,7 @@ std::string serveTap(Tap tap, Terminal& terminal) {
       return shown;
     }
     if (outcome != RecordOutcome::CardChanged) return failureText(outcome);
-    // Not charged: the card changed while the tap was in hand.
     if (lookups == kCardLookups) return kCardfileChangedText;
-    TapLoad again = loadTap(tap.command(), terminal);
-    if (!again.tap) return std::string(again.failure);
-    tap = std::move(*again.tap);
   }
 }
 

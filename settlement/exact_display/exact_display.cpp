@@ -1,14 +1,9 @@
 #include "settlement/exact_display/exact_display.h"
 
 #include <cstdio>
-#include <ctime>
 #include <mutex>
 
 #include "common/console.h"
-#include "common/file_replace.h"
-#include "common/sleep.h"
-#include "settlement/exact_display/clock_tick.h"
-#include "settlement/settlement.h"
 #include "settlement/settlement_constants.h"
 
 namespace {
@@ -18,45 +13,16 @@ namespace {
 std::mutex published_mutex;
 TimeInfo published;
 
-void publish(const TimeInfo& t) {
+}  // namespace
+
+void publishClock(const TimeInfo& t) {
   std::lock_guard<std::mutex> lock(published_mutex);
   published = t;
 }
 
-// The time the clock file holds, when it holds one.
-std::optional<TimeInfo> clockInFile() {
-  const std::optional<std::string> text = readClockFile(kClockFilePath);
-  return text ? parseClockLine(*text) : std::nullopt;
-}
-
-}  // namespace
-
 std::string currentClockText() {
   std::lock_guard<std::mutex> lock(published_mutex);
   return timeText(published);
-}
-
-void time_setter(void*) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  ptime = clockStart(local, clockInFile());
-  publish(ptime);
-  for (;;) {
-    ptime = nextTick(ptime);
-    Sleep(kTickMs);
-    publish(ptime);
-    tick_ready.post();
-    tick_written.await();
-  }
-}
-
-void time_writer(void*) {
-  for (;;) {
-    tick_ready.await();
-    if (!replaceFile(kClockFilePath, clockLine(ptime))) consoleWrite(kTimeWriteFailText);
-    tick_written.post();
-  }
 }
 
 std::string resultBlock(const Totals& totals) {

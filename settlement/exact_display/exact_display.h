@@ -1,23 +1,21 @@
-// exact_display/ is the settlement's clock and display: the simulated clock
-// (clock_tick.h), the two threads that run it and write the clock file,
-// and the printing of each cycle's result. The folder keeps the name the
-// system gives the display's source, which holds the clock as well.
+// exact_display/ is the settlement's clock and display: the simulated
+// clock's arithmetic (clock_tick.h), the clock as the settlement loop sees
+// it, and the printing of each cycle's result. The folder keeps the name the
+// system gives the display's source, which holds the clock as well; the
+// clock's two threads run with the others (hand_off_loops.h).
 //
-// The simulated clock's two threads and the result display.
-//
-// time_setter starts the clock (clock_tick.h: midnight today, or on from
-// the clock file's time when that is later) and advances ptime by one tick
-// a second; time_writer publishes every tick in the clock file, replacing
-// it whole, and prints "Time Write Fail" (no line end) when it cannot. The
-// result is printed as one block of three lines.
+// The clock as the settlement loop sees it: ptime belongs to the clock
+// loop, so time_setter publishes every tick here, under a mutex of its own,
+// for any thread to read. The result is printed as one block of three lines.
 #pragma once
 
 #include <string>
 
+#include "common/time_info.h"
 #include "settlement/exact_distribute/totals.h"
 
-void time_setter(void*);
-void time_writer(void*);
+// Publishes `t` as the clock's latest tick (or its starting value).
+void publishClock(const TimeInfo& t);
 
 // The clock's text as of its latest tick (its starting value before the
 // first), for any thread: "202612070016".

@@ -1,9 +1,5 @@
 #include "settlement/exact_distribute/exact_distribute.h"
 
-#include "settlement/settlement.h"
-#include "settlement/settlement_cycle.h"
-#include "settlement/settlement_places.h"
-
 void transferfilter(const ListDistribution& list, Totals& totals) {
   addToTotal(totals, kBusOperator, list.journeys[kBusOperator]);
   addToTotal(totals, kMetroOperator, list.journeys[kMetroOperator]);
@@ -15,13 +11,4 @@ void busfilter(const ListDistribution& list, Totals& totals) {
 
 void metrofilter(const ListDistribution& list, Totals& totals) {
   addToTotal(totals, kMetroOperator, list.remaining[kMetroOperator]);
-}
-
-void distribute_Controller(void*) {
-  const SettlementPlaces places = programPlaces();
-  for (;;) {
-    list_filled.await();
-    settle(places);
-    list_settled.post();
-  }
 }

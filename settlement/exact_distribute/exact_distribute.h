@@ -1,13 +1,8 @@
-// exact_distribute/ is the settlement's distribution and the program's main
-// (main.cpp): how journeys are found (journeys.h) and apportioned
-// (apportion.h), the one pass over a cycle's list (distribution_pass.h,
-// distribution.h) and the totals it gives (totals.h). The folder keeps the
-// name the system gives the distribution's source, which holds main as well.
-//
-// The distribution side of the settlement loop: distribute_Controller waits
-// for the collected list, settles it (settlement_cycle.h: distributes,
-// commits the statement, prints the block, archives) and hands the empty
-// list back to the collector.
+// exact_distribute/ is the settlement's distribution: how journeys are
+// found (journeys.h) and apportioned (apportion.h), the one pass over a
+// cycle's list (distribution_pass.h) and the totals it gives (totals.h). The
+// folder keeps the name the system gives the distribution's source; its
+// thread, distribute_Controller, runs with the others (hand_off_loops.h).
 #pragma once
 
 #include "settlement/exact_distribute/distribution_pass.h"
@@ -21,5 +16,3 @@ void transferfilter(const ListDistribution& list, Totals& totals);
 void busfilter(const ListDistribution& list, Totals& totals);
 // Every remaining METRO record's fee to the METRO total.
 void metrofilter(const ListDistribution& list, Totals& totals);
-
-void distribute_Controller(void*);

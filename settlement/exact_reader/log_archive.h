@@ -1,3 +1,9 @@
+// exact_reader/ is the settlement's log collector: what it reads from the
+// world's trip logs and hand-over files (log_collection.h) and how it moves
+// settled hand-over files into the archive (log_archive.h). The folder keeps
+// the name the system gives the collector's source; its thread, reader,
+// runs with the others (hand_off_loops.h).
+//
 // The settlement's archive: a directory (archive/ in its working directory)
 // that receives every hand-over file once the cycle that settled the last
 // of it has been committed. Files are moved whole by a rename that never

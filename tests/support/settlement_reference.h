@@ -15,9 +15,9 @@
 #include "common/statement.h"
 #include "common/trip_log_reading.h"
 #include "settlement/exact_display/exact_display.h"
-#include "settlement/exact_distribute/distribution.h"
-#include "settlement/list/trip_line.h"
-#include "settlement/list/trip_list.h"
+#include "tests/support/reference/distribution.h"
+#include "tests/support/reference/trip_line.h"
+#include "tests/support/reference/trip_list.h"
 
 // One collected file: what it holds, where the cycle reads it from, and
 // where its fresh reads begin.

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string_view>
 
-#include "settlement/list/trip_node.h"
+#include "tests/support/reference/trip_node.h"
 
 // The record of `line`, not linked into any list; null when the line does not
 // hold five fields (an empty line, a truncated line, a piece of a long one)

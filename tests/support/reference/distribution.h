@@ -12,7 +12,7 @@
 
 #include "settlement/exact_distribute/journeys.h"
 #include "settlement/exact_distribute/totals.h"
-#include "settlement/list/trip_list.h"
+#include "tests/support/reference/trip_list.h"
 
 // Finds the journeys among records with these journey ids and fees (in
 // list order), adds their shares to `totals` and returns them.

@@ -1,4 +1,4 @@
-#include "settlement/list/trip_line.h"
+#include "tests/support/reference/trip_line.h"
 
 #include "common/trip_log_reading.h"
 

@@ -11,7 +11,7 @@
 #include <map>
 #include <memory>
 
-#include "settlement/list/trip_node.h"
+#include "tests/support/reference/trip_node.h"
 
 class TripList {
  public:

@@ -1,4 +1,4 @@
-#include "settlement/exact_distribute/distribution.h"
+#include "tests/support/reference/distribution.h"
 
 #include "settlement/exact_distribute/apportion.h"
 
