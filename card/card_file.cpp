@@ -9,8 +9,8 @@
 #include <chrono>
 
 #include "card/card_records.h"
+#include "common/card_lock.h"
 #include "common/file_identity.h"
-#include "common/sleep.h"
 #include "common/time_info.h"
 
 namespace fs = std::filesystem;
@@ -20,7 +20,6 @@ namespace {
 // A card a tap holds is free again within milliseconds; one held longer
 // belongs to a program that has stopped in the middle of a tap.
 constexpr std::chrono::seconds kLockWait{10};
-constexpr int kLockPollMs = 10;
 // A card replaced again and again while the tool waits for it is given up.
 constexpr int kOpenAttempts = 3;
 
@@ -40,16 +39,6 @@ Problem openProblem(int error) {
   }
 }
 
-bool lockWithin(int fd, int operation) {
-  const auto deadline = std::chrono::steady_clock::now() + kLockWait;
-  while (flock(fd, operation | LOCK_NB) != 0) {
-    if (errno != EWOULDBLOCK && errno != EINTR) return false;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    Sleep(kLockPollMs);
-  }
-  return true;
-}
-
 std::string newestText(const RecordColumns& record) {
   if (record.transport == kNewCardTransport) return "new card";
   return readableTime(record.time) + " " + std::string(record.transport) + " " +
@@ -60,15 +49,15 @@ std::string newestText(const RecordColumns& record) {
 
 LockedCard lockCard(const fs::path& path, int flags, int operation) {
   for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
-    FileDescriptor file = openRegularFile(path.string(), flags);
-    if (!file.valid()) return {FileDescriptor(), openProblem(errno)};
-    if (!lockWithin(file.get(), operation)) {
+    CardLock card = lockCardFile(path.string(), flags, operation, kLockWait);
+    if (!card.opened) return {FileDescriptor(), openProblem(errno)};
+    if (!card.file.valid()) {
       return {FileDescriptor(),
               Problem("it is held by another program (a terminal stopped in a tap?)")};
     }
-    const std::optional<FileIdentity> held = fileIdentity(file.get());
+    const std::optional<FileIdentity> held = fileIdentity(card.file.get());
     const std::optional<FileIdentity> named = identityAt(path);
-    if (held && named && *held == *named) return {std::move(file), std::nullopt};
+    if (held && named && *held == *named) return {std::move(card.file), std::nullopt};
   }
   return {FileDescriptor(),
           Problem("it was replaced again and again while the tool waited for it")};

@@ -14,11 +14,6 @@ constexpr std::string_view kProvisioningJourney = "00";
 // A clock text is a time text (common/time_info.h) of at most this length.
 constexpr size_t kLongestClock = 20;
 
-bool allDigits(std::string_view text) {
-  return !text.empty() &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 }  // namespace
 
 std::optional<std::string_view> lastLineOf(std::string_view tail, bool wholeFile) {
@@ -33,21 +28,16 @@ std::optional<std::string_view> lastLineOf(std::string_view tail, bool wholeFile
 }
 
 std::optional<int> topUpAmount(std::string_view text) {
-  if (!allDigits(text)) return std::nullopt;
-  const size_t first = std::min(text.find_first_not_of('0'), text.size());
-  text.remove_prefix(first);
-  if (text.size() > 10) return std::nullopt;
-  long long value = 0;
-  for (const char c : text) value = value * 10 + (c - '0');
-  if (value < 1 || value > INT_MAX) return std::nullopt;
-  return static_cast<int>(value);
+  const std::optional<int> value = decimalNumber<int>(text);
+  if (!value || *value < 1) return std::nullopt;
+  return value;
 }
 
 std::optional<std::string> topUpStamp(const std::optional<std::string>& clockFile) {
   if (!clockFile) return std::string(kZeroTime);
   std::string_view text = *clockFile;
   if (text.ends_with('\n')) text.remove_suffix(1);
-  if (!allDigits(text) || text.size() < kTimeTextLength || text.size() > kLongestClock) {
+  if (!isDecimalDigits(text) || text.size() < kTimeTextLength || text.size() > kLongestClock) {
     return std::nullopt;
   }
   return std::to_string(kTerminalYear) + std::string(afterYear(text));
@@ -82,13 +72,12 @@ std::string provisioningRecord(int balance) {
 std::variant<int, Problem> provisioningBalance(std::string_view text) {
   const bool negative = text.starts_with('-');
   std::string_view digits = negative ? text.substr(1) : text;
-  while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);
-  if (!allDigits(digits) || digits.size() > 10 ||
-      std::stoll(std::string(digits)) > INT_MAX + static_cast<long long>(negative)) {
+  const std::optional<long long> value = decimalNumber<long long>(digits);
+  if (!value || *value > INT_MAX + static_cast<long long>(negative)) {
     return Problem("balance '" + std::string(text) + "' is not a whole number in the 32-bit range");
   }
-  if (negative && digits != "0") {
+  if (negative && *value != 0) {
     return Problem("balance '" + std::string(text) + "' is negative; a card starts with 0 or more");
   }
-  return static_cast<int>(std::stoll(std::string(digits)));
+  return static_cast<int>(*value);
 }

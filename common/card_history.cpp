@@ -1,10 +1,12 @@
 #include "common/card_history.h"
 
-#include <unistd.h>
+#include <sys/types.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <span>
 #include <string>
+
+#include "common/file_handle.h"
 
 namespace {
 constexpr size_t kBlock = 1 << 16;
@@ -38,13 +40,14 @@ bool forEachCardLine(int fd, const std::function<void(std::string_view)>& take, 
   std::string line;
   bool overlong = false;
   std::string block(kBlock, '\0');
-  while (limit > 0) {
-    const ssize_t got = read(fd, block.data(), std::min(block.size(), limit));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
-    if (got == 0) break;
-    limit -= static_cast<size_t>(got);
-    for (const char c : std::string_view(block.data(), static_cast<size_t>(got))) {
+  for (off_t at = 0; limit > 0;) {
+    const size_t asked = std::min(block.size(), limit);
+    const std::optional<size_t> got = readInto(fd, std::span(block.data(), asked), at);
+    if (!got) return false;
+    if (*got == 0) break;
+    limit -= *got;
+    at += static_cast<off_t>(*got);
+    for (const char c : std::string_view(block.data(), *got)) {
       if (c == '\n') {
         take(overlong ? std::string_view() : std::string_view(line));
         line.clear();

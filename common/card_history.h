@@ -47,8 +47,8 @@ class CardHistory {
 // the reader as an empty line, so a file without line feeds costs no memory.
 inline constexpr size_t kMaxCardLine = 1 << 16;
 
-// Hands every line of the open file `fd` to `take`, in order, without its
-// line feed (a last line without one included), reading no further than
-// `limit` bytes; false when a read fails.
+// Hands every line of the open file `fd`, from its start, to `take`, in
+// order, without its line feed (a last line without one included), reading
+// no further than `limit` bytes; false when a read fails.
 bool forEachCardLine(int fd, const std::function<void(std::string_view)>& take,
                      size_t limit = SIZE_MAX);

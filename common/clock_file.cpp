@@ -4,22 +4,12 @@
 
 #include "common/file_handle.h"
 #include "common/record_format.h"
+#include "common/text.h"
 
 namespace {
 
 // The longest day the settlement's clock is taken to reach.
 constexpr size_t kDayDigitsMax = 8;
-
-// The value of `digits` when every character is a decimal digit.
-std::optional<int> digitsValue(std::string_view digits) {
-  if (digits.empty()) return std::nullopt;
-  int value = 0;
-  for (const char c : digits) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
 
 }  // namespace
 
@@ -34,11 +24,11 @@ std::optional<TimeInfo> parseClockLine(std::string_view line) {
   if (!fields) return std::nullopt;
   // Past two digits the day is written without a leading zero.
   if (fields->day.size() > 2 && fields->day[0] == '0') return std::nullopt;
-  const auto year = digitsValue(fields->year);
-  const auto month = digitsValue(fields->month);
-  const auto day = digitsValue(fields->day);
-  const auto hour = digitsValue(fields->hour);
-  const auto minute = digitsValue(fields->minute);
+  const auto year = decimalNumber<int>(fields->year);
+  const auto month = decimalNumber<int>(fields->month);
+  const auto day = decimalNumber<int>(fields->day);
+  const auto hour = decimalNumber<int>(fields->hour);
+  const auto minute = decimalNumber<int>(fields->minute);
   if (!year || !month || !day || !hour || !minute) return std::nullopt;
   if (*month < 1 || *month > 12 || *day < 1 || *hour > 24 || *minute > 59 ||
       (*hour == 24 && *minute != 0)) {

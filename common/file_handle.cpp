@@ -60,19 +60,25 @@ bool writeAll(int fd, std::string_view text) {
   return true;
 }
 
-std::optional<std::string> readUpTo(int fd, off_t at, size_t length) {
-  std::string bytes(length, '\0');
+std::optional<size_t> readInto(int fd, std::span<char> into, off_t at) {
   size_t done = 0;
-  while (done < length) {
-    const size_t asked = length - done;
-    const ssize_t n = pread(fd, bytes.data() + done, asked, at + static_cast<off_t>(done));
+  while (done < into.size()) {
+    const size_t asked = into.size() - done;
+    const ssize_t n = pread(fd, into.data() + done, asked, at + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return std::nullopt;
     done += static_cast<size_t>(n);
     // A regular file gives less than asked only at its end.
     if (static_cast<size_t>(n) < asked) break;
   }
-  bytes.resize(done);
+  return done;
+}
+
+std::optional<std::string> readUpTo(int fd, off_t at, size_t length) {
+  std::string bytes(length, '\0');
+  const std::optional<size_t> done = readInto(fd, bytes, at);
+  if (!done) return std::nullopt;
+  bytes.resize(*done);
   return bytes;
 }
 
@@ -88,12 +94,18 @@ std::optional<std::string> readToEnd(int fd, off_t at) {
   }
 }
 
-std::vector<std::string> namesIn(const std::filesystem::path& dir) {
-  std::vector<std::string> names;
+DirectoryNames listNames(const std::filesystem::path& dir) {
+  DirectoryNames listing;
   std::error_code error;
-  for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end;
-       it.increment(error)) {
-    names.push_back(it->path().filename().string());
+  std::filesystem::directory_iterator it(dir, error);
+  if (error == std::errc::no_such_file_or_directory) return listing;
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    listing.names.push_back(it->path().filename().string());
   }
-  return names;
+  listing.whole = !error;
+  return listing;
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& dir) {
+  return listNames(dir).names;
 }

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,8 +41,23 @@ void lockFile(int fd, int operation);
 // write that takes nothing (a full disk, a file-size limit).
 bool writeAll(int fd, std::string_view text);
 
-// The names in the directory `dir`; empty when it cannot be read.
+// The names in the directory `dir`, and whether the listing is whole: a
+// missing directory lists whole and empty; one that cannot be opened, or an
+// entry that cannot be listed, ends the listing short of whole.
+struct DirectoryNames {
+  std::vector<std::string> names;
+  bool whole = true;
+};
+DirectoryNames listNames(const std::filesystem::path& dir);
+
+// The names listNames finds in `dir` (none when it cannot be read).
 std::vector<std::string> namesIn(const std::filesystem::path& dir);
+
+// Fills `into` with the bytes of `fd` from offset `at`, read after read
+// through interruptions, short only at the end of the file (a regular file
+// gives less than asked only there); how many were read, or nullopt when a
+// read fails. Every bounded read of a file goes through this loop.
+std::optional<size_t> readInto(int fd, std::span<char> into, off_t at);
 
 // Up to `length` bytes of `fd` from offset `at` (fewer at the end of the
 // file); nullopt when a read fails.

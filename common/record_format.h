@@ -44,6 +44,13 @@ inline constexpr size_t kCardRecordMaxBytes = 4096;
 enum Operator : size_t { kBusOperator = 0, kMetroOperator = 1 };
 using OperatorAmounts = std::array<long long, 2>;
 
+// a + b modulo 2^64, the way amounts of the operators are summed: no content
+// can make the addition undefined, and a sum that fits is exact.
+constexpr long long wrappingSum(long long a, long long b) {
+  return static_cast<long long>(static_cast<unsigned long long>(a) +
+                                static_cast<unsigned long long>(b));
+}
+
 // The transport word an operator's terminals write: "BUS" or "METRO".
 constexpr std::string_view transportWord(Operator op) {
   return op == kBusOperator ? kBusTransport : kMetroTransport;

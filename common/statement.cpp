@@ -1,34 +1,20 @@
 #include "common/statement.h"
 
 #include <algorithm>
-#include <charconv>
+
+#include "common/text.h"
 
 namespace {
 
 constexpr size_t kColumns = 7;
 constexpr size_t kClockDigitsMax = 20;
 
-bool allDigits(std::string_view text) {
-  if (text.empty()) return false;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
 // A plain decimal number: digits without a leading zero (or "0"), with a
 // minus sign when `signedNumber`.
 std::optional<long long> plainNumber(std::string_view text, bool signedNumber) {
   const std::string_view digits = signedNumber && text.starts_with('-') ? text.substr(1) : text;
-  if (!allDigits(digits) || (digits.size() > 1 && digits.front() == '0')) return std::nullopt;
-  long long value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-unsigned long long wrapped(long long a, long long b) {
-  return static_cast<unsigned long long>(a) + static_cast<unsigned long long>(b);
+  if (!isDecimalDigits(digits) || (digits.size() > 1 && digits.front() == '0')) return std::nullopt;
+  return decimalNumber<long long>(text, Minus::Allowed);
 }
 
 }  // namespace
@@ -53,7 +39,7 @@ std::optional<StatementLine> parseStatementLine(std::string_view text) {
   const auto cycle = plainNumber(columns[0], false);
   const auto records = plainNumber(columns[2], false);
   if (!cycle || *cycle < 1 || !records) return std::nullopt;
-  if (!allDigits(columns[1]) || columns[1].size() > kClockDigitsMax) return std::nullopt;
+  if (!isDecimalDigits(columns[1]) || columns[1].size() > kClockDigitsMax) return std::nullopt;
   line.cycle = *cycle;
   line.clock = columns[1];
   line.records = *records;
@@ -62,7 +48,7 @@ std::optional<StatementLine> parseStatementLine(std::string_view text) {
     if (!amount) return std::nullopt;
     (i < 2 ? line.fees : line.shares)[i % 2] = *amount;
   }
-  if (wrapped(line.shares[0], line.shares[1]) != wrapped(line.fees[0], line.fees[1])) {
+  if (wrappingSum(line.shares[0], line.shares[1]) != wrappingSum(line.fees[0], line.fees[1])) {
     return std::nullopt;
   }
   return line;

@@ -1,6 +1,7 @@
 // Text primitives that every program of the system reads and writes with:
 // numbers read the way the C library's atoi reads them (but saturating at the
-// 32-bit limits instead of overflowing), the tokenizer's splitting rule, and
+// 32-bit limits instead of overflowing), whole decimal numbers read exactly
+// (digits and nothing else, or nothing), the tokenizer's splitting rule, and
 // the zero-filled fields of a time text, and the check a file written whole
 // carries of its text.
 //
@@ -9,9 +10,11 @@
 #pragma once
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +36,29 @@ inline int readInt(std::string_view text) {
   }
   if (negative) return value >= limit ? INT_MIN : static_cast<int>(-value);
   return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+// Whether `text` is one or more decimal digits and nothing else.
+inline bool isDecimalDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Whether a whole decimal number may carry a minus sign.
+enum class Minus { Refused, Allowed };
+
+// All of `text` as a decimal number of type T: digits, after a minus sign
+// only when `minus` is Allowed (and T is signed); leading zeros are read.
+// nullopt for anything else (white space, a plus sign, an empty text) and
+// for a value T cannot hold.
+template <typename T>
+std::optional<T> decimalNumber(std::string_view text, Minus minus = Minus::Refused) {
+  if (minus == Minus::Refused && !isDecimalDigits(text)) return std::nullopt;
+  T value{};
+  const char* const end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
 }
 
 // The next field of `text` from `at` on, as the tokenizer finds it: runs of

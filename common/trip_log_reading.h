@@ -31,6 +31,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/file_handle.h"
 #include "common/record_format.h"
 #include "common/text.h"
 
@@ -90,14 +91,13 @@ LogReading readLogBlocks(int fd, off_t from, std::span<char> buffer, TakeReads&&
   LogReading reading{from, false};
   for (;;) {
     const size_t room = buffer.size() - held;
-    const ssize_t got =
-        pread(fd, buffer.data() + held, room, reading.end + static_cast<off_t>(held));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      reading.failed = got < 0;
+    const std::optional<size_t> got =
+        readInto(fd, buffer.subspan(held), reading.end + static_cast<off_t>(held));
+    if (!got || *got == 0) {
+      reading.failed = !got;
       return reading;
     }
-    held += static_cast<size_t>(got);
+    held += *got;
     const size_t whole = wholeReadsLength(std::string_view(buffer.data(), held));
     if (whole > 0) takeReads(std::string_view(buffer.data(), whole), reading.end);
     reading.end += static_cast<off_t>(whole);
@@ -105,7 +105,7 @@ LogReading readLogBlocks(int fd, off_t from, std::span<char> buffer, TakeReads&&
     memmove(buffer.data(), buffer.data() + whole, held);
     // A regular file gives less than asked only at its end: what is
     // appended after that is for a later reading.
-    if (static_cast<size_t>(got) < room) return reading;
+    if (*got < room) return reading;
   }
 }
 

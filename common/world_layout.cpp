@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/file_handle.h"
+#include "common/text.h"
 
 std::string cardFileName(std::string_view card) {
   return std::string(card) + std::string(kCardFileExtension);
@@ -53,10 +54,7 @@ std::optional<std::string_view> handOverNumber(std::string_view fileName,
     return std::nullopt;
   }
   const std::string_view digits = fileName.substr(logName.size() + 1);
-  if (digits.front() == '0') return std::nullopt;
-  for (const char c : digits) {
-    if (c < '0' || c > '9') return std::nullopt;
-  }
+  if (digits.front() == '0' || !isDecimalDigits(digits)) return std::nullopt;
   return digits;
 }
 

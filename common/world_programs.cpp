@@ -11,6 +11,7 @@
 
 #include "common/file_handle.h"
 #include "common/sleep.h"
+#include "common/text.h"
 
 namespace fs = std::filesystem;
 
@@ -21,13 +22,8 @@ constexpr std::array<std::string_view, 4> kWorldPrograms = {"metro_terminal", "b
 constexpr int kPollMs = 100;
 
 std::optional<pid_t> processId(std::string_view name) {
-  if (name.empty() || name.size() > 9) return std::nullopt;
-  pid_t pid = 0;
-  for (const char c : name) {
-    if (c < '0' || c > '9') return std::nullopt;
-    pid = pid * 10 + (c - '0');
-  }
-  return pid;
+  if (name.size() > 9) return std::nullopt;
+  return decimalNumber<pid_t>(name);
 }
 
 std::string firstLineOf(const fs::path& path) {

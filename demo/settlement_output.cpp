@@ -1,8 +1,8 @@
 #include "demo/settlement_output.h"
 
-#include <charconv>
 #include <optional>
 
+#include "common/text.h"
 #include "settlement/settlement_constants.h"
 
 namespace {
@@ -20,12 +20,7 @@ std::optional<long long> amountIn(std::string_view line, std::string_view format
   }
   const std::string_view digits =
       line.substr(before.size(), line.size() - before.size() - after.size());
-  long long amount = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), amount);
-  if (error != std::errc() || end != digits.data() + digits.size() || digits.empty()) {
-    return std::nullopt;
-  }
-  return amount;
+  return decimalNumber<long long>(digits, Minus::Allowed);
 }
 
 // The line of `text` from `at` on, its line feed included; empty when no

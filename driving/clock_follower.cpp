@@ -17,10 +17,7 @@ int minutesFrom(const TimeInfo& t, int firstDay) {
 
 std::optional<int> recordMinutes(std::string_view timeColumn, int firstDay) {
   const std::optional<TimeTextFields> fields = splitTimeText(timeColumn);
-  if (!fields) return std::nullopt;
-  for (const char c : timeColumn) {
-    if (c < '0' || c > '9') return std::nullopt;
-  }
+  if (!fields || !isDecimalDigits(timeColumn)) return std::nullopt;
   TimeInfo t(readInt(fields->year), readInt(fields->month), readInt(fields->day),
              readInt(fields->hour), readInt(fields->minute));
   return minutesFrom(t, firstDay);

@@ -4,19 +4,12 @@
 #include <cmath>
 
 #include "common/program_arguments.h"
+#include "common/text.h"
 
 namespace {
 
 constexpr int kMostRiders = 10'000'000;
 constexpr double kMostHours = 48;
-
-template <typename T>
-std::optional<T> wholeNumber(std::string_view text) {
-  T value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-  return value;
-}
 
 // A positive decimal number ("2", "0.5").
 std::optional<double> positiveNumber(std::string_view text) {
@@ -30,8 +23,8 @@ std::optional<double> positiveNumber(std::string_view text) {
 // "07:30" -> 450.
 std::optional<int> clockMinute(std::string_view text) {
   if (text.size() != 5 || text[2] != ':') return std::nullopt;
-  const auto hour = wholeNumber<int>(text.substr(0, 2));
-  const auto minute = wholeNumber<int>(text.substr(3, 2));
+  const auto hour = decimalNumber<int>(text.substr(0, 2), Minus::Allowed);
+  const auto minute = decimalNumber<int>(text.substr(3, 2), Minus::Allowed);
   if (!hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
   return *hour * 60 + *minute;
 }
@@ -70,7 +63,7 @@ std::variant<SimulationOptions, HelpAsked, Problem> parseOptions(
   SimulationOptions options;
   for (const auto& [option, value] : check.options) {
     if (option == "--riders") {
-      const auto riders = wholeNumber<int>(value);
+      const auto riders = decimalNumber<int>(value, Minus::Allowed);
       if (!riders || *riders < 1 || *riders > kMostRiders) {
         return badValue(option, value, "a whole number from 1 to 10000000");
       }
@@ -86,7 +79,7 @@ std::variant<SimulationOptions, HelpAsked, Problem> parseOptions(
       }
       options.minutes = static_cast<int>(std::lround(*hours * 60));
     } else if (option == "--seed") {
-      const auto seed = wholeNumber<uint64_t>(value);
+      const auto seed = decimalNumber<uint64_t>(value);
       if (!seed) return badValue(option, value, "a whole number from 0 to 18446744073709551615");
       options.seed = *seed;
     } else if (option == "--chaos") {

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "common/card_lock.h"
+
 namespace {
 
 // Start of the line that ends at `end` (its line feed, if any, at end - 1);
@@ -19,15 +21,8 @@ size_t lineStart(std::string_view text, size_t end, bool atStart) {
 }
 
 bool readAt(int fd, std::string& into, off_t offset) {
-  size_t done = 0;
-  while (done < into.size()) {
-    const ssize_t n =
-        pread(fd, into.data() + done, into.size() - done, offset + static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
+  const std::optional<size_t> done = readInto(fd, into, offset);
+  return done && *done == into.size();
 }
 
 }  // namespace
@@ -146,18 +141,18 @@ std::optional<CardRecords> readCardRecords(int fd, off_t size, std::string_view 
 CardLookup lookUpCard(const std::string& path, std::string_view defaultRecord) {
   CardLookup lookup;
   bool writable = true;
-  FileDescriptor file = openRegularFile(path, O_RDWR | O_APPEND);
-  if (!file.valid()) {
+  CardLock card = lockCardFile(path, O_RDWR | O_APPEND, LOCK_EX);
+  if (!card.opened) {
     // Read-only, or a file with a second name: looked up all the same, so
     // that its tap fails with the card file's own message when recorded.
     writable = false;
-    file = openRegularFile(path, O_RDONLY);
+    card = lockCardFile(path, O_RDONLY, LOCK_EX);
   }
-  if (!file.valid()) {
+  if (!card.opened) {
     lookup.status = LookupStatus::OpenFailed;
     return lookup;
   }
-  lockFile(file.get(), LOCK_EX);
+  FileDescriptor file = std::move(card.file);
   const std::optional<FileState> asRead = fileState(file.get());
   const std::optional<CardRecords> records =
       asRead ? readCardRecords(file.get(), static_cast<off_t>(asRead->size), defaultRecord)

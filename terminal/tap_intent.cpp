@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "common/card_lock.h"
 #include "common/file_rename.h"
 #include "common/text.h"
 #include "common/world_layout.h"
@@ -35,11 +36,10 @@ void putField(std::string& text, std::string_view field) {
 
 std::optional<std::string_view> takeField(std::string_view& text) {
   const size_t colon = text.find(':');
-  if (colon == std::string_view::npos || colon == 0 || colon > 9) return std::nullopt;
-  for (size_t i = 0; i < colon; ++i) {
-    if (text[i] < '0' || text[i] > '9') return std::nullopt;
-  }
-  const size_t length = static_cast<size_t>(readInt(text.substr(0, colon)));
+  if (colon == std::string_view::npos || colon > 9) return std::nullopt;
+  const std::optional<size_t> counted = decimalNumber<size_t>(text.substr(0, colon));
+  if (!counted) return std::nullopt;
+  const size_t length = *counted;
   if (text.size() < colon + 1 + length + 1 || text[colon + 1 + length] != '\n') return std::nullopt;
   const std::string_view field = text.substr(colon + 1, length);
   text.remove_prefix(colon + 1 + length + 1);
@@ -47,13 +47,8 @@ std::optional<std::string_view> takeField(std::string_view& text) {
 }
 
 std::optional<off_t> offsetOf(std::string_view field) {
-  if (field.empty() || field.size() > 18) return std::nullopt;
-  off_t value = 0;
-  for (const char c : field) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return value;
+  if (field.size() > 18) return std::nullopt;
+  return decimalNumber<off_t>(field);
 }
 
 // What an append writes: one record line ended by its line feed, behind a
@@ -209,10 +204,10 @@ IntentOutcome setAside(const std::string& intentPath) {
 std::optional<Problem> complete(const TapIntent& intent, const std::string& tripLogPath) {
   // The card first, under its lock, as a tap takes it.
   const std::string cardPath = cardFilePath(intent.card);
-  FileDescriptor card = openRegularFile(cardPath, O_RDWR);
-  if (!card.valid() && errno == ENOENT) return std::nullopt;
-  if (!card.valid()) return cannot("open", cardPath);
-  lockFile(card.get(), LOCK_EX);
+  CardLock locked = lockCardFile(cardPath, O_RDWR, LOCK_EX);
+  if (!locked.opened && errno == ENOENT) return std::nullopt;
+  if (!locked.opened) return cannot("open", cardPath);
+  const FileDescriptor card = std::move(locked.file);
   const auto cardState = stateIn(card.get(), intent.cardRecord);
   if (!cardState) return cannot("read", cardPath);
   if (*cardState != RecordState::Whole) {

@@ -19,11 +19,8 @@
 int tripLogHandOverMs(const char* variable) {
   if (variable == nullptr) return kTripLogHandOverMs;
   const std::string_view text(variable);
-  const bool digits =
-      !text.empty() && text.size() <= 9 &&
-      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-  const int ms = digits ? readInt(text) : 0;
-  return ms > 0 ? ms : kTripLogHandOverMs;
+  const std::optional<int> ms = text.size() <= 9 ? decimalNumber<int>(text) : std::nullopt;
+  return ms && *ms > 0 ? *ms : kTripLogHandOverMs;
 }
 
 std::string nextHandOverSequence(const std::vector<std::string>& names, std::string_view logName) {

@@ -13,6 +13,5 @@ inline Operator otherOperator(Operator op) {
 }
 
 inline void addToTotal(Totals& totals, Operator op, long long amount) {
-  totals[op] = static_cast<long long>(static_cast<unsigned long long>(totals[op]) +
-                                      static_cast<unsigned long long>(amount));
+  totals[op] = wrappingSum(totals[op], amount);
 }

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
+#include <optional>
+#include <vector>
 
 TEST(ReadInt, ReadsLikeAtoi) {
   EXPECT_EQ(readInt("1234"), 1234);
@@ -21,6 +24,36 @@ TEST(ReadInt, SaturatesAtThe32BitLimits) {
   EXPECT_EQ(readInt("-2147483648"), INT_MIN);
   EXPECT_EQ(readInt("-2147483649"), INT_MIN);
   EXPECT_EQ(readInt("-99999999999999999999999"), INT_MIN);
+}
+
+TEST(DecimalNumber, DigitsOnlyWholeAndInRangeAMinusOnlyWhenAllowed) {
+  struct Case {
+    const char* text;
+    Minus minus;
+    std::optional<int> value;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"0", Minus::Refused, 0},
+           {"0042", Minus::Refused, 42},
+           {"2147483647", Minus::Refused, INT_MAX},
+           {"2147483648", Minus::Refused, std::nullopt},
+           {"", Minus::Refused, std::nullopt},
+           {"12 ", Minus::Refused, std::nullopt},
+           {" 12", Minus::Refused, std::nullopt},
+           {"+12", Minus::Allowed, std::nullopt},
+           {"1x", Minus::Refused, std::nullopt},
+           {"-12", Minus::Refused, std::nullopt},
+           {"-12", Minus::Allowed, -12},
+           {"-2147483648", Minus::Allowed, INT_MIN},
+           {"-", Minus::Allowed, std::nullopt},
+       }) {
+    EXPECT_EQ(decimalNumber<int>(c.text, c.minus), c.value) << '"' << c.text << '"';
+  }
+  EXPECT_EQ(decimalNumber<uint64_t>("18446744073709551615"), UINT64_MAX);
+  EXPECT_EQ(decimalNumber<uint64_t>("-1", Minus::Allowed), std::nullopt);
+  EXPECT_TRUE(isDecimalDigits("0123456789"));
+  EXPECT_FALSE(isDecimalDigits(""));
+  EXPECT_FALSE(isDecimalDigits("12a"));
 }
 
 TEST(SplitFields, RunsOfSeparatorsCountAsOneAndLineFeedStays) {

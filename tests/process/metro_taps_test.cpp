@@ -12,14 +12,11 @@ TEST(MetroTaps, NewJourneysTakeTheStationAndARisingCount) {
       "201412041700,METRO,IN,11050,35\n"
       "201412041830,METRO,OUT,10000,35\n";
   world.putCard("1234", history);
-  auto metro = TapSession::metro(world, 2, "201412050907");
+  const auto answers = pipedMetroTaps(world, 2, "201412050907", {"1234 IN", "1234 IN"});
 
-  EXPECT_EQ(metro->tap("1234 IN"), metroCharged(1050, 8950));
-  EXPECT_EQ(world.card("1234"), history + "201412050907,METRO,IN,8950,21\n");
-  EXPECT_EQ(world.get("Metro/Metrofile2.txt"), "201412050907,METRO,IN,1050,21\n");
-
+  EXPECT_EQ(answers[0], metroCharged(1050, 8950));
   // An entry after an entry that was never closed: 1250 and the next count.
-  EXPECT_EQ(metro->tap("1234 IN"), metroCharged(1250, 7700));
+  EXPECT_EQ(answers[1], metroCharged(1250, 7700));
   EXPECT_EQ(world.card("1234"),
             history + "201412050907,METRO,IN,8950,21\n201412050907,METRO,IN,7700,22\n");
   EXPECT_EQ(world.get("Metro/Metrofile2.txt"),
@@ -36,15 +33,12 @@ TEST(MetroTaps, RefusedAndUncoveredTapsWriteNothing) {
   world.putCard("poor", poor);
   world.putCard("far", farEntry);
   world.putCard("twoaway", twoClassesAway);
-  auto metro = TapSession::metro(world, 2, "201412050920");
+  const auto answers = pipedMetroTaps(
+      world, 2, "201412050920", {"busexit IN", "busexit OUT", "poor IN", "twoaway OUT", "far OUT"});
 
-  EXPECT_EQ(metro->tap("busexit IN"), "Lack!\n");
-  EXPECT_EQ(metro->tap("busexit OUT"), "Lack!\n");
-  EXPECT_EQ(metro->tap("poor IN"), "Lack!\n");
-  EXPECT_EQ(metro->tap("twoaway OUT"), "Lack!\n");
-  // Journey id beginning with 9, seven stations away: no rule covers the
-  // exit and nothing is printed.
-  EXPECT_EQ(metro->tap("far OUT"), "");
+  // The last, a journey id beginning with 9, seven stations away: no rule
+  // covers the exit and nothing is printed.
+  EXPECT_EQ(answers, (std::vector<std::string>{"Lack!\n", "Lack!\n", "Lack!\n", "Lack!\n", ""}));
 
   EXPECT_EQ(world.card("busexit"), busExit);
   EXPECT_EQ(world.card("poor"), poor);

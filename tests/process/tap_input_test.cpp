@@ -21,13 +21,14 @@ size_t filesIn(const std::string& dir) {
 TEST(TapInput, CardNumberThatCannotBeAFileNameOpensNothing) {
   World world;
   world.putCard("1234", "201412050710,METRO,OUT,8950,35\n");
-  auto metro = TapSession::metro(world, 1, "201412050940");
+  const auto answers =
+      pipedMetroTaps(world, 1, "201412050940",
+                     {"../customer/1234 IN", "1234.txt IN", std::string(65, '1') + " IN"});
 
-  EXPECT_EQ(metro->tap("../customer/1234 IN"), "Invalid card number\n");
-  EXPECT_EQ(metro->tap("1234.txt IN"), "Invalid card number\n");
-  EXPECT_EQ(metro->tap(std::string(65, '1') + " IN"), "Invalid card number\n");
+  EXPECT_EQ(answers, std::vector<std::string>(3, "Invalid card number\n"));
   EXPECT_EQ(filesIn(world.dir("customer")), 1u);
-  // Only the station's role lock and its intent file, taken at start.
+  // Only the station's role lock and its intent file, taken at start (and
+  // left when the terminal ends).
   EXPECT_EQ(filesIn(world.dir("Metro")), 2u);
   EXPECT_TRUE(world.exists("Metro/Metrofile1.txt.lock"));
   EXPECT_TRUE(world.exists("Metro/Metrofile1.txt.intent"));
@@ -45,12 +46,12 @@ TEST(TapInput, TapBeforeTheFirstClockIsRefusedAndWritesNothingAndTheClockIsRetri
     world.putCard("1234", history);
     const auto started = std::chrono::steady_clock::now();
     Program terminal(programPath(program), args, world.dir(dir));
-    const auto prompt = terminal.waitFor(kPrompt, 10s);
-    ASSERT_TRUE(prompt);
     terminal.write("1234 IN\n");
-    const auto next = terminal.waitFor(kPrompt, 10s, *prompt);
+    // Answered: the first prompt, then the tap's answer and the next one.
+    const auto next = terminal.waitForTimes(kPrompt, 2, 10s);
     ASSERT_TRUE(next) << terminal.output();
-    const std::string shown = terminal.output().substr(*prompt, *next - *prompt);
+    const size_t prompt = terminal.output().find(kPrompt) + std::string(kPrompt).size();
+    const std::string shown = terminal.output().substr(prompt, *next - prompt);
     EXPECT_NE(shown.find("Time read error!\n"), std::string::npos);
     EXPECT_EQ(shown.find("FEE"), std::string::npos) << shown;
     EXPECT_EQ(world.card("1234"), history);
@@ -65,11 +66,18 @@ TEST(TapInput, TapBeforeTheFirstClockIsRefusedAndWritesNothingAndTheClockIsRetri
     EXPECT_LE(terminal.count("Time read error!\n"), static_cast<size_t>(seconds) + 2)
         << terminal.output();
 
-    // Within a second of the clock file's appearance, taps are charged.
-    world.setClock("201412050940\n");
+    // Within a second of the clock file's appearance, taps are charged. It
+    // appears whole, renamed into place as the settlement writes it (a file
+    // written in place could be read empty first).
+    world.put("time/time.new", "201412050940\n");
+    std::filesystem::rename(world.root() / "time/time.new", world.root() / "time/time.txt");
     EXPECT_TRUE(terminal.waitFor("2014/ 12/ 5/ 9/ 40\n", 1s, *next)) << terminal.output();
     terminal.write("1234 IN\n");
-    EXPECT_TRUE(terminal.waitFor("FEE : 1050\n", 10s, *next)) << terminal.output();
+    terminal.closeInput();
+    EXPECT_EQ(terminal.waitExit(10s), 0);
+    ASSERT_TRUE(terminal.waitOutputEnd(10s));
+    EXPECT_NE(terminal.output().find("FEE : 1050\n", *next), std::string::npos)
+        << terminal.output();
     EXPECT_EQ(filesIn(world.dir(dir)), 3u);  // and the trip log
   }
 }
@@ -125,11 +133,10 @@ TEST(TapInput, CardFileWithoutAWholeRecordIsAReadError) {
   world.putCard("empty", "");
   world.putCard("four", fourColumns);
   world.putCard("before", brokenBefore);
-  auto metro = TapSession::metro(world, 1, "201412050940");
+  const auto answers =
+      pipedMetroTaps(world, 1, "201412050940", {"empty IN", "four IN", "before IN"});
 
-  EXPECT_EQ(metro->tap("empty IN"), "Cardfile Read Error!\n");
-  EXPECT_EQ(metro->tap("four IN"), "Cardfile Read Error!\n");
-  EXPECT_EQ(metro->tap("before IN"), "Cardfile Read Error!\n");
+  EXPECT_EQ(answers, std::vector<std::string>(3, "Cardfile Read Error!\n"));
   EXPECT_EQ(world.card("empty"), "");
   EXPECT_EQ(world.card("four"), fourColumns);
   EXPECT_EQ(world.card("before"), brokenBefore);
@@ -140,13 +147,12 @@ TEST(TapInput, BlankOneWordAndOverlongLinesMakeNoTap) {
   World world;
   const std::string history = "201412050710,METRO,OUT,8950,35\n";
   world.putCard("1234", history);
-  auto bus = TapSession::bus(world, "201412050940");
+  // The last line's first 99 characters would read as a tap; the whole line
+  // is dropped.
+  const auto answers = pipedBusTaps(world, "201412050940",
+                                    {"", "   ", "1234", "1234 IN" + std::string(120, ' ') + "x"});
 
-  EXPECT_EQ(bus->tap(""), "");
-  EXPECT_EQ(bus->tap("   "), "");
-  EXPECT_EQ(bus->tap("1234"), "Invalid command\n");
-  // Its first 99 characters would read as a tap; the whole line is dropped.
-  EXPECT_EQ(bus->tap("1234 IN" + std::string(120, ' ') + "x"), "Invalid command\n");
+  EXPECT_EQ(answers, (std::vector<std::string>{"", "", "Invalid command\n", "Invalid command\n"}));
   EXPECT_EQ(world.card("1234"), history);
   EXPECT_FALSE(world.exists("Bus/busfile.txt"));
 }
@@ -170,11 +176,11 @@ TEST(TapInput, LastLineWithoutLineFeedIsReadAndCompleted) {
   World world;
   world.putCard("new", "201412041830,METRO,OUT,10000,35");
   world.putCard("transfer", "201412050930,BUS,OUT,7900,61");
-  auto metro = TapSession::metro(world, 2, "201412051005");
+  const auto answers = pipedMetroTaps(world, 2, "201412051005", {"new IN", "transfer IN"});
 
-  EXPECT_EQ(metro->tap("new IN"), metroCharged(1050, 8950));
+  EXPECT_EQ(answers[0], metroCharged(1050, 8950));
   EXPECT_EQ(world.card("new"), "201412041830,METRO,OUT,10000,35\n201412051005,METRO,IN,8950,21\n");
-  EXPECT_EQ(metro->tap("transfer IN"), metroCharged(0, 7900));
+  EXPECT_EQ(answers[1], metroCharged(0, 7900));
   EXPECT_EQ(world.card("transfer"),
             "201412050930,BUS,OUT,7900,61\n201412051005,METRO,IN,7900,61\n");
   EXPECT_EQ(world.get("Metro/Metrofile2.txt"),

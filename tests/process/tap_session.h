@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/program.h"
 #include "support/tap_output.h"
@@ -53,6 +54,55 @@ inline std::string withoutClockLines(std::string_view text) {
   return kept;
 }
 
+// What a terminal printed for each of its commands, in order, the clock
+// lines taken out: the text between one prompt and the next (a terminal
+// prints each answer together with the prompt that follows it).
+inline std::vector<std::string> answersIn(std::string_view output) {
+  std::vector<std::string> answers;
+  const std::string_view prompt = kPrompt;
+  for (size_t at = output.find(prompt); at != std::string_view::npos;) {
+    const size_t from = at + prompt.size();
+    at = output.find(prompt, from);
+    if (at != std::string_view::npos) {
+      answers.push_back(withoutClockLines(output.substr(from, at - from)));
+    }
+  }
+  return answers;
+}
+
+// A terminal given all of `commands` at once, its input closed after them,
+// once the clock file holds `clock`: what it printed for each command, read
+// when it has exited. A terminal reads its clock file before its first
+// command and answers each command before the next, so this needs no wait
+// per tap.
+inline std::vector<std::string> pipedTaps(const World& world, const std::string& program,
+                                          const std::string& dir,
+                                          const std::vector<std::string>& args,
+                                          const std::string& clock,
+                                          const std::vector<std::string>& commands) {
+  world.setClock(clock + "\n");
+  Program terminal(programPath(program), args, world.dir(dir));
+  std::string input;
+  for (const std::string& command : commands) input += command + "\n";
+  terminal.write(input);
+  terminal.closeInput();
+  EXPECT_EQ(terminal.waitExit(10s), 0) << terminal.output();
+  EXPECT_TRUE(terminal.waitOutputEnd(10s)) << terminal.output();
+  std::vector<std::string> answers = answersIn(terminal.output());
+  EXPECT_EQ(answers.size(), commands.size()) << terminal.output();
+  answers.resize(commands.size());
+  return answers;
+}
+inline std::vector<std::string> pipedMetroTaps(const World& world, int station,
+                                               const std::string& clock,
+                                               const std::vector<std::string>& commands) {
+  return pipedTaps(world, "metro_terminal", "Metro", {std::to_string(station)}, clock, commands);
+}
+inline std::vector<std::string> pipedBusTaps(const World& world, const std::string& clock,
+                                             const std::vector<std::string>& commands) {
+  return pipedTaps(world, "bus_terminal", "Bus", {}, clock, commands);
+}
+
 class TapSession {
  public:
   // Starts the terminal in its directory of `world` once the clock file
@@ -79,17 +129,16 @@ class TapSession {
   }
 
   // With `clock`, the clock file is set to it first and the terminal must
-  // show it; without, any clock line will do.
+  // show it; without, any clock line will do. (The terminal reads the clock
+  // file before it prompts; the first prompt is found by the first tap.)
   TapSession(const World& world, const std::string& program, const std::string& dir,
              const std::vector<std::string>& args, const std::optional<std::string>& clock,
              const ProgramOptions& options = {})
       : world_(world) {
     if (clock) world_.setClock(*clock + "\n");
     program_ = std::make_unique<Program>(programPath(program), args, world.dir(dir), options);
-    const auto shown = program_->waitFor(clock ? clockLineFor(*clock) : "2014/ ", 10s);
-    const auto prompt = program_->waitFor(kPrompt, 10s);
-    EXPECT_TRUE(shown && prompt) << program_->output();
-    promptEnd_ = prompt.value_or(0);
+    EXPECT_TRUE(program_->waitFor(clock ? clockLineFor(*clock) : "2014/ ", 10s))
+        << program_->output();
   }
 
   // Types `command` and returns what was printed before the next prompt.
@@ -104,14 +153,17 @@ class TapSession {
     program_->write(command + "\n");
   }
   std::string tapOutput() {
-    const size_t from = promptEnd_;
-    const auto next = program_->waitFor(kPrompt, 10s, from);
+    // The answer runs from the prompt before to the next; the first tap's
+    // from the first prompt.
+    const size_t promptLength = std::string(kPrompt).size();
+    const bool first = promptEnd_ == 0;
+    const auto next = program_->waitForTimes(kPrompt, first ? 2 : 1, 10s, promptEnd_);
     if (!next) {
       ADD_FAILURE() << "no prompt after \"" << command_ << "\":\n" << program_->output();
       return "";
     }
+    const size_t from = first ? program_->output().find(kPrompt) + promptLength : promptEnd_;
     promptEnd_ = *next;
-    const size_t promptLength = std::string(kPrompt).size();
     return withoutClockLines(program_->output().substr(from, *next - promptLength - from));
   }
 

@@ -213,6 +213,24 @@ std::optional<size_t> Program::waitFor(std::string_view text, std::chrono::milli
   return found;
 }
 
+std::optional<size_t> Program::waitForTimes(std::string_view text, size_t times,
+                                            std::chrono::milliseconds timeout, size_t from) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  std::optional<size_t> found;
+  grew_.wait_for(lock, timeout, [&] {
+    size_t at = from;
+    for (size_t seen = 0; seen < times; ++seen) {
+      if (at > output_.size()) return false;
+      const size_t next = output_.find(text, at);
+      if (next == std::string::npos) return false;
+      at = next + text.size();
+    }
+    found = at;
+    return true;
+  });
+  return found;
+}
+
 size_t Program::count(std::string_view text) const {
   std::lock_guard<std::mutex> lock(mutex_);
   size_t n = 0;

@@ -62,6 +62,11 @@ class Program {
   // returns the position just past it, or nullopt on timeout.
   std::optional<size_t> waitFor(std::string_view text, std::chrono::milliseconds timeout,
                                 size_t from = 0);
+  // Waits until `text` has appeared `times` times at or after `from` (each
+  // occurrence after the one before); returns the position just past the
+  // last, or nullopt on timeout. One wait for several answers.
+  std::optional<size_t> waitForTimes(std::string_view text, size_t times,
+                                     std::chrono::milliseconds timeout, size_t from = 0);
 
   // Waits until the program's output has ended (it exited and everything it
   // printed has been collected); false on timeout.
