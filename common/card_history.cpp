@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <string>
 
+#include "common/file_system.h"
+
 namespace {
 constexpr size_t kBlock = 1 << 16;
 }  // namespace
@@ -39,7 +41,7 @@ bool forEachCardLine(int fd, const std::function<void(std::string_view)>& take, 
   bool overlong = false;
   std::string block(kBlock, '\0');
   while (limit > 0) {
-    const ssize_t got = read(fd, block.data(), std::min(block.size(), limit));
+    const ssize_t got = sys::read(fd, block.data(), std::min(block.size(), limit));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
     if (got == 0) break;

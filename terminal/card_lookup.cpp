@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "common/file_system.h"
+
 namespace {
 
 // Start of the line that ends at `end` (its line feed, if any, at end - 1);
@@ -22,7 +24,7 @@ bool readAt(int fd, std::string& into, off_t offset) {
   size_t done = 0;
   while (done < into.size()) {
     const ssize_t n =
-        pread(fd, into.data() + done, into.size() - done, offset + static_cast<off_t>(done));
+        sys::pread(fd, into.data() + done, into.size() - done, offset + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
