@@ -14,10 +14,15 @@
 
 #include <string>
 
+#include "settlement/exact_display/clock_tick.h"
 #include "settlement/exact_distribute/totals.h"
 
 void time_setter(void*);
 void time_writer(void*);
+
+// time_writer's work at each tick: the clock file replaced whole with `t`,
+// or "Time Write Fail" printed (the file then stays as it was).
+void writeClockFile(const TimeInfo& t);
 
 // The clock's text as of its latest tick (its starting value before the
 // first), for any thread: "202612070016".
