@@ -2,13 +2,11 @@
 // hand-over files and archives (WORLD defaults to ./world; scripts/audit
 // runs it); exit status 0 when every fee matches, 1 on any difference, 2
 // for a command line it cannot take or a WORLD that is no world.
-#include <signal.h>
-
 #include <filesystem>
 #include <iostream>
-#include <variant>
 
 #include "audit/world_audit.h"
+#include "common/console.h"
 #include "common/program_arguments.h"
 #include "common/world_files.h"
 
@@ -22,7 +20,7 @@ constexpr const char* kLauncher = "scripts/audit";
 int main(int argc, char** argv) {
   // First of all: past a file-size limit on its output a write fails
   // instead of ending the audit.
-  signal(SIGXFSZ, SIG_IGN);
+  ignoreFileSizeSignal();
   const bool launched = argc > 0 && std::string_view(argv[0]) == kLauncher;
   const ProgramUsage usage{
       launched ? kLauncher : "audit", "[WORLD]",
@@ -33,8 +31,8 @@ int main(int argc, char** argv) {
   if (const auto status = answerArguments(argc, argv, usage, arguments)) return *status;
   const std::filesystem::path named = arguments.empty() ? kDefaultWorld : arguments[0];
   const auto world = worldAt(named, kWorldNeeds);
-  if (const Problem* problem = std::get_if<Problem>(&world)) {
-    std::cerr << invokedName() << ": " << problem->text() << "\n";
+  if (const Problem* problem = world.problem()) {
+    errorWrite(std::string(invokedName()) + ": " + problem->text() + "\n");
     return kExitUsage;
   }
   // The world as it was named: the audit names its files from there.

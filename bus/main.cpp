@@ -1,6 +1,5 @@
-#include <signal.h>
-
 #include "bus/bus_controller.h"
+#include "common/console.h"
 #include "common/program_arguments.h"
 #include "common/world_layout.h"
 #include "terminal/terminal_main.h"
@@ -15,7 +14,7 @@ constexpr ProgramUsage kUsage{
 int main(int argc, char** argv) {
   // First of all: past a file-size limit a write fails with EFBIG instead
   // of ending the terminal.
-  signal(SIGXFSZ, SIG_IGN);
+  ignoreFileSizeSignal();
   std::vector<std::string> arguments;
   if (const auto status = answerArguments(argc, argv, kUsage, arguments)) return *status;
   TerminalProfile profile;

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "card/card_file.h"
@@ -19,6 +18,7 @@
 #include "common/console.h"
 #include "common/file_handle.h"
 #include "common/file_replace.h"
+#include "common/file_system.h"
 #include "common/problem.h"
 #include "common/program_arguments.h"
 #include "common/world_files.h"
@@ -58,7 +58,7 @@ std::string historyRow(const CardEntry& entry) {
 }
 
 // The clock file's text; nullopt when the world has none yet.
-std::variant<std::optional<std::string>, Problem> readClock(const fs::path& world) {
+Result<std::optional<std::string>> readClock(const fs::path& world) {
   const fs::path path = world / kTimeDir / kClockFileName;
   std::optional<std::string> text = readClockFile(path.string());
   if (!text && errno == ENOENT) return std::optional<std::string>();
@@ -82,13 +82,13 @@ int listCards(const fs::path& world) {
   consoleWrite(row);
   for (const std::string& card : cards) {
     const auto newest = readNewest(cardPath(world, card), LOCK_SH);
-    if (const Problem* problem = std::get_if<Problem>(&newest)) {
+    if (const Problem* problem = newest.problem()) {
       snprintf(row, sizeof row, "%-16s %11s  ", card.c_str(), "-");
       consoleWrite(row + ("cannot be read: " + problem->text()) + "\n");
       status = kExitRefused;
       continue;
     }
-    const Newest& last = std::get<Newest>(newest);
+    const Newest& last = newest.value();
     snprintf(row, sizeof row, "%-16s %11d  ", card.c_str(), last.balance);
     consoleWrite(row + last.text + "\n");
   }
@@ -103,14 +103,13 @@ int showCard(const fs::path& world, std::string_view card) {
   if (!held.file.valid()) return refuse("cannot show card " + name + ": " + held.problem->text());
   // What the file holds now; later appends are for the next look.
   const std::optional<CardTail> tail = readTail(held.file.get());
-  flock(held.file.get(), LOCK_UN);
+  sys::flock(held.file.get(), LOCK_UN);
   if (!tail) return refuse(Problem::fromErrno("cannot show card " + name + ": ", errno).text());
   const auto last = lastRecord(*tail);
-  if (const RecordColumns* record = std::get_if<RecordColumns>(&last)) {
-    consoleWrite("card " + name + ": balance " + std::to_string(recordAmount(record->amount)) +
-                 "\n");
+  if (last) {
+    consoleWrite("card " + name + ": balance " + std::to_string(recordAmount(last->amount)) + "\n");
   } else {
-    consoleWrite("card " + name + ": no balance: " + std::get<Problem>(last).text() +
+    consoleWrite("card " + name + ": no balance: " + last.problem()->text() +
                  ", so the terminals refuse it\n");
   }
   char header[256];
@@ -137,20 +136,19 @@ int topUpCard(const fs::path& world, std::string_view card, std::string_view amo
                   "' is not a whole number from 1 to 2147483647");
   }
   const auto made = topUpQuietly(world, card, *amount);
-  if (const Problem* problem = std::get_if<Problem>(&made)) return refuse(problem->text());
-  const TopUp& topUp = std::get<TopUp>(made);
+  if (const Problem* problem = made.problem()) return refuse(problem->text());
+  const TopUp& topUp = made.value();
   consoleWrite("card " + name + " topped up by " + std::to_string(*amount) + ": balance " +
                std::to_string(topUp.before) + " -> " + std::to_string(topUp.after) + "\n");
   return 0;
 }
 
-std::variant<TopUp, Problem> topUpQuietly(const fs::path& world, std::string_view card,
-                                          int amount) {
+Result<TopUp> topUpQuietly(const fs::path& world, std::string_view card, int amount) {
   const std::string name(card);
   if (!isValidCardNumber(card)) return Problem("invalid card number '" + name + "'");
   const auto clock = readClock(world);
-  if (const Problem* problem = std::get_if<Problem>(&clock)) return *problem;
-  const std::optional<std::string> stamp = topUpStamp(std::get<0>(clock));
+  if (const Problem* problem = clock.problem()) return *problem;
+  const std::optional<std::string> stamp = topUpStamp(clock.value());
   if (!stamp)
     return Problem("the clock file " + (world / kTimeDir / kClockFileName).string() +
                    " holds no clock");
@@ -161,13 +159,13 @@ std::variant<TopUp, Problem> topUpQuietly(const fs::path& world, std::string_vie
   const std::optional<CardTail> tail = readTail(held.file.get());
   if (!tail) return Problem::fromErrno("cannot top up card " + name + ": ", errno);
   const auto decided = topUpRecord(tail->bytes, tail->wholeFile, amount, *stamp);
-  if (const Problem* problem = std::get_if<Problem>(&decided)) {
+  if (const Problem* problem = decided.problem()) {
     return Problem("cannot top up card " + name + ": " + problem->text() + "; nothing was written");
   }
-  const TopUp& topUp = std::get<TopUp>(decided);
+  const TopUp& topUp = decided.value();
   if (!writeAll(held.file.get(), topUp.record)) {
     const std::string why = Problem::fromErrno(errno).text();
-    if (ftruncate(held.file.get(), tail->size) != 0) {
+    if (sys::ftruncate(held.file.get(), tail->size) != 0) {
       return Problem("card " + name + " may hold part of a top-up (" + why +
                      "); look at its last line");
     }
@@ -183,25 +181,26 @@ int provisionCard(const fs::path& world, std::string_view card, std::string_view
     return refuse("invalid card number '" + name + "' (1 to 64 of A-Z a-z 0-9 - _)");
   }
   const auto balance = provisioningBalance(balanceText);
-  if (const Problem* problem = std::get_if<Problem>(&balance)) return refuse(problem->text());
+  if (const Problem* problem = balance.problem()) return refuse(problem->text());
   const fs::path path = cardPath(world, card);
   std::error_code error;
   if (!force && fs::exists(fs::symlink_status(path, error))) {
     return refuse("card " + name + " already exists (" + path.string() +
                   "); use --force to replace it");
   }
-  if (!replaceFile(path.string(), provisioningRecord(std::get<int>(balance)))) {
-    return refuse(Problem::fromErrno("card " + name + " cannot be provisioned: ", errno).text());
+  if (const Result<void> laid = replaceFile(path.string(), provisioningRecord(balance.value()));
+      !laid) {
+    return refuse(laid.problem()->within("card " + name + " cannot be provisioned: ").text());
   }
   consoleWrite(std::string(indent) + "card " + name + " provisioned with balance " +
-               std::to_string(std::get<int>(balance)) + ": " + path.string() + "\n");
+               std::to_string(balance.value()) + ": " + path.string() + "\n");
   return kExitDone;
 }
 
 std::optional<Problem> unreadableCard(const fs::path& world) {
   for (const std::string& card : cardsOf(world)) {
     const auto newest = readNewest(cardPath(world, card), LOCK_SH);
-    if (const Problem* problem = std::get_if<Problem>(&newest)) {
+    if (const Problem* problem = newest.problem()) {
       return Problem("card " + card + " cannot be read: " + problem->text());
     }
   }
@@ -222,17 +221,17 @@ int rebaseCards(const fs::path& world, std::string_view indent) {
     const fs::path path = cardPath(world, card);
     // Held until its file has been replaced: no tap or top-up in between.
     const LockedCard held = lockCard(path, O_RDONLY, LOCK_EX);
-    const auto newest = held.file.valid() ? newestOf(held.file.get())
-                                          : std::variant<Newest, Problem>(*held.problem);
-    const Newest* last = std::get_if<Newest>(&newest);
-    if (!last || !replaceFile(path.string(), provisioningRecord(last->balance))) {
-      const std::string why =
-          last ? Problem::fromErrno(errno).text() : std::get<Problem>(newest).text();
-      return refuse("card " + card + " could not be rebased (" + why +
+    const auto newest =
+        held.file.valid() ? newestOf(held.file.get()) : Result<Newest>(*held.problem);
+    const Result<void> rebased =
+        newest ? replaceFile(path.string(), provisioningRecord(newest->balance))
+               : Result<void>(*newest.problem());
+    if (!rebased) {
+      return refuse("card " + card + " could not be rebased (" + rebased.problem()->text() +
                     "); the cards before it were");
     }
     consoleWrite(std::string(indent) + "card " + card + " rebased: balance " +
-                 std::to_string(last->balance) + "\n");
+                 std::to_string(newest->balance) + "\n");
   }
   return kExitDone;
 }

@@ -19,7 +19,6 @@
 #include <filesystem>
 #include <optional>
 #include <string_view>
-#include <variant>
 
 #include "card/card_records.h"
 #include "common/problem.h"
@@ -38,8 +37,7 @@ int provisionCard(const std::filesystem::path& world, std::string_view card,
 
 // The top-up itself, as topUpCard makes it but printing nothing: the
 // record appended, or why nothing was (in the words topUpCard prints).
-std::variant<TopUp, Problem> topUpQuietly(const std::filesystem::path& world, std::string_view card,
-                                          int amount);
+Result<TopUp> topUpQuietly(const std::filesystem::path& world, std::string_view card, int amount);
 
 // Refused while the world holds trip logs, hand-over files, notes of taps,
 // archives, a statement or its state: a card rebased while its charges are

@@ -11,6 +11,7 @@
 #include "card/card_records.h"
 #include "common/card_lock.h"
 #include "common/file_identity.h"
+#include "common/file_system.h"
 #include "common/time_info.h"
 
 namespace fs = std::filesystem;
@@ -27,13 +28,14 @@ constexpr int kOpenAttempts = 3;
 Problem openProblem(int error) {
   switch (error) {
     case ENOENT:
-      return Problem("there is no such card (scripts/new-card provisions one)");
+      return Problem("there is no such card (scripts/new-card provisions one)",
+                     Problem::Kind::kMissing);
     case ELOOP:
-      return Problem("its file is a symbolic link");
+      return Problem("its file is a symbolic link", Problem::Kind::kNotRegular);
     case EINVAL:
-      return Problem("its file is not a regular file");
+      return Problem("its file is not a regular file", Problem::Kind::kNotRegular);
     case EMLINK:
-      return Problem("its file has a second name (a hard link)");
+      return Problem("its file has a second name (a hard link)", Problem::Kind::kNotRegular);
     default:
       return Problem::fromErrno("its file cannot be opened: ", error);
   }
@@ -53,7 +55,8 @@ LockedCard lockCard(const fs::path& path, int flags, int operation) {
     if (!card.opened) return {FileDescriptor(), openProblem(errno)};
     if (!card.file.valid()) {
       return {FileDescriptor(),
-              Problem("it is held by another program (a terminal stopped in a tap?)")};
+              Problem("it is held by another program (a terminal stopped in a tap?)",
+                      Problem::Kind::kBusy)};
     }
     const std::optional<FileIdentity> held = fileIdentity(card.file.get());
     const std::optional<FileIdentity> named = identityAt(path);
@@ -65,34 +68,35 @@ LockedCard lockCard(const fs::path& path, int flags, int operation) {
 
 std::optional<CardTail> readTail(int fd) {
   struct stat status;
-  if (fstat(fd, &status) != 0) return std::nullopt;
+  if (sys::fstat(fd, &status) != 0) return std::nullopt;
   const off_t from = std::max<off_t>(0, status.st_size - static_cast<off_t>(kCardTailBytes));
   std::optional<std::string> bytes = readUpTo(fd, from, kCardTailBytes);
   if (!bytes) return std::nullopt;
   return CardTail{std::move(*bytes), from == 0, status.st_size};
 }
 
-std::variant<RecordColumns, Problem> lastRecord(const CardTail& tail) {
+Result<RecordColumns> lastRecord(const CardTail& tail) {
   const std::optional<std::string_view> line = lastLineOf(tail.bytes, tail.wholeFile);
   if (!line) {
-    return Problem(tail.bytes.empty() ? "its file is empty"
-                                      : "its last line is longer than any record");
+    return Problem(
+        tail.bytes.empty() ? "its file is empty" : "its last line is longer than any record",
+        Problem::Kind::kMalformed);
   }
   const std::optional<RecordColumns> record = splitRecord(*line);
-  if (!record) return Problem("its last line holds no record");
+  if (!record) return Problem("its last line holds no record", Problem::Kind::kMalformed);
   return *record;
 }
 
-std::variant<Newest, Problem> newestOf(int fd) {
+Result<Newest> newestOf(int fd) {
   const std::optional<CardTail> tail = readTail(fd);
   if (!tail) return Problem::fromErrno("its file cannot be read: ", errno);
   const auto last = lastRecord(*tail);
-  if (const Problem* problem = std::get_if<Problem>(&last)) return *problem;
-  const RecordColumns& record = std::get<RecordColumns>(last);
+  if (const Problem* problem = last.problem()) return *problem;
+  const RecordColumns& record = last.value();
   return Newest{recordAmount(record.amount), newestText(record)};
 }
 
-std::variant<Newest, Problem> readNewest(const fs::path& path, int operation) {
+Result<Newest> readNewest(const fs::path& path, int operation) {
   const LockedCard card = lockCard(path, O_RDONLY, operation);
   if (!card.file.valid()) return *card.problem;
   return newestOf(card.file.get());

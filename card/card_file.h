@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "common/file_handle.h"
@@ -35,7 +34,7 @@ std::optional<CardTail> readTail(int fd);
 
 // The card's newest record, as the terminals take it: its last line (views
 // into `tail`); otherwise why there is none.
-std::variant<RecordColumns, Problem> lastRecord(const CardTail& tail);
+Result<RecordColumns> lastRecord(const CardTail& tail);
 
 // A card's newest record: its balance and how it reads ("new card", or
 // "2014-12-07 02:24 TOPUP IN"); otherwise why it cannot be had.
@@ -43,6 +42,6 @@ struct Newest {
   int balance = 0;
   std::string text;
 };
-std::variant<Newest, Problem> newestOf(int fd);
+Result<Newest> newestOf(int fd);
 // The same for the card at `path`, under a lock let go at once.
-std::variant<Newest, Problem> readNewest(const std::filesystem::path& path, int operation);
+Result<Newest> readNewest(const std::filesystem::path& path, int operation);

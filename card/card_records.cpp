@@ -43,16 +43,16 @@ std::optional<std::string> topUpStamp(const std::optional<std::string>& clockFil
   return std::to_string(kTerminalYear) + std::string(afterYear(text));
 }
 
-std::variant<TopUp, Problem> topUpRecord(std::string_view tail, bool wholeFile, int amount,
-                                         std::string_view stamp) {
-  if (tail.empty()) return Problem("its file is empty");
+Result<TopUp> topUpRecord(std::string_view tail, bool wholeFile, int amount,
+                          std::string_view stamp) {
+  if (tail.empty()) return Problem("its file is empty", Problem::Kind::kMalformed);
   if (!tail.ends_with('\n')) {
-    return Problem("its file does not end with a line feed");
+    return Problem("its file does not end with a line feed", Problem::Kind::kMalformed);
   }
   const std::optional<std::string_view> line = lastLineOf(tail, wholeFile);
-  if (!line) return Problem("its last line is longer than any record");
+  if (!line) return Problem("its last line is longer than any record", Problem::Kind::kMalformed);
   const std::optional<RecordColumns> last = splitRecord(*line);
-  if (!last) return Problem("its last line holds no record");
+  if (!last) return Problem("its last line holds no record", Problem::Kind::kMalformed);
   TopUp topUp;
   topUp.before = recordAmount(last->amount);
   const long long after = static_cast<long long>(topUp.before) + amount;
@@ -69,7 +69,7 @@ std::string provisioningRecord(int balance) {
   return formatRecord(kZeroTime, kNewCardTransport, false, balance, kProvisioningJourney);
 }
 
-std::variant<int, Problem> provisioningBalance(std::string_view text) {
+Result<int> provisioningBalance(std::string_view text) {
   const bool negative = text.starts_with('-');
   std::string_view digits = negative ? text.substr(1) : text;
   const std::optional<long long> value = decimalNumber<long long>(digits);

@@ -15,7 +15,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 
 #include "common/problem.h"
 #include "common/record_format.h"
@@ -49,8 +48,8 @@ struct TopUp {
 // (all of it when `wholeFile`); why not otherwise: an empty
 // file, one whose last line lacks its line feed, a last line that holds no
 // record or is longer than a record, a balance past 2147483647.
-std::variant<TopUp, Problem> topUpRecord(std::string_view tail, bool wholeFile, int amount,
-                                         std::string_view stamp);
+Result<TopUp> topUpRecord(std::string_view tail, bool wholeFile, int amount,
+                          std::string_view stamp);
 
 // A card's first record, "000000000000,NEW,OUT,BALANCE,00": what a card is
 // provisioned with, and the one record a rebase leaves it. Stamped all
@@ -60,4 +59,4 @@ std::string provisioningRecord(int balance);
 
 // The balance of "card new CARD BALANCE": a whole number from 0 to
 // 2147483647 (leading zeros allowed, "-0" is 0); otherwise why not.
-std::variant<int, Problem> provisioningBalance(std::string_view text);
+Result<int> provisioningBalance(std::string_view text);

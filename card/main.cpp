@@ -9,11 +9,8 @@
 // WORLD defaults to ./world. scripts/card runs it, scripts/new-card runs
 // its "new" alone. Exit status 0 when done, 1 when refused, 2 for a command
 // line it cannot take or a WORLD that is no world.
-#include <signal.h>
-
 #include <filesystem>
 #include <string>
-#include <variant>
 
 #include "card/card_commands.h"
 #include "common/command_table.h"
@@ -35,11 +32,11 @@ std::function<int(const CommandCall&)> onWorld(size_t before, bool changes, Run 
   return [before, changes, run](const CommandCall& call) {
     const fs::path named = call.arguments.size() > before ? call.arguments.back() : kDefaultWorld;
     const auto world = worldAt(named, kCardWorldNeeds);
-    if (const Problem* problem = std::get_if<Problem>(&world)) {
+    if (const Problem* problem = world.problem()) {
       errorWrite(std::string(invokedName()) + ": " + problem->text() + "\n");
       return kExitUsage;
     }
-    const fs::path& root = std::get<fs::path>(world);
+    const fs::path& root = world.value();
     std::error_code error;
     if (changes && fs::is_symlink(fs::symlink_status(root / kCustomerDir, error))) {
       errorWrite(std::string(invokedName()) + ": " + (root / kCustomerDir).string() +
@@ -113,6 +110,6 @@ const Tool kCardTool{
 int main(int argc, char** argv) {
   // First of all: past a file-size limit a write fails instead of ending
   // the tool, which then cuts a top-up it could not write whole.
-  signal(SIGXFSZ, SIG_IGN);
+  ignoreFileSizeSignal();
   return runTool(kCardTool, argc, argv);
 }

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "common/file_system.h"
 #include "common/sleep.h"
 
 namespace {
@@ -12,7 +13,7 @@ constexpr int kLockPollMs = 10;
 
 bool lockWithin(int fd, int operation, std::chrono::milliseconds wait) {
   const auto deadline = std::chrono::steady_clock::now() + wait;
-  while (flock(fd, operation | LOCK_NB) != 0) {
+  while (sys::flock(fd, operation | LOCK_NB) != 0) {
     if (errno != EWOULDBLOCK && errno != EINTR) return false;
     if (std::chrono::steady_clock::now() >= deadline) return false;
     Sleep(kLockPollMs);

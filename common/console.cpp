@@ -43,7 +43,11 @@ void consolePrintf(const char* format, ...) {
   consoleWrite(text);
 }
 
+void ignoreFileSizeSignal() {
+  signal(SIGXFSZ, SIG_IGN);
+}
+
 void ignoreFailedWriteSignals() {
   signal(SIGPIPE, SIG_IGN);
-  signal(SIGXFSZ, SIG_IGN);
+  ignoreFileSizeSignal();
 }

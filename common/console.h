@@ -15,6 +15,10 @@ void errorWrite(std::string_view text);
 // printf-style formatting, then consoleWrite.
 void consolePrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Makes a write past a file-size limit fail (EFBIG) instead of ending the
+// program: SIGXFSZ is ignored. Every program calls it first thing in main.
+void ignoreFileSizeSignal();
+
 // Makes failed writes fail instead of ending the program: SIGPIPE (a reader
 // that went away) and SIGXFSZ (a file-size limit) are ignored. A program
 // that must outlive its console calls it first thing in main.

@@ -8,8 +8,10 @@
 #include <cerrno>
 #include <utility>
 
+#include "common/file_system.h"
+
 FileDescriptor::~FileDescriptor() {
-  if (fd_ >= 0) close(fd_);
+  if (fd_ >= 0) sys::close(fd_);
 }
 
 FileDescriptor::FileDescriptor(FileDescriptor&& other) noexcept
@@ -17,14 +19,14 @@ FileDescriptor::FileDescriptor(FileDescriptor&& other) noexcept
 
 FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
   if (this != &other) {
-    if (fd_ >= 0) close(fd_);
+    if (fd_ >= 0) sys::close(fd_);
     fd_ = std::exchange(other.fd_, -1);
   }
   return *this;
 }
 
 void lockFile(int fd, int operation) {
-  while (flock(fd, operation) != 0 && errno == EINTR) {
+  while (sys::flock(fd, operation) != 0 && errno == EINTR) {
   }
 }
 
@@ -33,10 +35,10 @@ FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode) 
   // emptied through this one.
   const bool truncate = (flags & O_TRUNC) != 0;
   FileDescriptor fd(
-      open(path.c_str(), (flags & ~O_TRUNC) | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, mode));
+      sys::open(path.c_str(), (flags & ~O_TRUNC) | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, mode));
   if (!fd.valid()) return fd;
   struct stat status;
-  if (fstat(fd.get(), &status) != 0) return FileDescriptor();
+  if (sys::fstat(fd.get(), &status) != 0) return FileDescriptor();
   if (!S_ISREG(status.st_mode)) {
     errno = EINVAL;
     return FileDescriptor();
@@ -46,13 +48,13 @@ FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode) 
     errno = EMLINK;
     return FileDescriptor();
   }
-  if (truncate && ftruncate(fd.get(), 0) != 0) return FileDescriptor();
+  if (truncate && sys::ftruncate(fd.get(), 0) != 0) return FileDescriptor();
   return fd;
 }
 
 bool writeAll(int fd, std::string_view text) {
   while (!text.empty()) {
-    const ssize_t n = write(fd, text.data(), text.size());
+    const ssize_t n = sys::write(fd, text.data(), text.size());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     text.remove_prefix(static_cast<size_t>(n));
@@ -64,7 +66,7 @@ std::optional<size_t> readInto(int fd, std::span<char> into, off_t at) {
   size_t done = 0;
   while (done < into.size()) {
     const size_t asked = into.size() - done;
-    const ssize_t n = pread(fd, into.data() + done, asked, at + static_cast<off_t>(done));
+    const ssize_t n = sys::pread(fd, into.data() + done, asked, at + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return std::nullopt;
     done += static_cast<size_t>(n);

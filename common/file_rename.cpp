@@ -6,12 +6,16 @@
 
 #include <cerrno>
 
-bool renameWithoutReplacing(const std::string& from, const std::string& to) {
-  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
+#include "common/file_system.h"
+
+Result<void> renameWithoutReplacing(const std::string& from, const std::string& to) {
+  if (sys::renameNoReplace(from.c_str(), to.c_str()) == 0) return {};
+  if (errno != EINVAL && errno != ENOSYS) return Problem::fromErrno(errno);
   // link fails with EEXIST rather than replace; between it and the unlink
   // the file has both names, never neither.
-  if (link(from.c_str(), to.c_str()) != 0) return false;
-  unlink(from.c_str());
-  return true;
+  if (sys::link(from.c_str(), to.c_str()) != 0) return Problem::fromErrno(errno);
+  const int error = errno;
+  sys::unlink(from.c_str());
+  errno = error;
+  return {};
 }

@@ -4,7 +4,10 @@
 
 #include <string>
 
-// Renames `from` to `to` only when `to` does not exist; false with errno
-// EEXIST when it does, or with the error of the rename. Where the file
-// system cannot rename without replacing, a hard link and an unlink stand in.
-bool renameWithoutReplacing(const std::string& from, const std::string& to);
+#include "common/problem.h"
+
+// Renames `from` to `to` only when `to` does not exist; a Problem of kind
+// kExists when it does, or the error of the rename (left in errno too, for
+// callers written before Result). Where the file system cannot rename
+// without replacing, a hard link and an unlink stand in.
+Result<void> renameWithoutReplacing(const std::string& from, const std::string& to);

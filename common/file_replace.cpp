@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "common/file_handle.h"
+#include "common/file_system.h"
 
 namespace {
 
@@ -48,7 +49,8 @@ int createTemporary(const std::string& path, std::string& name) {
     name = temporaryName(path, getpid(), randomToken());
     // Mode 0666 less the umask, as for any file the program creates, so the
     // terminals of other users can read the clock.
-    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd =
+        sys::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0) {
       temp_in_hand = name;
       return fd;
@@ -65,16 +67,19 @@ void forgetTemporary() {
 
 }  // namespace
 
-bool replaceFile(const std::string& path, std::string_view content) {
+Result<void> replaceFile(const std::string& path, std::string_view content) {
   std::string name;
   const int fd = createTemporary(path, name);
-  if (fd < 0) return false;
+  if (fd < 0) return Problem::fromErrno(errno);
   const bool written = writeAll(fd, content);
-  const bool closed = close(fd) == 0;
-  const bool replaced = written && closed && rename(name.c_str(), path.c_str()) == 0;
-  if (!replaced) unlink(name.c_str());
+  const bool closed = sys::close(fd) == 0;
+  const bool replaced = written && closed && sys::rename(name.c_str(), path.c_str()) == 0;
+  if (!replaced) sys::unlink(name.c_str());
+  // errno as the failed step (or the clean-up after it) left it.
+  const int error = errno;
   forgetTemporary();
-  return replaced;
+  if (!replaced) return Problem::fromErrno(error);
+  return {};
 }
 
 bool isTemporaryNameFor(std::string_view name, std::string_view fileName) {
@@ -101,5 +106,5 @@ void abandonReplacements(std::chrono::milliseconds wait) {
   abandoned = true;
   // A replacement renaming it at this moment wins or finds it gone; either
   // way no temporary file is left.
-  if (!temp_in_hand.empty()) unlink(temp_in_hand.c_str());
+  if (!temp_in_hand.empty()) sys::unlink(temp_in_hand.c_str());
 }

@@ -16,9 +16,12 @@
 #include <string>
 #include <string_view>
 
+#include "common/problem.h"
+
 // Writes `content` to a fresh temporary file and renames it over `path`.
-// False, with the temporary file removed, when any step fails.
-bool replaceFile(const std::string& path, std::string_view content);
+// The Problem of the step that failed (its text the system's description
+// of the error, its kind from it), with the temporary file removed.
+Result<void> replaceFile(const std::string& path, std::string_view content);
 
 // Whether `name` (a name in the directory of `fileName`) is one that
 // replaceFile gives a temporary file for `fileName`.

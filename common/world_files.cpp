@@ -33,7 +33,7 @@ std::vector<std::string> otherDirsOf(const fs::path& world) {
 
 }  // namespace
 
-std::variant<fs::path, Problem> worldAt(const fs::path& dir, std::span<const char* const> needs) {
+Result<fs::path> worldAt(const fs::path& dir, std::span<const char* const> needs) {
   std::error_code error;
   for (const char* need : needs) {
     if (!fs::is_directory(dir / need, error)) {

@@ -14,7 +14,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "common/problem.h"
@@ -23,8 +22,8 @@
 // The world at `dir` by its physical path (every link on the way resolved),
 // when `dir` holds each directory of `needs`; otherwise why it is no world
 // ("world/customer is missing: world is no world").
-std::variant<std::filesystem::path, Problem> worldAt(const std::filesystem::path& dir,
-                                                     std::span<const char* const> needs);
+Result<std::filesystem::path> worldAt(const std::filesystem::path& dir,
+                                      std::span<const char* const> needs);
 
 // The directories a world is laid out with, and those that make one: a
 // directory holding customer/, Metro/ and Bus/ is a world.

@@ -1,5 +1,3 @@
-#include <signal.h>
-
 #include <string>
 
 #include "common/console.h"
@@ -21,7 +19,7 @@ constexpr ProgramUsage kUsage{
 int main(int argc, char** argv) {
   // First of all: past a file-size limit a write fails with EFBIG instead
   // of ending the terminal, also while it prints a refusal.
-  signal(SIGXFSZ, SIG_IGN);
+  ignoreFileSizeSignal();
   std::vector<std::string> arguments;
   if (const auto status = answerArguments(argc, argv, kUsage, arguments)) return *status;
   if (arguments.empty()) {

@@ -44,10 +44,14 @@ void time_setter(void*) {
   }
 }
 
+void writeClockFile(const TimeInfo& t) {
+  if (!replaceFile(kClockFilePath, clockLine(t))) consoleWrite(kTimeWriteFailText);
+}
+
 void time_writer(void*) {
   for (;;) {
     tick_ready.await();
-    if (!replaceFile(kClockFilePath, clockLine(ptime))) consoleWrite(kTimeWriteFailText);
+    writeClockFile(ptime);
     tick_written.post();
   }
 }

@@ -36,5 +36,9 @@ extern int collection_period;
 
 void time_setter(void*);
 void time_writer(void*);
+
+// time_writer's work at each tick: the clock file replaced whole with `t`,
+// or "Time Write Fail" printed (the file then stays as it was).
+void writeClockFile(const TimeInfo& t);
 void reader(void*);
 void distribute_Controller(void*);

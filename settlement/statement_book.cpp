@@ -8,6 +8,7 @@
 
 #include "common/file_handle.h"
 #include "common/file_replace.h"
+#include "common/file_system.h"
 #include "common/problem.h"
 #include "common/world_layout.h"
 
@@ -16,6 +17,10 @@ namespace {
 Problem cannotWrite(const std::string& path) {
   const int error = errno;
   return Problem::fromErrno("cannot write " + path + ": ", error);
+}
+
+Problem cannotWrite(const std::string& path, const Problem& why) {
+  return why.within("cannot write " + path + ": ");
 }
 
 }  // namespace
@@ -36,72 +41,77 @@ std::optional<std::string> StatementBook::open(const std::filesystem::path& root
   state_ = book.state;
   tailMissing_ = book.tailMissing;
   if (tailMissing_) {
-    if (const auto problem = writeTail()) {
-      warning = "the last line of " + statementPath() + " waits (" + problem->text() + ")";
+    if (const Result<void> written = writeTail(); !written) {
+      warning =
+          "the last line of " + statementPath() + " waits (" + written.problem()->text() + ")";
     }
   }
   return std::nullopt;
 }
 
-std::optional<Problem> StatementBook::writeTail() {
+Result<void> StatementBook::writeTail() {
   const off_t length = state_ ? state_->statementLength : 0;
   const std::string tail = state_ ? statementTail(*state_) : std::string();
   const off_t end = length + static_cast<off_t>(tail.size());
   struct stat status;
   if (!tailMissing_) {
     // Whole already; unless someone wrote to it since.
-    if (lstat(statementPath().c_str(), &status) != 0) {
-      if (errno == ENOENT && end == 0) return std::nullopt;
-      return Problem::fromErrno(statementPath() + " cannot be looked at: ", errno);
+    if (sys::lstat(statementPath().c_str(), &status) != 0) {
+      Problem problem = Problem::fromErrno(statementPath() + " cannot be looked at: ", errno);
+      if (problem.is(Problem::Kind::kMissing) && end == 0) return {};
+      return problem;
     }
-    if (status.st_size == end) return std::nullopt;
+    if (status.st_size == end) return {};
     return Problem(statementPath() + " holds " + std::to_string(status.st_size) +
-                   " bytes, not the " + std::to_string(end) + " its state accounts for");
+                       " bytes, not the " + std::to_string(end) + " its state accounts for",
+                   Problem::Kind::kMalformed);
   }
   const FileDescriptor file = openRegularFile(statementPath(), O_WRONLY | O_CREAT, 0666);
-  if (!file.valid() || fstat(file.get(), &status) != 0) return cannotWrite(statementPath());
+  if (!file.valid() || sys::fstat(file.get(), &status) != 0) return cannotWrite(statementPath());
   if (status.st_size < length || status.st_size > end) {
-    return Problem(statementPath() + " changed while the settlement ran");
+    return Problem(statementPath() + " changed while the settlement ran",
+                   Problem::Kind::kMalformed);
   }
   // A line a failed append left in part is written again whole.
-  const bool written = ftruncate(file.get(), length) == 0 &&
-                       lseek(file.get(), length, SEEK_SET) == length && writeAll(file.get(), tail);
+  const bool written = sys::ftruncate(file.get(), length) == 0 &&
+                       sys::lseek(file.get(), length, SEEK_SET) == length &&
+                       writeAll(file.get(), tail);
   if (!written) {
     Problem problem = cannotWrite(statementPath());
-    [[maybe_unused]] const int cut = ftruncate(file.get(), length);
+    [[maybe_unused]] const int cut = sys::ftruncate(file.get(), length);
     return problem;
   }
   tailMissing_ = false;
-  return std::nullopt;
+  return {};
 }
 
 StatementBook::Commit StatementBook::commit(const StatementLine& line,
                                             const SettledCursor& cursor) {
   Commit result;
-  if (const auto problem = writeTail()) {
-    result.problem = problem->text();
+  if (const Result<void> written = writeTail(); !written) {
+    result.problem = written.problem()->text();
     return result;
   }
   const std::optional<SettlementState> before = state_;
   const off_t length =
       before ? before->statementLength + static_cast<off_t>(statementTail(*before).size()) : 0;
   const SettlementState next{length, line, cursor};
-  if (!replaceFile(statePath(), encodeState(next))) {
-    result.problem = cannotWrite(statePath()).text();
+  if (const Result<void> replaced = replaceFile(statePath(), encodeState(next)); !replaced) {
+    result.problem = cannotWrite(statePath(), *replaced.problem()).text();
     return result;
   }
   state_ = next;
   tailMissing_ = true;
-  const std::optional<Problem> lineProblem = writeTail();
-  if (!lineProblem) {
+  const Result<void> lineWritten = writeTail();
+  if (lineWritten) {
     result.outcome = Outcome::kCommitted;
     return result;
   }
-  result.problem = lineProblem->text();
+  result.problem = lineWritten.problem()->text();
   // The state says the cycle is settled, the statement does not show it:
   // the state goes back, or the line waits for the next commit.
-  const bool tookBack =
-      before ? replaceFile(statePath(), encodeState(*before)) : unlink(statePath().c_str()) == 0;
+  const bool tookBack = before ? replaceFile(statePath(), encodeState(*before)).ok()
+                               : sys::unlink(statePath().c_str()) == 0;
   if (tookBack) {
     state_ = before;
     tailMissing_ = false;

@@ -40,7 +40,7 @@ class StatementBook {
 
  private:
   // Makes the statement end with the state's tail; why not when it cannot.
-  std::optional<Problem> writeTail();
+  Result<void> writeTail();
   std::string statePath() const;
   std::string statementPath() const;
 

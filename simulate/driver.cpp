@@ -556,15 +556,15 @@ void Driver::answered(int p, const Sent& sent, std::string_view answer, bool kil
     requeue(rider);
   } else if (answer.find("Lack!") != std::string_view::npos && state.topUps < kMostTopUps) {
     const auto topUp = topUpQuietly(setup_.world, card, kTopUpAmount);
-    if (const TopUp* made = std::get_if<TopUp>(&topUp)) {
+    if (topUp) {
       ++state.topUps;
       ++report_.topUps;
       report_.topUpAmount += kTopUpAmount;
-      state.cardSize += static_cast<off_t>(made->record.size());
-      state.balance = made->after;
+      state.cardSize += static_cast<off_t>(topUp->record.size());
+      state.balance = topUp->after;
       requeue(rider);
     } else {
-      fail("card " + card + " could not be topped up: " + std::get<Problem>(topUp).text());
+      fail("card " + card + " could not be topped up: " + topUp.problem()->text());
       state.topUps = kMostTopUps;
       requeue(rider);
     }

@@ -44,13 +44,11 @@ std::optional<Problem> layOutWorld(const fs::path& world, const std::vector<Ride
   }
   for (size_t rider = 0; rider < plans.size(); ++rider) {
     const fs::path card = cardPath(world, riderCard(static_cast<int>(rider)));
-    if (!replaceFile(card.string(), provisioningRecord(plans[rider].balance))) {
-      return Problem::fromErrno("cannot provision " + card.string() + ": ", errno);
-    }
+    const Result<void> laid = replaceFile(card.string(), provisioningRecord(plans[rider].balance));
+    if (!laid) return laid.problem()->within("cannot provision " + card.string() + ": ");
   }
   const fs::path clock = world / kTimeDir / kClockFileName;
-  if (!replaceFile(clock.string(), clockLine(start))) {
-    return Problem::fromErrno("cannot lay the clock file " + clock.string() + ": ", errno);
-  }
+  const Result<void> laid = replaceFile(clock.string(), clockLine(start));
+  if (!laid) return laid.problem()->within("cannot lay the clock file " + clock.string() + ": ");
   return std::nullopt;
 }

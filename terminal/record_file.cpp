@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "common/file_system.h"
+
 namespace {
 
 constexpr int kAppendFlags = O_RDWR | O_APPEND;
@@ -49,10 +51,10 @@ void RecordFile::lock() {
 
 std::optional<PreparedAppend> RecordFile::prepare(std::string_view record) const {
   struct stat status;
-  if (fstat(fd_.get(), &status) != 0) return std::nullopt;
+  if (sys::fstat(fd_.get(), &status) != 0) return std::nullopt;
   PreparedAppend prepared{status.st_size, ""};
   char lastByte = '\n';
-  if (status.st_size > 0 && pread(fd_.get(), &lastByte, 1, status.st_size - 1) == 1 &&
+  if (status.st_size > 0 && sys::pread(fd_.get(), &lastByte, 1, status.st_size - 1) == 1 &&
       lastByte != '\n') {
     prepared.bytes += '\n';
   }
@@ -76,7 +78,7 @@ bool RecordFile::append(std::string_view record) {
 }
 
 bool RecordFile::cutTo(off_t size) {
-  while (ftruncate(fd_.get(), size) != 0) {
+  while (sys::ftruncate(fd_.get(), size) != 0) {
     if (errno != EINTR) return false;
   }
   return true;

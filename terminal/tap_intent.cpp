@@ -10,6 +10,7 @@
 
 #include "common/card_lock.h"
 #include "common/file_rename.h"
+#include "common/file_system.h"
 #include "common/text.h"
 #include "common/world_layout.h"
 #include "terminal/card_record.h"
@@ -72,7 +73,7 @@ std::optional<uint32_t> hexOf(std::string_view digits) {
 
 bool writeAt(int fd, std::string_view bytes, off_t at) {
   for (;;) {
-    const ssize_t n = pwrite(fd, bytes.data(), bytes.size(), at);
+    const ssize_t n = sys::pwrite(fd, bytes.data(), bytes.size(), at);
     if (n < 0 && errno == EINTR) continue;
     return n == static_cast<ssize_t>(bytes.size());
   }
@@ -192,12 +193,15 @@ IntentOutcome incomplete(Problem why) {
 
 // Renames the note out of the way, never over another file.
 IntentOutcome setAside(const std::string& intentPath) {
+  std::optional<Problem> last;
   for (int attempt = 1; attempt <= kSetAsideAttempts; ++attempt) {
     const std::string name = setAsideName(intentPath, attempt);
-    if (renameWithoutReplacing(intentPath, name)) return {IntentFate::SetAside, name, std::nullopt};
-    if (errno != EEXIST) break;
+    const Result<void> renamed = renameWithoutReplacing(intentPath, name);
+    if (renamed) return {IntentFate::SetAside, name, std::nullopt};
+    last = *renamed.problem();
+    if (!last->is(Problem::Kind::kExists)) break;
   }
-  return incomplete(cannot("set aside", intentPath));
+  return incomplete(last->within("cannot set aside " + intentPath + ": "));
 }
 
 // Rolls the note `intent` forward: nullopt when done, otherwise why not.
@@ -211,7 +215,8 @@ std::optional<Problem> complete(const TapIntent& intent, const std::string& trip
   const auto cardState = stateIn(card.get(), intent.cardRecord);
   if (!cardState) return cannot("read", cardPath);
   if (*cardState != RecordState::Whole) {
-    if (*cardState == RecordState::CutShort && ftruncate(card.get(), intent.cardRecord.at) != 0) {
+    if (*cardState == RecordState::CutShort &&
+        sys::ftruncate(card.get(), intent.cardRecord.at) != 0) {
       return cannot("cut", cardPath);
     }
     return std::nullopt;

@@ -11,6 +11,7 @@
 
 #include "common/file_handle.h"
 #include "common/file_rename.h"
+#include "common/file_system.h"
 #include "common/sleep.h"
 #include "common/text.h"
 #include "common/world_layout.h"
@@ -37,7 +38,7 @@ bool handOverTripLog(const std::filesystem::path& logPath) {
   if (!log.valid()) return errno == ENOENT;
   lockFile(log.get(), LOCK_EX);
   struct stat status;
-  if (fstat(log.get(), &status) == 0 && status.st_size == 0) return true;
+  if (sys::fstat(log.get(), &status) == 0 && status.st_size == 0) return true;
   const std::string logName = logPath.filename().string();
   std::filesystem::path dir = logPath.parent_path();
   if (dir.empty()) dir = ".";
@@ -45,10 +46,10 @@ bool handOverTripLog(const std::filesystem::path& logPath) {
   // try passes one more name that exists, so the search ends.
   for (std::string number = nextHandOverSequence(namesIn(dir), logName);;
        number = nextHandOverNumber(number)) {
-    if (renameWithoutReplacing(logPath.string(), (dir / handOverName(logName, number)).string())) {
-      return true;
-    }
-    if (errno != EEXIST) return false;
+    const Result<void> renamed =
+        renameWithoutReplacing(logPath.string(), (dir / handOverName(logName, number)).string());
+    if (renamed) return true;
+    if (!renamed.problem()->is(Problem::Kind::kExists)) return false;
   }
 }
 

@@ -10,11 +10,8 @@
 // DIR and WORLD default to ./world. scripts/statement runs "statement"
 // alone. Exit status 0 when done, 1 when refused, 2 for a command line it
 // cannot take or a WORLD that is no world.
-#include <signal.h>
-
 #include <filesystem>
 #include <string>
-#include <variant>
 
 #include "common/command_table.h"
 #include "common/console.h"
@@ -39,11 +36,11 @@ std::function<int(const CommandCall&)> onWorld(Run run) {
   return [run](const CommandCall& call) {
     const std::string named = namedWorld(call);
     const auto world = worldAt(named, kWorldNeeds);
-    if (const Problem* problem = std::get_if<Problem>(&world)) {
+    if (const Problem* problem = world.problem()) {
       errorWrite(std::string(invokedName()) + ": " + problem->text() + "\n");
       return kExitUsage;
     }
-    return run(std::get<fs::path>(world), named, call);
+    return run(world.value(), named, call);
   };
 }
 
@@ -107,6 +104,6 @@ const Tool kWorldTool{
 int main(int argc, char** argv) {
   // First of all: past a file-size limit a write fails instead of ending
   // the tool.
-  signal(SIGXFSZ, SIG_IGN);
+  ignoreFileSizeSignal();
   return runTool(kWorldTool, argc, argv);
 }

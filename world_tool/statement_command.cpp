@@ -114,9 +114,9 @@ int showStatement(const fs::path& world, const fs::path& named, bool allCycles,
     if (const std::optional<std::string> refusal = chartRefusal(world, svg)) {
       return refuse("no chart was written: " + *refusal);
     }
-    if (!replaceFile(svg, statementChart(statement->cycles, shown))) {
-      return refuse(
-          Problem::fromErrno("the chart cannot be written to " + svg + ": ", errno).text());
+    if (const Result<void> drawn = replaceFile(svg, statementChart(statement->cycles, shown));
+        !drawn) {
+      return refuse(drawn.problem()->within("the chart cannot be written to " + svg + ": ").text());
     }
   }
   if (statement->cycles.empty()) {

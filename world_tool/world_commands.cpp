@@ -3,7 +3,6 @@
 #include <array>
 #include <chrono>
 #include <utility>
-#include <variant>
 
 #include "card/card_commands.h"
 #include "common/console.h"
@@ -34,7 +33,7 @@ int layoutWorld(const fs::path& dir, std::span<const FirstCard> cards, std::stri
   std::error_code error;
   if (fs::exists(dir, error)) {
     if (!fs::is_directory(dir, error)) return refuse(dir.string() + " is no directory", kExitUsage);
-    if (!isEmptyDirectory(dir) && std::holds_alternative<Problem>(worldAt(dir, kWorldNeeds))) {
+    if (!isEmptyDirectory(dir) && !worldAt(dir, kWorldNeeds).ok()) {
       return refuse(dir.string() +
                         " is neither empty nor a world (it lacks customer/, Metro/ or Bus/): a "
                         "world is laid out only in a missing or empty directory",

@@ -17,6 +17,10 @@
 // Publishes `t` as the clock's latest tick (or its starting value).
 void publishClock(const TimeInfo& t);
 
+// time_writer's work at each tick: the clock file replaced whole with `t`,
+// or "Time Write Fail" printed (the file then stays as it was).
+void writeClockFile(const TimeInfo& t);
+
 // The clock's text as of its latest tick (its starting value before the
 // first), for any thread: "202612070016".
 std::string currentClockText();

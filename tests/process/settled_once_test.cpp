@@ -14,6 +14,7 @@
 
 #include "record_checks.h"
 #include "settlement_support.h"
+#include "support/test_seed.h"
 #include "tap_session.h"
 
 namespace {
@@ -66,8 +67,11 @@ TEST(SettledOnce, KillsAtRandomInstantsWhileLogsAreHandedOverSettleEveryFeeOnce)
   }
 
   std::atomic<bool> storming{true};
+  const unsigned seed = testSeed();
+  SCOPED_TRACE(seedTrace(seed));
   std::thread killer([&] {
-    std::mt19937 random(std::random_device{}());
+    SCOPED_TRACE(seedTrace(seed));
+    std::mt19937 random(seed);
     for (int kill = 0; kill < stormKills(); ++kill) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50 + random() % 1500));
       settlement->sendSignal(SIGKILL);

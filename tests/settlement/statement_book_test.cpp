@@ -4,9 +4,10 @@
 #include "settlement/statement_book.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
+#include <cerrno>
+
+#include "support/file_faults.h"
 #include "support/world.h"
 
 namespace {
@@ -31,14 +32,12 @@ TEST(StatementBook, ALineThatCannotBeAppendedTakesItsStateBackAndAKilledOneIsWri
   const std::string committed = world.get("settlement.state");
   EXPECT_EQ(decodeState(committed)->cursor, cursor);
 
-  // Room for the state, not for the statement's next line.
-  signal(SIGXFSZ, SIG_IGN);
-  rlimit saved;
-  getrlimit(RLIMIT_FSIZE, &saved);
-  const rlimit tight{committed.size() + 10, saved.rlim_max};
-  setrlimit(RLIMIT_FSIZE, &tight);
+  // Room for the state, not for the statement's next line: a file-size
+  // limit on the statement.
+  std::optional<FileFaults> faults(std::in_place);
+  faults->fillFile("statement.csv", EFBIG);
   const StatementBook::Commit failed = book.commit(lineOf(2, 200), {});
-  setrlimit(RLIMIT_FSIZE, &saved);
+  faults.reset();
   EXPECT_EQ(failed.outcome, StatementBook::Outcome::kFailed);
   EXPECT_NE(failed.problem.find("File too large"), std::string::npos) << failed.problem;
   EXPECT_EQ(world.get("statement.csv"), first);
@@ -92,4 +91,111 @@ TEST(StatementBook, LinesAndStatesReadBackOnlyWhenWellFormed) {
       "fares settlement state 1\n" +
       text.substr(text.find('\n') + 1, text.rfind("end") - text.find('\n') - 1) + "end\n";
   EXPECT_EQ(decodeState(unchecked), state) << unchecked;
+}
+
+namespace {
+
+// A book with cycle 1 committed in `world`.
+struct CommittedBook {
+  explicit CommittedBook(const World& world) {
+    std::string warning;
+    EXPECT_FALSE(book.open(world.root(), warning));
+    EXPECT_EQ(book.commit(lineOf(1, 1050), {}).outcome, StatementBook::Outcome::kCommitted);
+    statement = world.get("statement.csv");
+    state = world.get("settlement.state");
+  }
+  StatementBook book;
+  std::string statement;
+  std::string state;
+};
+
+}  // namespace
+
+TEST(StatementBook, ACommitFailingAtAnyCallLeavesStateAndStatementAsTheyWere) {
+  World world;
+  const std::string statement = world.dir("statement.csv");
+  const std::string state = world.dir("settlement.state");
+  const std::string io = ": Input/output error";
+  const std::string full = ": No space left on device";
+  struct Step {
+    const char* call;
+    std::string problem;  // "" for a commit that goes through
+  };
+  // The calls of a commit after the first, in order.
+  const std::vector<Step> steps = {
+      {"lstat", statement + " cannot be looked at" + io},  // is the statement whole?
+      {"open", "cannot write " + state + io},              // the state's temporary file
+      {"write", "cannot write " + state + full},
+      {"close", "cannot write " + state + io},
+      {"rename", "cannot write " + state + io},
+      {"open", "cannot write " + statement + io},  // the line: the state is taken back
+      {"fstat", "cannot write " + statement + io},
+      {"fstat", "cannot write " + statement + io},
+      {"ftruncate", "cannot write " + statement + io},
+      {"lseek", "cannot write " + statement + io},
+      {"write", "cannot write " + statement + full},
+      {"close", ""},
+  };
+  for (size_t n = 1; n <= steps.size(); ++n) {
+    SCOPED_TRACE(std::to_string(n) + " " + steps[n - 1].call);
+    std::filesystem::remove(statement);
+    std::filesystem::remove(state);
+    CommittedBook committed(world);
+    std::optional<FileFaults> faults(std::in_place);
+    faults->failCall(n, std::string_view(steps[n - 1].call) == "write" ? ENOSPC : EIO);
+    const StatementBook::Commit commit = committed.book.commit(lineOf(2, 200), {});
+    const std::vector<FileCall> calls = faults->calls();
+    faults.reset();
+    ASSERT_GE(calls.size(), n);
+    EXPECT_EQ(calls[n - 1].name, steps[n - 1].call);
+    const std::string second = committed.statement + formatStatementLine(lineOf(2, 200));
+    if (steps[n - 1].problem.empty()) {
+      EXPECT_EQ(commit.outcome, StatementBook::Outcome::kCommitted);
+      EXPECT_EQ(world.get("statement.csv"), second);
+      continue;
+    }
+    EXPECT_EQ(commit.outcome, StatementBook::Outcome::kFailed);
+    EXPECT_EQ(commit.problem, steps[n - 1].problem);
+    EXPECT_EQ(world.get("statement.csv"), committed.statement);
+    EXPECT_EQ(world.get("settlement.state"), committed.state);
+    EXPECT_EQ(committed.book.nextCycle(), 2);
+    // The cycle waits for the next commit, which goes through.
+    ASSERT_EQ(committed.book.commit(lineOf(2, 200), {}).outcome,
+              StatementBook::Outcome::kCommitted);
+    EXPECT_EQ(world.get("statement.csv"), second);
+  }
+}
+
+TEST(StatementBook, ADiskFullWhileTheStateIsTakenBackLeavesTheLineToTheNextCommit) {
+  World world;
+  CommittedBook committed(world);
+  std::optional<FileFaults> faults(std::in_place);
+  // The state is written, the line is cut short, the state's take-back
+  // finds the disk still full.
+  faults->fillDiskAtWrite(2);
+  const StatementBook::Commit commit = committed.book.commit(lineOf(2, 200), {});
+  faults.reset();
+  EXPECT_EQ(commit.outcome, StatementBook::Outcome::kLineWaiting);
+  EXPECT_EQ(commit.problem,
+            "cannot write " + world.dir("statement.csv") + ": No space left on device");
+  EXPECT_EQ(world.get("statement.csv"), committed.statement);
+  EXPECT_EQ(decodeState(world.get("settlement.state"))->line, lineOf(2, 200));
+  EXPECT_EQ(committed.book.nextCycle(), 3);
+
+  // The next commit writes the waiting line before its own.
+  ASSERT_EQ(committed.book.commit(lineOf(3, 0), {}).outcome, StatementBook::Outcome::kCommitted);
+  EXPECT_EQ(world.get("statement.csv"), committed.statement + formatStatementLine(lineOf(2, 200)) +
+                                            formatStatementLine(lineOf(3, 0)));
+
+  // The first cycle's line cannot be written: its state is removed.
+  World fresh;
+  StatementBook book;
+  std::string warning;
+  ASSERT_FALSE(book.open(fresh.root(), warning));
+  faults.emplace();
+  faults->fillDiskAtWrite(2);
+  EXPECT_EQ(book.commit(lineOf(1, 1050), {}).outcome, StatementBook::Outcome::kFailed);
+  faults.reset();
+  EXPECT_FALSE(fresh.exists("settlement.state"));
+  EXPECT_EQ(book.nextCycle(), 1);
 }

@@ -1,0 +1,91 @@
+// The one way the programs reach the file system: every open, read, write,
+// truncation, lock, rename and unlink of the terminals, the settlement and
+// the card tool goes through the table of calls below, each with the
+// system's own signature and errno. The table in use is the system's; a
+// test puts in another (tests/support/file_faults.h) to make the n-th call
+// fail and so walk every undo path without filling a disk.
+//
+// A call through the table costs one indirect call beside the system call
+// itself. The table is replaced only while no other thread makes a call.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+struct FileCalls {
+  int (*open)(const char* path, int flags, mode_t mode);
+  int (*close)(int fd);
+  ssize_t (*read)(int fd, void* into, size_t length);
+  ssize_t (*pread)(int fd, void* into, size_t length, off_t at);
+  ssize_t (*write)(int fd, const void* bytes, size_t length);
+  ssize_t (*pwrite)(int fd, const void* bytes, size_t length, off_t at);
+  int (*fstat)(int fd, struct stat* status);
+  int (*lstat)(const char* path, struct stat* status);
+  off_t (*lseek)(int fd, off_t offset, int whence);
+  int (*ftruncate)(int fd, off_t length);
+  int (*fsync)(int fd);
+  int (*flock)(int fd, int operation);
+  int (*rename)(const char* from, const char* to);
+  // rename that fails with EEXIST rather than replace `to`.
+  int (*renameNoReplace)(const char* from, const char* to);
+  int (*link)(const char* from, const char* to);
+  int (*unlink)(const char* path);
+};
+
+// The system's own calls.
+const FileCalls& systemFileCalls();
+
+// The table in use; systemFileCalls() unless a test has put in another.
+extern const FileCalls* file_calls;
+
+// The calls of the table in use, named as the system names them.
+namespace sys {
+inline int open(const char* path, int flags, mode_t mode = 0) {
+  return file_calls->open(path, flags, mode);
+}
+inline int close(int fd) {
+  return file_calls->close(fd);
+}
+inline ssize_t read(int fd, void* into, size_t length) {
+  return file_calls->read(fd, into, length);
+}
+inline ssize_t pread(int fd, void* into, size_t length, off_t at) {
+  return file_calls->pread(fd, into, length, at);
+}
+inline ssize_t write(int fd, const void* bytes, size_t length) {
+  return file_calls->write(fd, bytes, length);
+}
+inline ssize_t pwrite(int fd, const void* bytes, size_t length, off_t at) {
+  return file_calls->pwrite(fd, bytes, length, at);
+}
+inline int fstat(int fd, struct stat* status) {
+  return file_calls->fstat(fd, status);
+}
+inline int lstat(const char* path, struct stat* status) {
+  return file_calls->lstat(path, status);
+}
+inline off_t lseek(int fd, off_t offset, int whence) {
+  return file_calls->lseek(fd, offset, whence);
+}
+inline int ftruncate(int fd, off_t length) {
+  return file_calls->ftruncate(fd, length);
+}
+inline int fsync(int fd) {
+  return file_calls->fsync(fd);
+}
+inline int flock(int fd, int operation) {
+  return file_calls->flock(fd, operation);
+}
+inline int rename(const char* from, const char* to) {
+  return file_calls->rename(from, to);
+}
+inline int renameNoReplace(const char* from, const char* to) {
+  return file_calls->renameNoReplace(from, to);
+}
+inline int link(const char* from, const char* to) {
+  return file_calls->link(from, to);
+}
+inline int unlink(const char* path) {
+  return file_calls->unlink(path);
+}
+}  // namespace sys
