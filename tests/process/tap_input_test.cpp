@@ -2,7 +2,6 @@
 // its message, no file is created or changed, and the prompt comes back.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <tuple>
 #include <vector>
@@ -33,53 +32,6 @@ TEST(TapInput, CardNumberThatCannotBeAFileNameOpensNothing) {
   EXPECT_TRUE(world.exists("Metro/Metrofile1.txt.lock"));
   EXPECT_TRUE(world.exists("Metro/Metrofile1.txt.intent"));
   EXPECT_EQ(world.card("1234"), "201412050710,METRO,OUT,8950,35\n");
-}
-
-TEST(TapInput, TapBeforeTheFirstClockIsRefusedAndWritesNothingAndTheClockIsRetriedCalmly) {
-  // A metro exit at 00:10: against an all-zero clock it would look recent.
-  const std::string history = "201412050010,METRO,OUT,5000,05\n";
-  for (const auto& [program, dir, args] :
-       {std::tuple{"metro_terminal", "Metro", std::vector<std::string>{"1"}},
-        std::tuple{"bus_terminal", "Bus", std::vector<std::string>{}}}) {
-    SCOPED_TRACE(program);
-    World world;
-    world.putCard("1234", history);
-    const auto started = std::chrono::steady_clock::now();
-    Program terminal(programPath(program), args, world.dir(dir));
-    terminal.write("1234 IN\n");
-    // Answered: the first prompt, then the tap's answer and the next one.
-    const auto next = terminal.waitForTimes(kPrompt, 2, 10s);
-    ASSERT_TRUE(next) << terminal.output();
-    const size_t prompt = terminal.output().find(kPrompt) + std::string(kPrompt).size();
-    const std::string shown = terminal.output().substr(prompt, *next - prompt);
-    EXPECT_NE(shown.find("Time read error!\n"), std::string::npos);
-    EXPECT_EQ(shown.find("FEE"), std::string::npos) << shown;
-    EXPECT_EQ(world.card("1234"), history);
-    EXPECT_EQ(filesIn(world.dir(dir)), 2u);  // the role lock and the intent file alone
-    // Meanwhile the missing clock is reported at most once a second (and
-    // once for the refused tap), so the answer to a tap is not buried.
-    std::this_thread::sleep_for(2s);
-    const auto seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started)
-            .count();
-    EXPECT_GE(terminal.count("Time read error!\n"), 3u);
-    EXPECT_LE(terminal.count("Time read error!\n"), static_cast<size_t>(seconds) + 2)
-        << terminal.output();
-
-    // Within a second of the clock file's appearance, taps are charged. It
-    // appears whole, renamed into place as the settlement writes it (a file
-    // written in place could be read empty first).
-    world.put("time/time.new", "201412050940\n");
-    std::filesystem::rename(world.root() / "time/time.new", world.root() / "time/time.txt");
-    EXPECT_TRUE(terminal.waitFor("2014/ 12/ 5/ 9/ 40\n", 1s, *next)) << terminal.output();
-    terminal.write("1234 IN\n");
-    terminal.closeInput();
-    EXPECT_EQ(terminal.waitExit(10s), 0);
-    ASSERT_TRUE(terminal.waitOutputEnd(10s));
-    EXPECT_NE(terminal.output().find("FEE : 1050\n", *next), std::string::npos)
-        << terminal.output();
-    EXPECT_EQ(filesIn(world.dir(dir)), 3u);  // and the trip log
-  }
 }
 
 TEST(TapInput, TapsPipedIntoAJustStartedTerminalAreTimedByItsClockFile) {
