@@ -143,7 +143,11 @@ TEST(StartRefusal, StationsPlacesAndMissingDirectoriesAreRefusedTouchingNothing)
   EXPECT_EQ(snapshot(world), before);
 }
 
-TEST(StartRefusal, ASecondProcessForATakenRoleIsRefusedUntilTheFirstEnds) {
+// A second process for a taken role is refused, the first ones serve on,
+// and the role is free again once its holder has gone. The role is the
+// process's, not the lock file's: with the file removed or its process id
+// overwritten, a second process is still refused and names the holder.
+TEST(StartRefusal, ASecondProcessIsRefusedWhateverBecomesOfTheLockFileUntilTheHolderEnds) {
   World world;
   world.putCard("1234", "201412050710,METRO,OUT,8950,35\n");
   auto first = TapSession::metro(world, 2, "201412050940");
@@ -177,28 +181,7 @@ TEST(StartRefusal, ASecondProcessForATakenRoleIsRefusedUntilTheFirstEnds) {
   const size_t mark = settlement->outputSize();
   EXPECT_TRUE(settlement->waitFor(resultBlock(0, 1050), 10s, mark)) << settlement->output();
 
-  // A role is free again once its holder is gone, however it went.
-  first->program().sendSignal(SIGKILL);
-  settlement->sendSignal(SIGKILL);
-  ASSERT_TRUE(first->program().waitExit(10s));
-  ASSERT_TRUE(settlement->waitExit(10s));
-  auto next = TapSession::metro(world, 2, "201412050948");
-  EXPECT_EQ(next->tap("1234 OUT"), metroCharged(0, 7900));
-  auto nextSettlement = startSettlement(world);
-  EXPECT_TRUE(nextSettlement->waitFor(resultBlock(0, 1050), 10s)) << nextSettlement->output();
-}
-
-// The role is the process's, not the lock file's: with the file removed or
-// its process id overwritten, a second process is still refused and names
-// the holder.
-TEST(StartRefusal, ARoleStaysTakenWhateverBecomesOfItsLockFile) {
-  World world;
-  // The terminal first: once the settlement runs, it rewrites the clock
-  // file the session waits to see.
-  auto terminal = TapSession::metro(world, 2, "201412050940");
-  auto settlement = startSettlement(world);
-  ASSERT_TRUE(settlement->waitFor(resultBlock(0, 0), 10s)) << settlement->output();
-  fs::create_directory(world.root() / "elsewhere");
+  // The lock files removed or overwritten.
   struct Case {
     const char* lockFile;
     const char* replacement;  // null: removed
@@ -215,7 +198,7 @@ TEST(StartRefusal, ARoleStaysTakenWhateverBecomesOfItsLockFile) {
             "metro_terminal",
             {"2"},
             "Metro",
-            terminal->program().pid()}}) {
+            first->program().pid()}}) {
     SCOPED_TRACE(std::string(c.lockFile) + " " + (c.replacement ? "replaced" : "removed"));
     fs::remove(world.root() / c.lockFile);
     if (c.replacement != nullptr) world.put(c.lockFile, c.replacement);
@@ -226,6 +209,16 @@ TEST(StartRefusal, ARoleStaysTakenWhateverBecomesOfItsLockFile) {
               std::string::npos)
         << second.output();
   }
+
+  // A role is free again once its holder is gone, however it went.
+  first->program().sendSignal(SIGKILL);
+  settlement->sendSignal(SIGKILL);
+  ASSERT_TRUE(first->program().waitExit(10s));
+  ASSERT_TRUE(settlement->waitExit(10s));
+  auto next = TapSession::metro(world, 2, "201412050948");
+  EXPECT_EQ(next->tap("1234 OUT"), metroCharged(0, 7900));
+  auto nextSettlement = startSettlement(world);
+  EXPECT_TRUE(nextSettlement->waitFor(resultBlock(0, 1050), 10s)) << nextSettlement->output();
 }
 
 // File locks are seen from every network namespace and by every user: a
