@@ -49,15 +49,14 @@ void tapAWhile(const World& world, const std::vector<std::string>& cards, int ro
                                                std::vector<std::string>{"2"}, world.dir("Metro"),
                                                handingOverEvery(300)));
   // A terminal reads the clock file before its first command, so the taps
-  // are typed at once, a round every 100 ms, and answered in their time.
+  // are typed at once and answered in their time.
   const size_t first = programs.size() - 2;
   for (size_t t = first; t < programs.size(); ++t) {
+    std::string taps;
     for (int round = 0; round < rounds; ++round) {
-      for (const std::string& card : cards) {
-        programs[t]->write(card + (round % 2 ? " OUT\n" : " IN\n"));
-      }
-      std::this_thread::sleep_for(100ms);
+      for (const std::string& card : cards) taps += card + (round % 2 ? " OUT\n" : " IN\n");
     }
+    programs[t]->write(taps);
   }
   // Every tap answered: the first prompt and one after each tap.
   const size_t prompts = static_cast<size_t>(rounds) * cards.size() + 1;
