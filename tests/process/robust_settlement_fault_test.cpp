@@ -38,6 +38,8 @@ TEST(RobustSettlementFaults, LogsRemovedAndCutShortWhileRead) {
   }
   auto settlement = startSettlement(world);
 
+  // The logs change a millisecond or so apart until three collections
+  // have run among the changes.
   std::atomic<bool> stop{false};
   std::thread vandal([&] {
     std::mt19937 random(7);
@@ -58,16 +60,15 @@ TEST(RobustSettlementFaults, LogsRemovedAndCutShortWhileRead) {
       std::this_thread::sleep_for(std::chrono::microseconds(random() % 2000));
     }
   });
-  std::this_thread::sleep_for(4s);
+  const bool collected = settlement->waitForTimes(" =============\n", 3, 20s).has_value();
   stop = true;
   vandal.join();
+  ASSERT_TRUE(collected) << settlement->output();
   for (const auto& [path, content] : logs) world.put(path, content);
 
   // Two results after the logs are whole again: the second read them all.
   const size_t mark = settlement->outputSize();
-  const auto first = settlement->waitFor(" =============\n", 10s, mark);
-  ASSERT_TRUE(first);
-  ASSERT_TRUE(settlement->waitFor(" =============\n", 10s, *first));
+  ASSERT_TRUE(settlement->waitForTimes(" =============\n", 2, 10s, mark));
   const auto results = printedResults(settlement->output());
   ASSERT_GE(results.size(), 5u);
   for (const PrintedResult& r : results) {
