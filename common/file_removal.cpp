@@ -16,17 +16,20 @@ namespace {
 constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // The directory `name` in `dir`, only when it is one and no link.
-FileDescriptor openDirectoryAt(int dir, const std::string& name) {
-  return FileDescriptor(openat(dir, name.c_str(), kDirectoryFlags));
+Result<FileDescriptor> openDirectoryAt(int dir, const std::string& name) {
+  FileDescriptor opened(openat(dir, name.c_str(), kDirectoryFlags));
+  if (!opened.valid()) return Problem::fromErrno(errno);
+  return opened;
 }
 
-std::optional<std::vector<std::string>> entriesOf(int dir) {
+Result<std::vector<std::string>> entriesOf(int dir) {
   const int copy = fcntl(dir, F_DUPFD_CLOEXEC, 0);
-  if (copy < 0) return std::nullopt;
+  if (copy < 0) return Problem::fromErrno(errno);
   DIR* stream = fdopendir(copy);
   if (!stream) {
+    const Problem problem = Problem::fromErrno(errno);
     close(copy);
-    return std::nullopt;
+    return problem;
   }
   std::vector<std::string> names;
   while (const dirent* entry = readdir(stream)) {
@@ -38,31 +41,35 @@ std::optional<std::vector<std::string>> entriesOf(int dir) {
 }
 
 // Removes `name` in `dir`, as the header says; `shown` names it in a problem.
-std::optional<Problem> removeAt(int dir, const std::string& name, const std::string& shown) {
+Result<void> removeAt(int dir, const std::string& name, const std::string& shown) {
+  const std::string cannot = "cannot remove " + shown + ": ";
   struct stat status;
   if (fstatat(dir, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
-    if (errno == ENOENT) return std::nullopt;
-    return Problem::fromErrno("cannot remove " + shown + ": ", errno);
+    const Problem problem = Problem::fromErrno(errno);
+    if (problem.is(Problem::Kind::kMissing)) return {};
+    return problem.within(cannot);
   }
   if (S_ISDIR(status.st_mode)) {
-    const FileDescriptor inner = openDirectoryAt(dir, name);
-    if (!inner.valid()) return Problem::fromErrno("cannot remove " + shown + ": ", errno);
-    const std::optional<std::vector<std::string>> names = entriesOf(inner.get());
-    if (!names) return Problem::fromErrno("cannot remove " + shown + ": ", errno);
+    const Result<FileDescriptor> inner = openDirectoryAt(dir, name);
+    if (!inner) return inner.problem()->within(cannot);
+    const Result<std::vector<std::string>> names = entriesOf(inner->get());
+    if (!names) return names.problem()->within(cannot);
     for (const std::string& entry : *names) {
-      if (auto problem = removeAt(inner.get(), entry, shown + "/" + entry)) return problem;
+      if (Result<void> removed = removeAt(inner->get(), entry, shown + "/" + entry); !removed) {
+        return removed;
+      }
     }
   }
-  if (unlinkat(dir, name.c_str(), S_ISDIR(status.st_mode) ? AT_REMOVEDIR : 0) != 0 &&
-      errno != ENOENT) {
-    return Problem::fromErrno("cannot remove " + shown + ": ", errno);
+  if (unlinkat(dir, name.c_str(), S_ISDIR(status.st_mode) ? AT_REMOVEDIR : 0) != 0) {
+    const Problem problem = Problem::fromErrno(errno);
+    if (!problem.is(Problem::Kind::kMissing)) return problem.within(cannot);
   }
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace
 
-std::optional<Problem> removeBelow(const std::filesystem::path& root, const std::string& relative) {
+Result<void> removeBelow(const std::filesystem::path& root, const std::string& relative) {
   FileDescriptor dir(open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!dir.valid()) return Problem::fromErrno("cannot open " + root.string() + ": ", errno);
   std::string way;
@@ -70,15 +77,17 @@ std::optional<Problem> removeBelow(const std::filesystem::path& root, const std:
   for (size_t slash; (slash = relative.find('/', at)) != std::string::npos; at = slash + 1) {
     const std::string step = relative.substr(at, slash - at);
     way += step;
-    FileDescriptor next = openDirectoryAt(dir.get(), step);
-    if (!next.valid()) {
-      if (errno == ENOENT) return std::nullopt;
-      if (errno == ELOOP || errno == ENOTDIR) {
-        return Problem(way + " is a symbolic link or no directory: nothing is removed through it");
+    Result<FileDescriptor> next = openDirectoryAt(dir.get(), step);
+    if (!next) {
+      const Problem& problem = *next.problem();
+      if (problem.is(Problem::Kind::kMissing)) return {};
+      if (problem.is(Problem::Kind::kNotRegular)) {
+        return Problem(way + " is a symbolic link or no directory: nothing is removed through it",
+                       Problem::Kind::kNotRegular);
       }
-      return Problem::fromErrno("cannot enter " + way + ": ", errno);
+      return problem.within("cannot enter " + way + ": ");
     }
-    dir = std::move(next);
+    dir = std::move(*next);
     way += "/";
   }
   return removeAt(dir.get(), relative.substr(at), relative);

@@ -7,12 +7,13 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
 
 #include "common/problem.h"
 
 // Removes `relative` ("Settlement/archive") below the directory `root`.
-// nullopt when it is gone (or was never there); otherwise what stood in the
-// way ("Settlement is a symbolic link", a permission refused).
-std::optional<Problem> removeBelow(const std::filesystem::path& root, const std::string& relative);
+// Done when it is gone (or was never there); otherwise what stood in the
+// way: a symbolic link or no directory on the way (Kind::kNotRegular,
+// "Settlement is a symbolic link or no directory: ..."), or the system's
+// refusal ("cannot remove Settlement/archive/x: Permission denied").
+Result<void> removeBelow(const std::filesystem::path& root, const std::string& relative);

@@ -97,8 +97,8 @@ int resetTrips(const fs::path& world, const std::string& named) {
   }
   consoleWrite("== forgetting the trips of " + world.string() + "\n");
   for (const std::string& trip : tripFilesOf(world)) {
-    if (const std::optional<Problem> problem = removeBelow(world, trip)) {
-      return refuse(problem->text() +
+    if (const Result<void> removed = removeBelow(world, trip); !removed) {
+      return refuse(removed.problem()->text() +
                     "; the trips before it are gone: once it is fixed, run "
                     "scripts/world --reset-trips " +
                     named + " again");
