@@ -25,14 +25,13 @@ constexpr int kClaimAttempts = 3;
 constexpr size_t kPidTextMax = 32;
 constexpr size_t kPeerGroupsMax = 256;
 
-Problem unavailable(const std::string& what) {
-  const int error = errno;
+Problem unavailable(const std::string& what, int error) {
   return Problem::fromErrno("not available: " + what + ": ", error);
 }
 
 Problem heldBy(int pid) {
-  if (pid > 0) return Problem("held by process " + std::to_string(pid));
-  return Problem("held by another process");
+  if (pid > 0) return Problem("held by process " + std::to_string(pid), Problem::Kind::kBusy);
+  return Problem("held by another process", Problem::Kind::kBusy);
 }
 
 // The process id written in the lock file open at `fd`; 0 when there is none.
@@ -75,19 +74,19 @@ bool namesFile(const std::string& path, int fd) {
          locked.st_dev == named.st_dev && locked.st_ino == named.st_ino;
 }
 
-// Why the lock file cannot be opened for writing: its holder when the
-// file can at least be read, otherwise what to do.
-Problem lockFileRefusal(const std::string& lockPath) {
-  const int error = errno;
+// Why the lock file cannot be opened for writing (`error`): its holder
+// when the file can at least be read, otherwise what to do.
+Problem lockFileRefusal(const std::string& lockPath, int error) {
   if (error == EACCES) {
     const FileDescriptor readable = openRegularFile(lockPath, O_RDONLY);
     if (readable.valid() && blockingLock(readable.get()) == F_WRLCK) {
       return heldBy(pidIn(readable.get()));
     }
   }
-  return Problem(Problem::fromErrno("not available: " + lockPath + ": ", error).text() +
-                 " (a lock file is a regular file with one name that the program writes "
-                 "itself: remove it and start again)");
+  return unavailable(lockPath, error)
+      .within("",
+              " (a lock file is a regular file with one name that the program writes "
+              "itself: remove it and start again)");
 }
 
 // The role's abstract socket address: a leading NUL byte, then the name.
@@ -180,11 +179,14 @@ struct LockTry {
 
 LockTry tryLockFile(const std::string& lockPath, const struct stat& dir) {
   FileDescriptor file = openRegularFile(lockPath, O_RDWR | O_CREAT, lockFileMode(dir));
-  if (!file.valid()) return {LockOutcome::kRefused, FileDescriptor(), lockFileRefusal(lockPath)};
+  if (!file.valid()) {
+    return {LockOutcome::kRefused, FileDescriptor(), lockFileRefusal(lockPath, errno)};
+  }
   struct flock lock = wholeFile(F_WRLCK);
   if (fcntl(file.get(), F_OFD_SETLK, &lock) != 0) {
-    if (errno != EAGAIN && errno != EACCES) {
-      return {LockOutcome::kRefused, FileDescriptor(), unavailable(lockPath)};
+    const int error = errno;
+    if (error != EAGAIN && error != EACCES) {
+      return {LockOutcome::kRefused, FileDescriptor(), unavailable(lockPath, error)};
     }
     switch (blockingLock(file.get())) {
       case F_WRLCK:
@@ -219,18 +221,18 @@ Problem holderOf(const LockTry& locked, const RoleName& role, const struct stat&
 
 }  // namespace
 
-std::optional<Problem> claimRole(const std::string& worldRoot, const std::string& role,
-                                 const std::string& lockPath) {
+Result<void> claimRole(const std::string& worldRoot, const std::string& role,
+                       const std::string& lockPath) {
   struct stat root;
-  if (stat(worldRoot.c_str(), &root) != 0) return unavailable(worldRoot);
+  if (stat(worldRoot.c_str(), &root) != 0) return unavailable(worldRoot, errno);
   const std::string dirPath = directoryOf(lockPath);
   struct stat dir;
-  if (stat(dirPath.c_str(), &dir) != 0) return unavailable(dirPath);
+  if (stat(dirPath.c_str(), &dir) != 0) return unavailable(dirPath, errno);
   const RoleName name = roleName("fares " + std::to_string(root.st_dev) + ":" +
                                  std::to_string(root.st_ino) + " " + role);
   for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
     LockTry locked = tryLockFile(lockPath, dir);
-    if (locked.outcome == LockOutcome::kRefused) return locked.refusal;
+    if (locked.outcome == LockOutcome::kRefused) return *locked.refusal;
     if (locked.outcome == LockOutcome::kHeld) return holderOf(locked, name, dir);
     if (locked.outcome == LockOutcome::kAgain) continue;
     NameTry named = claimName(name, dir);
@@ -243,7 +245,7 @@ std::optional<Problem> claimRole(const std::string& worldRoot, const std::string
     static FileDescriptor heldName;
     heldFile = std::move(locked.file);
     heldName = std::move(named.bound);
-    return std::nullopt;
+    return {};
   }
-  return Problem("held by another process");
+  return heldBy(0);
 }

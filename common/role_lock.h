@@ -32,14 +32,13 @@
 // file, or from the socket's peer.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "common/problem.h"
 
-// nullopt when `role` in the world at `worldRoot` is now this process's;
-// otherwise why not, as the end of a sentence: "held by process 1234" or
-// "not available: <what>: <error>" (for a lock file the program cannot
-// write, followed by what to do about it).
-std::optional<Problem> claimRole(const std::string& worldRoot, const std::string& role,
-                                 const std::string& lockPath);
+// Done when `role` in the world at `worldRoot` is now this process's;
+// otherwise why not, as the end of a sentence: "held by process 1234"
+// (Kind::kBusy) or "not available: <what>: <error>" (for a lock file the
+// program cannot write, followed by what to do about it).
+Result<void> claimRole(const std::string& worldRoot, const std::string& role,
+                       const std::string& lockPath);

@@ -85,8 +85,9 @@ int settlementMain(int collectionPeriodMs) {
                *misplaced + ")\n");
     return kNoWorldStatus;
   }
-  if (const auto held = claimRole(kProgramWorldRoot, "settlement", kSettlementLockPath)) {
-    errorWrite("settlement: the settlement of this world is " + held->text() + "\n");
+  if (const Result<void> claimed = claimRole(kProgramWorldRoot, "settlement", kSettlementLockPath);
+      !claimed) {
+    errorWrite("settlement: the settlement of this world is " + claimed.problem()->text() + "\n");
     return kRoleHeldStatus;
   }
   if (const auto problem = openSettlement(programPlaces())) {

@@ -31,9 +31,10 @@ std::optional<int> prepareToServe(const TerminalProfile& profile) {
                missing->text() + ")\n");
     return kNoWorldStatus;
   }
-  if (const auto held =
-          claimRole(kProgramWorldRoot, profile.role, roleLockName(profile.tripLogName))) {
-    errorWrite(name + profile.role + " is " + held->text() + "\n");
+  if (const Result<void> claimed =
+          claimRole(kProgramWorldRoot, profile.role, roleLockName(profile.tripLogName));
+      !claimed) {
+    errorWrite(name + profile.role + " is " + claimed.problem()->text() + "\n");
     return kRoleHeldStatus;
   }
   const std::string intent = intentName(profile.tripLogName);
