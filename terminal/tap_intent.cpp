@@ -79,9 +79,8 @@ bool writeAt(int fd, std::string_view bytes, off_t at) {
   }
 }
 
-// "cannot <verb> <path>: <why>", why from errno.
-Problem cannot(std::string_view verb, const std::string& path) {
-  const int error = errno;
+// "cannot <verb> <path>: <why>", why the system's `error`.
+Problem cannot(std::string_view verb, const std::string& path, int error) {
   return Problem::fromErrno("cannot " + std::string(verb) + " " + path + ": ", error);
 }
 
@@ -204,40 +203,43 @@ IntentOutcome setAside(const std::string& intentPath) {
   return incomplete(last->within("cannot set aside " + intentPath + ": "));
 }
 
-// Rolls the note `intent` forward: nullopt when done, otherwise why not.
-std::optional<Problem> complete(const TapIntent& intent, const std::string& tripLogPath) {
+// Rolls the note `intent` forward: done, or why not.
+Result<void> complete(const TapIntent& intent, const std::string& tripLogPath) {
   // The card first, under its lock, as a tap takes it.
   const std::string cardPath = cardFilePath(intent.card);
   CardLock locked = lockCardFile(cardPath, O_RDWR, LOCK_EX);
-  if (!locked.opened && errno == ENOENT) return std::nullopt;
-  if (!locked.opened) return cannot("open", cardPath);
+  if (!locked.opened) {
+    const int error = errno;
+    if (error == ENOENT) return {};
+    return cannot("open", cardPath, error);
+  }
   const FileDescriptor card = std::move(locked.file);
   const auto cardState = stateIn(card.get(), intent.cardRecord);
-  if (!cardState) return cannot("read", cardPath);
+  if (!cardState) return cannot("read", cardPath, errno);
   if (*cardState != RecordState::Whole) {
     if (*cardState == RecordState::CutShort &&
         sys::ftruncate(card.get(), intent.cardRecord.at) != 0) {
-      return cannot("cut", cardPath);
+      return cannot("cut", cardPath, errno);
     }
-    return std::nullopt;
+    return {};
   }
 
   RecordFile tripLog(tripLogPath, WhenMissing::Create);
   tripLog.lock();
-  if (!tripLog.isOpen()) return cannot("open", tripLogPath);
+  if (!tripLog.isOpen()) return cannot("open", tripLogPath, errno);
   const auto logState = stateIn(tripLog.fd(), intent.tripLogRecord);
-  if (!logState) return cannot("read", tripLogPath);
+  if (!logState) return cannot("read", tripLogPath, errno);
   if (*logState != RecordState::Whole) {
     if (*logState == RecordState::CutShort && !tripLog.cutTo(intent.tripLogRecord.at)) {
-      return cannot("cut", tripLogPath);
+      return cannot("cut", tripLogPath, errno);
     }
     // The record itself, without the line feed that may have ended the
     // file's last line then: append puts one back if it is needed now.
     std::string_view record = intent.tripLogRecord.bytes;
     if (record.front() == '\n') record.remove_prefix(1);
-    if (!tripLog.append(record)) return cannot("write", tripLogPath);
+    if (!tripLog.append(record)) return cannot("write", tripLogPath, errno);
   }
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace
@@ -250,22 +252,23 @@ IntentOutcome completeIntent(const std::string& intentPath, const std::string& t
     // Anything but a regular file (a directory, a link, a FIFO, a socket,
     // a device), or one with a second name: nothing this terminal writes.
     if (error == EMLINK || isNoRegularFile(intentPath)) return setAside(intentPath);
-    errno = error;
-    return incomplete(cannot("open", intentPath));
+    return incomplete(cannot("open", intentPath, error));
   }
   const auto text = readUpTo(note.get(), 0, kMaxIntentSize);
-  if (!text) return incomplete(cannot("read", intentPath));
+  if (!text) return incomplete(cannot("read", intentPath, errno));
   const NoteReading reading = readNote(*text);
   if (reading.state == NoteState::Nothing) return {};
   if (reading.state == NoteState::Foreign) return setAside(intentPath);
   if (reading.state == NoteState::Active) {
     const std::optional<TapIntent> intent = decodeIntent(reading.body);
     if (!intent) return setAside(intentPath);
-    if (const auto why = complete(*intent, tripLogPath)) return incomplete(*why);
+    if (const Result<void> completed = complete(*intent, tripLogPath); !completed) {
+      return incomplete(*completed.problem());
+    }
   }
   // Completed, dropped or torn: cleared, so that it is never taken up again.
   if (!writeAt(note.get(), std::string_view(&kCleared, 1), 0)) {
-    return incomplete(cannot("clear", intentPath));
+    return incomplete(cannot("clear", intentPath, errno));
   }
   return {};
 }
