@@ -1,6 +1,6 @@
 #include "audit/ledger.h"
 
-#include "common/record_format.h"
+#include "common/formats/record_format.h"
 
 void TransportSums::add(std::optional<Operator> op, long long amount) {
   if (!op) {

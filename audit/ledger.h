@@ -2,10 +2,10 @@
 // from the text of the files alone, and which card charge goes with which
 // trip log record.
 //
-// A card file is read as its history (common/card_history.h): a
+// A card file is read as its history (common/formats/card_history.h): a
 // provisioning, then charged taps, each with the fall of the balance as its
 // fee, and top-ups, which are credits and in no trip log. A trip log record
-// carries its fee (common/trip_log_reading.h). A card charge and a trip log
+// carries its fee (common/formats/trip_log_reading.h). A card charge and a trip log
 // record are the same tap when they agree in time, operator, direction and
 // fee: both are written from one reading of the clock, and the journey ids
 // of the two may differ.
@@ -20,8 +20,8 @@
 #include <utility>
 #include <vector>
 
-#include "common/card_history.h"
-#include "common/trip_log_reading.h"
+#include "common/formats/card_history.h"
+#include "common/formats/trip_log_reading.h"
 
 struct TransportSums {
   long long bus = 0;

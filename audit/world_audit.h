@@ -1,7 +1,7 @@
 // Reconciling a world, per operator: every fee the cards paid must be
 // settled in the statement or waiting in a trip log or hand-over file beyond
 // what the settlement's cursor says it settled. The audit reads the trip
-// logs by the settlement's own rule (common/trip_log_reading.h), so it sees
+// logs by the settlement's own rule (common/formats/trip_log_reading.h), so it sees
 // exactly the records the settlement settles, and it also checks that:
 //   - every card charge has its trip log record and the reverse;
 //   - the statement settles what the logs hold below the cursor and in the

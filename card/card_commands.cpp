@@ -13,16 +13,16 @@
 
 #include "card/card_file.h"
 #include "card/card_records.h"
-#include "common/card_history.h"
-#include "common/clock_file.h"
-#include "common/console.h"
-#include "common/file_handle.h"
-#include "common/file_replace.h"
-#include "common/file_system.h"
-#include "common/problem.h"
-#include "common/program_arguments.h"
-#include "common/world_files.h"
-#include "common/world_layout.h"
+#include "common/formats/card_history.h"
+#include "common/formats/clock_file.h"
+#include "common/process/console.h"
+#include "common/files/file_handle.h"
+#include "common/files/file_replace.h"
+#include "common/files/file_system.h"
+#include "common/process/problem.h"
+#include "common/process/program_arguments.h"
+#include "common/files/world_files.h"
+#include "common/files/world_layout.h"
 
 namespace fs = std::filesystem;
 

@@ -9,10 +9,10 @@
 #include <chrono>
 
 #include "card/card_records.h"
-#include "common/card_lock.h"
-#include "common/file_identity.h"
-#include "common/file_system.h"
-#include "common/time_info.h"
+#include "common/files/card_lock.h"
+#include "common/files/file_identity.h"
+#include "common/files/file_system.h"
+#include "common/formats/time_info.h"
 
 namespace fs = std::filesystem;
 

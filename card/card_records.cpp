@@ -4,14 +4,14 @@
 #include <climits>
 #include <string>
 
-#include "common/record_format.h"
-#include "common/time_info.h"
+#include "common/formats/record_format.h"
+#include "common/formats/time_info.h"
 
 namespace {
 
 constexpr std::string_view kZeroTime = "000000000000";
 constexpr std::string_view kProvisioningJourney = "00";
-// A clock text is a time text (common/time_info.h) of at most this length.
+// A clock text is a time text (common/formats/time_info.h) of at most this length.
 constexpr size_t kLongestClock = 20;
 
 }  // namespace

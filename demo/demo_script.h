@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/world_layout.h"
+#include "common/files/world_layout.h"
 #include "world_tool/world_commands.h"
 
 inline constexpr std::array<FirstCard, 4> kDemoCards = {

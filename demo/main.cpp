@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "common/console.h"
-#include "common/program_arguments.h"
+#include "common/process/console.h"
+#include "common/process/program_arguments.h"
 #include "demo/demo_day.h"
 #include "demo/demo_script.h"
 #include "driving/built_programs.h"

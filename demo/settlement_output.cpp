@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "common/text.h"
+#include "common/formats/text.h"
 #include "settlement/settlement_constants.h"
 
 namespace {

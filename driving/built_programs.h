@@ -6,7 +6,7 @@
 #include <optional>
 #include <span>
 
-#include "common/problem.h"
+#include "common/process/problem.h"
 
 // The running program's own folder (the working directory when it cannot
 // be told).

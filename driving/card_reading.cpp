@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "common/file_handle.h"
-#include "common/record_format.h"
+#include "common/files/file_handle.h"
+#include "common/formats/record_format.h"
 
 std::vector<CardRecord> recordsIn(std::string_view appended, size_t& used) {
   std::vector<CardRecord> records;

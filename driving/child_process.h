@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "common/problem.h"
+#include "common/process/problem.h"
 
 class ChildProcess {
  public:

@@ -1,5 +1,5 @@
 // The simulated clock as the driver follows it: the clock file
-// ("time/time.txt", common/clock_file.h), not the terminals' clock lines,
+// ("time/time.txt", common/formats/clock_file.h), not the terminals' clock lines,
 // which show it up to a second late. Times are counted in simulated
 // minutes from midnight of the day the simulation started on, so the
 // settlement's 24:00 is minute 1440 of the first day and the next tick,
@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/time_info.h"
+#include "common/formats/time_info.h"
 
 // Minutes of `t` counted from midnight of `firstDay` (of the same month:
 // the clock's day never wraps into the month).

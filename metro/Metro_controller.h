@@ -29,7 +29,7 @@ inline constexpr TransferRule kTransferRule{kMetroOperator, kBusOperator, 600};
 std::optional<int> stationNumber(std::string_view argument);
 
 // The distance class from the station where the journey began
-// (journeyOriginNumber, common/record_format.h) to `station`: differences 3
+// (journeyOriginNumber, common/formats/record_format.h) to `station`: differences 3
 // and 4 count as 2 and 1, 5 and 6 as 0, the others as they are.
 int distanceClass(std::string_view journeyId, int station);
 

@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "common/console.h"
-#include "common/file_replace.h"
-#include "common/sleep.h"
+#include "common/process/console.h"
+#include "common/files/file_replace.h"
+#include "common/process/sleep.h"
 #include "settlement/exact_display/clock_tick.h"
 #include "settlement/exact_display/exact_display.h"
 #include "settlement/settlement_constants.h"

@@ -1,7 +1,7 @@
 // The settlement program. The two variants compile this file with their own
 // collection period: 180000 ms for settlement, 1000 ms for settlement_fast.
-#include "common/console.h"
-#include "common/program_arguments.h"
+#include "common/process/console.h"
+#include "common/process/program_arguments.h"
 #include "settlement/settlement.h"
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include <array>
 
-#include "common/record_format.h"
-#include "common/world_layout.h"
+#include "common/formats/record_format.h"
+#include "common/files/world_layout.h"
 
 // The simulated clock: one tick a second, eight simulated minutes a tick.
 inline constexpr int kTickMs = 1000;
@@ -14,7 +14,7 @@ inline constexpr int kMinutesPerTick = 8;
 
 // The clock file the terminals read (kClockFilePath, world_layout.h). Each
 // tick is written to a fresh temporary file beside it and renamed over it
-// (common/file_replace.h).
+// (common/files/file_replace.h).
 inline constexpr const char* kTimeWriteFailText = "Time Write Fail";
 
 // On SIGINT or SIGTERM the program waits at most this long for a console

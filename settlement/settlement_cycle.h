@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "common/problem.h"
+#include "common/process/problem.h"
 #include "settlement/exact_distribute/totals.h"
 #include "settlement/settlement_places.h"
 

@@ -1,6 +1,6 @@
 #include "settlement/settlement_places.h"
 
-#include "common/world_layout.h"
+#include "common/files/world_layout.h"
 
 SettlementPlaces programPlaces() {
   return {kProgramWorldRoot, "archive"};

@@ -6,11 +6,11 @@
 
 #include <cerrno>
 
-#include "common/file_handle.h"
-#include "common/file_replace.h"
-#include "common/file_system.h"
-#include "common/problem.h"
-#include "common/world_layout.h"
+#include "common/files/file_handle.h"
+#include "common/files/file_replace.h"
+#include "common/files/file_system.h"
+#include "common/process/problem.h"
+#include "common/files/world_layout.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// The settlement's side of its book (common/settlement_book.h): opened at
+// The settlement's side of its book (common/formats/settlement_book.h): opened at
 // start, where a statement that lacks its last line is repaired, then
 // committed once per cycle. A commit replaces the state file whole, then
 // appends the cycle's line to the statement; a line that cannot be appended
@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "common/problem.h"
-#include "common/settlement_book.h"
+#include "common/process/problem.h"
+#include "common/formats/settlement_book.h"
 
 class StatementBook {
  public:

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "common/record_format.h"
-#include "common/statement.h"
+#include "common/formats/record_format.h"
+#include "common/formats/statement.h"
 #include "simulate/demand_model.h"
 #include "simulate/percentile.h"
 

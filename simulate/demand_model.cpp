@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "common/world_layout.h"
+#include "common/files/world_layout.h"
 #include "simulate/random_stream.h"
 
 namespace {

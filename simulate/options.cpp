@@ -3,8 +3,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "common/program_arguments.h"
-#include "common/text.h"
+#include "common/process/program_arguments.h"
+#include "common/formats/text.h"
 
 namespace {
 

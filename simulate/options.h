@@ -14,7 +14,7 @@
 #include <variant>
 #include <vector>
 
-#include "common/problem.h"
+#include "common/process/problem.h"
 
 struct SimulationOptions {
   int riders = 1000;

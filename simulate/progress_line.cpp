@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "common/console.h"
+#include "common/process/console.h"
 #include "driving/clock_follower.h"
 
 std::string progressText(const ProgressFigures& f) {

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/world_layout.h"
+#include "common/files/world_layout.h"
 
 namespace {
 

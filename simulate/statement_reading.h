@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/statement.h"
+#include "common/formats/statement.h"
 
 // The number of cycle lines statement.csv holds now (0 when it has none).
 size_t statementLineCount(const std::filesystem::path& world);

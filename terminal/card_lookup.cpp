@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "common/card_lock.h"
+#include "common/files/card_lock.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 // number of top-ups after its last tap are read through, as far as the file
 // goes, holding no more than two blocks and a line at a time. A line is a
 // record whether or not it ends with a line feed. A line longer than
-// kCardRecordMaxBytes (common/record_format.h) is a read error as soon as
+// kCardRecordMaxBytes (common/formats/record_format.h) is a read error as soon as
 // it is seen: no program writes one, and refusing it keeps a damaged file
 // (a huge one without line feeds) from being read without end.
 //
@@ -23,9 +23,9 @@
 #include <string>
 #include <string_view>
 
-#include "common/file_handle.h"
-#include "common/file_identity.h"
-#include "common/record_format.h"
+#include "common/files/file_handle.h"
+#include "common/files/file_identity.h"
+#include "common/formats/record_format.h"
 #include "terminal/card_record.h"
 
 // The first block a lookup reads; each further one is twice as large, up

@@ -1,4 +1,4 @@
-// A record of a card file or trip log (its layout: common/record_format.h)
+// A record of a card file or trip log (its layout: common/formats/record_format.h)
 // as the terminals see it: this unit turns a record line into the CardInfo
 // fields it carries and builds a record line from plain values; it touches
 // no file and no global.
@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/record_format.h"
-#include "common/world_layout.h"
+#include "common/formats/record_format.h"
+#include "common/files/world_layout.h"
 #include "terminal/card_info.h"
 #include "terminal/time_info.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/record_format.h"
+#include "common/formats/record_format.h"
 
 void readClockChunks(std::string_view content, ClockBuffer& buffer) {
   constexpr size_t kChunk = 12;

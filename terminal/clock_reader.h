@@ -1,4 +1,4 @@
-// Reading the clock file "../time/time.txt" (its line: common/clock_file.h)
+// Reading the clock file "../time/time.txt" (its line: common/formats/clock_file.h)
 // into a terminal clock reading, by plain functions of the file's content;
 // the threads that keep the terminal clock by them are in clock_threads.h.
 //
@@ -11,7 +11,7 @@
 // feed and writes only the bytes it took plus a terminator. So the read of
 // the trailing line feed leaves the digits of the line before it in place.
 // The clock value is the number that starts at the buffer's fifth byte (the
-// time key of what the buffer holds, common/record_format.h); 0 keeps the
+// time key of what the buffer holds, common/formats/record_format.h); 0 keeps the
 // clock as it was. A line whose digits after the year run to nine
 // or more (day 100 and later) is read by its layout instead, and an empty
 // file keeps the clock as it was.
@@ -22,8 +22,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/clock_file.h"
-#include "common/world_layout.h"
+#include "common/formats/clock_file.h"
+#include "common/files/world_layout.h"
 #include "terminal/time_info.h"
 
 using ClockBuffer = std::array<char, 13>;

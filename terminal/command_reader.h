@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/world_layout.h"
+#include "common/files/world_layout.h"
 #include "terminal/tap.h"
 
 struct Terminal;

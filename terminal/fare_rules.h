@@ -46,7 +46,7 @@ struct FareFacts {
 // What tells a transfer at one terminal: its own operator, the other one,
 // and the balance a card whose last record is an entry at the other
 // operator needs. A record is an operator's when its transport is that
-// operator's whole word (exactOperatorOf, common/record_format.h).
+// operator's whole word (exactOperatorOf, common/formats/record_format.h).
 struct TransferRule {
   Operator own;
   Operator other;

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "common/file_system.h"
+#include "common/files/file_system.h"
 
 namespace {
 

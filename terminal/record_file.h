@@ -23,8 +23,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/file_handle.h"
-#include "common/file_identity.h"
+#include "common/files/file_handle.h"
+#include "common/files/file_identity.h"
 
 // What an append writes and where: the file's size before it, and the
 // record, behind a line feed when the file's last line lacks one.

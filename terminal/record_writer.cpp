@@ -1,6 +1,6 @@
 #include "terminal/record_writer.h"
 
-#include "common/world_layout.h"
+#include "common/files/world_layout.h"
 #include "terminal/console_texts.h"
 #include "terminal/record_file.h"
 

@@ -20,7 +20,7 @@
 #include <optional>
 #include <string>
 
-#include "common/file_identity.h"
+#include "common/files/file_identity.h"
 #include "terminal/fare_decision.h"
 #include "terminal/tap.h"
 #include "terminal/tap_intent.h"

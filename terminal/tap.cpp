@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "common/world_layout.h"
+#include "common/files/world_layout.h"
 #include "terminal/console_texts.h"
 
 TapLoad parser(const TapCommand& command, std::string_view defaultRecord) {

@@ -15,7 +15,7 @@
 
 #include <string>
 
-#include "common/handoff.h"
+#include "common/process/handoff.h"
 #include "terminal/clock_reader.h"
 #include "terminal/record_writer.h"
 #include "terminal/tap.h"

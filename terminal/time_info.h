@@ -1,5 +1,5 @@
 // The terminal's view of simulated time (TimeInfo and its time text:
-// common/time_info.h): the minute arithmetic the fare rules measure
+// common/formats/time_info.h): the minute arithmetic the fare rules measure
 // transfers with, and the terminal clock. Plain values only, but for the
 // clock.
 #pragma once
@@ -7,7 +7,7 @@
 #include <climits>
 #include <mutex>
 
-#include "common/time_info.h"
+#include "common/formats/time_info.h"
 
 inline constexpr int kMinutesPerDay = 1440;
 

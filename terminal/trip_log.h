@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/file_identity.h"
+#include "common/files/file_identity.h"
 #include "terminal/record_file.h"
 
 class TripLog {

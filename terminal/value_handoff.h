@@ -1,5 +1,5 @@
 // A hand-off that carries a value from its sender to its receiver: the
-// value is set before the flag (common/handoff.h) is posted and taken after
+// value is set before the flag (common/process/handoff.h) is posted and taken after
 // it is, so the receiver sees it whole. Used by a pair of threads that take
 // turns, as the tap cycle's reader and fare controller do: a sender posts
 // again only once the receiver has answered, so one value is in hand at a
@@ -8,7 +8,7 @@
 
 #include <utility>
 
-#include "common/handoff.h"
+#include "common/process/handoff.h"
 
 template <typename T>
 class ValueHandoff {

@@ -5,14 +5,14 @@
 #include <cerrno>
 #include <variant>
 
-#include "common/console.h"
-#include "common/file_handle.h"
-#include "common/file_replace.h"
-#include "common/program_arguments.h"
-#include "common/statement_table.h"
-#include "common/world_files.h"
-#include "common/world_layout.h"
-#include "common/world_programs.h"
+#include "common/process/console.h"
+#include "common/files/file_handle.h"
+#include "common/files/file_replace.h"
+#include "common/process/program_arguments.h"
+#include "common/formats/statement_table.h"
+#include "common/files/world_files.h"
+#include "common/files/world_layout.h"
+#include "common/process/world_programs.h"
 
 namespace fs = std::filesystem;
 

@@ -1,5 +1,5 @@
 // The world tool's "statement": shows the settlement's statement of a world
-// (common/statement_table.h) and, when asked, draws it as an SVG chart. It
+// (common/formats/statement_table.h) and, when asked, draws it as an SVG chart. It
 // only reads the world: a chart never goes over a file of the world's
 // programs or into their directories, never over a file that is no SVG
 // chart, and it is written whole to a fresh file renamed into place, before

@@ -1,6 +1,6 @@
 // What the world tool does to a world as a whole: lays it out, finds and
 // ends its programs, and forgets its trips. Each takes the world's physical
-// path (common/world_files.h, worldAt) and acts on nothing outside it, never
+// path (common/files/world_files.h, worldAt) and acts on nothing outside it, never
 // through a link; it prints what it does and returns the exit status
 // (kExitDone, kExitRefused with one line on standard error, kExitUsage for
 // a path that is no world).
@@ -38,7 +38,7 @@ int stopWorld(const std::filesystem::path& world);
 // Forgets the trips of a stopped world and keeps its cards: refused while
 // a program of it runs or a card cannot be read (nothing changed), and when
 // one of its programs' directories is a link; otherwise removes every trip
-// file (common/world_files.h) and rebases every card to one record holding
+// file (common/files/world_files.h) and rebases every card to one record holding
 // its balance. `named` is the world as the user named it, for the command
 // that stops it.
 int resetTrips(const std::filesystem::path& world, const std::string& named);

@@ -1,5 +1,5 @@
 # Sourced by the scripts in scripts/: the repository's root, the command
-# line read the way the programs read theirs (common/program_arguments.h),
+# line read the way the programs read theirs (common/process/program_arguments.h),
 # and the hand-over to a program built into build/.
 #
 #   describe_command_line USAGE SUMMARY [OPTION HELP]...

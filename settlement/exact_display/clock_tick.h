@@ -5,14 +5,14 @@
 // day shows 24:00 of that day and the next one 00:08 of the next. The day
 // only ever grows: it never wraps into the month, and month and year never
 // change. The clock's value is a TimeInfo, written to the clock file as its
-// line (common/clock_file.h).
+// line (common/formats/clock_file.h).
 #pragma once
 
 #include <ctime>
 #include <optional>
 
-#include "common/clock_file.h"
-#include "common/time_info.h"
+#include "common/formats/clock_file.h"
+#include "common/formats/time_info.h"
 
 // Where the clock starts: midnight of the date in `local` (a broken-down
 // local time), or `inFile` when that is later.

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "common/console.h"
+#include "common/process/console.h"
 #include "settlement/settlement_constants.h"
 
 namespace {

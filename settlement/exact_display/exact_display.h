@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "common/time_info.h"
+#include "common/formats/time_info.h"
 #include "settlement/exact_distribute/totals.h"
 
 // Publishes `t` as the clock's latest tick (or its starting value).

@@ -1,5 +1,5 @@
 // Splitting the fees of one journey between the operator where it began (the
-// origin, journeyOrigin in common/record_format.h) and the other one.
+// origin, journeyOrigin in common/formats/record_format.h) and the other one.
 //
 // Legs i = 1..m with fees f_i weigh w_i = (i + 1) / 2 (1, 1, 2, 2, 3, ...).
 // Legs of an odd pair number (1-2, 5-6, ...) belong to the origin, the others

@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "common/file_rename.h"
+#include "common/files/file_rename.h"
 
 namespace fs = std::filesystem;
 

@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "common/problem.h"
+#include "common/process/problem.h"
 
 // Makes `archive` ready to receive files, creating it when missing; why it
 // cannot otherwise (it is not a directory, or cannot be made).

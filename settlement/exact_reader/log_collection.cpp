@@ -9,9 +9,9 @@
 #include <optional>
 #include <thread>
 
-#include "common/file_handle.h"
-#include "common/problem.h"
-#include "common/world_layout.h"
+#include "common/files/file_handle.h"
+#include "common/process/problem.h"
+#include "common/files/world_layout.h"
 #include "settlement/exact_reader/log_archive.h"
 
 namespace fs = std::filesystem;

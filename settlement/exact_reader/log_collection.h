@@ -27,8 +27,8 @@
 #include <string>
 #include <vector>
 
-#include "common/settlement_book.h"
-#include "common/trip_log_reading.h"
+#include "common/formats/settlement_book.h"
+#include "common/formats/trip_log_reading.h"
 
 struct HandOverFile {
   std::string path;  // root/Bus/busfile.txt.7

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/trip_log_reading.h"
+#include "common/formats/trip_log_reading.h"
 
 struct FlatRecord {
   int32_t time_key = 0;  // MMDDhhmm of the record's time stamp: 12050008

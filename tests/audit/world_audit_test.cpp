@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "common/file_handle.h"
-#include "common/settlement_book.h"
+#include "common/files/file_handle.h"
+#include "common/formats/settlement_book.h"
 #include "support/world.h"
 
 namespace fs = std::filesystem;

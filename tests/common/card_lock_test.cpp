@@ -1,4 +1,4 @@
-#include "common/card_lock.h"
+#include "common/files/card_lock.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

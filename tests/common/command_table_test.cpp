@@ -1,7 +1,7 @@
 // A tool's command table: the first word names a command exactly (never
 // another one), its options and arguments are read by the one command line
 // rule, and a launcher runs its command alone.
-#include "common/command_table.h"
+#include "common/process/command_table.h"
 
 #include <gtest/gtest.h>
 

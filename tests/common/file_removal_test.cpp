@@ -1,7 +1,7 @@
 // Removing below a world's root: a tree goes entry by entry, links are
 // unlinked and never followed, and what stands in the way is said with its
 // kind.
-#include "common/file_removal.h"
+#include "common/files/file_removal.h"
 
 #include <gtest/gtest.h>
 

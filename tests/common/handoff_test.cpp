@@ -1,7 +1,7 @@
 // The hand-off between two threads: a post is never lost, whether it comes
 // before the wait, during the receiver's spin or after it has gone to sleep,
 // and what the sender wrote before posting is what the receiver reads.
-#include "common/handoff.h"
+#include "common/process/handoff.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "common/problem.h"
+#include "common/process/problem.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // operator a transport word names (the settlement's three characters, the
 // terminals' whole word), the time key of a time text, and where a journey
 // began.
-#include "common/record_format.h"
+#include "common/formats/record_format.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "common/time_info.h"
+#include "common/formats/time_info.h"
 
 TEST(RecordMeaning, TransportWordsNameOperatorsByPrefixOrByWholeWord) {
   const std::optional<Operator> none;

@@ -1,6 +1,6 @@
 // Claims of a role that cannot be had, made without taking one: what is in
 // the way is said as the end of the refusal's sentence, with its kind.
-#include "common/role_lock.h"
+#include "common/process/role_lock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The statement as people read it: which lines are cycles, and totals that
 // run past what one line's amounts can hold.
-#include "common/statement_table.h"
+#include "common/formats/statement_table.h"
 
 #include <gtest/gtest.h>
 

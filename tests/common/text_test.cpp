@@ -1,4 +1,4 @@
-#include "common/text.h"
+#include "common/formats/text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // From the bytes of a trip log to records: which reads are taken, and which
 // lines hold a record.
-#include "common/trip_log_reading.h"
+#include "common/formats/trip_log_reading.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/text.h"
-#include "common/trip_log_reading.h"
+#include "common/formats/text.h"
+#include "common/formats/trip_log_reading.h"
 #include "settlement/list/flat_trip_list.h"
 #include "tests/support/reference/trip_line.h"
 #include "tests/support/reference/trip_list.h"

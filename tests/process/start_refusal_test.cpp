@@ -37,7 +37,7 @@ std::set<std::pair<std::string, uintmax_t>> snapshot(const World& world) {
 
 // A process of a user who can only read the world, taking what such a user
 // can take of a role: a read lock and an flock on its lock file, and the
-// abstract socket name the programs bind for the role (common/role_lock.h).
+// abstract socket name the programs bind for the role (common/process/role_lock.h).
 // It holds them from construction until it is destroyed.
 class Squatter {
  public:

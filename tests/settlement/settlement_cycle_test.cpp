@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "common/world_layout.h"
+#include "common/files/world_layout.h"
 #include "support/settlement_reference.h"
 #include "support/world.h"
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <utility>
 
-#include "common/file_system.h"
+#include "common/files/file_system.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // A file system that fails on cue, put in place of the system's calls
-// (common/file_system.h) for the life of a FileFaults. Every call is
+// (common/files/file_system.h) for the life of a FileFaults. Every call is
 // counted from 1 and noted with the file it concerns, so a test can run an
 // operation once to learn its calls, then again failing each one in turn.
 #pragma once

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/statement.h"
-#include "common/trip_log_reading.h"
+#include "common/formats/statement.h"
+#include "common/formats/trip_log_reading.h"
 #include "settlement/exact_display/exact_display.h"
 #include "tests/support/reference/distribution.h"
 #include "tests/support/reference/trip_line.h"

@@ -3,7 +3,7 @@
 // record's time column (stamped from that clock), and the settlement's own
 // reading at a restart. Writer and readers share one format, so every time
 // the clock can show survives the trip.
-#include "common/clock_file.h"
+#include "common/formats/clock_file.h"
 
 #include <gtest/gtest.h>
 

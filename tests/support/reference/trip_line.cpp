@@ -1,6 +1,6 @@
 #include "tests/support/reference/trip_line.h"
 
-#include "common/trip_log_reading.h"
+#include "common/formats/trip_log_reading.h"
 
 std::unique_ptr<TripNode> parseTripLine(std::string_view line) {
   const std::optional<TripRecord> record = parseTripRecord(line);

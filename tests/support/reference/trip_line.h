@@ -1,5 +1,5 @@
 // Turning one trip log line into a record of the trip list, by the rule
-// every reader of trip logs shares (common/trip_log_reading.h): the
+// every reader of trip logs shares (common/formats/trip_log_reading.h): the
 // terminal's "201412050008,METRO,IN,1250,15\n" gives time_key 12050008,
 // transport "METRO", inout 1, fee 1250 and journey id "15\n".
 #pragma once

@@ -1,0 +1,55 @@
+#include "common/files/file_identity.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+namespace {
+
+constexpr unsigned kIdentityMask = STATX_INO | STATX_BTIME;
+
+std::optional<struct statx> statusOf(int dirFd, const char* path, int flags, unsigned mask) {
+  struct statx status;
+  if (statx(dirFd, path, flags, mask, &status) != 0) return std::nullopt;
+  return status;
+}
+
+FileIdentity identityIn(const struct statx& status) {
+  FileIdentity identity;
+  identity.device = makedev(status.stx_dev_major, status.stx_dev_minor);
+  identity.inode = status.stx_ino;
+  if (status.stx_mask & STATX_BTIME) {
+    identity.born = status.stx_btime.tv_sec;
+    identity.born_ns = status.stx_btime.tv_nsec;
+  }
+  return identity;
+}
+
+std::optional<FileState> stateOf(int dirFd, const char* path, int flags) {
+  const auto status = statusOf(dirFd, path, flags, kIdentityMask | STATX_SIZE | STATX_MTIME);
+  if (!status) return std::nullopt;
+  return FileState{identityIn(*status), static_cast<long long>(status->stx_size),
+                   timespec{status->stx_mtime.tv_sec, status->stx_mtime.tv_nsec}};
+}
+
+}  // namespace
+
+std::optional<FileIdentity> fileIdentity(int fd) {
+  const auto status = statusOf(fd, "", AT_EMPTY_PATH, kIdentityMask);
+  if (!status) return std::nullopt;
+  return identityIn(*status);
+}
+
+std::optional<FileIdentity> identityAt(const std::filesystem::path& path) {
+  const auto status = statusOf(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, kIdentityMask);
+  if (!status) return std::nullopt;
+  return identityIn(*status);
+}
+
+std::optional<FileState> fileState(int fd) {
+  return stateOf(fd, "", AT_EMPTY_PATH);
+}
+
+std::optional<FileState> stateAt(const std::filesystem::path& path) {
+  return stateOf(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW);
+}

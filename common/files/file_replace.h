@@ -1,0 +1,33 @@
+// Replacing a small file whole, so that a reader opening it at any moment
+// sees either the old content or the new, never an empty or partial file.
+// The new content goes into a temporary file created fresh beside the file
+// (exclusive create, no link followed) under a name no one else can have
+// taken: the file's name, the process id and a random part
+// ("../time/time.txt.4242.9f3c07d1a2b4e655"). Whatever else stands in the
+// directory (a link, a FIFO, someone else's file), nothing is ever opened
+// through it or written into it.
+//
+// The process may end in the middle of a replacement: abandonReplacements
+// removes the temporary file a replacement has created and not yet renamed,
+// and makes every later replacement fail without creating one.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+#include "common/process/problem.h"
+
+// Writes `content` to a fresh temporary file and renames it over `path`.
+// The Problem of the step that failed (its text the system's description
+// of the error, its kind from it), with the temporary file removed.
+Result<void> replaceFile(const std::string& path, std::string_view content);
+
+// Whether `name` (a name in the directory of `fileName`) is one that
+// replaceFile gives a temporary file for `fileName`.
+bool isTemporaryNameFor(std::string_view name, std::string_view fileName);
+
+// For the thread that ends the process. Waits at most `wait` for a
+// temporary file being created; gives up (and leaves everything as it is)
+// when that takes longer.
+void abandonReplacements(std::chrono::milliseconds wait);

@@ -1,0 +1,62 @@
+// The settlement's durable memory, as the settlement and the audit read it:
+// the statement (statement.h) and the state file ("settlement.state" at the
+// world's root) that commits it.
+//
+// The state holds the statement's length before its last line, that last
+// line, and the cursor: for every trip log identity, how many of its bytes
+// have been settled. A cycle commits by replacing the state whole (through a
+// fresh temporary and a rename) and only then appends its line to the
+// statement. A kill at any instant thus leaves the state before the cycle
+// or after it; in the second case the statement may lack all or part of its
+// last line, which the state holds. Reading repairs that in what it
+// returns; the settlement then writes the repair.
+//
+// Anything else (a statement longer than its state accounts for, a line out
+// of sequence, a state that is no state, a statement with lines and no
+// state, a file with a second name) is a problem: nothing is guessed, and
+// the settlement settles nothing until a person restores the files.
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/files/file_identity.h"
+#include "common/process/problem.h"
+#include "common/formats/statement.h"
+
+// How far each trip log identity has been settled, in bytes from its start.
+using SettledCursor = std::map<FileIdentity, off_t>;
+
+struct SettlementState {
+  off_t statementLength = 0;  // the statement's bytes before its last line
+  StatementLine line;         // the last line
+  SettledCursor cursor;
+  bool operator==(const SettlementState&) const = default;
+};
+
+std::string encodeState(const SettlementState& state);
+std::optional<SettlementState> decodeState(std::string_view text);
+
+// What the statement holds from the state's length on: its last line, after
+// the header when the statement was empty before it.
+std::string statementTail(const SettlementState& state);
+
+struct BookReading {
+  std::optional<SettlementState> state;  // nullopt: nothing was ever settled
+  std::string stateText;                 // the state file's bytes as read
+  bool tailMissing = false;              // the statement lacks (part of) its tail
+  long long lines = 0;                   // cycle lines, the repaired tail included
+  OperatorAmounts fees = {0, 0};         // their fees, added modulo 2^64
+  std::optional<Problem> problem;        // what is wrong, when something is
+};
+
+// The state file's bytes (empty when it is missing or cannot be read).
+std::string stateFileText(const std::filesystem::path& root);
+
+// Reads the statement and the state of the world at `root`. Reads only.
+BookReading readBook(const std::filesystem::path& root);

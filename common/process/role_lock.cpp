@@ -1,0 +1,251 @@
+#include "common/process/role_lock.h"
+
+#include <fcntl.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+#include "common/files/file_handle.h"
+#include "common/formats/text.h"
+
+namespace {
+
+// A lock file removed or replaced between its open and its lock, or a
+// holder that ends between a refused bind and the probe: the claim is tried
+// again this many times.
+constexpr int kClaimAttempts = 3;
+constexpr size_t kPidTextMax = 32;
+constexpr size_t kPeerGroupsMax = 256;
+
+Problem unavailable(const std::string& what, int error) {
+  return Problem::fromErrno("not available: " + what + ": ", error);
+}
+
+Problem heldBy(int pid) {
+  if (pid > 0) return Problem("held by process " + std::to_string(pid), Problem::Kind::kBusy);
+  return Problem("held by another process", Problem::Kind::kBusy);
+}
+
+// The process id written in the lock file open at `fd`; 0 when there is none.
+int pidIn(int fd) {
+  const std::optional<std::string> text = readUpTo(fd, 0, kPidTextMax);
+  return text ? readInt(*text) : 0;
+}
+
+std::string directoryOf(const std::string& path) {
+  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  return parent.empty() ? "." : parent.string();
+}
+
+// Read and write for each class of user that may write `dir`, none for
+// the others.
+mode_t lockFileMode(const struct stat& dir) {
+  const mode_t writers = dir.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH);
+  return writers | (writers << 1);
+}
+
+struct flock wholeFile(short type) {
+  struct flock lock {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  return lock;  // l_start 0, l_len 0: every byte, however long the file grows
+}
+
+// The kind of lock that keeps the file open at `fd` from a write lock:
+// F_UNLCK when none does now.
+short blockingLock(int fd) {
+  struct flock lock = wholeFile(F_WRLCK);
+  if (fcntl(fd, F_OFD_GETLK, &lock) != 0) return F_WRLCK;
+  return lock.l_type;
+}
+
+bool namesFile(const std::string& path, int fd) {
+  struct stat locked;
+  struct stat named;
+  return fstat(fd, &locked) == 0 && lstat(path.c_str(), &named) == 0 &&
+         locked.st_dev == named.st_dev && locked.st_ino == named.st_ino;
+}
+
+// Why the lock file cannot be opened for writing (`error`): its holder
+// when the file can at least be read, otherwise what to do.
+Problem lockFileRefusal(const std::string& lockPath, int error) {
+  if (error == EACCES) {
+    const FileDescriptor readable = openRegularFile(lockPath, O_RDONLY);
+    if (readable.valid() && blockingLock(readable.get()) == F_WRLCK) {
+      return heldBy(pidIn(readable.get()));
+    }
+  }
+  return unavailable(lockPath, error)
+      .within("",
+              " (a lock file is a regular file with one name that the program writes "
+              "itself: remove it and start again)");
+}
+
+// The role's abstract socket address: a leading NUL byte, then the name.
+struct RoleName {
+  sockaddr_un address{};
+  socklen_t length = 0;
+};
+
+RoleName roleName(const std::string& name) {
+  RoleName role;
+  role.address.sun_family = AF_UNIX;
+  const size_t length = std::min(name.size(), sizeof role.address.sun_path - 1);
+  memcpy(role.address.sun_path + 1, name.data(), length);
+  role.length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+  return role;
+}
+
+// Whether a process of these credentials may write `dir`, as the
+// permission bits say.
+bool mayWrite(const ucred& peer, const std::vector<gid_t>& groups, const struct stat& dir) {
+  if (peer.uid == 0) return true;
+  if (peer.uid == dir.st_uid) return (dir.st_mode & S_IWUSR) != 0;
+  const bool member =
+      peer.gid == dir.st_gid || std::find(groups.begin(), groups.end(), dir.st_gid) != groups.end();
+  return (dir.st_mode & (member ? S_IWGRP : S_IWOTH)) != 0;
+}
+
+// The process bound to the role's name, as a probe finds it.
+struct Listener {
+  bool gone = false;            // none listens there (any more)
+  std::optional<pid_t> writer;  // one that may write `dir`; 0 when unnamed
+};
+
+Listener listenerAt(const RoleName& role, const struct stat& dir) {
+  const FileDescriptor probe(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+  if (!probe.valid()) return {};
+  if (connect(probe.get(), reinterpret_cast<const sockaddr*>(&role.address), role.length) != 0) {
+    // EAGAIN: its queue of probes is full; who it is cannot be told.
+    return {errno == ECONNREFUSED, std::nullopt};
+  }
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  if (getsockopt(probe.get(), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0) return {};
+  std::vector<gid_t> groups(kPeerGroupsMax);
+  socklen_t groupsSize = static_cast<socklen_t>(groups.size() * sizeof(gid_t));
+  if (getsockopt(probe.get(), SOL_SOCKET, SO_PEERGROUPS, groups.data(), &groupsSize) != 0) {
+    groupsSize = 0;
+  }
+  groups.resize(groupsSize / sizeof(gid_t));
+  if (!mayWrite(peer, groups, dir)) return {};
+  return {false, peer.pid};
+}
+
+// The role's name bound by this process, or the holder bound to it:
+// neither when it is bound by a process that may not write `dir`, or by
+// one that cannot be told.
+struct NameTry {
+  FileDescriptor bound = FileDescriptor();
+  std::optional<pid_t> holder;
+};
+
+NameTry claimName(const RoleName& role, const struct stat& dir) {
+  for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
+    FileDescriptor name(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!name.valid()) return {};
+    if (bind(name.get(), reinterpret_cast<const sockaddr*>(&role.address), role.length) == 0) {
+      if (listen(name.get(), SOMAXCONN) != 0) return {};
+      return {std::move(name), std::nullopt};
+    }
+    if (errno != EADDRINUSE) return {};
+    const Listener listener = listenerAt(role, dir);
+    if (!listener.gone) return {FileDescriptor(), listener.writer};
+  }
+  return {};
+}
+
+// One try at the lock file.
+enum class LockOutcome {
+  kTaken,    // this process holds its lock
+  kHeld,     // another process does
+  kAgain,    // removed, replaced or let go meanwhile: try again
+  kRefused,  // it cannot be had
+};
+
+struct LockTry {
+  LockOutcome outcome;
+  FileDescriptor file;             // open when taken or held
+  std::optional<Problem> refusal;  // when refused
+};
+
+LockTry tryLockFile(const std::string& lockPath, const struct stat& dir) {
+  FileDescriptor file = openRegularFile(lockPath, O_RDWR | O_CREAT, lockFileMode(dir));
+  if (!file.valid()) {
+    return {LockOutcome::kRefused, FileDescriptor(), lockFileRefusal(lockPath, errno)};
+  }
+  struct flock lock = wholeFile(F_WRLCK);
+  if (fcntl(file.get(), F_OFD_SETLK, &lock) != 0) {
+    const int error = errno;
+    if (error != EAGAIN && error != EACCES) {
+      return {LockOutcome::kRefused, FileDescriptor(), unavailable(lockPath, error)};
+    }
+    switch (blockingLock(file.get())) {
+      case F_WRLCK:
+        return {LockOutcome::kHeld, std::move(file), std::nullopt};
+      case F_RDLCK:
+        // No holder's: a reader's. The file is made anew, for writers only.
+        if (namesFile(lockPath, file.get())) unlink(lockPath.c_str());
+        return {LockOutcome::kAgain, FileDescriptor(), std::nullopt};
+      default:
+        return {LockOutcome::kAgain, FileDescriptor(), std::nullopt};
+    }
+  }
+  if (!namesFile(lockPath, file.get())) {
+    return {LockOutcome::kAgain, FileDescriptor(), std::nullopt};
+  }
+  struct stat own;
+  if (fstat(file.get(), &own) == 0 && own.st_uid == geteuid()) {
+    // Exactly, whatever the umask took, and on a file an earlier release left.
+    fchmod(file.get(), lockFileMode(dir));
+  }
+  return {LockOutcome::kTaken, std::move(file), std::nullopt};
+}
+
+// The holder of a lock file another process has locked: the process bound
+// to the role's name when it may write there (a lock file's process id can
+// be overwritten), otherwise the one the file names.
+Problem holderOf(const LockTry& locked, const RoleName& role, const struct stat& dir) {
+  const Listener listener = listenerAt(role, dir);
+  if (listener.writer && *listener.writer > 0) return heldBy(*listener.writer);
+  return heldBy(pidIn(locked.file.get()));
+}
+
+}  // namespace
+
+Result<void> claimRole(const std::string& worldRoot, const std::string& role,
+                       const std::string& lockPath) {
+  struct stat root;
+  if (stat(worldRoot.c_str(), &root) != 0) return unavailable(worldRoot, errno);
+  const std::string dirPath = directoryOf(lockPath);
+  struct stat dir;
+  if (stat(dirPath.c_str(), &dir) != 0) return unavailable(dirPath, errno);
+  const RoleName name = roleName("fares " + std::to_string(root.st_dev) + ":" +
+                                 std::to_string(root.st_ino) + " " + role);
+  for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
+    LockTry locked = tryLockFile(lockPath, dir);
+    if (locked.outcome == LockOutcome::kRefused) return *locked.refusal;
+    if (locked.outcome == LockOutcome::kHeld) return holderOf(locked, name, dir);
+    if (locked.outcome == LockOutcome::kAgain) continue;
+    NameTry named = claimName(name, dir);
+    if (named.holder) return heldBy(*named.holder);
+    if (ftruncate(locked.file.get(), 0) == 0) {
+      writeAll(locked.file.get(), std::to_string(getpid()) + "\n");
+    }
+    // Kept open, and so locked and bound, until the process ends.
+    static FileDescriptor heldFile;
+    static FileDescriptor heldName;
+    heldFile = std::move(locked.file);
+    heldName = std::move(named.bound);
+    return {};
+  }
+  return heldBy(0);
+}
