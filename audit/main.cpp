@@ -6,9 +6,9 @@
 #include <iostream>
 
 #include "audit/world_audit.h"
+#include "common/files/world_files.h"
 #include "common/process/console.h"
 #include "common/process/program_arguments.h"
-#include "common/files/world_files.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <functional>
 #include <set>
 
-#include "common/formats/card_history.h"
 #include "common/files/file_handle.h"
-#include "common/process/problem.h"
-#include "common/formats/settlement_book.h"
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
+#include "common/formats/card_history.h"
+#include "common/formats/settlement_book.h"
+#include "common/process/problem.h"
 
 namespace fs = std::filesystem;
 

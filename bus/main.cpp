@@ -1,7 +1,7 @@
 #include "bus/bus_controller.h"
+#include "common/files/world_layout.h"
 #include "common/process/console.h"
 #include "common/process/program_arguments.h"
-#include "common/files/world_layout.h"
 #include "terminal/terminal_main.h"
 
 namespace {

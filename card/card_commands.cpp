@@ -13,16 +13,16 @@
 
 #include "card/card_file.h"
 #include "card/card_records.h"
-#include "common/formats/card_history.h"
-#include "common/formats/clock_file.h"
-#include "common/process/console.h"
 #include "common/files/file_handle.h"
 #include "common/files/file_replace.h"
 #include "common/files/file_system.h"
-#include "common/process/problem.h"
-#include "common/process/program_arguments.h"
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
+#include "common/formats/card_history.h"
+#include "common/formats/clock_file.h"
+#include "common/process/console.h"
+#include "common/process/problem.h"
+#include "common/process/program_arguments.h"
 
 namespace fs = std::filesystem;
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "common/files/file_handle.h"
-#include "common/process/problem.h"
 #include "common/formats/record_format.h"
+#include "common/process/problem.h"
 
 // A card file opened with `flags` and flocked with `operation` (LOCK_SH or
 // LOCK_EX, waited for at most 10 seconds); otherwise why not.

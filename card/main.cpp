@@ -13,10 +13,10 @@
 #include <string>
 
 #include "card/card_commands.h"
-#include "common/process/command_table.h"
-#include "common/process/console.h"
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
+#include "common/process/command_table.h"
+#include "common/process/console.h"
 
 namespace fs = std::filesystem;
 

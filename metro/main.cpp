@@ -1,9 +1,9 @@
 #include <string>
 
+#include "common/files/world_layout.h"
+#include "common/formats/text.h"
 #include "common/process/console.h"
 #include "common/process/program_arguments.h"
-#include "common/formats/text.h"
-#include "common/files/world_layout.h"
 #include "metro/Metro_controller.h"
 #include "terminal/terminal_main.h"
 

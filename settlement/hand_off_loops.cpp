@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "common/process/console.h"
 #include "common/files/file_replace.h"
+#include "common/process/console.h"
 #include "common/process/sleep.h"
 #include "settlement/exact_display/clock_tick.h"
 #include "settlement/exact_display/exact_display.h"

@@ -23,8 +23,8 @@
 // archives) and hands the empty list back.
 #pragma once
 
-#include "common/process/handoff.h"
 #include "common/formats/time_info.h"
+#include "common/process/handoff.h"
 
 extern TimeInfo ptime;
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <thread>
 
-#include "common/process/console.h"
 #include "common/files/file_replace.h"
-#include "common/process/role_lock.h"
 #include "common/files/world_layout.h"
 #include "common/files/world_place.h"
+#include "common/process/console.h"
+#include "common/process/role_lock.h"
 #include "settlement/hand_off_loops.h"
 #include "settlement/settlement_constants.h"
 #include "settlement/settlement_cycle.h"

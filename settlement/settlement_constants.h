@@ -5,8 +5,8 @@
 
 #include <array>
 
-#include "common/formats/record_format.h"
 #include "common/files/world_layout.h"
+#include "common/formats/record_format.h"
 
 // The simulated clock: one tick a second, eight simulated minutes a tick.
 inline constexpr int kTickMs = 1000;

@@ -5,8 +5,8 @@
 #include <memory>
 #include <thread>
 
-#include "common/process/console.h"
 #include "common/files/world_layout.h"
+#include "common/process/console.h"
 #include "settlement/exact_display/exact_display.h"
 #include "settlement/exact_distribute/distribution_pass.h"
 #include "settlement/exact_distribute/exact_distribute.h"

@@ -9,8 +9,8 @@
 #include "common/files/file_handle.h"
 #include "common/files/file_replace.h"
 #include "common/files/file_system.h"
-#include "common/process/problem.h"
 #include "common/files/world_layout.h"
+#include "common/process/problem.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 
 #include "card/card_commands.h"
 #include "card/card_file.h"
-#include "common/process/console.h"
-#include "common/formats/record_format.h"
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
+#include "common/formats/record_format.h"
+#include "common/process/console.h"
 #include "driving/card_reading.h"
 #include "driving/child_process.h"
 #include "driving/clock_follower.h"

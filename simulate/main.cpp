@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "common/process/console.h"
 #include "common/files/file_replace.h"
+#include "common/process/console.h"
 #include "driving/built_programs.h"
 #include "simulate/day_report.h"
 #include "simulate/demand_model.h"

@@ -3,8 +3,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "common/process/program_arguments.h"
 #include "common/formats/text.h"
+#include "common/process/program_arguments.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include "card/card_file.h"
 #include "card/card_records.h"
-#include "common/formats/clock_file.h"
 #include "common/files/file_replace.h"
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
+#include "common/formats/clock_file.h"
 
 namespace fs = std::filesystem;
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/formats/record_format.h"
 #include "common/files/world_layout.h"
+#include "common/formats/record_format.h"
 #include "terminal/card_info.h"
 #include "terminal/time_info.h"
 

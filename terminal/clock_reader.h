@@ -22,8 +22,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/formats/clock_file.h"
 #include "common/files/world_layout.h"
+#include "common/formats/clock_file.h"
 #include "terminal/time_info.h"
 
 using ClockBuffer = std::array<char, 13>;

@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <utility>
 
-#include "common/process/console.h"
 #include "common/formats/record_format.h"
 #include "common/formats/text.h"
+#include "common/process/console.h"
 #include "terminal/console_texts.h"
 #include "terminal/terminal.h"
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <thread>
 
-#include "common/process/console.h"
-#include "common/process/role_lock.h"
 #include "common/files/world_layout.h"
 #include "common/files/world_place.h"
+#include "common/process/console.h"
+#include "common/process/role_lock.h"
 #include "terminal/clock_threads.h"
 #include "terminal/command_reader.h"
 #include "terminal/tap_intent.h"

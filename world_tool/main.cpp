@@ -13,9 +13,9 @@
 #include <filesystem>
 #include <string>
 
+#include "common/files/world_files.h"
 #include "common/process/command_table.h"
 #include "common/process/console.h"
-#include "common/files/world_files.h"
 #include "world_tool/statement_command.h"
 #include "world_tool/world_commands.h"
 

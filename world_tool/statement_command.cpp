@@ -5,13 +5,13 @@
 #include <cerrno>
 #include <variant>
 
-#include "common/process/console.h"
 #include "common/files/file_handle.h"
 #include "common/files/file_replace.h"
-#include "common/process/program_arguments.h"
-#include "common/formats/statement_table.h"
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
+#include "common/formats/statement_table.h"
+#include "common/process/console.h"
+#include "common/process/program_arguments.h"
 #include "common/process/world_programs.h"
 
 namespace fs = std::filesystem;

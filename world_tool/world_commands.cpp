@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "card/card_commands.h"
-#include "common/process/console.h"
 #include "common/files/file_removal.h"
-#include "common/process/program_arguments.h"
 #include "common/files/world_files.h"
+#include "common/process/console.h"
+#include "common/process/program_arguments.h"
 #include "common/process/world_programs.h"
 
 namespace fs = std::filesystem;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "common/files/file_handle.h"
-#include "common/formats/text.h"
 #include "common/files/world_layout.h"
+#include "common/formats/text.h"
 
 namespace fs = std::filesystem;
 

@@ -26,8 +26,8 @@
 #include <string_view>
 
 #include "common/files/file_identity.h"
-#include "common/process/problem.h"
 #include "common/formats/statement.h"
+#include "common/process/problem.h"
 
 // How far each trip log identity has been settled, in bytes from its start.
 using SettledCursor = std::map<FileIdentity, off_t>;

@@ -10,8 +10,8 @@
 #include <optional>
 
 #include "common/files/file_handle.h"
-#include "common/process/sleep.h"
 #include "common/formats/text.h"
+#include "common/process/sleep.h"
 
 namespace fs = std::filesystem;
 

@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "common/files/file_handle.h"
-#include "common/process/problem.h"
 #include "common/files/world_layout.h"
+#include "common/process/problem.h"
 #include "settlement/exact_reader/log_archive.h"
 
 namespace fs = std::filesystem;

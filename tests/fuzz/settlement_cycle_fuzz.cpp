@@ -16,9 +16,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/files/world_layout.h"
 #include "common/formats/statement.h"
 #include "common/formats/trip_log_reading.h"
-#include "common/files/world_layout.h"
 #include "settlement/settlement_constants.h"
 #include "settlement/settlement_cycle.h"
 #include "tests/support/settlement_reference.h"
