@@ -47,7 +47,11 @@ enum class LogKind { kLive, kHandOver, kArchived, kStray };
 
 class WorldReading {
  public:
-  explicit WorldReading(const fs::path& root) : root_(root), book_(readBook(root)) {}
+  explicit WorldReading(const fs::path& root) : root_(root), book_(readBook(root)) {
+    if (book_.state) {
+      for (const auto& entry : book_.state->cursor) settledKeys_.push_back(entry.first);
+    }
+  }
 
   WorldAudit read() {
     if (book_.problem) differences_.push_back(book_.problem->text());
@@ -119,15 +123,19 @@ class WorldReading {
     }
     // A file the settlement moved while the audit read is read once.
     if (!seen_.insert(*identity).second) return;
+    // A log is settled up to the longest settled content it begins with.
     off_t settledTo = 0;
-    if (book_.state && kind != LogKind::kArchived) {
-      const auto entry = book_.state->cursor.find(*identity);
-      if (entry != book_.state->cursor.end()) settledTo = entry->second;
-    }
-    struct stat status;
-    if (settledTo > 0 && fstat(file.get(), &status) == 0 && status.st_size < settledTo) {
-      differences_.push_back("the cursor of " + named(path) + " claims " +
-                             std::to_string(settledTo - status.st_size) + " bytes beyond its end");
+    if (kind != LogKind::kArchived && kind != LogKind::kStray && !settledKeys_.empty()) {
+      const std::optional<PrefixCheck> begins = fileBeginning(file.get(), settledKeys_);
+      if (!begins) {
+        cannotRead(path);
+        return;
+      }
+      if (begins->matched()) {
+        settledTo = begins->matched()->length;
+        matchedKeys_.insert(*begins->matched());
+      }
+      readNames_.insert(named(path));
     }
     const size_t index = files_.size();
     files_.push_back(named(path));
@@ -195,6 +203,14 @@ class WorldReading {
                                kStatementName);
       }
     }
+    if (book_.state) {
+      for (const auto& [key, name] : book_.state->cursor) {
+        if (matchedKeys_.count(key) || !readNames_.count(name)) continue;
+        audit_.notes.push_back(name + " no longer begins with the " + std::to_string(key.length) +
+                               " bytes settled of it (cut or rewritten): the settlement takes "
+                               "what it holds now as new");
+      }
+    }
     audit_.differences = std::move(differences_);
     return std::move(audit_);
   }
@@ -207,6 +223,9 @@ class WorldReading {
   std::vector<std::string> cards_;
   std::vector<std::string> files_;
   std::set<FileIdentity> seen_;
+  std::vector<ContentKey> settledKeys_;  // the settled contents, by length
+  std::set<ContentKey> matchedKeys_;     // those a log begins with
+  std::set<std::string> readNames_;      // the logs and hand-over files read
   std::vector<std::string> differences_;
 };
 
@@ -256,6 +275,7 @@ std::string auditReport(const WorldAudit& audit) {
               std::to_string(card.count) + (card.count == 1 ? " top-up)\n" : " top-ups)\n");
   }
   for (const auto& [file, lines] : audit.noRecordLines) report += noRecordNote(file, lines);
+  for (const std::string& note : audit.notes) report += note + "\n";
   for (const std::string& difference : audit.differences) report += difference + "\n";
   if (audit.reconciled()) {
     report +=

@@ -1,14 +1,14 @@
 // Reconciling a world, per operator: every fee the cards paid must be
 // settled in the statement or waiting in a trip log or hand-over file beyond
-// what the settlement's cursor says it settled. The audit reads the trip
-// logs by the settlement's own rule (common/formats/trip_log_reading.h), so it sees
-// exactly the records the settlement settles, and it also checks that:
+// the longest settled content (the settlement's cursor) that it begins with. The audit reads the
+// trip logs by the settlement's own rule (common/formats/trip_log_reading.h), so it sees exactly
+// the records the settlement settles, and it also checks that:
 //   - every card charge has its trip log record and the reverse;
 //   - the statement settles what the logs hold below the cursor and in the
 //     archives (archive/ in any directory of the world besides time,
 //     customer, Metro and Bus), no more and no less;
 //   - the statement runs from cycle 1 without a gap or a repeat and agrees
-//     with its state, and no cursor claims more than its file holds;
+//     with its state;
 //   - no record lies in a file beside a log that no program reads;
 //   - every credit on a card is its provisioning or a top-up, and no
 //     top-up takes money off.
@@ -40,6 +40,8 @@ struct WorldAudit {
   std::vector<CardTopUps> topUps;  // cards topped up, in order of their numbers
   // Files (relative to the world) and their line numbers that hold no record.
   std::vector<std::pair<std::string, std::vector<size_t>>> noRecordLines;
+  // Logs that no longer begin with what was settled of them.
+  std::vector<std::string> notes;
   std::vector<std::string> differences;
 
   bool reconciled() const { return differences.empty(); }

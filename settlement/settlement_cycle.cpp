@@ -31,12 +31,12 @@ class ListReading : public CollectionSink {
 
   size_t readingThreads() const override { return threads_; }
   void expectFiles(size_t files) override { list_.expectFiles(files); }
-  LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom,
-                  off_t bytes) override {
+  LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom, off_t bytes,
+                  PrefixCheck& check) override {
     std::unique_ptr<char[]>& buffer = buffers_[thread];
     if (!buffer) buffer = std::make_unique<char[]>(kReadBlock);
     return list_.file(file).read(fd, from, freshFrom, bytes,
-                                 std::span<char>(buffer.get(), kReadBlock));
+                                 std::span<char>(buffer.get(), kReadBlock), check);
   }
 
  private:

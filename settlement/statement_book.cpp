@@ -95,7 +95,7 @@ StatementBook::Commit StatementBook::commit(const StatementLine& line,
   const std::optional<SettlementState> before = state_;
   const off_t length =
       before ? before->statementLength + static_cast<off_t>(statementTail(*before).size()) : 0;
-  const SettlementState next{length, line, cursor};
+  const SettlementState next{length, line, before ? linesAfter(*before) : LineChecks{}, cursor};
   if (const Result<void> replaced = replaceFile(statePath(), encodeState(next)); !replaced) {
     result.problem = cannotWrite(statePath(), *replaced.problem()).text();
     return result;

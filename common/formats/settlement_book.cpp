@@ -18,9 +18,11 @@ namespace {
 
 // A state ends with "end <check of every line before>": a state edited by
 // hand is refused rather than trusted, since a cursor moved back would
-// settle records again. States written before they carried the check
-// ("fares settlement state 1", a plain "end") are still read.
-constexpr std::string_view kStateMagic = "fares settlement state 2";
+// settle records again. States of earlier releases, whose cursor names
+// files by identity ("fares settlement state 2", and "... 1" with a plain
+// "end"), are still read.
+constexpr std::string_view kStateMagic = "fares settlement state 3";
+constexpr std::string_view kIdentityStateMagic = "fares settlement state 2";
 constexpr std::string_view kUncheckedStateMagic = "fares settlement state 1";
 constexpr std::string_view kStateEnd = "end";
 // A state file holds a few lines per trip log file; far more is no state.
@@ -36,7 +38,7 @@ bool readNumber(std::string_view text, Number& value) {
   return error == std::errc() && end == text.data() + text.size();
 }
 
-std::optional<SettledCursor::value_type> decodeCursor(std::string_view text) {
+std::optional<IdentityCursor::value_type> decodeIdentity(std::string_view text) {
   const std::vector<std::string_view> words = splitFields(text, ' ');
   FileIdentity identity;
   off_t offset = 0;
@@ -45,7 +47,18 @@ std::optional<SettledCursor::value_type> decodeCursor(std::string_view text) {
       !readNumber(words[3], identity.born_ns) || !readNumber(words[4], offset) || offset < 0) {
     return std::nullopt;
   }
-  return SettledCursor::value_type{identity, offset};
+  return IdentityCursor::value_type{identity, offset};
+}
+
+// "LENGTH HASH NAME": a settled content and the file it was read from.
+std::optional<SettledCursor::value_type> decodeSettled(std::string_view text) {
+  const size_t first = text.find(' ');
+  const size_t second = first == std::string_view::npos ? first : text.find(' ', first + 1);
+  if (second == std::string_view::npos || second + 1 >= text.size()) return std::nullopt;
+  const std::optional<ContentKey> key =
+      parseContentKey(text.substr(0, first), text.substr(first + 1, second - first - 1));
+  if (!key) return std::nullopt;
+  return SettledCursor::value_type{*key, std::string(text.substr(second + 1))};
 }
 
 // "<path> cannot be read (<why>)", why from errno.
@@ -87,6 +100,8 @@ class StatementScan {
 
   long long cycles() const { return cycles_; }
   const OperatorAmounts& fees() const { return fees_; }
+  // The check of the cycle lines before the tail.
+  const LineChecks& checks() const { return checks_; }
   const std::optional<Problem>& problem() const { return problem_; }
 
  private:
@@ -111,6 +126,7 @@ class StatementScan {
       problem_ = Problem(at() + " holds cycle " + std::to_string(parsed->cycle) + " where cycle " +
                          std::to_string(cycles_ + 1) + " belongs");
     } else {
+      checks_.add(line_);
       add(*parsed);
     }
     line_.clear();
@@ -121,6 +137,7 @@ class StatementScan {
   long long number_ = 0;
   long long cycles_ = 0;
   OperatorAmounts fees_ = {0, 0};
+  LineChecks checks_;
   std::optional<Problem> problem_;
 };
 
@@ -156,6 +173,29 @@ bool scanStatement(int fd, off_t length, StatementScan& scan) {
   return true;
 }
 
+// The settled contents of an earlier release's cursor: each file of the
+// world's log directories that it names by identity, hashed up to where it
+// was settled. Entries of files no longer there are dropped, as that
+// release dropped them.
+SettledCursor contentsOf(const fs::path& root, const IdentityCursor& identities) {
+  SettledCursor cursor;
+  for (const std::string_view dir : {kBusDir, kMetroDir}) {
+    std::error_code error;
+    for (fs::directory_iterator it(root / dir, error); !error && it != fs::directory_iterator();
+         it.increment(error)) {
+      const std::optional<FileIdentity> identity = identityAt(it->path());
+      const auto entry = identity ? identities.find(*identity) : identities.end();
+      if (entry == identities.end()) continue;
+      const FileDescriptor file = openRegularFile(it->path().string(), O_RDONLY);
+      const std::optional<std::string> text =
+          file.valid() ? readUpTo(file.get(), 0, static_cast<size_t>(entry->second)) : std::nullopt;
+      if (!text || text->empty()) continue;
+      cursor.emplace(keyOf(*text), std::string(dir) + "/" + it->path().filename().string());
+    }
+  }
+  return cursor;
+}
+
 void readState(const fs::path& root, BookReading& book) {
   const fs::path path = root / kSettlementStateName;
   const FileDescriptor file = openBookFile(path, book.problem);
@@ -166,12 +206,26 @@ void readState(const fs::path& root, BookReading& book) {
     return;
   }
   book.stateText = *text;
-  book.state = decodeState(*text);
+  std::optional<DecodedState> decoded = decodeState(*text);
+  if (decoded) {
+    if (decoded->identities) decoded->state.cursor = contentsOf(root, *decoded->identities);
+    book.byIdentity = decoded->identities.has_value();
+    book.state = std::move(decoded->state);
+  }
   if (!book.state) {
     book.problem = Problem(path.string() +
                            " is not a settlement state as the settlement wrote it (cut short or "
                            "edited by hand)");
   }
+}
+
+// What a statement whose lines do not match the state's check holds.
+Problem linesProblem(const fs::path& path, const LineChecks& written, const LineChecks& found) {
+  if (const std::optional<long long> cycle = differingLine(written, found)) {
+    return Problem(path.string() + " line " + std::to_string(*cycle + 1) +
+                   " is not the line the settlement wrote for cycle " + std::to_string(*cycle));
+  }
+  return Problem(path.string() + " holds lines the settlement did not write");
 }
 
 }  // namespace
@@ -187,21 +241,23 @@ std::string encodeState(const SettlementState& state) {
   std::string line = formatStatementLine(state.line);
   line.pop_back();
   std::string text = std::string(kStateMagic) + "\nstatement " +
-                     std::to_string(state.statementLength) + "\nline " + line + "\n";
-  for (const auto& [identity, offset] : state.cursor) {
-    text += "cursor " + std::to_string(identity.device) + " " + std::to_string(identity.inode) +
-            " " + std::to_string(identity.born) + " " + std::to_string(identity.born_ns) + " " +
-            std::to_string(offset) + "\n";
+                     std::to_string(state.statementLength) + "\nline " + line + "\nlines " +
+                     std::to_string(state.lines.count) + " " + std::to_string(state.lines.sum) +
+                     " " + std::to_string(state.lines.weighted) + "\n";
+  for (const auto& [key, name] : state.cursor) {
+    text += "settled " + formatContentKey(key) + " " + name + "\n";
   }
   return text + std::string(kStateEnd) + " " + textCheck(text) + "\n";
 }
 
-std::optional<SettlementState> decodeState(std::string_view text) {
+std::optional<DecodedState> decodeState(std::string_view text) {
   if (!text.ends_with("\n")) return std::nullopt;
   const size_t endLine = text.rfind('\n', text.size() - 2);
   const std::string_view checked =
       text.substr(0, endLine == std::string_view::npos ? 0 : endLine + 1);
   const bool unchecked = text.starts_with(std::string(kUncheckedStateMagic) + "\n");
+  const bool current = text.starts_with(std::string(kStateMagic) + "\n");
+  const bool byIdentity = unchecked || text.starts_with(std::string(kIdentityStateMagic) + "\n");
   const std::string end =
       unchecked ? std::string(kStateEnd) : std::string(kStateEnd) + " " + textCheck(checked);
   text.remove_suffix(1);
@@ -211,20 +267,46 @@ std::optional<SettlementState> decodeState(std::string_view text) {
     lines.push_back(text.substr(at, end - at));
     at = end + 1;
   }
-  if (lines.size() < 4 || (lines.front() != kStateMagic && !unchecked) || lines.back() != end ||
+  const size_t entriesFrom = current ? 4 : 3;
+  if (lines.size() < entriesFrom + 1 || !(current || byIdentity) || lines.back() != end ||
       !lines[1].starts_with("statement ") || !lines[2].starts_with("line ")) {
     return std::nullopt;
   }
-  SettlementState state;
+  DecodedState decoded;
+  SettlementState& state = decoded.state;
   const auto line = parseStatementLine(lines[2].substr(5));
   if (!readNumber(lines[1].substr(10), state.statementLength) || !line) return std::nullopt;
   state.line = *line;
-  for (size_t i = 3; i + 1 < lines.size(); ++i) {
-    if (!lines[i].starts_with("cursor ")) return std::nullopt;
-    const auto entry = decodeCursor(lines[i].substr(7));
-    if (!entry || !state.cursor.insert(*entry).second) return std::nullopt;
+  if (current) {
+    const std::vector<std::string_view> check = splitFields(lines[3], ' ');
+    if (check.size() != 4 || check[0] != "lines" || !readNumber(check[1], state.lines.count) ||
+        !readNumber(check[2], state.lines.sum) || !readNumber(check[3], state.lines.weighted) ||
+        state.lines.count != state.line.cycle - 1) {
+      return std::nullopt;
+    }
+  } else {
+    decoded.identities.emplace();
   }
-  return state;
+  for (size_t i = entriesFrom; i + 1 < lines.size(); ++i) {
+    if (current) {
+      if (!lines[i].starts_with("settled ")) return std::nullopt;
+      const auto entry = decodeSettled(lines[i].substr(8));
+      if (!entry || !state.cursor.insert(*entry).second) return std::nullopt;
+    } else {
+      if (!lines[i].starts_with("cursor ")) return std::nullopt;
+      const auto entry = decodeIdentity(lines[i].substr(7));
+      if (!entry || !decoded.identities->insert(*entry).second) return std::nullopt;
+    }
+  }
+  return decoded;
+}
+
+LineChecks linesAfter(const SettlementState& state) {
+  LineChecks lines = state.lines;
+  std::string line = formatStatementLine(state.line);
+  line.pop_back();
+  lines.add(line);
+  return lines;
 }
 
 std::string statementTail(const SettlementState& state) {
@@ -277,6 +359,12 @@ BookReading readBook(const fs::path& root) {
     book.tailMissing = after->size() < tail.size();
     scan.tail(book.state->line);
     book.problem = scan.problem();
+    if (book.byIdentity) {
+      // An earlier release's state checks only the last line.
+      book.state->lines = scan.checks();
+    } else if (!book.problem && scan.checks() != book.state->lines) {
+      book.problem = linesProblem(path, book.state->lines, scan.checks());
+    }
   }
   book.lines = scan.cycles();
   book.fees = scan.fees();

@@ -3,9 +3,11 @@
 // world's root) that commits it.
 //
 // The state holds the statement's length before its last line, that last
-// line, and the cursor: for every trip log identity, how many of its bytes
-// have been settled. A cycle commits by replacing the state whole (through a
-// fresh temporary and a rename) and only then appends its line to the
+// line, a check of every line before it, and the cursor: the contents that
+// have been settled, each by its length and hash (content_check.h), with
+// the name of the file it was last read from. A log is settled up to the
+// longest settled content it begins with, whatever its name or inode. A cycle commits by replacing
+// the state whole (through a fresh temporary and a rename) and only then appends its line to the
 // statement. A kill at any instant thus leaves the state before the cycle
 // or after it; in the second case the statement may lack all or part of its
 // last line, which the state holds. Reading repairs that in what it
@@ -26,21 +28,39 @@
 #include <string_view>
 
 #include "common/files/file_identity.h"
+#include "common/formats/content_check.h"
 #include "common/formats/statement.h"
 #include "common/process/problem.h"
 
-// How far each trip log identity has been settled, in bytes from its start.
-using SettledCursor = std::map<FileIdentity, off_t>;
+// The settled contents, each with the name (under the world's root, such
+// as "Bus/busfile.txt") of the file it was read from.
+using SettledCursor = std::map<ContentKey, std::string>;
+
+// How far each trip log identity was settled, as states written before the
+// cursor was kept by content hold it.
+using IdentityCursor = std::map<FileIdentity, off_t>;
 
 struct SettlementState {
   off_t statementLength = 0;  // the statement's bytes before its last line
   StatementLine line;         // the last line
+  LineChecks lines;           // the check of the cycle lines before it
   SettledCursor cursor;
   bool operator==(const SettlementState&) const = default;
 };
 
+// A state as read: in the present form, or an earlier one whose cursor
+// still names files by identity (and which carries no check of the lines).
+struct DecodedState {
+  SettlementState state;
+  std::optional<IdentityCursor> identities;
+};
+
 std::string encodeState(const SettlementState& state);
-std::optional<SettlementState> decodeState(std::string_view text);
+std::optional<DecodedState> decodeState(std::string_view text);
+
+// The check of the lines before the last one once `state`'s last line is
+// followed by another.
+LineChecks linesAfter(const SettlementState& state);
 
 // What the statement holds from the state's length on: its last line, after
 // the header when the statement was empty before it.
@@ -50,6 +70,7 @@ struct BookReading {
   std::optional<SettlementState> state;  // nullopt: nothing was ever settled
   std::string stateText;                 // the state file's bytes as read
   bool tailMissing = false;              // the statement lacks (part of) its tail
+  bool byIdentity = false;               // the state is an earlier release's
   long long lines = 0;                   // cycle lines, the repaired tail included
   OperatorAmounts fees = {0, 0};         // their fees, added modulo 2^64
   std::optional<Problem> problem;        // what is wrong, when something is

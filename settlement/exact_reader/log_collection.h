@@ -1,29 +1,37 @@
-// What the settlement collects from a world's trip logs, and how far each
-// log has been settled, so that every record is settled exactly once,
-// whatever becomes of the log and however often the settlement restarts.
+// What the settlement collects from a world's trip logs, and what of them
+// has been settled, so that every record is settled exactly once, whatever
+// becomes of the log and however often the settlement restarts.
 //
-// Every collection reads the six live logs from their start, as they stand
-// (a block covers everything in them at that moment), and then every
-// hand-over file beside them. A hand-over file is the same file as the live
-// log it was (a rename keeps its identity): it is read from where settling
-// reached, so only its unsettled tail is collected. A read is fresh, to be
-// settled by this cycle, when it lies at or beyond the settled cursor of its
-// file. The collection's cursor becomes the settled one only once the cycle
-// has been committed; until then its fresh records wait.
+// What was settled is known by content (content_check.h): a file, whatever
+// its name or inode, is settled up to the longest settled content it
+// begins with, and everything after that is fresh, to be settled by this
+// cycle. So a copy, a rename, a restore or an identical rewrite settles
+// nothing twice, and a log cut in place or rewritten begins with nothing
+// settled and is taken from its first byte.
 //
-// A cursor entry is forgotten only once its file is archived or no longer
-// exists anywhere in Bus/ or Metro/: a file that merely cannot be opened
-// right now keeps it, or it would be settled again later.
+// A collection lists the hand-over files and reads them, then reads the
+// six live logs from their start as they stand, then lists again and reads
+// the hand-over files that appeared meanwhile (a live log handed over
+// during the collection). Each file is checked against what was settled
+// and against what the files before it in the same collection hold, so
+// that two files that continue alike (a copy beside its log) are settled
+// once. The collection's cursor becomes the settled one only once the
+// cycle has been committed; until then its fresh records wait.
+//
+// A settled content that no file begins with any more is forgotten, unless
+// some file could not be listed, opened or read this time. When the file
+// it was read from is still there and holds something else, that is said
+// once on standard error.
 //
 // Files may be read two at a time (the sink says how many), but everything
 // decided about them is decided afterwards in collection order, so the
-// outcome is the one of reading them one after another. Bus/ and Metro/ are
-// each listed once per collection.
+// outcome is the one of reading them one after another.
 #pragma once
 
 #include <filesystem>
 #include <functional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,8 +39,9 @@
 #include "common/formats/trip_log_reading.h"
 
 struct HandOverFile {
-  std::string path;  // root/Bus/busfile.txt.7
-  FileIdentity identity;
+  std::string path;     // root/Bus/busfile.txt.7
+  ContentKey key;       // what it was settled to
+  bool shared = false;  // another file of its collection ended with the same content
 };
 
 // One collection: the hand-over files it read, the cursor once its fresh
@@ -56,9 +65,10 @@ class CollectionSink {
   // Reads the open log `fd` as file `file` on reading thread `thread`, from
   // `from` to its end, in place of whatever an earlier read of that file
   // gave; a read that begins at `freshFrom` or later is fresh. `bytes` is
-  // the log's size when it was opened.
+  // the log's size when it was opened. Every taken read goes to `check`
+  // as well, in file order.
   virtual LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom,
-                          off_t bytes) = 0;
+                          off_t bytes, PrefixCheck& check) = 0;
 };
 
 // Receives every taken read, and whether it is fresh.
@@ -88,6 +98,8 @@ class LogCollection {
 
   // Moves the hand-over files of a committed cycle into `archive`. A file
   // that cannot be moved is reported once and stays where it is, settled.
+  // The content of a moved file is forgotten unless another file of the
+  // collection ended with the same content.
   void archive(const std::vector<HandOverFile>& handOvers, const std::filesystem::path& archive,
                long long cycle, const ProblemSink& report);
 
@@ -98,16 +110,16 @@ class LogCollection {
   struct FileRead;
   struct Reading;
 
-  // Reads one planned file; a hand-over file from where settling or the
-  // reads in `readTo` reached.
+  // Reads one planned file, checked against the contents `known`.
   FileRead readFile(const Planned& planned, size_t file, size_t thread,
-                    const std::map<FileIdentity, off_t>& readTo, CollectionSink& sink) const;
+                    std::span<const ContentKey> known, CollectionSink& sink) const;
   // Reads planned files [begin, end), two at a time when it pays.
-  std::vector<FileRead> readFiles(const std::vector<Planned>& plan, size_t begin, size_t end,
-                                  const std::map<FileIdentity, off_t>& readTo,
-                                  CollectionSink& sink) const;
+  void readFiles(Reading& reading, const std::vector<Planned>& plan, size_t begin, size_t end);
   // Takes one read into the collection, in collection order.
   void accept(Reading& reading, const Planned& planned, size_t file, FileRead& read);
+  // What the collection's cursor keeps of the settled one, and what is said
+  // about contents no file begins with any more.
+  void finish(Reading& reading);
 
   // Reports `line` unless a line about `about` was reported before.
   void reportOnce(const std::string& about, const std::string& line, const ProblemSink& report);

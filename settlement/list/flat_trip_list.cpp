@@ -92,14 +92,16 @@ void FileRecords::addReads(std::string_view reads, off_t at, off_t freshFrom) {
 }
 
 LogReading FileRecords::read(int fd, off_t from, off_t freshFrom, off_t bytes,
-                             std::span<char> buffer) {
+                             std::span<char> buffer, PrefixCheck& check) {
   clear();
   if (bytes > from) {
     reserve(
         std::min(static_cast<size_t>((bytes - from) / kShortestRecordRead) + 1, kMostRoomAhead));
   }
-  return readLogBlocks(fd, from, buffer,
-                       [&](std::string_view reads, off_t at) { addReads(reads, at, freshFrom); });
+  return readLogBlocks(fd, from, buffer, [&](std::string_view reads, off_t at) {
+    check.add(reads);
+    addReads(reads, at, freshFrom);
+  });
 }
 
 void FlatTripList::expectFiles(size_t files) {

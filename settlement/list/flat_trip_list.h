@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "common/formats/content_check.h"
 #include "settlement/list/flat_record.h"
 
 // The records of one collected file, in the order read.
@@ -51,8 +52,10 @@ class FileRecords {
 
   // Reads the open log `fd` from `from` to its end, through `buffer`, into
   // records that replace these; a read that begins at `freshFrom` or later
-  // is fresh. `bytes` is the log's size, for room.
-  LogReading read(int fd, off_t from, off_t freshFrom, off_t bytes, std::span<char> buffer);
+  // is fresh. `bytes` is the log's size, for room. The reads go to `check`
+  // as well.
+  LogReading read(int fd, off_t from, off_t freshFrom, off_t bytes, std::span<char> buffer,
+                  PrefixCheck& check);
 
   std::span<const FlatRecord> records() const { return {records_.get(), size_}; }
   const std::string& spill() const { return spill_; }

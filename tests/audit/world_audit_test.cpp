@@ -20,11 +20,6 @@ const std::string kHeader(kStatementHeader);
 const std::string kLine1 = "1,201412050010,0,0,0,0,0\n";
 const std::string kLine2 = "2,201412050020,2,1050,0,1050,0\n";
 
-FileIdentity identityOf(const World& world, const std::string& relative) {
-  const FileDescriptor file = openRegularFile((world.root() / relative).string(), O_RDONLY);
-  return fileIdentity(file.get()).value();
-}
-
 // Card 1111 paid 1050 on the bus and 1050 in the metro. The bus fee was
 // settled by cycle 2 from a hand-over file; the metro fee waits in a live log.
 void baseWorld(const World& world) {
@@ -37,7 +32,8 @@ void baseWorld(const World& world) {
   SettlementState state;
   state.statementLength = static_cast<off_t>(kHeader.size() + kLine1.size());
   state.line = *parseStatementLine(kLine2.substr(0, kLine2.size() - 1));
-  state.cursor[identityOf(world, "Bus/busfile.txt.1")] = static_cast<off_t>(handOver.size());
+  state.lines.add(kLine1.substr(0, kLine1.size() - 1));
+  state.cursor[keyOf(handOver)] = "Bus/busfile.txt.1";
   world.put("settlement.state", encodeState(state));
   world.put("statement.csv", kHeader + kLine1 + kLine2);
 }
@@ -84,7 +80,17 @@ TEST(WorldAudit, DifferencesAreNamedAndAnyMakesTheWorldUnreconciled) {
        "1050 charged to card 1111 is in no trip log"},
       {"a settled file cut",
        [](const World& w) { fs::resize_file(w.root() / "Bus/busfile.txt.1", 27); },
-       "the cursor of Bus/busfile.txt.1 claims 27 bytes beyond its end"},
+       "Bus/busfile.txt.1 no longer begins with the 54 bytes settled of it (cut or rewritten)"},
+      {"a settled file renamed",
+       [](const World& w) {
+         fs::rename(w.root() / "Bus/busfile.txt.1", w.root() / "Bus/busfile.txt.2");
+       },
+       nullptr},
+      {"a statement line edited at its length",
+       [](const World& w) {
+         w.put("statement.csv", kHeader + "1,201412050011,0,0,0,0,0\n" + kLine2);
+       },
+       "statement.csv line 2 is not the line the settlement wrote for cycle 1"},
       {"a settled record archived twice",
        [](const World& w) {
          fs::create_directory(w.root() / "Settlement/archive");

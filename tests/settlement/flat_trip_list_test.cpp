@@ -206,8 +206,12 @@ TEST(FileRecordsReading, BlocksOfAnySizeGiveTheRecordsOfReadingReadByRead) {
     for (const auto& [from, freshFrom] :
          {std::pair<off_t, off_t>{0, 0}, {0, middle}, {middle, middle}}) {
       FileRecords file;
+      PrefixCheck check(ContentHash{}, {});
       const LogReading reading =
-          file.read(fd, from, freshFrom, static_cast<off_t>(content.size()), buffer);
+          file.read(fd, from, freshFrom, static_cast<off_t>(content.size()), buffer, check);
+      // Every byte read goes through the check, in order.
+      EXPECT_EQ(check.key(), keyOf(content.substr(static_cast<size_t>(from),
+                                                  static_cast<size_t>(reading.end - from))));
       std::string spill;
       std::vector<FlatRecord> expected;
       off_t at = 0;

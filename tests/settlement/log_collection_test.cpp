@@ -1,7 +1,7 @@
 // The collector's cursor: a live log handed over is read on from where
 // settling reached, a hand-over file never settled is read whole, reads are
-// fresh only beyond what was committed, the cursor survives a restart, and
-// archived files leave it.
+// fresh only beyond the settled content a file begins with, the cursor
+// survives a restart, and archived files leave it.
 #include "settlement/exact_reader/log_collection.h"
 
 #include <gtest/gtest.h>
@@ -122,38 +122,69 @@ TEST(LogCollection, WaitingFilesAreReadWholeInOrderAndArchivedUnderFreeNames) {
                   .handOvers.size() == 1);
 }
 
-// A file cut below its cursor by hand is not settled again: its reads stay
-// stale, and the cut is named once.
-TEST(LogCollection, LogCutBelowItsCursorIsNeverSettledAgain) {
+// A log cut or rewritten below what was settled of it begins with nothing
+// settled: it is taken anew from its first byte, and that is said once. A
+// copy beside a log, or a log copied aside and then cut, settles each read
+// once, in whichever order the collection meets the two.
+TEST(LogCollection, ContentsAreSettledOnceWhateverHoldsThem) {
   World world;
   LogCollection collection;
   world.put("Metro/Metrofile0.txt", "one\ntwo\n");
   collection.settle(collectFrom(collection, world).collected.cursor);
   fs::resize_file(world.root() / "Metro/Metrofile0.txt", 4);
   Taken cut = collectFrom(collection, world);
-  EXPECT_EQ(cut.lines, (Lines{"one\n"}));
+  EXPECT_EQ(cut.lines, (Lines{"one\n*"}));
   ASSERT_EQ(cut.problems.size(), 1u);
-  EXPECT_NE(cut.problems[0].find("was cut below what was settled of it (4 of 8 bytes)"),
+  EXPECT_NE(cut.problems[0].find("Metrofile0.txt no longer begins with the 8 bytes settled of it"),
             std::string::npos);
   collection.settle(cut.collected.cursor);
   append(world, "Metro/Metrofile0.txt", "new\nthree\n");
   Taken after = collectFrom(collection, world);
-  EXPECT_EQ(after.lines, (Lines{"one\n", "new\n", "three\n*"}));
+  EXPECT_EQ(after.lines, (Lines{"one\n", "new\n*", "three\n*"}));
   EXPECT_TRUE(after.problems.empty());
+  collection.settle(after.collected.cursor);
+
+  // Copied aside, then more written: the copy holds nothing new, the log
+  // only what came after the copy.
+  world.put("Metro/Metrofile0.txt.1", world.get("Metro/Metrofile0.txt") + "four\n");
+  append(world, "Metro/Metrofile0.txt", "four\nfive\n");
+  Taken copied = collectFrom(collection, world);
+  EXPECT_EQ(std::count(copied.lines.begin(), copied.lines.end(), "four\n*"), 1);
+  EXPECT_EQ(std::count(copied.lines.begin(), copied.lines.end(), "five\n*"), 1);
+  EXPECT_EQ(std::count_if(copied.lines.begin(), copied.lines.end(),
+                          [](const std::string& line) { return line.ends_with('*'); }),
+            2);
+  collection.settle(copied.collected.cursor);
+  collection.archive(copied.collected.handOvers, world.root() / "archive", 1,
+                     [](const std::string& p) { FAIL() << p; });
+
+  // Copied aside and cut, as a log rotation does: the copy is settled on
+  // from where settling reached, the cut log from its first byte.
+  append(world, "Metro/Metrofile0.txt", "six\n");
+  world.put("Metro/Metrofile0.txt.2", world.get("Metro/Metrofile0.txt"));
+  world.put("Metro/Metrofile0.txt", "seven\n");
+  Taken rotated = collectFrom(collection, world);
+  EXPECT_EQ(rotated.lines.front(), "seven\n*");
+  EXPECT_EQ(std::count(rotated.lines.begin(), rotated.lines.end(), "six\n*"), 1);
+  EXPECT_EQ(std::count_if(rotated.lines.begin(), rotated.lines.end(),
+                          [](const std::string& line) { return line.ends_with('*'); }),
+            2);
+  EXPECT_TRUE(rotated.problems.empty());
 }
 
 namespace {
 
 // Keeps each file's reads, "*" after a fresh one, read on two threads; the
-// first thread waits for the second to have taken a hand-over file, so
-// both read.
+// first thread waits for the second to have taken a file after the first
+// few, so both read.
 class TwoThreadReads : public CollectionSink {
  public:
   size_t readingThreads() const override { return 2; }
   void expectFiles(size_t files) override {
     if (reads_.size() < files) reads_.resize(files);
   }
-  LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom, off_t) override {
+  LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom, off_t,
+                  PrefixCheck& check) override {
     if (file >= kLiveLogs) {
       if (thread == 1) secondThreadRead_ = true;
       for (int i = 0; thread == 0 && !secondThreadRead_ && i < 500; ++i) {
@@ -163,6 +194,7 @@ class TwoThreadReads : public CollectionSink {
     Lines& lines = reads_[file];
     lines.clear();
     return readLogFrom(fd, from, [&](std::string_view read, off_t at) {
+      check.add(read);
       lines.push_back(std::string(read) + (at >= freshFrom ? "*" : ""));
     });
   }
@@ -213,7 +245,8 @@ TEST(LogCollection, TwoReadingThreadsCollectWhatOneWould) {
       EXPECT_EQ(std::count(expected.lines.begin(), expected.lines.end(), "linked\n*"), 1);
       EXPECT_EQ(std::count(expected.lines.begin(), expected.lines.end(), "live\n*"), 1);
       EXPECT_EQ(std::count(expected.lines.begin(), expected.lines.end(), "h7\n*"), 1);
-      EXPECT_EQ(expected.lines.size(), 3 + 20 * (1 + completeLogLines(bulk).size()));
+      // The live log is read whole under both its names.
+      EXPECT_EQ(expected.lines.size(), 4 + 20 * (1 + completeLogLines(bulk).size()));
     }
     oneByOne.settle(expected.collected.cursor);
     twoAtATime.settle(collected.cursor);

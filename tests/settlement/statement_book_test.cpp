@@ -25,12 +25,12 @@ TEST(StatementBook, ALineThatCannotBeAppendedTakesItsStateBackAndAKilledOneIsWri
   std::string warning;
   StatementBook book;
   ASSERT_FALSE(book.open(world.root(), warning));
-  const SettledCursor cursor = {{FileIdentity{1, 2, 3, 4}, 56}};
+  const SettledCursor cursor = {{ContentKey{56, 0x1234}, "Bus/busfile.txt"}};
   ASSERT_EQ(book.commit(lineOf(1, 1050), cursor).outcome, StatementBook::Outcome::kCommitted);
   const std::string first = kHeader + formatStatementLine(lineOf(1, 1050));
   EXPECT_EQ(world.get("statement.csv"), first);
   const std::string committed = world.get("settlement.state");
-  EXPECT_EQ(decodeState(committed)->cursor, cursor);
+  EXPECT_EQ(decodeState(committed)->state.cursor, cursor);
 
   // Room for the state, not for the statement's next line: a file-size
   // limit on the statement.
@@ -75,22 +75,67 @@ TEST(StatementBook, LinesAndStatesReadBackOnlyWhenWellFormed) {
         "12,2014,3,99999999999999999999,0,1050,0"}) {
     EXPECT_FALSE(parseStatementLine(bad)) << bad;
   }
-  SettlementState state{88, line, {{FileIdentity{2049, 77, 1733570000, 5}, 450}}};
+  SettlementState state{88, line, {}, {{ContentKey{450, 0xfedcba9876543210}, "Bus/busfile.txt"}}};
+  for (int cycle = 1; cycle < 12; ++cycle) state.lines.add("line " + std::to_string(cycle));
   const std::string text = encodeState(state);
-  EXPECT_EQ(decodeState(text), state);
+  ASSERT_TRUE(decodeState(text));
+  EXPECT_EQ(decodeState(text)->state, state);
+  EXPECT_FALSE(decodeState(text)->identities);
   // A cursor moved back by hand would settle its records again.
   std::string edited = text;
-  edited.replace(edited.find(" 450\n"), 4, " 0");
-  for (const std::string& bad :
-       {text.substr(0, text.size() - 4), text + "end\n", "x" + text,
-        text.substr(0, text.find("cursor")) + "cursor 1 2 3 4 -5\nend\n", edited}) {
+  edited.replace(edited.find("settled 450 "), 12, "settled 45 ");
+  const std::string head = text.substr(0, text.find("settled"));
+  for (const std::string& bad : {text.substr(0, text.size() - 4), text + "end\n", "x" + text,
+                                 edited, head + "settled 0 0000000000000000 Bus/x\nend\n",
+                                 "fares settlement state 2" + text.substr(text.find('\n'))}) {
     EXPECT_FALSE(decodeState(bad)) << bad;
   }
-  // A state written before states carried their check is still read.
-  const std::string unchecked =
-      "fares settlement state 1\n" +
-      text.substr(text.find('\n') + 1, text.rfind("end") - text.find('\n') - 1) + "end\n";
-  EXPECT_EQ(decodeState(unchecked), state) << unchecked;
+  // States of earlier releases, which name files by identity, are still read.
+  const std::string byIdentity =
+      "fares settlement state 1\nstatement 88\nline 12,2014121000008,3,1050,-200,700,150\n"
+      "cursor 2049 77 1733570000 5 450\nend\n";
+  const std::optional<DecodedState> earlier = decodeState(byIdentity);
+  ASSERT_TRUE(earlier) << byIdentity;
+  EXPECT_EQ(earlier->state.line, line);
+  EXPECT_EQ(earlier->identities, (IdentityCursor{{FileIdentity{2049, 77, 1733570000, 5}, 450}}));
+}
+
+// Every statement line is checked through the state: a line changed,
+// removed or inserted anywhere is refused, with the line that is wrong.
+TEST(StatementBook, AStatementEditedAnywhereIsRefused) {
+  World world;
+  std::string warning;
+  StatementBook book;
+  ASSERT_FALSE(book.open(world.root(), warning));
+  for (long long cycle = 1; cycle <= 4; ++cycle) {
+    ASSERT_EQ(book.commit(lineOf(cycle, 100 * cycle), {}).outcome,
+              StatementBook::Outcome::kCommitted);
+  }
+  const std::string statement = world.get("statement.csv");
+  const auto lineOfCycle = [](long long cycle) {
+    return formatStatementLine(lineOf(cycle, 100 * cycle));
+  };
+  std::string sameLength = statement;
+  sameLength.replace(sameLength.find(lineOfCycle(2)), lineOfCycle(2).size(),
+                     formatStatementLine({2, "201412050011", 1, {200, 0}, {200, 0}}));
+  struct Case {
+    std::string statement;
+    const char* says;
+  };
+  const std::vector<Case> cases = {
+      {sameLength, "statement.csv line 3 is not the line the settlement wrote for cycle 2"},
+      {kHeader + lineOfCycle(1) + lineOfCycle(3) + lineOfCycle(3) + lineOfCycle(4),
+       "line 3 holds cycle 3 where cycle 2 belongs"},
+      {kHeader + lineOfCycle(2) + lineOfCycle(1) + lineOfCycle(3) + lineOfCycle(4),
+       "line 2 holds cycle 2 where cycle 1 belongs"},
+  };
+  for (const Case& c : cases) {
+    world.put("statement.csv", c.statement);
+    StatementBook doubted;
+    const auto problem = doubted.open(world.root(), warning);
+    ASSERT_TRUE(problem) << c.says;
+    EXPECT_NE(problem->find(c.says), std::string::npos) << *problem;
+  }
 }
 
 namespace {
@@ -179,7 +224,7 @@ TEST(StatementBook, ADiskFullWhileTheStateIsTakenBackLeavesTheLineToTheNextCommi
   EXPECT_EQ(commit.problem,
             "cannot write " + world.dir("statement.csv") + ": No space left on device");
   EXPECT_EQ(world.get("statement.csv"), committed.statement);
-  EXPECT_EQ(decodeState(world.get("settlement.state"))->line, lineOf(2, 200));
+  EXPECT_EQ(decodeState(world.get("settlement.state"))->state.line, lineOf(2, 200));
   EXPECT_EQ(committed.book.nextCycle(), 3);
 
   // The next commit writes the waiting line before its own.

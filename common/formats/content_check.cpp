@@ -1,0 +1,196 @@
+#include "common/formats/content_check.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "common/formats/text.h"
+
+namespace {
+
+constexpr uint64_t kPrime1 = 0x9e3779b185ebca87ull;
+constexpr uint64_t kPrime2 = 0xc2b2ae3d27d4eb4full;
+constexpr uint64_t kPrime3 = 0x165667b19e3779f9ull;
+constexpr uint64_t kPrime4 = 0x85ebca77c2b2ae63ull;
+constexpr uint64_t kModulus = (1ull << 61) - 1;
+
+uint64_t rotate(uint64_t value, int bits) {
+  return (value << bits) | (value >> (64 - bits));
+}
+
+uint64_t load(const unsigned char* data) {
+  uint64_t value;
+  memcpy(&value, data, sizeof value);
+  return value;
+}
+
+uint64_t round(uint64_t lane, uint64_t word) {
+  return rotate(lane + word * kPrime2, 31) * kPrime1;
+}
+
+uint64_t mix(uint64_t value) {
+  value ^= value >> 33;
+  value *= kPrime2;
+  value ^= value >> 29;
+  value *= kPrime3;
+  return value ^ (value >> 32);
+}
+
+uint64_t mulMod(uint64_t a, uint64_t b) {
+  const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
+  const uint64_t low = static_cast<uint64_t>(product) & kModulus;
+  const uint64_t high = static_cast<uint64_t>(product >> 61);
+  const uint64_t sum = low + high;
+  return sum >= kModulus ? sum - kModulus : sum;
+}
+
+uint64_t addMod(uint64_t a, uint64_t b) {
+  const uint64_t sum = a + b;
+  return sum >= kModulus ? sum - kModulus : sum;
+}
+
+// b^(kModulus - 2): the inverse of b modulo the prime.
+uint64_t inverse(uint64_t b) {
+  uint64_t result = 1;
+  for (uint64_t e = kModulus - 2; e > 0; e >>= 1, b = mulMod(b, b)) {
+    if (e & 1) result = mulMod(result, b);
+  }
+  return result;
+}
+
+}  // namespace
+
+void ContentHash::stripe(const unsigned char* data) {
+  for (size_t lane = 0; lane < 4; ++lane) lanes_[lane] = round(lanes_[lane], load(data + 8 * lane));
+}
+
+void ContentHash::add(std::string_view bytes) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  size_t size = bytes.size();
+  length_ += size;
+  if (pendingBytes_ > 0) {
+    const size_t take = std::min(size, pending_.size() - pendingBytes_);
+    memcpy(pending_.data() + pendingBytes_, data, take);
+    pendingBytes_ += take;
+    data += take;
+    size -= take;
+    if (pendingBytes_ < pending_.size()) return;
+    stripe(pending_.data());
+    pendingBytes_ = 0;
+  }
+  for (; size >= 32; data += 32, size -= 32) stripe(data);
+  memcpy(pending_.data(), data, size);
+  pendingBytes_ = size;
+}
+
+uint64_t ContentHash::digest() const {
+  uint64_t hash =
+      rotate(lanes_[0], 1) + rotate(lanes_[1], 7) + rotate(lanes_[2], 12) + rotate(lanes_[3], 18);
+  for (const uint64_t lane : lanes_) hash = (hash ^ round(0, lane)) * kPrime1 + kPrime4;
+  hash += length_;
+  size_t at = 0;
+  for (; at + 8 <= pendingBytes_; at += 8) {
+    hash = rotate(hash ^ round(0, load(pending_.data() + at)), 27) * kPrime1 + kPrime4;
+  }
+  for (; at < pendingBytes_; ++at) hash = rotate(hash ^ (pending_[at] * kPrime1), 11) * kPrime2;
+  return mix(hash);
+}
+
+ContentKey keyOf(std::string_view bytes) {
+  ContentHash hash;
+  hash.add(bytes);
+  return {hash.length(), hash.digest()};
+}
+
+std::string formatContentKey(const ContentKey& key) {
+  char hash[17];
+  snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(key.hash));
+  return std::to_string(key.length) + " " + hash;
+}
+
+std::optional<ContentKey> parseContentKey(std::string_view length, std::string_view hash) {
+  const std::optional<long long> bytes = decimalNumber<long long>(length);
+  if (!bytes || *bytes <= 0 || hash.size() != 16) return std::nullopt;
+  ContentKey key{static_cast<off_t>(*bytes), 0};
+  for (const char c : hash) {
+    const bool digit = c >= '0' && c <= '9';
+    if (!digit && !(c >= 'a' && c <= 'f')) return std::nullopt;
+    key.hash = key.hash << 4 | static_cast<uint64_t>(digit ? c - '0' : c - 'a' + 10);
+  }
+  return key;
+}
+
+PrefixCheck::PrefixCheck(ContentHash start, std::span<const ContentKey> expected)
+    : hash_(start), expected_(expected) {
+  while (next_ < expected_.size() && expected_[next_].length <= hash_.length()) ++next_;
+}
+
+std::optional<off_t> PrefixCheck::nextLength() const {
+  if (next_ == expected_.size()) return std::nullopt;
+  return expected_[next_].length;
+}
+
+void PrefixCheck::reach(off_t length) {
+  while (next_ < expected_.size() && expected_[next_].length == length) {
+    if (expected_[next_] == key()) {
+      matched_ = expected_[next_];
+      atMatch_ = hash_;
+    }
+    ++next_;
+  }
+}
+
+void PrefixCheck::add(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const std::optional<off_t> next = nextLength();
+    if (!next) {
+      hash_.add(bytes);
+      return;
+    }
+    const size_t take = static_cast<size_t>(
+        std::min<off_t>(*next - hash_.length(), static_cast<off_t>(bytes.size())));
+    hash_.add(bytes.substr(0, take));
+    bytes.remove_prefix(take);
+    reach(hash_.length());
+  }
+}
+
+std::optional<PrefixCheck> fileBeginning(int fd, std::span<const ContentKey> known) {
+  constexpr off_t kBlock = 1 << 18;
+  PrefixCheck check(ContentHash{}, known);
+  std::string block(static_cast<size_t>(kBlock), '\0');
+  for (off_t at = 0; const std::optional<off_t> next = check.nextLength();) {
+    const size_t want = static_cast<size_t>(std::min(*next - at, kBlock));
+    const ssize_t got = pread(fd, block.data(), want, at);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return std::nullopt;
+    if (got == 0) break;
+    check.add(std::string_view(block.data(), static_cast<size_t>(got)));
+    at += got;
+  }
+  return check;
+}
+
+uint64_t lineHash(std::string_view line) {
+  ContentHash hash;
+  hash.add(line);
+  return hash.digest() % kModulus;
+}
+
+void LineChecks::add(std::string_view line) {
+  ++count;
+  const uint64_t hash = lineHash(line);
+  sum = addMod(sum, hash);
+  weighted = addMod(weighted, mulMod(hash, static_cast<uint64_t>(count) % kModulus));
+}
+
+std::optional<long long> differingLine(const LineChecks& expected, const LineChecks& found) {
+  if (expected.count != found.count || expected == found) return std::nullopt;
+  const uint64_t change = addMod(found.sum, kModulus - expected.sum);
+  const uint64_t weightedChange = addMod(found.weighted, kModulus - expected.weighted);
+  if (change == 0) return std::nullopt;
+  const uint64_t line = mulMod(weightedChange, inverse(change));
+  if (line == 0 || line > static_cast<uint64_t>(found.count)) return std::nullopt;
+  return static_cast<long long>(line);
+}
