@@ -26,9 +26,9 @@ constexpr int kIncompleteTapStatus = 1;
 // the exit status after the one line that says why not.
 std::optional<int> prepareToServe(const TerminalProfile& profile) {
   const std::string name = profile.programName + ": ";
-  if (const auto missing = missingFromPlace({profile.directory, {kCustomerDir}})) {
+  if (const Result<void> placed = checkPlace({profile.directory, {kCustomerDir}}); !placed) {
     errorWrite(name + "must run in the " + profile.directory + " directory of a world (" +
-               missing->text() + ")\n");
+               placed.problem()->text() + ")\n");
     return kNoWorldStatus;
   }
   if (const Result<void> claimed =
