@@ -17,7 +17,6 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string_view>
 
 #include "card/card_records.h"
