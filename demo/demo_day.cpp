@@ -344,12 +344,12 @@ Result<void> Demo::endPrograms() {
 
 // A file of the world, read whole; nullopt when it is missing.
 Result<std::optional<std::string>> worldFile(const fs::path& path) {
-  const FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
-  if (!file.valid()) {
-    if (errno != ENOENT) return Problem::fromErrno(path.string() + " cannot be read: ", errno);
-    return std::optional<std::string>();
+  const Result<FileDescriptor> file = openRegular(path.string(), O_RDONLY);
+  if (const Problem* problem = file.problem()) {
+    if (problem->is(Problem::Kind::kMissing)) return std::optional<std::string>();
+    return problem->within(path.string() + " cannot be read: ");
   }
-  std::optional<std::string> text = readToEnd(file.get());
+  std::optional<std::string> text = readToEnd(file->get());
   if (!text) return Problem::fromErrno(path.string() + " cannot be read: ", errno);
   return text;
 }
