@@ -188,15 +188,15 @@ namespace {
 
 // Renames the note out of the way, never over another file.
 Result<IntentOutcome> setAside(const std::string& intentPath) {
-  std::optional<Problem> last;
-  for (int attempt = 1; attempt <= kSetAsideAttempts; ++attempt) {
+  for (int attempt = 1;; ++attempt) {
     const std::string name = setAsideName(intentPath, attempt);
     const Result<void> renamed = renameWithoutReplacing(intentPath, name);
     if (renamed) return IntentOutcome{IntentFate::SetAside, name};
-    last = *renamed.problem();
-    if (!last->is(Problem::Kind::kExists)) break;
+    const Problem& problem = *renamed.problem();
+    if (!problem.is(Problem::Kind::kExists) || attempt == kSetAsideAttempts) {
+      return problem.within("cannot set aside " + intentPath + ": ");
+    }
   }
-  return last->within("cannot set aside " + intentPath + ": ");
 }
 
 // Rolls the note `intent` forward: done, or why not.
