@@ -99,11 +99,13 @@ int showCard(const fs::path& world, std::string_view card) {
   const std::string name(card);
   if (!isValidCardNumber(card)) return refuse("invalid card number '" + name + "'");
   const fs::path path = cardPath(world, card);
-  LockedCard held = lockCard(path, O_RDONLY, LOCK_SH);
-  if (!held.file.valid()) return refuse("cannot show card " + name + ": " + held.problem->text());
+  const Result<FileDescriptor> held = lockCard(path, O_RDONLY, LOCK_SH);
+  if (const Problem* problem = held.problem()) {
+    return refuse("cannot show card " + name + ": " + problem->text());
+  }
   // What the file holds now; later appends are for the next look.
-  const std::optional<CardTail> tail = readTail(held.file.get());
-  sys::flock(held.file.get(), LOCK_UN);
+  const std::optional<CardTail> tail = readTail(held->get());
+  sys::flock(held->get(), LOCK_UN);
   if (!tail) return refuse(Problem::fromErrno("cannot show card " + name + ": ", errno).text());
   const auto last = lastRecord(*tail);
   if (last) {
@@ -118,7 +120,7 @@ int showCard(const fs::path& world, std::string_view card) {
   consoleWrite(header);
   CardHistory history;
   const bool read = forEachCardLine(
-      held.file.get(), [&](std::string_view line) { consoleWrite(historyRow(history.next(line))); },
+      held->get(), [&](std::string_view line) { consoleWrite(historyRow(history.next(line))); },
       static_cast<size_t>(tail->size));
   if (!read) {
     return refuse(
@@ -153,19 +155,20 @@ Result<TopUp> topUpQuietly(const fs::path& world, std::string_view card, int amo
     return Problem("the clock file " + (world / kTimeDir / kClockFileName).string() +
                    " holds no clock");
 
-  LockedCard held = lockCard(cardPath(world, card), O_RDWR | O_APPEND, LOCK_EX);
-  if (!held.file.valid())
-    return Problem("cannot top up card " + name + ": " + held.problem->text());
-  const std::optional<CardTail> tail = readTail(held.file.get());
+  const Result<FileDescriptor> held = lockCard(cardPath(world, card), O_RDWR | O_APPEND, LOCK_EX);
+  if (const Problem* problem = held.problem()) {
+    return Problem("cannot top up card " + name + ": " + problem->text());
+  }
+  const std::optional<CardTail> tail = readTail(held->get());
   if (!tail) return Problem::fromErrno("cannot top up card " + name + ": ", errno);
   const auto decided = topUpRecord(tail->bytes, tail->wholeFile, amount, *stamp);
   if (const Problem* problem = decided.problem()) {
     return Problem("cannot top up card " + name + ": " + problem->text() + "; nothing was written");
   }
   const TopUp& topUp = decided.value();
-  if (!writeAll(held.file.get(), topUp.record)) {
+  if (!writeAll(held->get(), topUp.record)) {
     const std::string why = Problem::fromErrno(errno).text();
-    if (sys::ftruncate(held.file.get(), tail->size) != 0) {
+    if (sys::ftruncate(held->get(), tail->size) != 0) {
       return Problem("card " + name + " may hold part of a top-up (" + why +
                      "); look at its last line");
     }
@@ -197,14 +200,14 @@ int provisionCard(const fs::path& world, std::string_view card, std::string_view
   return kExitDone;
 }
 
-std::optional<Problem> unreadableCard(const fs::path& world) {
+Result<void> checkCardsReadable(const fs::path& world) {
   for (const std::string& card : cardsOf(world)) {
     const auto newest = readNewest(cardPath(world, card), LOCK_SH);
     if (const Problem* problem = newest.problem()) {
       return Problem("card " + card + " cannot be read: " + problem->text());
     }
   }
-  return std::nullopt;
+  return {};
 }
 
 int rebaseCards(const fs::path& world, std::string_view indent) {
@@ -214,15 +217,14 @@ int rebaseCards(const fs::path& world, std::string_view indent) {
                   (trips.size() > 1 ? " and " + std::to_string(trips.size() - 1) + " more" : "") +
                   "): scripts/world --reset-trips removes them, then rebases the cards");
   }
-  if (const std::optional<Problem> unreadable = unreadableCard(world)) {
-    return refuse(unreadable->text() + "; no card was rebased");
+  if (const Result<void> readable = checkCardsReadable(world); !readable) {
+    return refuse(readable.problem()->text() + "; no card was rebased");
   }
   for (const std::string& card : cardsOf(world)) {
     const fs::path path = cardPath(world, card);
     // Held until its file has been replaced: no tap or top-up in between.
-    const LockedCard held = lockCard(path, O_RDONLY, LOCK_EX);
-    const auto newest =
-        held.file.valid() ? newestOf(held.file.get()) : Result<Newest>(*held.problem);
+    const Result<FileDescriptor> held = lockCard(path, O_RDONLY, LOCK_EX);
+    const Result<Newest> newest = held ? newestOf(held->get()) : Result<Newest>(*held.problem());
     const Result<void> rebased =
         newest ? replaceFile(path.string(), provisioningRecord(newest->balance))
                : Result<void>(*newest.problem());

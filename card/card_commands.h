@@ -17,7 +17,6 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string_view>
 
 #include "card/card_records.h"
@@ -46,5 +45,6 @@ Result<TopUp> topUpQuietly(const std::filesystem::path& world, std::string_view 
 // line, after `indent`.
 int rebaseCards(const std::filesystem::path& world, std::string_view indent = {});
 
-// The first card of the world whose balance cannot be read, and why.
-std::optional<Problem> unreadableCard(const std::filesystem::path& world);
+// Done when the balance of every card of the world can be read; otherwise
+// the first card whose balance cannot, and why.
+Result<void> checkCardsReadable(const std::filesystem::path& world);

@@ -49,21 +49,19 @@ std::string newestText(const RecordColumns& record) {
 
 }  // namespace
 
-LockedCard lockCard(const fs::path& path, int flags, int operation) {
+Result<FileDescriptor> lockCard(const fs::path& path, int flags, int operation) {
   for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
     CardLock card = lockCardFile(path.string(), flags, operation, kLockWait);
-    if (!card.opened) return {FileDescriptor(), openProblem(errno)};
+    if (!card.opened) return openProblem(errno);
     if (!card.file.valid()) {
-      return {FileDescriptor(),
-              Problem("it is held by another program (a terminal stopped in a tap?)",
-                      Problem::Kind::kBusy)};
+      return Problem("it is held by another program (a terminal stopped in a tap?)",
+                     Problem::Kind::kBusy);
     }
     const std::optional<FileIdentity> held = fileIdentity(card.file.get());
     const std::optional<FileIdentity> named = identityAt(path);
-    if (held && named && *held == *named) return {std::move(card.file), std::nullopt};
+    if (held && named && *held == *named) return std::move(card.file);
   }
-  return {FileDescriptor(),
-          Problem("it was replaced again and again while the tool waited for it")};
+  return Problem("it was replaced again and again while the tool waited for it");
 }
 
 std::optional<CardTail> readTail(int fd) {
@@ -97,7 +95,7 @@ Result<Newest> newestOf(int fd) {
 }
 
 Result<Newest> readNewest(const fs::path& path, int operation) {
-  const LockedCard card = lockCard(path, O_RDONLY, operation);
-  if (!card.file.valid()) return *card.problem;
-  return newestOf(card.file.get());
+  const Result<FileDescriptor> card = lockCard(path, O_RDONLY, operation);
+  if (const Problem* problem = card.problem()) return *problem;
+  return newestOf(card->get());
 }

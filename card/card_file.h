@@ -17,11 +17,7 @@
 
 // A card file opened with `flags` and flocked with `operation` (LOCK_SH or
 // LOCK_EX, waited for at most 10 seconds); otherwise why not.
-struct LockedCard {
-  FileDescriptor file;
-  std::optional<Problem> problem;  // while `file` is not valid
-};
-LockedCard lockCard(const std::filesystem::path& path, int flags, int operation);
+Result<FileDescriptor> lockCard(const std::filesystem::path& path, int flags, int operation);
 
 // The last kCardTailBytes of the open file, whether that is all of it, and
 // its size; nullopt with errno when it cannot be read.

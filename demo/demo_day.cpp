@@ -82,15 +82,15 @@ class Demo {
   int play();
 
  private:
-  std::optional<Problem> start(Console& console, const std::string& program, const char* dir,
-                               std::vector<std::string> args);
-  std::optional<Problem> startSettlement();
-  std::optional<Problem> startTerminals();
-  std::optional<Problem> let(int ticks);
-  std::optional<Problem> tap(const DemoTap& tap);
-  std::optional<Problem> awaitResults(size_t before);
-  std::optional<Problem> endPrograms();
-  std::optional<Problem> showWorld(const SettlementResult& result);
+  Result<void> start(Console& console, const std::string& program, const char* dir,
+                     std::vector<std::string> args);
+  Result<void> startSettlement();
+  Result<void> startTerminals();
+  Result<void> let(int ticks);
+  Result<void> tap(const DemoTap& tap);
+  Result<void> awaitResults(size_t before);
+  Result<void> endPrograms();
+  Result<void> showWorld(const SettlementResult& result);
 
   void pump(std::chrono::milliseconds timeout);
   bool take(Console& console, bool errors);
@@ -107,10 +107,13 @@ class Demo {
   std::deque<Console> consoles_;  // the settlement first
 };
 
-std::optional<Problem> Demo::start(Console& console, const std::string& program, const char* dir,
-                                   std::vector<std::string> args) {
-  return ChildProcess::start((programs_ / program).string(), args, (world_ / dir).string(),
-                             console.child);
+Result<void> Demo::start(Console& console, const std::string& program, const char* dir,
+                         std::vector<std::string> args) {
+  Result<ChildProcess> started =
+      ChildProcess::start((programs_ / program).string(), args, (world_ / dir).string());
+  if (const Problem* problem = started.problem()) return *problem;
+  console.child = std::move(*started);
+  return {};
 }
 
 Console& Demo::terminal(std::string_view name) {
@@ -204,10 +207,10 @@ void Demo::stopAll() {
   stopSignal = asked;
 }
 
-std::optional<Problem> Demo::startSettlement() {
+Result<void> Demo::startSettlement() {
   Console& console = consoles_.emplace_back();
   console.name = kDemoSettlement;
-  if (auto problem = start(console, kDemoSettlement, kSettlementDir, {})) return problem;
+  if (Result<void> done = start(console, kDemoSettlement, kSettlementDir, {}); !done) return done;
   const fs::path clockFile = world_ / kTimeDir / kClockFileName;
   std::optional<TimeInfo> first;
   const auto ticked = [&] {
@@ -224,10 +227,10 @@ std::optional<Problem> Demo::startSettlement() {
   clock_ = ClockFollower(world_, firstDay_, 0);
   consoleWrite("== " + console.name + " runs the clock from midnight today, " +
                std::to_string(kMinutesPerTick) + " minutes a second\n");
-  return std::nullopt;
+  return {};
 }
 
-std::optional<Problem> Demo::startTerminals() {
+Result<void> Demo::startTerminals() {
   std::string names;
   for (const DemoTerminal& planned : kDemoTerminals) {
     Console& console = consoles_.emplace_back();
@@ -235,7 +238,7 @@ std::optional<Problem> Demo::startTerminals() {
     console.terminal = true;
     std::vector<std::string> args;
     if (planned.station) args.emplace_back(planned.station);
-    if (auto problem = start(console, planned.program, planned.dir, args)) return problem;
+    if (Result<void> done = start(console, planned.program, planned.dir, args); !done) return done;
     names += (names.empty() ? "" : ", ") + console.name;
   }
   for (Console& console : consoles_) {
@@ -260,21 +263,21 @@ std::optional<Problem> Demo::startTerminals() {
                "   (the clock file now holds " + held +
                "; the terminals read its month, day,\n"
                "   hour and minute and always show and stamp the year 2014)\n");
-  return std::nullopt;
+  return {};
 }
 
-std::optional<Problem> Demo::let(int ticks) {
-  if (ticks <= 0) return std::nullopt;
+Result<void> Demo::let(int ticks) {
+  if (ticks <= 0) return {};
   const int until = clock_.read() + ticks * kMinutesPerTick;
   const auto limit = std::chrono::milliseconds(ticks * kTickMs) + kClockWait;
   if (!waitUntil([&] { return clock_.read() >= until; }, limit)) {
     return Problem("the clock stopped at " + clockText(clock_.minutes()));
   }
-  return std::nullopt;
+  return {};
 }
 
-std::optional<Problem> Demo::tap(const DemoTap& tap) {
-  if (auto problem = let(tap.ticksBefore)) return problem;
+Result<void> Demo::tap(const DemoTap& tap) {
+  if (Result<void> done = let(tap.ticksBefore); !done) return done;
   Console& console = terminal(tap.terminal);
   const std::string command = tap.command();
   const std::string card = cardPath(world_, tap.card).string();
@@ -298,10 +301,10 @@ std::optional<Problem> Demo::tap(const DemoTap& tap) {
   if (!records.empty()) stamped = recordMinutes(records.back().time, firstDay_);
   consoleWrite(tapLine(clockText(stamped.value_or(clock_.read())), console.name, command,
                        joinedLines(answer)));
-  return std::nullopt;
+  return {};
 }
 
-std::optional<Problem> Demo::awaitResults(size_t before) {
+Result<void> Demo::awaitResults(size_t before) {
   Console& console = settlement();
   const auto came = [&] {
     return settlementResults(console.output).size() >= before + kResultsAfterLastTap ||
@@ -312,11 +315,11 @@ std::optional<Problem> Demo::awaitResults(size_t before) {
     return Problem("no settlement result came after the last tap" +
                    (console.status ? " (" + endedText(console) + ")" : ""));
   }
-  return std::nullopt;
+  return {};
 }
 
 // Ends the terminals' input and stops the settlement; what went wrong.
-std::optional<Problem> Demo::endPrograms() {
+Result<void> Demo::endPrograms() {
   for (Console& console : consoles_) {
     if (console.terminal) console.child.closeInput();
   }
@@ -336,28 +339,27 @@ std::optional<Problem> Demo::endPrograms() {
       return Problem("a terminal: " + endedText(console));
     }
   }
-  return std::nullopt;
+  return {};
 }
 
 // A file of the world, read whole; nullopt when it is missing.
-std::optional<std::string> worldFile(const fs::path& path, std::optional<Problem>& problem) {
-  const FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
-  if (!file.valid()) {
-    if (errno != ENOENT) problem = Problem::fromErrno(path.string() + " cannot be read: ", errno);
-    return std::nullopt;
+Result<std::optional<std::string>> worldFile(const fs::path& path) {
+  const Result<FileDescriptor> file = openRegular(path.string(), O_RDONLY);
+  if (const Problem* problem = file.problem()) {
+    if (problem->is(Problem::Kind::kMissing)) return std::optional<std::string>();
+    return problem->within(path.string() + " cannot be read: ");
   }
-  std::optional<std::string> text = readToEnd(file.get());
-  if (!text) problem = Problem::fromErrno(path.string() + " cannot be read: ", errno);
+  std::optional<std::string> text = readToEnd(file->get());
+  if (!text) return Problem::fromErrno(path.string() + " cannot be read: ", errno);
   return text;
 }
 
-std::optional<Problem> Demo::showWorld(const SettlementResult& result) {
-  std::optional<Problem> problem;
+Result<void> Demo::showWorld(const SettlementResult& result) {
   std::string shown = "== trip logs\n";
   for (const TripLogPlace& log : collectedTripLogs()) {
-    const std::optional<std::string> text = worldFile(world_ / log.dir / log.name, problem);
-    if (problem) return problem;
-    if (text) shown += indented(*text, "   " + log.name + ": ");
+    const Result<std::optional<std::string>> text = worldFile(world_ / log.dir / log.name);
+    if (const Problem* problem = text.problem()) return *problem;
+    if (*text) shown += indented(**text, "   " + log.name + ": ");
   }
   const WorldAudit audit = auditWorld(world_);
   const long long settled = result.bus + result.metro;
@@ -370,16 +372,16 @@ std::optional<Problem> Demo::showWorld(const SettlementResult& result) {
   consoleWrite("== the audit: what the cards paid against what the trip logs carry\n" +
                indented(auditReport(audit), "   "));
   if (!audit.reconciled()) return Problem("the audit found a difference");
-  const std::optional<std::string> text = worldFile(world_ / kStatementName, problem);
-  if (problem) return problem;
-  if (!text) return Problem("the settlement wrote no statement");
-  const std::optional<StatementCycles> statement = readStatementCycles(*text);
+  const Result<std::optional<std::string>> text = worldFile(world_ / kStatementName);
+  if (const Problem* problem = text.problem()) return *problem;
+  if (!*text) return Problem("the settlement wrote no statement");
+  const std::optional<StatementCycles> statement = readStatementCycles(**text);
   if (!statement) return Problem("the statement does not begin with its header");
   if (statement->cycles.empty()) return Problem("the statement holds no cycle");
   consoleWrite(
       "== the statement: what each cycle settled, and what each operator is owed so far\n" +
       indented(statementTable(*statement, false), "   "));
-  return std::nullopt;
+  return {};
 }
 
 int Demo::play() {
@@ -388,21 +390,22 @@ int Demo::play() {
                (stopSignal != 0 ? std::string("stopped by a signal") : problem.text()) + "\n");
     return kExitRefused;
   };
-  if (auto problem = startSettlement()) return failed(*problem);
-  if (auto problem = startTerminals()) return failed(*problem);
+  if (const Result<void> done = startSettlement(); !done) return failed(*done.problem());
+  if (const Result<void> done = startTerminals(); !done) return failed(*done.problem());
   for (const DemoScene& scene : demoScenes()) {
     consoleWrite("== " + std::string(scene.heading) + "\n");
     for (const DemoTap& step : scene.taps) {
-      if (auto problem = tap(step)) return failed(*problem);
+      if (const Result<void> done = tap(step); !done) return failed(*done.problem());
     }
   }
-  if (auto problem = awaitResults(settlementResults(settlement().output).size())) {
-    return failed(*problem);
+  if (const Result<void> done = awaitResults(settlementResults(settlement().output).size());
+      !done) {
+    return failed(*done.problem());
   }
-  const std::optional<Problem> ending = endPrograms();
+  const Result<void> ending = endPrograms();
   const std::vector<SettlementResult> results = settlementResults(settlement().output);
-  if (auto problem = showWorld(results.back())) return failed(*problem);
-  if (ending) return failed(*ending);
+  if (const Result<void> done = showWorld(results.back()); !done) return failed(*done.problem());
+  if (!ending) return failed(*ending.problem());
   consoleWrite("== done: terminals closed at the end of their input, settlement stopped\n");
   return kExitDone;
 }

@@ -38,7 +38,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> arguments;
   if (const auto status = answerArguments(argc, argv, usage, arguments)) return *status;
   const fs::path programs = builtProgramsFolder();
-  if (const auto missing = missingProgram(programs, kDemoPrograms)) return refuse(missing->text());
+  if (const Result<void> built = checkProgramsBuilt(programs, kDemoPrograms); !built) {
+    return refuse(built.problem()->text());
+  }
   catchStopSignals();
   std::string pattern = (fs::temp_directory_path() / "demo-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) return refuse("cannot make a temporary world");

@@ -10,13 +10,12 @@ fs::path builtProgramsFolder() {
   return error ? fs::current_path() : self.parent_path();
 }
 
-std::optional<Problem> missingProgram(const fs::path& folder,
-                                      std::span<const char* const> programs) {
+Result<void> checkProgramsBuilt(const fs::path& folder, std::span<const char* const> programs) {
   for (const char* program : programs) {
     if (access((folder / program).c_str(), X_OK) != 0) {
       return Problem((folder / program).string() +
                      " is missing: build the programs first (scripts/build --programs)");
     }
   }
-  return std::nullopt;
+  return {};
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <span>
 
 #include "common/process/problem.h"
@@ -12,8 +11,8 @@
 // be told).
 std::filesystem::path builtProgramsFolder();
 
-// The first of `programs` that `folder` holds no executable of, as "PATH is
-// missing: build the programs first (scripts/build --programs)"; nullopt
-// when every one is there.
-std::optional<Problem> missingProgram(const std::filesystem::path& folder,
-                                      std::span<const char* const> programs);
+// Done when `folder` holds an executable of each of `programs`; otherwise
+// the first it lacks, as "PATH is missing: build the programs first
+// (scripts/build --programs)".
+Result<void> checkProgramsBuilt(const std::filesystem::path& folder,
+                                std::span<const char* const> programs);

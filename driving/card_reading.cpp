@@ -23,16 +23,7 @@ std::vector<CardRecord> recordsIn(std::string_view appended, size_t& used) {
 }
 
 std::string cardBytesFrom(const std::string& path, off_t at) {
-  constexpr size_t kRead = 512;
   const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
   if (!file.valid()) return {};
-  std::string bytes;
-  for (;;) {
-    const std::optional<std::string> more = readUpTo(file.get(), at, kRead);
-    if (!more || more->empty()) break;
-    bytes += *more;
-    at += static_cast<off_t>(more->size());
-    if (more->size() < kRead) break;
-  }
-  return bytes;
+  return readToEnd(file.get(), at).value_or(std::string());
 }

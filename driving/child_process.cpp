@@ -59,9 +59,9 @@ void ChildProcess::signal(int signal) const {
   if (pid_ > 0) kill(pid_, signal);
 }
 
-std::optional<Problem> ChildProcess::start(const std::string& path,
-                                           const std::vector<std::string>& args,
-                                           const std::string& directory, ChildProcess& child) {
+Result<ChildProcess> ChildProcess::start(const std::string& path,
+                                         const std::vector<std::string>& args,
+                                         const std::string& directory) {
   int in[2], out[2], err[2];
   if (pipe2(in, O_CLOEXEC) != 0) return Problem::fromErrno("cannot make a pipe: ", errno);
   if (pipe2(out, O_CLOEXEC) != 0) {
@@ -110,8 +110,7 @@ std::optional<Problem> ChildProcess::start(const std::string& path,
   started.input_ = in[1];
   started.output_ = out[0];
   started.errors_ = err[0];
-  child = std::move(started);
-  return std::nullopt;
+  return started;
 }
 
 std::optional<Reaped> reapOne() {

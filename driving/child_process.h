@@ -22,9 +22,9 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  // Starts `path` with `args` in `directory`; why not otherwise.
-  static std::optional<Problem> start(const std::string& path, const std::vector<std::string>& args,
-                                      const std::string& directory, ChildProcess& child);
+  // Starts `path` with `args` in `directory`: the child, or why not.
+  static Result<ChildProcess> start(const std::string& path, const std::vector<std::string>& args,
+                                    const std::string& directory);
 
   pid_t pid() const { return pid_; }
   bool running() const { return pid_ > 0; }

@@ -68,8 +68,8 @@ void awaitStop() {
 // beside it, and it never settles from a directory the world gives another
 // program.
 std::optional<std::string> misplacement() {
-  if (const auto missing = missingFromPlace({std::nullopt, {kBusDir, kMetroDir}})) {
-    return missing->text();
+  if (const Result<void> placed = checkPlace({std::nullopt, {kBusDir, kMetroDir}}); !placed) {
+    return placed.problem()->text();
   }
   if (const auto taken = workingDirAmong({kBusDir, kMetroDir, kCustomerDir, kTimeDir})) {
     return "not in Bus, Metro, customer or time: this is the world's " + *taken + "/";

@@ -256,12 +256,13 @@ void Driver::watch(int fd, uint64_t tag, uint32_t events) {
 
 bool Driver::start(int p) {
   Program& program = programs_[static_cast<size_t>(p)];
-  const std::optional<Problem> problem = ChildProcess::start(
-      program.path, program.args, (setup_.world / program.directory).string(), program.child);
-  if (problem) {
+  Result<ChildProcess> started =
+      ChildProcess::start(program.path, program.args, (setup_.world / program.directory).string());
+  if (const Problem* problem = started.problem()) {
     fail(program.name + " could not be started: " + problem->text());
     return false;
   }
+  program.child = std::move(*started);
   program.reader = ConsoleReader();
   program.input.clear();
   program.waitingToWrite = false;

@@ -71,7 +71,9 @@ int main(int argc, char** argv) {
   fs::path world;
   if (options.world) {
     world = fs::absolute(*options.world);
-    if (const auto refusal = worldRefusal(world)) return refuseUsage(refusal->text());
+    if (const Result<void> free = checkWorldFree(world); !free) {
+      return refuseUsage(free.problem()->text());
+    }
   }
   if (options.report) {
     std::error_code error;
@@ -81,8 +83,9 @@ int main(int argc, char** argv) {
     }
   }
   const fs::path programs = builtProgramsFolder();
-  if (const auto missing = missingProgram(programs, kDrivenPrograms))
-    return failRun(missing->text());
+  if (const Result<void> built = checkProgramsBuilt(programs, kDrivenPrograms); !built) {
+    return failRun(built.problem()->text());
+  }
   if (!options.world) {
     std::string pattern = (fs::temp_directory_path() / "simulate-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) return failRun("cannot make a temporary world");
@@ -97,7 +100,9 @@ int main(int argc, char** argv) {
   const std::vector<RiderPlan> plans = planDay(demand);
 
   const TimeInfo start = startClock(options.fromMinute);
-  if (const auto problem = layOutWorld(world, plans, start)) return failRun(problem->text());
+  if (const Result<void> laid = layOutWorld(world, plans, start); !laid) {
+    return failRun(laid.problem()->text());
+  }
   const fs::path reportDir = options.report ? fs::absolute(*options.report) : world / "report";
   std::error_code error;
   fs::create_directories(reportDir, error);

@@ -56,9 +56,10 @@ std::variant<SimulationOptions, HelpAsked, Problem> parseOptions(
       {"--seed", "S", ""},     {"--chaos", "SECONDS", ""}, {"--world", "DIR", ""},
       {"--report", "DIR", ""},
   };
-  const ArgumentCheck check = checkArguments(split, 0, kOptions);
+  const Result<ArgumentCheck> checked = checkArguments(split, 0, kOptions);
+  if (const Problem* problem = checked.problem()) return *problem;
+  const ArgumentCheck& check = *checked;
   if (check.verdict == ArgumentVerdict::Help) return HelpAsked{};
-  if (check.verdict == ArgumentVerdict::Refuse) return *check.problem;
 
   SimulationOptions options;
   for (const auto& [option, value] : check.options) {

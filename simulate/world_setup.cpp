@@ -11,10 +11,10 @@
 
 namespace fs = std::filesystem;
 
-std::optional<Problem> worldRefusal(const fs::path& world) {
+Result<void> checkWorldFree(const fs::path& world) {
   std::error_code error;
   const fs::file_status status = fs::symlink_status(world, error);
-  if (status.type() == fs::file_type::not_found) return std::nullopt;
+  if (status.type() == fs::file_type::not_found) return {};
   if (error) return Problem::fromErrno(world.string() + " cannot be looked at: ", error.value());
   if (status.type() != fs::file_type::directory) {
     return Problem(world.string() + " is no directory (the world must be a missing or empty one)");
@@ -23,7 +23,7 @@ std::optional<Problem> worldRefusal(const fs::path& world) {
     return Problem(world.string() +
                    " is not empty (the world must be a missing or empty directory)");
   }
-  return std::nullopt;
+  return {};
 }
 
 TimeInfo startClock(int fromMinute) {
@@ -34,8 +34,8 @@ TimeInfo startClock(int fromMinute) {
                   fromMinute % 60);
 }
 
-std::optional<Problem> layOutWorld(const fs::path& world, const std::vector<RiderPlan>& plans,
-                                   const TimeInfo& start) {
+Result<void> layOutWorld(const fs::path& world, const std::vector<RiderPlan>& plans,
+                         const TimeInfo& start) {
   std::error_code error;
   for (const char* dir : kWorldLayout) {
     fs::create_directories(world / dir, error);
@@ -50,5 +50,5 @@ std::optional<Problem> layOutWorld(const fs::path& world, const std::vector<Ride
   const fs::path clock = world / kTimeDir / kClockFileName;
   const Result<void> laid = replaceFile(clock.string(), clockLine(start));
   if (!laid) return laid.problem()->within("cannot lay the clock file " + clock.string() + ": ");
-  return std::nullopt;
+  return {};
 }

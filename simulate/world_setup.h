@@ -6,7 +6,6 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <vector>
 
 #include "common/formats/time_info.h"
@@ -15,10 +14,10 @@
 
 // Whether `world` may be laid out: a directory that is missing or empty.
 // Why not otherwise.
-std::optional<Problem> worldRefusal(const std::filesystem::path& world);
+Result<void> checkWorldFree(const std::filesystem::path& world);
 
 // The clock at the start: today (local time) at `fromMinute`.
 TimeInfo startClock(int fromMinute);
 
-std::optional<Problem> layOutWorld(const std::filesystem::path& world,
-                                   const std::vector<RiderPlan>& plans, const TimeInfo& start);
+Result<void> layOutWorld(const std::filesystem::path& world, const std::vector<RiderPlan>& plans,
+                         const TimeInfo& start);

@@ -186,21 +186,17 @@ std::string setAsideName(std::string_view intentPath, int attempt) {
 
 namespace {
 
-IntentOutcome incomplete(Problem why) {
-  return {IntentFate::Incomplete, {}, std::move(why)};
-}
-
 // Renames the note out of the way, never over another file.
-IntentOutcome setAside(const std::string& intentPath) {
-  std::optional<Problem> last;
-  for (int attempt = 1; attempt <= kSetAsideAttempts; ++attempt) {
+Result<IntentOutcome> setAside(const std::string& intentPath) {
+  for (int attempt = 1;; ++attempt) {
     const std::string name = setAsideName(intentPath, attempt);
     const Result<void> renamed = renameWithoutReplacing(intentPath, name);
-    if (renamed) return {IntentFate::SetAside, name, std::nullopt};
-    last = *renamed.problem();
-    if (!last->is(Problem::Kind::kExists)) break;
+    if (renamed) return IntentOutcome{IntentFate::SetAside, name};
+    const Problem& problem = *renamed.problem();
+    if (!problem.is(Problem::Kind::kExists) || attempt == kSetAsideAttempts) {
+      return problem.within("cannot set aside " + intentPath + ": ");
+    }
   }
-  return incomplete(last->within("cannot set aside " + intentPath + ": "));
 }
 
 // Rolls the note `intent` forward: done, or why not.
@@ -244,31 +240,32 @@ Result<void> complete(const TapIntent& intent, const std::string& tripLogPath) {
 
 }  // namespace
 
-IntentOutcome completeIntent(const std::string& intentPath, const std::string& tripLogPath) {
+Result<IntentOutcome> completeIntent(const std::string& intentPath,
+                                     const std::string& tripLogPath) {
   const FileDescriptor note = openRegularFile(intentPath, O_RDWR);
   if (!note.valid()) {
     const int error = errno;
-    if (error == ENOENT) return {};
+    if (error == ENOENT) return IntentOutcome{};
     // Anything but a regular file (a directory, a link, a FIFO, a socket,
     // a device), or one with a second name: nothing this terminal writes.
     if (error == EMLINK || isNoRegularFile(intentPath)) return setAside(intentPath);
-    return incomplete(cannot("open", intentPath, error));
+    return cannot("open", intentPath, error);
   }
   const auto text = readUpTo(note.get(), 0, kMaxIntentSize);
-  if (!text) return incomplete(cannot("read", intentPath, errno));
+  if (!text) return cannot("read", intentPath, errno);
   const NoteReading reading = readNote(*text);
-  if (reading.state == NoteState::Nothing) return {};
+  if (reading.state == NoteState::Nothing) return IntentOutcome{};
   if (reading.state == NoteState::Foreign) return setAside(intentPath);
   if (reading.state == NoteState::Active) {
     const std::optional<TapIntent> intent = decodeIntent(reading.body);
     if (!intent) return setAside(intentPath);
     if (const Result<void> completed = complete(*intent, tripLogPath); !completed) {
-      return incomplete(*completed.problem());
+      return *completed.problem();
     }
   }
   // Completed, dropped or torn: cleared, so that it is never taken up again.
   if (!writeAt(note.get(), std::string_view(&kCleared, 1), 0)) {
-    return incomplete(cannot("clear", intentPath, errno));
+    return cannot("clear", intentPath, errno);
   }
-  return {};
+  return IntentOutcome{};
 }

@@ -95,14 +95,12 @@ class IntentFile {
 
 // What became of an intent file found at start.
 enum class IntentFate {
-  None,        // nothing to do, or the note is completed or dropped
-  SetAside,    // not a note this terminal wrote: renamed to `detail`
-  Incomplete,  // a note that cannot be completed now; `problem` says why
+  None,      // nothing to do, or the note is completed or dropped
+  SetAside,  // not a note this terminal wrote: renamed to `detail`
 };
 struct IntentOutcome {
   IntentFate fate = IntentFate::None;
-  std::string detail;              // SetAside: the name the note took
-  std::optional<Problem> problem;  // Incomplete: why
+  std::string detail;  // SetAside: the name the note took
 };
 
 // The name a note that is set aside takes: "<intent>.rejected", or with
@@ -111,7 +109,7 @@ std::string setAsideName(std::string_view intentPath, int attempt);
 
 // Completes the note a killed run left in the intent file at `intentPath`,
 // in the trip log at `tripLogPath` and the card file of the card it names,
-// and clears it. Locks the card file and the trip log as a tap does. When
-// the outcome is Incomplete the terminal must not serve taps, or the next
-// tap's note would replace it.
-IntentOutcome completeIntent(const std::string& intentPath, const std::string& tripLogPath);
+// and clears it. Locks the card file and the trip log as a tap does. A
+// Problem is a note that cannot be completed now: the terminal must then
+// not serve taps, or the next tap's note would replace it.
+Result<IntentOutcome> completeIntent(const std::string& intentPath, const std::string& tripLogPath);

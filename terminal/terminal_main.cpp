@@ -26,9 +26,9 @@ constexpr int kIncompleteTapStatus = 1;
 // the exit status after the one line that says why not.
 std::optional<int> prepareToServe(const TerminalProfile& profile) {
   const std::string name = profile.programName + ": ";
-  if (const auto missing = missingFromPlace({profile.directory, {kCustomerDir}})) {
+  if (const Result<void> placed = checkPlace({profile.directory, {kCustomerDir}}); !placed) {
     errorWrite(name + "must run in the " + profile.directory + " directory of a world (" +
-               missing->text() + ")\n");
+               placed.problem()->text() + ")\n");
     return kNoWorldStatus;
   }
   if (const Result<void> claimed =
@@ -38,18 +38,15 @@ std::optional<int> prepareToServe(const TerminalProfile& profile) {
     return kRoleHeldStatus;
   }
   const std::string intent = intentName(profile.tripLogName);
-  const IntentOutcome note = completeIntent(intent, profile.tripLogName);
-  switch (note.fate) {
-    case IntentFate::Incomplete:
-      errorWrite(name + "the tap a stopped run left half recorded cannot be completed (" +
-                 note.problem->text() + ")\n");
-      return kIncompleteTapStatus;
-    case IntentFate::SetAside:
-      errorWrite(name + intent + " is no tap note this terminal wrote; set aside as " +
-                 note.detail + "\n");
-      break;
-    case IntentFate::None:
-      break;
+  const Result<IntentOutcome> note = completeIntent(intent, profile.tripLogName);
+  if (const Problem* problem = note.problem()) {
+    errorWrite(name + "the tap a stopped run left half recorded cannot be completed (" +
+               problem->text() + ")\n");
+    return kIncompleteTapStatus;
+  }
+  if (note->fate == IntentFate::SetAside) {
+    errorWrite(name + intent + " is no tap note this terminal wrote; set aside as " + note->detail +
+               "\n");
   }
   return std::nullopt;
 }

@@ -34,11 +34,11 @@ std::string nextHandOverSequence(const std::vector<std::string>& names, std::str
 }
 
 bool handOverTripLog(const std::filesystem::path& logPath) {
-  const FileDescriptor log = openRegularFile(logPath.string(), O_RDONLY);
-  if (!log.valid()) return errno == ENOENT;
-  lockFile(log.get(), LOCK_EX);
+  const Result<FileDescriptor> log = openRegular(logPath.string(), O_RDONLY);
+  if (const Problem* problem = log.problem()) return problem->is(Problem::Kind::kMissing);
+  lockFile(log->get(), LOCK_EX);
   struct stat status;
-  if (sys::fstat(log.get(), &status) == 0 && status.st_size == 0) return true;
+  if (sys::fstat(log->get(), &status) == 0 && status.st_size == 0) return true;
   const std::string logName = logPath.filename().string();
   std::filesystem::path dir = logPath.parent_path();
   if (dir.empty()) dir = ".";

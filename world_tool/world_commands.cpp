@@ -91,8 +91,8 @@ int resetTrips(const fs::path& world, const std::string& named) {
     return refuse("the world in " + world.string() + " is running (" + running +
                   "); stop it first: scripts/world --stop " + named);
   }
-  if (const std::optional<Problem> unreadable = unreadableCard(world)) {
-    return refuse("nothing was reset: " + unreadable->text() +
+  if (const Result<void> readable = checkCardsReadable(world); !readable) {
+    return refuse("nothing was reset: " + readable.problem()->text() +
                   "; every card must be readable first");
   }
   consoleWrite("== forgetting the trips of " + world.string() + "\n");

@@ -52,6 +52,12 @@ FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode) 
   return fd;
 }
 
+Result<FileDescriptor> openRegular(const std::string& path, int flags, mode_t mode) {
+  FileDescriptor fd = openRegularFile(path, flags, mode);
+  if (!fd.valid()) return Problem::fromErrno(errno);
+  return fd;
+}
+
 bool writeAll(int fd, std::string_view text) {
   while (!text.empty()) {
     const ssize_t n = sys::write(fd, text.data(), text.size());

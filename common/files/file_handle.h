@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/process/problem.h"
+
 // An open file descriptor, closed when its owner goes; an flock taken on it
 // is released with it.
 class FileDescriptor {
@@ -77,3 +79,7 @@ std::optional<std::string> readToEnd(int fd, off_t at = 0);
 // (ENOENT for a missing one, ELOOP for a link, EINVAL for one that is not
 // regular, EMLINK for a written file with a second name).
 FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode = 0);
+// The same open, its failure a Problem worded from that errno (of kind
+// kMissing for a missing file). Callers that word each errno their own way
+// (a card, the tap note, the role lock) use openRegularFile.
+Result<FileDescriptor> openRegular(const std::string& path, int flags, mode_t mode = 0);

@@ -4,7 +4,7 @@
 
 namespace fs = std::filesystem;
 
-std::optional<Problem> missingFromPlace(const WorldPlace& place) {
+Result<void> checkPlace(const WorldPlace& place) {
   std::error_code error;
   const fs::path here = fs::current_path(error);
   if (error) return Problem("the working directory cannot be read");
@@ -16,7 +16,7 @@ std::optional<Problem> missingFromPlace(const WorldPlace& place) {
       return Problem("../" + sibling + " is missing");
     }
   }
-  return std::nullopt;
+  return {};
 }
 
 std::optional<std::string> workingDirAmong(const std::vector<std::string>& siblings) {

@@ -15,9 +15,9 @@ struct WorldPlace {
   std::vector<std::string> siblings;  // directories it needs beside it
 };
 
-// nullopt when the working directory is such a place; otherwise what is
+// Done when the working directory is such a place; otherwise what is
 // missing.
-std::optional<Problem> missingFromPlace(const WorldPlace& place);
+Result<void> checkPlace(const WorldPlace& place);
 
 // The one of `siblings` (directories beside the working directory) that
 // the working directory is itself, by identity, not by name; nullopt for

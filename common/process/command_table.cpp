@@ -104,8 +104,8 @@ int runTool(const Tool& tool, int argc, char** argv) {
   const Command* command = invocation.alone;
   if (!command) {
     // The command's name comes first; --help may stand anywhere before "--".
-    const ArgumentCheck help = checkArguments(words, words.size());
-    if (help.verdict == ArgumentVerdict::Help) {
+    const Result<ArgumentCheck> help = checkArguments(words, words.size());
+    if (help && help->verdict == ArgumentVerdict::Help) {
       consoleWrite(helpOf(tool, invocation));
       return kExitDone;
     }
@@ -118,19 +118,15 @@ int runTool(const Tool& tool, int argc, char** argv) {
     command = &*named;
     words.erase(words.begin());
   }
-  ArgumentCheck check = checkArguments(words, command->takes, command->options);
-  switch (check.verdict) {
-    case ArgumentVerdict::Help:
-      consoleWrite(helpOf(tool, invocation));
-      return kExitDone;
-    case ArgumentVerdict::Refuse:
-      return refuseUsage(usage, check.problem->text());
-    case ArgumentVerdict::Run:
-      break;
+  Result<ArgumentCheck> check = checkArguments(words, command->takes, command->options);
+  if (const Problem* problem = check.problem()) return refuseUsage(usage, problem->text());
+  if (check->verdict == ArgumentVerdict::Help) {
+    consoleWrite(helpOf(tool, invocation));
+    return kExitDone;
   }
-  if (check.arguments.size() < command->needs) {
+  if (check->arguments.size() < command->needs) {
     return refuseUsage(usage,
                        std::string(command->name) + " needs " + std::string(command->arguments));
   }
-  return command->run({std::move(check.arguments), std::move(check.options)});
+  return command->run({std::move(check->arguments), std::move(check->options)});
 }

@@ -14,17 +14,13 @@ bool isOption(std::string_view word) {
   return word.size() >= 2 && word[0] == '-' && !(word[1] >= '0' && word[1] <= '9');
 }
 
-ArgumentCheck refused(std::string text) {
-  return {ArgumentVerdict::Refuse, {}, {}, Problem(std::move(text))};
-}
-
 }  // namespace
 
-ArgumentCheck checkArguments(const std::vector<std::string_view>& words, size_t maxArguments,
-                             const std::vector<OptionSpec>& options) {
+Result<ArgumentCheck> checkArguments(const std::vector<std::string_view>& words,
+                                     size_t maxArguments, const std::vector<OptionSpec>& options) {
   for (const std::string_view word : words) {
     if (word == kEndOfOptions) break;
-    if (word == "--help" || word == "-h") return {ArgumentVerdict::Help, {}, {}, std::nullopt};
+    if (word == "--help" || word == "-h") return ArgumentCheck{ArgumentVerdict::Help, {}, {}};
   }
   ArgumentCheck check;
   bool optionsEnded = false;
@@ -37,11 +33,11 @@ ArgumentCheck checkArguments(const std::vector<std::string_view>& words, size_t 
     if (!optionsEnded && isOption(word)) {
       const auto known = std::find_if(options.begin(), options.end(),
                                       [&](const OptionSpec& o) { return o.name == word; });
-      if (known == options.end()) return refused("unknown option \"" + std::string(word) + "\"");
+      if (known == options.end()) return Problem("unknown option \"" + std::string(word) + "\"");
       std::string value;
       if (!known->value.empty()) {
         if (i + 1 == words.size()) {
-          return refused(std::string(word) + " needs " + std::string(known->value));
+          return Problem(std::string(word) + " needs " + std::string(known->value));
         }
         value = words[++i];
       }
@@ -49,7 +45,7 @@ ArgumentCheck checkArguments(const std::vector<std::string_view>& words, size_t 
       continue;
     }
     if (check.arguments.size() == maxArguments) {
-      return refused("one argument too many: \"" + std::string(word) + "\"");
+      return Problem("one argument too many: \"" + std::string(word) + "\"");
     }
     check.arguments.emplace_back(word);
   }
@@ -65,19 +61,17 @@ std::string usageLine(const ProgramUsage& usage) {
 std::optional<int> answerArguments(int argc, char** argv, const ProgramUsage& usage,
                                    std::vector<std::string>& arguments) {
   const std::vector<std::string_view> words(argv + std::min(argc, 1), argv + argc);
-  ArgumentCheck check = checkArguments(words, usage.maxArguments);
-  switch (check.verdict) {
-    case ArgumentVerdict::Help:
-      consoleWrite(usageLine(usage) + "\n" + std::string(usage.summary) + "\n");
-      return kExitDone;
-    case ArgumentVerdict::Refuse:
-      errorWrite(std::string(usage.program) + ": " + check.problem->text() + "; " +
-                 usageLine(usage) + "\n");
-      return kExitUsage;
-    case ArgumentVerdict::Run:
-      break;
+  Result<ArgumentCheck> check = checkArguments(words, usage.maxArguments);
+  if (const Problem* problem = check.problem()) {
+    errorWrite(std::string(usage.program) + ": " + problem->text() + "; " + usageLine(usage) +
+               "\n");
+    return kExitUsage;
   }
-  arguments = std::move(check.arguments);
+  if (check->verdict == ArgumentVerdict::Help) {
+    consoleWrite(usageLine(usage) + "\n" + std::string(usage.summary) + "\n");
+    return kExitDone;
+  }
+  arguments = std::move(check->arguments);
   return std::nullopt;
 }
 

@@ -37,20 +37,21 @@ struct OptionSpec {
   std::string_view help;
 };
 
-enum class ArgumentVerdict { Run, Help, Refuse };
+enum class ArgumentVerdict { Run, Help };
 struct ArgumentCheck {
   ArgumentVerdict verdict = ArgumentVerdict::Run;
   std::vector<std::string> arguments;  // for Run: the arguments in order
   // For Run: the options given, with their values ("" for one without);
   // an option given twice keeps its last value.
   std::map<std::string, std::string, std::less<>> options;
-  std::optional<Problem> problem;  // for Refuse: what is wrong
 };
 
 // What the words after the program name ask for, for a program that takes
-// at most `maxArguments` arguments and knows `options`.
-ArgumentCheck checkArguments(const std::vector<std::string_view>& words, size_t maxArguments,
-                             const std::vector<OptionSpec>& options = {});
+// at most `maxArguments` arguments and knows `options`; otherwise what is
+// wrong with them.
+Result<ArgumentCheck> checkArguments(const std::vector<std::string_view>& words,
+                                     size_t maxArguments,
+                                     const std::vector<OptionSpec>& options = {});
 
 // "usage: metro_terminal STATION".
 std::string usageLine(const ProgramUsage& usage);

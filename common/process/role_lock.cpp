@@ -165,49 +165,48 @@ NameTry claimName(const RoleName& role, const struct stat& dir) {
 
 // One try at the lock file.
 enum class LockOutcome {
-  kTaken,    // this process holds its lock
-  kHeld,     // another process does
-  kAgain,    // removed, replaced or let go meanwhile: try again
-  kRefused,  // it cannot be had
+  kTaken,  // this process holds its lock
+  kHeld,   // another process does
+  kAgain,  // removed, replaced or let go meanwhile: try again
 };
 
 struct LockTry {
   LockOutcome outcome;
-  FileDescriptor file;             // open when taken or held
-  std::optional<Problem> refusal;  // when refused
+  FileDescriptor file;  // open when taken or held
 };
 
-LockTry tryLockFile(const std::string& lockPath, const struct stat& dir) {
+// One try; a Problem when the lock file cannot be had.
+Result<LockTry> tryLockFile(const std::string& lockPath, const struct stat& dir) {
   FileDescriptor file = openRegularFile(lockPath, O_RDWR | O_CREAT, lockFileMode(dir));
   if (!file.valid()) {
-    return {LockOutcome::kRefused, FileDescriptor(), lockFileRefusal(lockPath, errno)};
+    return lockFileRefusal(lockPath, errno);
   }
   struct flock lock = wholeFile(F_WRLCK);
   if (fcntl(file.get(), F_OFD_SETLK, &lock) != 0) {
     const int error = errno;
     if (error != EAGAIN && error != EACCES) {
-      return {LockOutcome::kRefused, FileDescriptor(), unavailable(lockPath, error)};
+      return unavailable(lockPath, error);
     }
     switch (blockingLock(file.get())) {
       case F_WRLCK:
-        return {LockOutcome::kHeld, std::move(file), std::nullopt};
+        return LockTry{LockOutcome::kHeld, std::move(file)};
       case F_RDLCK:
         // No holder's: a reader's. The file is made anew, for writers only.
         if (namesFile(lockPath, file.get())) unlink(lockPath.c_str());
-        return {LockOutcome::kAgain, FileDescriptor(), std::nullopt};
+        return LockTry{LockOutcome::kAgain, FileDescriptor()};
       default:
-        return {LockOutcome::kAgain, FileDescriptor(), std::nullopt};
+        return LockTry{LockOutcome::kAgain, FileDescriptor()};
     }
   }
   if (!namesFile(lockPath, file.get())) {
-    return {LockOutcome::kAgain, FileDescriptor(), std::nullopt};
+    return LockTry{LockOutcome::kAgain, FileDescriptor()};
   }
   struct stat own;
   if (fstat(file.get(), &own) == 0 && own.st_uid == geteuid()) {
     // Exactly, whatever the umask took, and on a file an earlier release left.
     fchmod(file.get(), lockFileMode(dir));
   }
-  return {LockOutcome::kTaken, std::move(file), std::nullopt};
+  return LockTry{LockOutcome::kTaken, std::move(file)};
 }
 
 // The holder of a lock file another process has locked: the process bound
@@ -231,8 +230,9 @@ Result<void> claimRole(const std::string& worldRoot, const std::string& role,
   const RoleName name = roleName("fares " + std::to_string(root.st_dev) + ":" +
                                  std::to_string(root.st_ino) + " " + role);
   for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
-    LockTry locked = tryLockFile(lockPath, dir);
-    if (locked.outcome == LockOutcome::kRefused) return *locked.refusal;
+    Result<LockTry> tried = tryLockFile(lockPath, dir);
+    if (const Problem* problem = tried.problem()) return *problem;
+    LockTry& locked = *tried;
     if (locked.outcome == LockOutcome::kHeld) return holderOf(locked, name, dir);
     if (locked.outcome == LockOutcome::kAgain) continue;
     NameTry named = claimName(name, dir);

@@ -142,13 +142,13 @@ TEST(TapIntent, CompletedForwardWhenTheCardPaidAndDroppedWhenItDidNot) {
       ASSERT_TRUE(note.write(longer));
       ASSERT_TRUE(note.write(intent));
     }
-    EXPECT_EQ(completeIntent(kIntent, kTripLog).fate, IntentFate::None);
+    EXPECT_EQ(completeIntent(kIntent, kTripLog)->fate, IntentFate::None);
     EXPECT_EQ(world.card("1234"), c.cardNow);
     EXPECT_EQ(world.get("Metro/Metrofile2.txt"), c.logNow);
     EXPECT_EQ(readNote(world.get("Metro/Metrofile2.txt.intent")).state, NoteState::Nothing);
     // Completed once: a second start finds nothing to do, whatever the log holds.
     world.put("Metro/Metrofile2.txt", "");
-    EXPECT_EQ(completeIntent(kIntent, kTripLog).fate, IntentFate::None);
+    EXPECT_EQ(completeIntent(kIntent, kTripLog)->fate, IntentFate::None);
     EXPECT_EQ(world.get("Metro/Metrofile2.txt"), "");
   }
 }
@@ -166,7 +166,7 @@ TEST(TapIntent, TornOrClearedNoteIsDroppedAndNothingIsWritten) {
     world.putCard("1234", std::string(kCard) + kCardRecord);
     world.put("Metro/Metrofile2.txt", older);
     world.put("Metro/Metrofile2.txt.intent", note);
-    EXPECT_EQ(completeIntent(kIntent, kTripLog).fate, IntentFate::None);
+    EXPECT_EQ(completeIntent(kIntent, kTripLog)->fate, IntentFate::None);
     EXPECT_EQ(world.get("Metro/Metrofile2.txt"), older);
     EXPECT_EQ(world.card("1234"), std::string(kCard) + kCardRecord);
     EXPECT_EQ(readNote(world.get("Metro/Metrofile2.txt.intent")).state, NoteState::Nothing);
@@ -210,9 +210,10 @@ TEST(TapIntent, NoteNotWrittenByTheTerminalIsSetAsideNeverOverAnother) {
     const InMetro here(world);
     world.putCard("1234", kCard);
     make(world);
-    const IntentOutcome outcome = completeIntent(kIntent, kTripLog);
-    EXPECT_EQ(outcome.fate, IntentFate::SetAside);
-    EXPECT_EQ(outcome.detail, setAsideAs);
+    const Result<IntentOutcome> outcome = completeIntent(kIntent, kTripLog);
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->fate, IntentFate::SetAside);
+    EXPECT_EQ(outcome->detail, setAsideAs);
     EXPECT_FALSE(fs::exists(fs::symlink_status(world.root() / "Metro" / kIntent)));
     EXPECT_TRUE(fs::exists(fs::symlink_status(world.root() / "Metro" / setAsideAs)));
     EXPECT_EQ(world.card("1234"), kCard);
