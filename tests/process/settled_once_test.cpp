@@ -32,16 +32,6 @@ ProgramOptions quickHandOver() {
   return handingOverEvery(50);
 }
 
-// Waits for `blocks` more result blocks of `settlement`.
-void awaitBlocks(Program& settlement, int blocks) {
-  size_t at = settlement.outputSize();
-  for (int i = 0; i < blocks; ++i) {
-    const auto next = settlement.waitFor(" =============\n", 10s, at);
-    ASSERT_TRUE(next) << settlement.output();
-    at = *next;
-  }
-}
-
 }  // namespace
 
 TEST(SettledOnce, KillsAtRandomInstantsWhileLogsAreHandedOverSettleEveryFeeOnce) {

@@ -34,6 +34,16 @@ inline std::unique_ptr<Program> startClock(const World& world) {
   return settlement;
 }
 
+// Waits for `blocks` more result blocks of `settlement`.
+inline void awaitBlocks(Program& settlement, int blocks) {
+  size_t at = settlement.outputSize();
+  for (int i = 0; i < blocks; ++i) {
+    const auto next = settlement.waitFor(" =============\n", 10s, at);
+    ASSERT_TRUE(next) << settlement.output();
+    at = *next;
+  }
+}
+
 // A terminal's options for handing its trip log over every `ms`.
 inline ProgramOptions handingOverEvery(int ms) {
   ProgramOptions options;
