@@ -8,9 +8,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <set>
 
 #include "common/files/file_handle.h"
+#include "common/files/file_identity.h"
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
 #include "common/formats/card_history.h"
@@ -48,8 +50,19 @@ enum class LogKind { kLive, kHandOver, kArchived, kStray };
 class WorldReading {
  public:
   explicit WorldReading(const fs::path& root) : root_(root), book_(readBook(root)) {
-    if (book_.state) {
-      for (const auto& entry : book_.state->cursor) settledKeys_.push_back(entry.first);
+    if (!book_.state) return;
+    // As the settlement takes them: what was settled of a file no longer
+    // in the log directories is free for a file that begins with it.
+    std::set<FileIdentity> present;
+    for (const char* dir : {kBusDir, kMetroDir}) {
+      std::error_code error;
+      for (fs::directory_iterator it(root / dir, error); !error && it != fs::directory_iterator();
+           it.increment(error)) {
+        if (const auto identity = identityAt(it->path())) present.insert(*identity);
+      }
+    }
+    for (const auto& [identity, key] : book_.state->cursor) {
+      if (!present.count(identity)) freeKeys_.emplace(key, identity);
     }
   }
 
@@ -123,19 +136,33 @@ class WorldReading {
     }
     // A file the settlement moved while the audit read is read once.
     if (!seen_.insert(*identity).second) return;
-    // A log is settled up to the longest settled content it begins with.
+    // A log is settled as far as its cursor entry while it begins with
+    // those bytes; a file the cursor does not know, as far as a free
+    // settled content it begins with.
     off_t settledTo = 0;
-    if (kind != LogKind::kArchived && kind != LogKind::kStray && !settledKeys_.empty()) {
-      const std::optional<PrefixCheck> begins = fileBeginning(file.get(), settledKeys_);
-      if (!begins) {
+    const SettledCursor* cursor = book_.state ? &book_.state->cursor : nullptr;
+    if (cursor != nullptr && kind != LogKind::kArchived && kind != LogKind::kStray) {
+      const auto own = cursor->find(*identity);
+      std::vector<ContentKey> expected;
+      if (own != cursor->end()) {
+        expected.push_back(own->second);
+      } else {
+        for (const auto& entry : freeKeys_) expected.push_back(entry.first);
+      }
+      const std::optional<PrefixCheck> begins =
+          expected.empty() ? std::nullopt : fileBeginning(file.get(), expected);
+      if (!expected.empty() && !begins) {
         cannotRead(path);
         return;
       }
-      if (begins->matched()) {
-        settledTo = begins->matched()->length;
-        matchedKeys_.insert(*begins->matched());
+      const std::optional<ContentKey> matched = begins ? begins->matched() : std::nullopt;
+      if (matched) settledTo = matched->length;
+      if (own != cursor->end() && !matched) {
+        released_.emplace(*identity, named(path));
+        freeKeys_.emplace(own->second, *identity);
+      } else if (own == cursor->end() && matched) {
+        continued_.insert(freeKeys_.at(*matched));
       }
-      readNames_.insert(named(path));
     }
     const size_t index = files_.size();
     files_.push_back(named(path));
@@ -203,13 +230,12 @@ class WorldReading {
                                kStatementName);
       }
     }
-    if (book_.state) {
-      for (const auto& [key, name] : book_.state->cursor) {
-        if (matchedKeys_.count(key) || !readNames_.count(name)) continue;
-        audit_.notes.push_back(name + " no longer begins with the " + std::to_string(key.length) +
-                               " bytes settled of it (cut or rewritten): the settlement takes "
-                               "what it holds now as new");
-      }
+    for (const auto& [identity, name] : released_) {
+      if (continued_.count(identity)) continue;
+      audit_.notes.push_back(name + " no longer begins with the " +
+                             std::to_string(book_.state->cursor.at(identity).length) +
+                             " bytes settled of it (cut or rewritten): the settlement takes what "
+                             "it holds now as new");
     }
     audit_.differences = std::move(differences_);
     return std::move(audit_);
@@ -223,9 +249,9 @@ class WorldReading {
   std::vector<std::string> cards_;
   std::vector<std::string> files_;
   std::set<FileIdentity> seen_;
-  std::vector<ContentKey> settledKeys_;  // the settled contents, by length
-  std::set<ContentKey> matchedKeys_;     // those a log begins with
-  std::set<std::string> readNames_;      // the logs and hand-over files read
+  std::map<ContentKey, FileIdentity> freeKeys_;   // and whose they were
+  std::map<FileIdentity, std::string> released_;  // files that no longer begin so
+  std::set<FileIdentity> continued_;              // released, and held by another file
   std::vector<std::string> differences_;
 };
 

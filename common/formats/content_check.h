@@ -67,6 +67,7 @@ class PrefixCheck {
   // The longest expected key the file began with, and the hash there.
   const std::optional<ContentKey>& matched() const { return matched_; }
   const ContentHash& hashAtMatch() const { return atMatch_; }
+  const ContentHash& hash() const { return hash_; }
 
  private:
   void reach(off_t length);

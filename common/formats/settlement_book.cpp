@@ -50,15 +50,18 @@ std::optional<IdentityCursor::value_type> decodeIdentity(std::string_view text) 
   return IdentityCursor::value_type{identity, offset};
 }
 
-// "LENGTH HASH NAME": a settled content and the file it was read from.
+// "DEVICE INODE BORN BORN_NS LENGTH HASH": what of a file was settled.
 std::optional<SettledCursor::value_type> decodeSettled(std::string_view text) {
-  const size_t first = text.find(' ');
-  const size_t second = first == std::string_view::npos ? first : text.find(' ', first + 1);
-  if (second == std::string_view::npos || second + 1 >= text.size()) return std::nullopt;
-  const std::optional<ContentKey> key =
-      parseContentKey(text.substr(0, first), text.substr(first + 1, second - first - 1));
+  const std::vector<std::string_view> words = splitFields(text, ' ');
+  FileIdentity identity;
+  if (words.size() != 6 || !readNumber(words[0], identity.device) ||
+      !readNumber(words[1], identity.inode) || !readNumber(words[2], identity.born) ||
+      !readNumber(words[3], identity.born_ns)) {
+    return std::nullopt;
+  }
+  const std::optional<ContentKey> key = parseContentKey(words[4], words[5]);
   if (!key) return std::nullopt;
-  return SettledCursor::value_type{*key, std::string(text.substr(second + 1))};
+  return SettledCursor::value_type{identity, *key};
 }
 
 // "<path> cannot be read (<why>)", why from errno.
@@ -173,10 +176,9 @@ bool scanStatement(int fd, off_t length, StatementScan& scan) {
   return true;
 }
 
-// The settled contents of an earlier release's cursor: each file of the
-// world's log directories that it names by identity, hashed up to where it
-// was settled. Entries of files no longer there are dropped, as that
-// release dropped them.
+// The cursor of an earlier release's state: each file of the world's log
+// directories that it names, hashed up to where it was settled. Entries of
+// files no longer there are dropped, as that release dropped them.
 SettledCursor contentsOf(const fs::path& root, const IdentityCursor& identities) {
   SettledCursor cursor;
   for (const std::string_view dir : {kBusDir, kMetroDir}) {
@@ -190,7 +192,7 @@ SettledCursor contentsOf(const fs::path& root, const IdentityCursor& identities)
       const std::optional<std::string> text =
           file.valid() ? readUpTo(file.get(), 0, static_cast<size_t>(entry->second)) : std::nullopt;
       if (!text || text->empty()) continue;
-      cursor.emplace(keyOf(*text), std::string(dir) + "/" + it->path().filename().string());
+      cursor.emplace(*identity, keyOf(*text));
     }
   }
   return cursor;
@@ -244,8 +246,10 @@ std::string encodeState(const SettlementState& state) {
                      std::to_string(state.statementLength) + "\nline " + line + "\nlines " +
                      std::to_string(state.lines.count) + " " + std::to_string(state.lines.sum) +
                      " " + std::to_string(state.lines.weighted) + "\n";
-  for (const auto& [key, name] : state.cursor) {
-    text += "settled " + formatContentKey(key) + " " + name + "\n";
+  for (const auto& [identity, key] : state.cursor) {
+    text += "settled " + std::to_string(identity.device) + " " + std::to_string(identity.inode) +
+            " " + std::to_string(identity.born) + " " + std::to_string(identity.born_ns) + " " +
+            formatContentKey(key) + "\n";
   }
   return text + std::string(kStateEnd) + " " + textCheck(text) + "\n";
 }

@@ -3,10 +3,12 @@
 // world's root) that commits it.
 //
 // The state holds the statement's length before its last line, that last
-// line, a check of every line before it, and the cursor: the contents that
-// have been settled, each by its length and hash (content_check.h), with
-// the name of the file it was last read from. A log is settled up to the
-// longest settled content it begins with, whatever its name or inode. A cycle commits by replacing
+// line, a check of every line before it, and the cursor: for every trip log
+// identity, what of it has been settled, as a length and a hash of that
+// many bytes from its start (content_check.h). A log is settled that far
+// while it still begins with those bytes; a log whose identity the cursor
+// does not know (a copy, a restore, a rewrite under a new inode) is settled
+// as far as a settled content whose file is gone or holds it no more. A cycle commits by replacing
 // the state whole (through a fresh temporary and a rename) and only then appends its line to the
 // statement. A kill at any instant thus leaves the state before the cycle
 // or after it; in the second case the statement may lack all or part of its
@@ -32,9 +34,8 @@
 #include "common/formats/statement.h"
 #include "common/process/problem.h"
 
-// The settled contents, each with the name (under the world's root, such
-// as "Bus/busfile.txt") of the file it was read from.
-using SettledCursor = std::map<ContentKey, std::string>;
+// What of each trip log identity has been settled.
+using SettledCursor = std::map<FileIdentity, ContentKey>;
 
 // How far each trip log identity was settled, as states written before the
 // cursor was kept by content hold it.

@@ -7,11 +7,11 @@
 #include <atomic>
 #include <cerrno>
 #include <optional>
-#include <set>
 #include <thread>
 
 #include "common/files/file_handle.h"
 #include "common/files/world_layout.h"
+#include "common/formats/content_check.h"
 #include "common/process/problem.h"
 #include "settlement/exact_reader/log_archive.h"
 
@@ -43,6 +43,23 @@ Listing listDirectory(const fs::path& dir) {
   return listing;
 }
 
+// Every identity that has a name in the listings; nullopt when a listing is
+// incomplete or an entry cannot be looked at.
+std::optional<std::set<FileIdentity>> identitiesIn(const std::vector<Listing>& listings) {
+  std::set<FileIdentity> found;
+  for (const Listing& listing : listings) {
+    if (!listing.complete) return std::nullopt;
+    for (const std::string& name : listing.names) {
+      if (const auto identity = identityAt(listing.dir / name)) {
+        found.insert(*identity);
+      } else if (errno != ENOENT) {
+        return std::nullopt;
+      }
+    }
+  }
+  return found;
+}
+
 off_t lengthAt(const std::string& path) {
   struct stat status;
   return lstat(path.c_str(), &status) == 0 ? status.st_size : 0;
@@ -52,21 +69,29 @@ off_t lengthAt(const std::string& path) {
 
 struct LogCollection::Planned {
   std::string path;
-  std::string name;  // under the root: "Bus/busfile.txt"
   bool live = false;
-  size_t log = 0;  // which of the six logs it is or was
 };
 
 struct LogCollection::FileRead {
   bool opened = false;
   int openError = 0;
-  bool decided = true;              // false: the file changed under every read of it
-  off_t size = 0;                   // when opened
-  std::optional<ContentKey> begun;  // the longest known content it begins with
-  ContentKey key;                   // what it holds up to the end of its read
-  std::vector<ContentKey> known;    // what it was checked against
+  bool decided = true;  // false: the file changed under every read of it
+  FileIdentity identity;
+  off_t size = 0;  // when opened
+  off_t settledTo = 0;
+  off_t from = 0;
+  bool released = false;                      // it no longer begins with what was settled of it
+  std::optional<FileIdentity> continuesFrom;  // the settled file whose bytes it begins with
+  ContentHash hash;                           // of everything read, from its start
   LogReading reading;
   int readError = 0;
+};
+
+// Settled contents a file the cursor does not know may begin with: those
+// whose own file is gone or holds them no more.
+struct LogCollection::FreeContents {
+  std::vector<ContentKey> keys;  // sorted
+  std::map<ContentKey, FileIdentity> owners;
 };
 
 // One collection in progress.
@@ -74,12 +99,12 @@ struct LogCollection::Reading {
   CollectionSink& sink;
   const ProblemSink& report;
   Collected collected;
-  std::vector<ContentKey> known;  // settled, and taken by this collection; sorted
-  std::set<ContentKey> matched;   // settled contents some file began with
-  std::set<std::string> names;    // the files read
-  std::map<ContentKey, int> endings;
-  bool complete = true;  // every file was listed, opened and read
-  std::string root;      // the world's root, ending in a slash
+  // Where this collection's reads of each file ended, and the hash there.
+  std::map<FileIdentity, off_t> readTo;
+  std::map<FileIdentity, ContentHash> hashTo;
+  FreeContents free;
+  std::map<FileIdentity, std::string> released;  // and the path it was read at
+  std::set<FileIdentity> continued;              // released contents another file holds
 };
 
 std::string unreadableLogText(const fs::path& path, int error) {
@@ -101,13 +126,14 @@ void LogCollection::reportOnce(const std::string& about, const std::string& line
 
 namespace {
 
-// A file read anew when it changed between finding what it begins with
+// A file read anew when it changed between checking what it begins with
 // and reading it, at most this many times.
 constexpr int kReadTries = 3;
+
 }  // namespace
 
 LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t file, size_t thread,
-                                                std::span<const ContentKey> known,
+                                                const Reading& reading,
                                                 CollectionSink& sink) const {
   FileRead read;
   // Reading leaves the access time alone, where the settlement owns the
@@ -120,36 +146,56 @@ LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t f
     return read;
   }
   read.opened = true;
-  read.known.assign(known.begin(), known.end());
+  read.identity = state->identity;
+  read.size = static_cast<off_t>(state->size);
+  const auto settled = settled_.find(read.identity);
   for (int tries = 0; tries < kReadTries; ++tries) {
-    read.size = static_cast<off_t>(state->size);
-    const std::optional<PrefixCheck> begins = fileBeginning(fd.get(), known);
+    // What of it was settled: as far as its cursor entry while it begins
+    // with those bytes; for a file the cursor does not know, as far as a
+    // free settled content it begins with.
+    std::vector<ContentKey> own;
+    if (settled != settled_.end()) own.push_back(settled->second);
+    const std::span<const ContentKey> expected =
+        settled != settled_.end() ? std::span<const ContentKey>(own) : reading.free.keys;
+    const std::optional<PrefixCheck> begins = fileBeginning(fd.get(), expected);
     if (!begins) {
       read.reading.failed = true;
       read.readError = errno;
       return read;
     }
-    read.begun = begins->matched();
-    const off_t begun = read.begun ? read.begun->length : 0;
-    // A live log is read whole, its beginning checked again on the way: a
-    // log rewritten since is read anew. A hand-over file is read on from
-    // where it was settled.
+    const std::optional<ContentKey>& matched = begins->matched();
+    read.settledTo = matched ? matched->length : 0;
+    read.released = settled != settled_.end() && !matched;
+    read.continuesFrom.reset();
+    if (settled == settled_.end() && matched) read.continuesFrom = reading.free.owners.at(*matched);
+    ContentHash start = matched ? begins->hashAtMatch() : ContentHash{};
+    read.from = 0;
+    if (!planned.live) {
+      read.from = read.settledTo;
+      const auto earlier = reading.readTo.find(read.identity);
+      if (earlier != reading.readTo.end() && earlier->second > read.from) {
+        read.from = earlier->second;
+        start = reading.hashTo.at(read.identity);
+      }
+    }
+    // A live log is read whole, what it begins with checked again on the
+    // way: a log rewritten in between is read anew.
     std::vector<ContentKey> again;
-    if (planned.live && read.begun) again.push_back(*read.begun);
-    PrefixCheck check(planned.live ? ContentHash{} : begins->hashAtMatch(), again);
-    read.reading =
-        sink.read(thread, file, fd.get(), planned.live ? 0 : begun, begun, read.size, check);
+    if (planned.live && matched) again.push_back(*matched);
+    PrefixCheck check(planned.live ? ContentHash{} : start, again);
+    read.reading = sink.read(thread, file, fd.get(), read.from, read.settledTo, read.size, check);
     if (read.reading.failed) read.readError = errno;
-    read.key = check.key();
-    if (!planned.live || !read.begun || check.matched() == read.begun) return read;
+    read.hash = check.hash();
+    if (!planned.live || !matched || check.matched() == matched) return read;
   }
   read.decided = false;
   return read;
 }
 
-void LogCollection::readFiles(Reading& reading, const std::vector<Planned>& plan, size_t begin,
-                              size_t end) {
-  CollectionSink& sink = reading.sink;
+std::vector<LogCollection::FileRead> LogCollection::readFiles(const std::vector<Planned>& plan,
+                                                              size_t begin, size_t end,
+                                                              const Reading& reading,
+                                                              CollectionSink& sink) const {
   sink.expectFiles(end);
   std::vector<FileRead> reads(end - begin);
   bool twoThreads = sink.readingThreads() > 1 && end - begin > 1;
@@ -158,141 +204,135 @@ void LogCollection::readFiles(Reading& reading, const std::vector<Planned>& plan
     for (size_t i = begin; i < end; ++i) bytes += lengthAt(plan[i].path);
     twoThreads = bytes >= kTwoThreadsFromBytes;
   }
-  const std::vector<ContentKey> known = reading.known;
   std::atomic<size_t> next{begin};
   const auto work = [&](size_t thread) {
     for (size_t i; (i = next.fetch_add(1)) < end;) {
-      reads[i - begin] = readFile(plan[i], i, thread, known, sink);
+      reads[i - begin] = readFile(plan[i], i, thread, reading, sink);
     }
   };
   std::thread helper;
   if (twoThreads) helper = std::thread(work, 1);
   work(0);
   if (helper.joinable()) helper.join();
-  for (size_t i = begin; i < end; ++i) accept(reading, plan[i], i, reads[i - begin]);
+  return reads;
 }
 
 void LogCollection::accept(Reading& reading, const Planned& planned, size_t file, FileRead& read) {
-  // A file read beside another of the same batch is read again when that
-  // one's content is one this file may begin with.
-  if (read.opened && read.known != reading.known) {
-    const off_t begun = read.begun ? read.begun->length : 0;
-    const bool mayBegin = std::any_of(reading.known.begin(), reading.known.end(), [&](auto& key) {
-      return key.length > begun && key.length <= read.size &&
-             !std::binary_search(read.known.begin(), read.known.end(), key);
-    });
-    if (mayBegin) read = readFile(planned, file, 0, reading.known, reading.sink);
+  if (read.opened && !planned.live) {
+    // Read from where settling reached and the live reads ended; an earlier
+    // hand-over file with the same identity (a second name) may have read
+    // further: then it is read again from there.
+    const auto earlier = reading.readTo.find(read.identity);
+    if (earlier != reading.readTo.end() && earlier->second > read.from) {
+      read = readFile(planned, file, 0, reading, reading.sink);
+    }
   }
   const std::string& path = planned.path;
   if (!read.opened) {
-    if (read.openError != ENOENT) {
-      reading.report(unreadableLogText(path, read.openError));
-      reading.complete = false;
-    }
+    if (read.openError != ENOENT) reading.report(unreadableLogText(path, read.openError));
     return;
   }
-  reading.names.insert(planned.name);
-  if (read.reading.failed) {
-    reading.report(unreadableLogText(path, read.readError));
-    reading.complete = false;
+  if (read.reading.failed) reading.report(unreadableLogText(path, read.readError));
+  if (!read.decided) return;  // rewritten under every read: taken next time
+  const FileIdentity& identity = read.identity;
+  if (read.released) reading.released.emplace(identity, path);
+  if (read.continuesFrom) reading.continued.insert(*read.continuesFrom);
+  const bool first = !reading.readTo.count(identity);
+  off_t& to = reading.readTo[identity];
+  if (first || read.reading.end > to) {
+    to = read.reading.end;
+    reading.hashTo[identity] = read.hash;
   }
-  if (!read.decided) {
-    // Rewritten under every read: nothing of it is taken this time.
-    reading.complete = false;
-    return;
-  }
-  SettledCursor& cursor = reading.collected.cursor;
-  if (read.begun) {
-    if (settled_.count(*read.begun)) reading.matched.insert(*read.begun);
-    // What this file continues is now known by this file's name.
-    if (const auto held = cursor.find(*read.begun); held != cursor.end())
-      held->second = planned.name;
-  }
-  if (read.key.length > 0) {
-    cursor.emplace(read.key, planned.name);
-    ++reading.endings[read.key];
-    const auto at = std::lower_bound(reading.known.begin(), reading.known.end(), read.key);
-    if (at == reading.known.end() || *at != read.key) reading.known.insert(at, read.key);
-  }
-  if (!planned.live) reading.collected.handOvers.push_back({planned.path, read.key});
+  ContentKey& key = reading.collected.cursor[identity];
+  const ContentKey reached{read.hash.length(), read.hash.digest()};
+  if (first || reached.length > key.length) key = reached;
+  if (key.length == 0) reading.collected.cursor.erase(identity);
+  if (!planned.live) reading.collected.handOvers.push_back({planned.path, identity});
   reading.collected.files.push_back(file);
-}
-
-void LogCollection::finish(Reading& reading) {
-  SettledCursor& cursor = reading.collected.cursor;
-  for (const auto& [key, name] : settled_) {
-    if (reading.matched.count(key) || cursor.count(key)) continue;
-    if (!reading.complete) {
-      cursor.emplace(key, name);
-    } else if (reading.names.count(name)) {
-      const std::string path = reading.root + name;
-      reportOnce("rewritten " + name + " " + formatContentKey(key),
-                 "settlement: " + path + " no longer begins with the " +
-                     std::to_string(key.length) +
-                     " bytes settled of it (cut or rewritten): what it holds now is settled as "
-                     "new, what was settled is not settled again\n",
-                 reading.report);
-    }
-  }
-  for (HandOverFile& handOver : reading.collected.handOvers)
-    handOver.shared = reading.endings[handOver.key] > 1;
 }
 
 Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
                                  const ProblemSink& report) {
+  Reading reading{sink, report, {{}, settled_, {}}, {}, {}, {}, {}, {}};
+  // Settled contents whose file is no longer in the world's log
+  // directories (the world copied or restored, a log rewritten under a new
+  // inode) are free for any file that begins with them.
+  const auto addFree = [&](const FileIdentity& owner, const ContentKey& key) {
+    const auto at = std::lower_bound(reading.free.keys.begin(), reading.free.keys.end(), key);
+    if (at != reading.free.keys.end() && *at == key) return;
+    reading.free.keys.insert(at, key);
+    reading.free.owners.emplace(key, owner);
+  };
+  if (!settled_.empty()) {
+    const std::vector<Listing> before = {listDirectory(root / kBusDir),
+                                         listDirectory(root / kMetroDir)};
+    if (const auto present = identitiesIn(before)) {
+      for (const auto& [identity, key] : settled_) {
+        if (!present->count(identity)) addFree(identity, key);
+      }
+    }
+  }
   // Paths as root / dir / name would give them, built by concatenation.
   const std::string base = (root / "").string();
-  Reading reading{sink, report, {}, {}, {}, {}, {}, true, base};
-  for (const auto& entry : settled_) reading.known.push_back(entry.first);
   const std::array<TripLogPlace, 6>& logs = collectedTripLogs();
   std::vector<Planned> plan;
-  std::set<std::string> planned;
-  std::vector<std::string> strays;
-  // The hand-over files of every log, by log, oldest first, that are not
-  // planned yet.
-  const auto planHandOvers = [&] {
-    const std::vector<Listing> listings = {listDirectory(root / kBusDir),
-                                           listDirectory(root / kMetroDir)};
-    for (const Listing& listing : listings) reading.complete &= listing.complete;
-    for (size_t index = 0; index < logs.size(); ++index) {
-      const TripLogPlace& log = logs[index];
-      const Listing& listing = listings[log.dir == kBusDir ? 0 : 1];
-      const LogFileNames files = classifyLogFiles(listing.names, log.name);
-      const std::string dir = std::string(log.dir) + "/";
-      for (const std::string_view name : files.handOvers) {
-        const std::string named = dir + std::string(name);
-        if (planned.insert(named).second) plan.push_back({base + named, named, false, index});
-      }
-      for (const std::string_view name : files.strays)
-        strays.push_back(base + dir + std::string(name));
-    }
-  };
-  planHandOvers();
-  readFiles(reading, plan, 0, plan.size());
-  const size_t firstLive = plan.size();
-  for (size_t index = 0; index < logs.size(); ++index) {
-    const std::string named = std::string(logs[index].dir) + "/" + logs[index].name;
-    plan.push_back({base + named, named, true, index});
+  for (const TripLogPlace& log : logs) plan.push_back({base + log.dir + "/" + log.name, true});
+  std::vector<FileRead> live = readFiles(plan, 0, plan.size(), reading, sink);
+  for (size_t i = 0; i < live.size(); ++i) accept(reading, plan[i], i, live[i]);
+  // What a live log no longer begins with may be in a file copied aside
+  // before it was cut.
+  for (const auto& entry : reading.released) addFree(entry.first, settled_.at(entry.first));
+
+  const std::vector<Listing> listings = {listDirectory(root / kBusDir),
+                                         listDirectory(root / kMetroDir)};
+  std::vector<std::vector<std::string>> strays;
+  std::vector<size_t> handOversEnd;  // by log: the end of its hand-over files in the plan
+  const size_t firstHandOver = plan.size();
+  for (const TripLogPlace& log : logs) {
+    const Listing& listing = listings[log.dir == kBusDir ? 0 : 1];
+    const LogFileNames files = classifyLogFiles(listing.names, log.name);
+    const std::string dir = base + log.dir + "/";
+    for (const std::string_view name : files.handOvers)
+      plan.push_back({dir + std::string(name), false});
+    handOversEnd.push_back(plan.size());
+    strays.emplace_back();
+    for (const std::string_view name : files.strays)
+      strays.back().push_back(dir + std::string(name));
   }
-  readFiles(reading, plan, firstLive, plan.size());
-  const size_t handedOverMeanwhile = plan.size();
-  planHandOvers();
-  readFiles(reading, plan, handedOverMeanwhile, plan.size());
-  for (const std::string& path : strays) {
-    reportOnce("stray " + path,
-               "settlement: " + path +
-                   " is neither a trip log nor a hand-over file; it is left alone and never "
-                   "settled\n",
+  std::vector<FileRead> handOvers = readFiles(plan, firstHandOver, plan.size(), reading, sink);
+  size_t file = firstHandOver;
+  for (size_t log = 0; log < logs.size(); ++log) {
+    for (; file < handOversEnd[log]; ++file) {
+      accept(reading, plan[file], file, handOvers[file - firstHandOver]);
+    }
+    for (const std::string& path : strays[log]) {
+      reportOnce("stray " + path,
+                 "settlement: " + path +
+                     " is neither a trip log nor a hand-over file; it is left alone and never "
+                     "settled\n",
+                 report);
+    }
+  }
+  for (const auto& [identity, path] : reading.released) {
+    if (reading.continued.count(identity)) continue;
+    const ContentKey& key = settled_.at(identity);
+    reportOnce("rewritten " + path + " " + formatContentKey(key),
+               "settlement: " + path + " no longer begins with the " + std::to_string(key.length) +
+                   " bytes settled of it (cut or rewritten): what it holds now is settled as "
+                   "new, what was settled is not settled again\n",
                report);
   }
-  finish(reading);
-  // The records are taken as if the live logs had been read first, then
-  // the hand-over files by log, oldest first.
-  std::stable_sort(reading.collected.files.begin(), reading.collected.files.end(),
-                   [&](size_t a, size_t b) {
-                     return std::make_pair(!plan[a].live, plan[a].log) <
-                            std::make_pair(!plan[b].live, plan[b].log);
-                   });
+  // Entries of files not read are forgotten once no file of theirs is left.
+  const bool allRead = std::all_of(settled_.begin(), settled_.end(), [&](const auto& entry) {
+    return reading.readTo.count(entry.first) != 0;
+  });
+  if (!allRead) {
+    if (const auto present = identitiesIn(listings)) {
+      std::erase_if(reading.collected.cursor, [&](const auto& entry) {
+        return !reading.readTo.count(entry.first) && !present->count(entry.first);
+      });
+    }
+  }
   return std::move(reading.collected);
 }
 
@@ -347,6 +387,6 @@ void LogCollection::archive(const std::vector<HandOverFile>& handOvers, const fs
       reportOnce("archive " + handOver.path, archiveProblemText(handOver.path, *problem), report);
       continue;
     }
-    if (!handOver.shared) settled_.erase(handOver.key);
+    settled_.erase(handOver.identity);
   }
 }

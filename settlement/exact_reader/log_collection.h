@@ -1,37 +1,38 @@
-// What the settlement collects from a world's trip logs, and what of them
-// has been settled, so that every record is settled exactly once, whatever
-// becomes of the log and however often the settlement restarts.
+// What the settlement collects from a world's trip logs, and how far each
+// log has been settled, so that every record is settled exactly once,
+// whatever becomes of the log and however often the settlement restarts.
 //
-// What was settled is known by content (content_check.h): a file, whatever
-// its name or inode, is settled up to the longest settled content it
-// begins with, and everything after that is fresh, to be settled by this
-// cycle. So a copy, a rename, a restore or an identical rewrite settles
-// nothing twice, and a log cut in place or rewritten begins with nothing
-// settled and is taken from its first byte.
+// Every collection reads the six live logs from their start, as they stand
+// (a block covers everything in them at that moment), and then every
+// hand-over file beside them. A hand-over file is the same file as the live
+// log it was (a rename keeps its identity): it is read from where settling
+// reached, so only its unsettled tail is collected. A read is fresh, to be
+// settled by this cycle, when it lies at or beyond what was settled of its
+// file. The collection's cursor becomes the settled one only once the cycle
+// has been committed; until then its fresh records wait.
 //
-// A collection lists the hand-over files and reads them, then reads the
-// six live logs from their start as they stand, then lists again and reads
-// the hand-over files that appeared meanwhile (a live log handed over
-// during the collection). Each file is checked against what was settled
-// and against what the files before it in the same collection hold, so
-// that two files that continue alike (a copy beside its log) are settled
-// once. The collection's cursor becomes the settled one only once the
-// cycle has been committed; until then its fresh records wait.
+// What was settled of a file is a length and a hash of its bytes up to
+// there (settlement_book.h). A file that no longer begins with those bytes
+// (cut in place, rewritten) is taken from its first byte, and that is said
+// once. A file the cursor does not know (a copied or restored world, a log
+// rewritten under a new inode, a log copied aside before it was cut) is
+// settled as far as a settled content it begins with whose own file is no
+// longer in Bus/ or Metro/, or holds it no more: a file still there keeps
+// its bytes, so that a new log that happens to begin alike is new.
 //
-// A settled content that no file begins with any more is forgotten, unless
-// some file could not be listed, opened or read this time. When the file
-// it was read from is still there and holds something else, that is said
-// once on standard error.
+// A cursor entry is forgotten only once its file is archived or no longer
+// exists anywhere in Bus/ or Metro/: a file that merely cannot be opened
+// right now keeps it, or it would be settled again later.
 //
 // Files may be read two at a time (the sink says how many), but everything
 // decided about them is decided afterwards in collection order, so the
-// outcome is the one of reading them one after another.
+// outcome is the one of reading them one after another. Bus/ and Metro/ are
+// each listed at most twice per collection.
 #pragma once
 
 #include <filesystem>
 #include <functional>
 #include <set>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -39,9 +40,8 @@
 #include "common/formats/trip_log_reading.h"
 
 struct HandOverFile {
-  std::string path;     // root/Bus/busfile.txt.7
-  ContentKey key;       // what it was settled to
-  bool shared = false;  // another file of its collection ended with the same content
+  std::string path;  // root/Bus/busfile.txt.7
+  FileIdentity identity;
 };
 
 // One collection: the hand-over files it read, the cursor once its fresh
@@ -65,8 +65,8 @@ class CollectionSink {
   // Reads the open log `fd` as file `file` on reading thread `thread`, from
   // `from` to its end, in place of whatever an earlier read of that file
   // gave; a read that begins at `freshFrom` or later is fresh. `bytes` is
-  // the log's size when it was opened. Every taken read goes to `check`
-  // as well, in file order.
+  // the log's size when it was opened.
+  // Every taken read goes to `check` as well, in file order.
   virtual LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom,
                           off_t bytes, PrefixCheck& check) = 0;
 };
@@ -84,7 +84,8 @@ class LogCollection {
   // One collection under the world's `root`: the live logs, then the
   // hand-over files (by log, oldest first), read into `sink`. A log that
   // exists but cannot be read is reported every time; a stray file beside a
-  // log, and a file cut below what was settled of it, once per run.
+  // log, and a file that no longer begins with what was settled of it, once
+  // per run.
   Collected collect(const std::filesystem::path& root, CollectionSink& sink,
                     const ProblemSink& report);
 
@@ -98,8 +99,6 @@ class LogCollection {
 
   // Moves the hand-over files of a committed cycle into `archive`. A file
   // that cannot be moved is reported once and stays where it is, settled.
-  // The content of a moved file is forgotten unless another file of the
-  // collection ended with the same content.
   void archive(const std::vector<HandOverFile>& handOvers, const std::filesystem::path& archive,
                long long cycle, const ProblemSink& report);
 
@@ -108,18 +107,18 @@ class LogCollection {
  private:
   struct Planned;
   struct FileRead;
+  struct FreeContents;
   struct Reading;
 
-  // Reads one planned file, checked against the contents `known`.
-  FileRead readFile(const Planned& planned, size_t file, size_t thread,
-                    std::span<const ContentKey> known, CollectionSink& sink) const;
+  // Reads one planned file; a hand-over file from where settling or the
+  // reads of `reading` reached.
+  FileRead readFile(const Planned& planned, size_t file, size_t thread, const Reading& reading,
+                    CollectionSink& sink) const;
   // Reads planned files [begin, end), two at a time when it pays.
-  void readFiles(Reading& reading, const std::vector<Planned>& plan, size_t begin, size_t end);
+  std::vector<FileRead> readFiles(const std::vector<Planned>& plan, size_t begin, size_t end,
+                                  const Reading& reading, CollectionSink& sink) const;
   // Takes one read into the collection, in collection order.
   void accept(Reading& reading, const Planned& planned, size_t file, FileRead& read);
-  // What the collection's cursor keeps of the settled one, and what is said
-  // about contents no file begins with any more.
-  void finish(Reading& reading);
 
   // Reports `line` unless a line about `about` was reported before.
   void reportOnce(const std::string& about, const std::string& line, const ProblemSink& report);

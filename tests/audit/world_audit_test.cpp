@@ -20,6 +20,11 @@ const std::string kHeader(kStatementHeader);
 const std::string kLine1 = "1,201412050010,0,0,0,0,0\n";
 const std::string kLine2 = "2,201412050020,2,1050,0,1050,0\n";
 
+FileIdentity identityOf(const World& world, const std::string& relative) {
+  const FileDescriptor file = openRegularFile((world.root() / relative).string(), O_RDONLY);
+  return fileIdentity(file.get()).value();
+}
+
 // Card 1111 paid 1050 on the bus and 1050 in the metro. The bus fee was
 // settled by cycle 2 from a hand-over file; the metro fee waits in a live log.
 void baseWorld(const World& world) {
@@ -33,7 +38,7 @@ void baseWorld(const World& world) {
   state.statementLength = static_cast<off_t>(kHeader.size() + kLine1.size());
   state.line = *parseStatementLine(kLine2.substr(0, kLine2.size() - 1));
   state.lines.add(kLine1.substr(0, kLine1.size() - 1));
-  state.cursor[keyOf(handOver)] = "Bus/busfile.txt.1";
+  state.cursor[identityOf(world, "Bus/busfile.txt.1")] = keyOf(handOver);
   world.put("settlement.state", encodeState(state));
   world.put("statement.csv", kHeader + kLine1 + kLine2);
 }
@@ -84,6 +89,13 @@ TEST(WorldAudit, DifferencesAreNamedAndAnyMakesTheWorldUnreconciled) {
       {"a settled file renamed",
        [](const World& w) {
          fs::rename(w.root() / "Bus/busfile.txt.1", w.root() / "Bus/busfile.txt.2");
+       },
+       nullptr},
+      {"a settled file rewritten alike",
+       [](const World& w) {
+         const std::string text = w.get("Bus/busfile.txt.1");
+         fs::remove(w.root() / "Bus/busfile.txt.1");
+         w.put("Bus/busfile.txt.1", text);
        },
        nullptr},
       {"a statement line edited at its length",

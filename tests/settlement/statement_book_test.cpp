@@ -25,7 +25,7 @@ TEST(StatementBook, ALineThatCannotBeAppendedTakesItsStateBackAndAKilledOneIsWri
   std::string warning;
   StatementBook book;
   ASSERT_FALSE(book.open(world.root(), warning));
-  const SettledCursor cursor = {{ContentKey{56, 0x1234}, "Bus/busfile.txt"}};
+  const SettledCursor cursor = {{FileIdentity{1, 2, 3, 4}, ContentKey{56, 0x1234}}};
   ASSERT_EQ(book.commit(lineOf(1, 1050), cursor).outcome, StatementBook::Outcome::kCommitted);
   const std::string first = kHeader + formatStatementLine(lineOf(1, 1050));
   EXPECT_EQ(world.get("statement.csv"), first);
@@ -75,7 +75,8 @@ TEST(StatementBook, LinesAndStatesReadBackOnlyWhenWellFormed) {
         "12,2014,3,99999999999999999999,0,1050,0"}) {
     EXPECT_FALSE(parseStatementLine(bad)) << bad;
   }
-  SettlementState state{88, line, {}, {{ContentKey{450, 0xfedcba9876543210}, "Bus/busfile.txt"}}};
+  SettlementState state{
+      88, line, {}, {{FileIdentity{2049, 77, 1733570000, 5}, ContentKey{450, 0xfedcba9876543210}}}};
   for (int cycle = 1; cycle < 12; ++cycle) state.lines.add("line " + std::to_string(cycle));
   const std::string text = encodeState(state);
   ASSERT_TRUE(decodeState(text));
@@ -83,7 +84,7 @@ TEST(StatementBook, LinesAndStatesReadBackOnlyWhenWellFormed) {
   EXPECT_FALSE(decodeState(text)->identities);
   // A cursor moved back by hand would settle its records again.
   std::string edited = text;
-  edited.replace(edited.find("settled 450 "), 12, "settled 45 ");
+  edited.replace(edited.find(" 450 "), 5, " 45 ");
   const std::string head = text.substr(0, text.find("settled"));
   for (const std::string& bad : {text.substr(0, text.size() - 4), text + "end\n", "x" + text,
                                  edited, head + "settled 0 0000000000000000 Bus/x\nend\n",
