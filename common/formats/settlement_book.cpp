@@ -10,6 +10,7 @@
 
 #include "common/files/file_handle.h"
 #include "common/files/world_layout.h"
+#include "common/formats/record_format.h"
 #include "common/formats/text.h"
 
 namespace fs = std::filesystem;
@@ -113,8 +114,7 @@ class StatementScan {
   void add(const StatementLine& line) {
     ++cycles_;
     for (size_t op = 0; op < fees_.size(); ++op) {
-      fees_[op] = static_cast<long long>(static_cast<unsigned long long>(fees_[op]) +
-                                         static_cast<unsigned long long>(line.fees[op]));
+      fees_[op] = wrappingSum(fees_[op], line.fees[op]);
     }
   }
 
