@@ -25,7 +25,7 @@ void busTrip(const World& world, const std::string& log, const std::string& card
              long long fee) {
   const std::vector<std::string> lines = linesOf(world.card(card));
   const long long balance = amountOf(lines.back()) - fee;
-  char stamp[16];
+  char stamp[32];
   snprintf(stamp, sizeof stamp, "20141205%02d%02d", minute / 60, minute % 60);
   const std::string journey = std::to_string(10 + minute % 80);
   world.putCard(
