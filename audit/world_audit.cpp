@@ -140,29 +140,19 @@ class WorldReading {
     // those bytes; a file the cursor does not know, as far as a free
     // settled content it begins with.
     off_t settledTo = 0;
-    const SettledCursor* cursor = book_.state ? &book_.state->cursor : nullptr;
-    if (cursor != nullptr && kind != LogKind::kArchived && kind != LogKind::kStray) {
-      const auto own = cursor->find(*identity);
-      std::vector<ContentKey> expected;
-      if (own != cursor->end()) {
-        expected.push_back(own->second);
-      } else {
-        for (const auto& entry : freeKeys_) expected.push_back(entry.first);
-      }
-      const std::optional<PrefixCheck> begins =
-          expected.empty() ? std::nullopt : fileBeginning(file.get(), expected);
-      if (!expected.empty() && !begins) {
+    if (book_.state && kind != LogKind::kArchived && kind != LogKind::kStray) {
+      const std::optional<SettledBeginning> begins =
+          settledBeginning(file.get(), *identity, book_.state->cursor, freeKeys_);
+      if (!begins) {
         cannotRead(path);
         return;
       }
-      const std::optional<ContentKey> matched = begins ? begins->matched() : std::nullopt;
-      if (matched) settledTo = matched->length;
-      if (own != cursor->end() && !matched) {
+      if (begins->settled) settledTo = begins->settled->length;
+      if (begins->released) {
         released_.emplace(*identity, named(path));
-        freeKeys_.emplace(own->second, *identity);
-      } else if (own == cursor->end() && matched) {
-        continued_.insert(freeKeys_.at(*matched));
+        freeKeys_.emplace(book_.state->cursor.at(*identity), *identity);
       }
+      if (begins->continuesFrom) continued_.insert(*begins->continuesFrom);
     }
     const size_t index = files_.size();
     files_.push_back(named(path));

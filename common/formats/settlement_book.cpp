@@ -313,6 +313,28 @@ LineChecks linesAfter(const SettlementState& state) {
   return lines;
 }
 
+std::optional<SettledBeginning> settledBeginning(int fd, const FileIdentity& identity,
+                                                 const SettledCursor& cursor,
+                                                 const FreeContents& free) {
+  const auto own = cursor.find(identity);
+  std::vector<ContentKey> expected;
+  if (own != cursor.end()) {
+    expected.push_back(own->second);
+  } else {
+    for (const auto& entry : free) expected.push_back(entry.first);
+  }
+  SettledBeginning beginning;
+  if (expected.empty()) return beginning;
+  const std::optional<PrefixCheck> begins = fileBeginning(fd, expected);
+  if (!begins) return std::nullopt;
+  beginning.settled = begins->matched();
+  if (beginning.settled) beginning.hash = begins->hashAtMatch();
+  beginning.released = own != cursor.end() && !beginning.settled;
+  if (own == cursor.end() && beginning.settled)
+    beginning.continuesFrom = free.at(*beginning.settled);
+  return beginning;
+}
+
 std::string statementTail(const SettlementState& state) {
   const std::string line = formatStatementLine(state.line);
   return state.statementLength == 0 ? std::string(kStatementHeader) + line : line;

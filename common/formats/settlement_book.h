@@ -37,6 +37,26 @@
 // What of each trip log identity has been settled.
 using SettledCursor = std::map<FileIdentity, ContentKey>;
 
+// Settled contents a file the cursor does not know may begin with (those
+// whose own file is gone from the log directories or holds them no more),
+// each with the identity of the file it was settled from.
+using FreeContents = std::map<ContentKey, FileIdentity>;
+
+// What of one open trip log has been settled.
+struct SettledBeginning {
+  std::optional<ContentKey> settled;          // nullopt: nothing
+  ContentHash hash;                           // of its bytes up to there
+  bool released = false;                      // it no longer begins with its own entry
+  std::optional<FileIdentity> continuesFrom;  // the owner of the free content it begins with
+};
+
+// A log is settled as far as its own cursor entry while it begins with
+// those bytes; a log the cursor does not know, as far as the longest free
+// content it begins with. nullopt when `fd` cannot be read (errno says why).
+std::optional<SettledBeginning> settledBeginning(int fd, const FileIdentity& identity,
+                                                 const SettledCursor& cursor,
+                                                 const FreeContents& free);
+
 // How far each trip log identity was settled, as states written before the
 // cursor was kept by content hold it.
 using IdentityCursor = std::map<FileIdentity, off_t>;

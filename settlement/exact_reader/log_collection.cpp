@@ -87,13 +87,6 @@ struct LogCollection::FileRead {
   int readError = 0;
 };
 
-// Settled contents a file the cursor does not know may begin with: those
-// whose own file is gone or holds them no more.
-struct LogCollection::FreeContents {
-  std::vector<ContentKey> keys;  // sorted
-  std::map<ContentKey, FileIdentity> owners;
-};
-
 // One collection in progress.
 struct LogCollection::Reading {
   CollectionSink& sink;
@@ -148,27 +141,19 @@ LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t f
   read.opened = true;
   read.identity = state->identity;
   read.size = static_cast<off_t>(state->size);
-  const auto settled = settled_.find(read.identity);
   for (int tries = 0; tries < kReadTries; ++tries) {
-    // What of it was settled: as far as its cursor entry while it begins
-    // with those bytes; for a file the cursor does not know, as far as a
-    // free settled content it begins with.
-    std::vector<ContentKey> own;
-    if (settled != settled_.end()) own.push_back(settled->second);
-    const std::span<const ContentKey> expected =
-        settled != settled_.end() ? std::span<const ContentKey>(own) : reading.free.keys;
-    const std::optional<PrefixCheck> begins = fileBeginning(fd.get(), expected);
+    const std::optional<SettledBeginning> begins =
+        settledBeginning(fd.get(), read.identity, settled_, reading.free);
     if (!begins) {
       read.reading.failed = true;
       read.readError = errno;
       return read;
     }
-    const std::optional<ContentKey>& matched = begins->matched();
+    const std::optional<ContentKey>& matched = begins->settled;
     read.settledTo = matched ? matched->length : 0;
-    read.released = settled != settled_.end() && !matched;
-    read.continuesFrom.reset();
-    if (settled == settled_.end() && matched) read.continuesFrom = reading.free.owners.at(*matched);
-    ContentHash start = matched ? begins->hashAtMatch() : ContentHash{};
+    read.released = begins->released;
+    read.continuesFrom = begins->continuesFrom;
+    ContentHash start = begins->hash;
     read.from = 0;
     if (!planned.live) {
       read.from = read.settledTo;
@@ -257,18 +242,12 @@ Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
   // Settled contents whose file is no longer in the world's log
   // directories (the world copied or restored, a log rewritten under a new
   // inode) are free for any file that begins with them.
-  const auto addFree = [&](const FileIdentity& owner, const ContentKey& key) {
-    const auto at = std::lower_bound(reading.free.keys.begin(), reading.free.keys.end(), key);
-    if (at != reading.free.keys.end() && *at == key) return;
-    reading.free.keys.insert(at, key);
-    reading.free.owners.emplace(key, owner);
-  };
   if (!settled_.empty()) {
     const std::vector<Listing> before = {listDirectory(root / kBusDir),
                                          listDirectory(root / kMetroDir)};
     if (const auto present = identitiesIn(before)) {
       for (const auto& [identity, key] : settled_) {
-        if (!present->count(identity)) addFree(identity, key);
+        if (!present->count(identity)) reading.free.emplace(key, identity);
       }
     }
   }
@@ -281,7 +260,9 @@ Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
   for (size_t i = 0; i < live.size(); ++i) accept(reading, plan[i], i, live[i]);
   // What a live log no longer begins with may be in a file copied aside
   // before it was cut.
-  for (const auto& entry : reading.released) addFree(entry.first, settled_.at(entry.first));
+  for (const auto& entry : reading.released) {
+    reading.free.emplace(settled_.at(entry.first), entry.first);
+  }
 
   const std::vector<Listing> listings = {listDirectory(root / kBusDir),
                                          listDirectory(root / kMetroDir)};

@@ -107,7 +107,6 @@ class LogCollection {
  private:
   struct Planned;
   struct FileRead;
-  struct FreeContents;
   struct Reading;
 
   // Reads one planned file; a hand-over file from where settling or the
