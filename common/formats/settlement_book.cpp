@@ -189,10 +189,18 @@ SettledCursor contentsOf(const fs::path& root, const IdentityCursor& identities)
       const auto entry = identity ? identities.find(*identity) : identities.end();
       if (entry == identities.end()) continue;
       const FileDescriptor file = openRegularFile(it->path().string(), O_RDONLY);
-      const std::optional<std::string> text =
-          file.valid() ? readUpTo(file.get(), 0, static_cast<size_t>(entry->second)) : std::nullopt;
-      if (!text || text->empty()) continue;
-      cursor.emplace(*identity, keyOf(*text));
+      if (!file.valid()) continue;
+      // Hashed a block at a time: the offset is the state's word, not the
+      // file's size.
+      ContentHash hash;
+      for (off_t left = entry->second; left > 0;) {
+        const std::optional<std::string> block =
+            readUpTo(file.get(), hash.length(), static_cast<size_t>(std::min<off_t>(left, kBlock)));
+        if (!block || block->empty()) break;
+        hash.add(*block);
+        left -= static_cast<off_t>(block->size());
+      }
+      if (hash.length() > 0) cursor.emplace(*identity, ContentKey{hash.length(), hash.digest()});
     }
   }
   return cursor;

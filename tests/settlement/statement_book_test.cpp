@@ -3,10 +3,12 @@
 // state back; a line a kill left unwritten is written at the next start.
 #include "settlement/statement_book.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
 
+#include "common/files/file_handle.h"
 #include "support/file_faults.h"
 #include "support/world.h"
 
@@ -244,4 +246,25 @@ TEST(StatementBook, ADiskFullWhileTheStateIsTakenBackLeavesTheLineToTheNextCommi
   faults.reset();
   EXPECT_FALSE(fresh.exists("settlement.state"));
   EXPECT_EQ(book.nextCycle(), 1);
+}
+
+// An earlier release's state is converted by hashing the files it names up
+// to their cursors, however far a hand-edited cursor claims.
+TEST(StatementBook, AnEarlierStateIsConvertedWithoutTrustingItsOffsets) {
+  World world;
+  world.put("Bus/busfile.txt", "201412050008,BUS,IN,1050,61\n");
+  const FileDescriptor log = openRegularFile(world.dir("Bus/busfile.txt"), O_RDONLY);
+  const FileIdentity identity = fileIdentity(log.get()).value();
+  const std::string line = "1,201412050010,1,1050,0,1050,0";
+  world.put("statement.csv", kHeader + line + "\n");
+  world.put("settlement.state",
+            "fares settlement state 1\nstatement 0\nline " + line + "\ncursor " +
+                std::to_string(identity.device) + " " + std::to_string(identity.inode) + " " +
+                std::to_string(identity.born) + " " + std::to_string(identity.born_ns) +
+                " 9000000000000000000\nend\n");
+  StatementBook book;
+  std::string warning;
+  ASSERT_FALSE(book.open(world.root(), warning));
+  EXPECT_EQ(book.cursor(), (SettledCursor{{identity, keyOf("201412050008,BUS,IN,1050,61\n")}}));
+  EXPECT_EQ(book.nextCycle(), 2);
 }
