@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -170,6 +171,53 @@ std::optional<PrefixCheck> fileBeginning(int fd, std::span<const ContentKey> kno
     at += got;
   }
   return check;
+}
+
+namespace {
+
+// Up to `want` bytes of `fd` at `at`, fewer only at its end; false when a
+// read fails.
+bool readBlock(int fd, off_t at, size_t want, std::string& block) {
+  block.resize(want);
+  size_t got = 0;
+  while (got < want) {
+    const ssize_t n = pread(fd, block.data() + got, want - got, at + static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  block.resize(got);
+  return true;
+}
+
+}  // namespace
+
+std::optional<ContentHash> sharedLines(int first, int second, off_t limit) {
+  constexpr off_t kBlock = 1 << 18;
+  ContentHash shared;
+  std::string pending;  // shared bytes after the last shared line feed
+  std::string a;
+  std::string b;
+  for (off_t at = 0; at < limit;) {
+    const size_t want = static_cast<size_t>(std::min(limit - at, kBlock));
+    if (!readBlock(first, at, want, a) || !readBlock(second, at, want, b)) return std::nullopt;
+    const size_t both = std::min(a.size(), b.size());
+    const size_t alike = static_cast<size_t>(
+        std::mismatch(a.begin(), a.begin() + both, b.begin()).first - a.begin());
+    const std::string_view common(a.data(), alike);
+    const size_t lineEnd = common.rfind('\n');
+    if (lineEnd == std::string_view::npos) {
+      pending.append(common);
+    } else {
+      shared.add(pending);
+      shared.add(common.substr(0, lineEnd + 1));
+      pending.assign(common.substr(lineEnd + 1));
+    }
+    if (alike < want) break;
+    at += static_cast<off_t>(want);
+  }
+  return shared;
 }
 
 uint64_t lineHash(std::string_view line) {

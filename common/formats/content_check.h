@@ -84,6 +84,11 @@ class PrefixCheck {
 // (errno says why).
 std::optional<PrefixCheck> fileBeginning(int fd, std::span<const ContentKey> known);
 
+// The whole lines two open files begin with alike, read from their start
+// up to `limit` bytes: the hash of those bytes, so its length is where the
+// last line they share ends. nullopt when a read fails (errno says why).
+std::optional<ContentHash> sharedLines(int first, int second, off_t limit);
+
 // The hash of a line (its line feed left out), as the statement's check
 // takes it: a number below 2^61 - 1.
 uint64_t lineHash(std::string_view line);

@@ -70,6 +70,7 @@ off_t lengthAt(const std::string& path) {
 struct LogCollection::Planned {
   std::string path;
   bool live = false;
+  size_t log = 0;  // its live log's place in collection order
 };
 
 struct LogCollection::FileRead {
@@ -87,6 +88,15 @@ struct LogCollection::FileRead {
   int readError = 0;
 };
 
+// A live log read whole by a collection, which began with what was settled
+// of it: every byte of it up to `readTo` is settled once that collection is.
+struct LogCollection::LiveRead {
+  std::string path;
+  FileIdentity identity;
+  off_t settledBefore = 0;
+  off_t readTo = 0;
+};
+
 // One collection in progress.
 struct LogCollection::Reading {
   CollectionSink& sink;
@@ -98,6 +108,9 @@ struct LogCollection::Reading {
   FreeContents free;
   std::map<FileIdentity, std::string> released;  // and the path it was read at
   std::set<FileIdentity> continued;              // released contents another file holds
+  // Each live log as this collection read it, by its place in collection
+  // order, while it began with its own settled content.
+  std::map<size_t, LiveRead> live;
 };
 
 std::string unreadableLogText(const fs::path& path, int error) {
@@ -154,6 +167,12 @@ LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t f
     read.released = begins->released;
     read.continuesFrom = begins->continuesFrom;
     ContentHash start = begins->hash;
+    if (!planned.live && !matched && !settled_.count(read.identity)) {
+      if (const auto copied = copiedFromLive(fd.get(), planned, reading)) {
+        read.settledTo = copied->length();
+        start = *copied;
+      }
+    }
     read.from = 0;
     if (!planned.live) {
       read.from = read.settledTo;
@@ -175,6 +194,18 @@ LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t f
   }
   read.decided = false;
   return read;
+}
+
+std::optional<ContentHash> LogCollection::copiedFromLive(int fd, const Planned& planned,
+                                                         const Reading& reading) const {
+  const auto live = reading.live.find(planned.log);
+  if (live == reading.live.end()) return std::nullopt;
+  const FileDescriptor log = openRegularFile(live->second.path, O_RDONLY);
+  const std::optional<FileState> state = log.valid() ? fileState(log.get()) : std::nullopt;
+  if (!state || !(state->identity == live->second.identity)) return std::nullopt;
+  const std::optional<ContentHash> shared = sharedLines(fd, log.get(), live->second.readTo);
+  if (!shared || shared->length() < live->second.settledBefore) return std::nullopt;
+  return shared;
 }
 
 std::vector<LogCollection::FileRead> LogCollection::readFiles(const std::vector<Planned>& plan,
@@ -220,6 +251,9 @@ void LogCollection::accept(Reading& reading, const Planned& planned, size_t file
   if (read.reading.failed) reading.report(unreadableLogText(path, read.readError));
   if (!read.decided) return;  // rewritten under every read: taken next time
   const FileIdentity& identity = read.identity;
+  if (planned.live && read.settledTo > 0 && !read.released && !read.continuesFrom) {
+    reading.live[file] = {path, identity, read.settledTo, read.reading.end};
+  }
   if (read.released) reading.released.emplace(identity, path);
   if (read.continuesFrom) reading.continued.insert(*read.continuesFrom);
   const bool first = !reading.readTo.count(identity);
@@ -238,7 +272,7 @@ void LogCollection::accept(Reading& reading, const Planned& planned, size_t file
 
 Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
                                  const ProblemSink& report) {
-  Reading reading{sink, report, {{}, settled_, {}}, {}, {}, {}, {}, {}};
+  Reading reading{sink, report, {{}, settled_, {}}, {}, {}, {}, {}, {}, {}};
   // Settled contents whose file is no longer in the world's log
   // directories (the world copied or restored, a log rewritten under a new
   // inode) are free for any file that begins with them.
@@ -274,7 +308,7 @@ Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
     const LogFileNames files = classifyLogFiles(listing.names, log.name);
     const std::string dir = base + log.dir + "/";
     for (const std::string_view name : files.handOvers)
-      plan.push_back({dir + std::string(name), false});
+      plan.push_back({dir + std::string(name), false, handOversEnd.size()});
     handOversEnd.push_back(plan.size());
     strays.emplace_back();
     for (const std::string_view name : files.strays)

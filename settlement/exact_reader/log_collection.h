@@ -18,7 +18,10 @@
 // rewritten under a new inode, a log copied aside before it was cut) is
 // settled as far as a settled content it begins with whose own file is no
 // longer in Bus/ or Metro/, or holds it no more: a file still there keeps
-// its bytes, so that a new log that happens to begin alike is new.
+// its bytes, so that a new log that happens to begin alike is new. A
+// hand-over file the cursor does not know, beside a live log that began
+// with what was settled of it, is a copy of that log not yet cut: the
+// whole lines they begin with alike are settled once, by the log.
 //
 // A cursor entry is forgotten only once its file is archived or no longer
 // exists anywhere in Bus/ or Metro/: a file that merely cannot be opened
@@ -108,11 +111,18 @@ class LogCollection {
   struct Planned;
   struct FileRead;
   struct Reading;
+  struct LiveRead;
 
   // Reads one planned file; a hand-over file from where settling or the
   // reads of `reading` reached.
   FileRead readFile(const Planned& planned, size_t file, size_t thread, const Reading& reading,
                     CollectionSink& sink) const;
+  // A hand-over file the cursor does not know that is a copy of its live
+  // log as this collection read it (a log copied aside and not yet cut):
+  // the hash of the whole lines they begin with alike, when those reach
+  // beyond what was settled of the log. Those bytes the log settles.
+  std::optional<ContentHash> copiedFromLive(int fd, const Planned& planned,
+                                            const Reading& reading) const;
   // Reads planned files [begin, end), two at a time when it pays.
   std::vector<FileRead> readFiles(const std::vector<Planned>& plan, size_t begin, size_t end,
                                   const Reading& reading, CollectionSink& sink) const;

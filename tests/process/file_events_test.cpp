@@ -1,9 +1,9 @@
 // What becomes of trip logs between two runs of the settlement: the world
 // copied, a log rewritten alike, renamed, cut in place and refilled, copied
-// aside and cut, removed and made again. Whatever holds the bytes, the
-// statement settles what the cards paid, once, the audit reconciles where
-// the settled records are still there, and a log that no longer begins
-// with what was settled of it is said on standard error.
+// aside and cut (before or after a settlement), removed and made again. Whatever holds the bytes,
+// the statement settles what the cards paid, once, the audit reconciles where the settled records
+// are still there, and a log that no longer begins with what was settled of it is said on standard
+// error.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -98,6 +98,17 @@ TEST(FileEvents, EveryFeeIsSettledOnceWhateverBecomesOfTheLogs) {
          return &w;
        },
        false},
+      {"the log copied aside, settled, and only then cut",
+       [](const World& w, const World&) {
+         busTrip(w, kLog, "1111", 300, 150);
+         fs::copy_file(w.root() / kLog, w.root() / (kLog + ".1"));
+         busTrip(w, kLog, "2222", 301, 250);
+         settle(w);
+         fs::resize_file(w.root() / kLog, 0);
+         busTrip(w, kLog, "1111", 302, 350);
+         return &w;
+       },
+       true},
       {"the log removed and made again",
        [](const World& w, const World&) {
          fs::remove(w.root() / kLog);

@@ -165,6 +165,28 @@ TEST(LogCollection, ContentsAreSettledOnceWhateverHoldsThem) {
                           [](const std::string& line) { return line.ends_with('*'); }),
             2);
   EXPECT_TRUE(rotated.problems.empty());
+  collection.settle(rotated.collected.cursor);
+  collection.archive(rotated.collected.handOvers, world.root() / "archive", 1, [](auto&) {});
+
+  // Copied aside while the log goes on, and cut only after a collection:
+  // what the copy and the log hold alike is settled once, by the log.
+  append(world, "Metro/Metrofile0.txt", "eight\n");
+  world.put("Metro/Metrofile0.txt.3", world.get("Metro/Metrofile0.txt") + "nine\n");
+  append(world, "Metro/Metrofile0.txt", "ten\n");
+  Taken copied = collectFrom(collection, world);
+  EXPECT_EQ(copied.lines, (Lines{"seven\n", "eight\n*", "ten\n*", "nine\n*"}));
+  collection.settle(copied.collected.cursor);
+  fs::resize_file(world.root() / "Metro/Metrofile0.txt", 0);
+  append(world, "Metro/Metrofile0.txt", "eleven\n");
+  EXPECT_EQ(collectFrom(collection, world).lines, (Lines{"eleven\n*"}));
+
+  // A new log that begins as a waiting file the cursor does not know: the
+  // log was never settled, so each is new.
+  World other;
+  LogCollection fresh;
+  other.put("Bus/busfile.txt", "a\nb\n");
+  other.put("Bus/busfile.txt.1", "a\nb\nc\n");
+  EXPECT_EQ(collectFrom(fresh, other).lines, (Lines{"a\n*", "b\n*", "a\n*", "b\n*", "c\n*"}));
 }
 
 namespace {
