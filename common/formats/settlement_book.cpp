@@ -6,12 +6,15 @@
 
 #include <cerrno>
 #include <charconv>
+#include <limits>
 #include <vector>
 
 #include "common/files/file_handle.h"
+#include "common/files/world_files.h"
 #include "common/files/world_layout.h"
 #include "common/formats/record_format.h"
 #include "common/formats/text.h"
+#include "common/formats/trip_log_reading.h"
 
 namespace fs = std::filesystem;
 
@@ -176,10 +179,36 @@ bool scanStatement(int fd, off_t length, StatementScan& scan) {
   return true;
 }
 
+// Adds to `fees` the fees of the records of `fd` that begin before
+// `length`; false when a read fails.
+bool addFeesBefore(int fd, off_t length, OperatorAmounts& fees) {
+  const LogReading reading = readLogFrom(fd, 0, [&](std::string_view read, off_t at) {
+    if (at >= length) return;
+    if (const std::optional<TripRecord> record = parseTripRecord(read)) {
+      fees[record->op] = wrappingSum(fees[record->op], record->fee);
+    }
+  });
+  return !reading.failed;
+}
+
+// The fees of every record in the world's archives.
+OperatorAmounts archivedFees(const fs::path& root) {
+  OperatorAmounts fees = {0, 0};
+  for (const fs::path& archive : archivesOf(root)) {
+    for (const std::string& name : namesIn(archive)) {
+      const FileDescriptor file = openRegularFile((archive / name).string(), O_RDONLY);
+      if (file.valid()) addFeesBefore(file.get(), std::numeric_limits<off_t>::max(), fees);
+    }
+  }
+  return fees;
+}
+
 // The cursor of an earlier release's state: each file of the world's log
-// directories that it names, hashed up to where it was settled. Entries of
-// files no longer there are dropped, as that release dropped them.
-SettledCursor contentsOf(const fs::path& root, const IdentityCursor& identities) {
+// directories that it names, hashed up to where it was settled, and the
+// fees of the records settled of them added to `covered`. Entries of files
+// no longer there are dropped, as that release dropped them.
+SettledCursor contentsOf(const fs::path& root, const IdentityCursor& identities,
+                         OperatorAmounts& covered) {
   SettledCursor cursor;
   for (const std::string_view dir : {kBusDir, kMetroDir}) {
     std::error_code error;
@@ -201,6 +230,7 @@ SettledCursor contentsOf(const fs::path& root, const IdentityCursor& identities)
         left -= static_cast<off_t>(block->size());
       }
       if (hash.length() > 0) cursor.emplace(*identity, ContentKey{hash.length(), hash.digest()});
+      addFeesBefore(file.get(), hash.length(), covered);
     }
   }
   return cursor;
@@ -218,7 +248,10 @@ void readState(const fs::path& root, BookReading& book) {
   book.stateText = *text;
   std::optional<DecodedState> decoded = decodeState(*text);
   if (decoded) {
-    if (decoded->identities) decoded->state.cursor = contentsOf(root, *decoded->identities);
+    if (decoded->identities) {
+      book.coveredFees = archivedFees(root);
+      decoded->state.cursor = contentsOf(root, *decoded->identities, book.coveredFees);
+    }
     book.byIdentity = decoded->identities.has_value();
     book.state = std::move(decoded->state);
   }
@@ -394,8 +427,15 @@ BookReading readBook(const fs::path& root) {
     scan.tail(book.state->line);
     book.problem = scan.problem();
     if (book.byIdentity) {
-      // An earlier release's state checks only the last line.
+      // An earlier release's state checks only the last line; it is taken
+      // only where what it says was settled comes to the statement's fees.
       book.state->lines = scan.checks();
+      if (!book.problem && book.coveredFees != scan.fees()) {
+        book.problem = Problem(
+            (root / kSettlementStateName).string() +
+            " is an earlier release's state whose offsets do not account for the fees " +
+            path.string() + " settled (edited by hand, or a log or the archive changed since)");
+      }
     } else if (!book.problem && scan.checks() != book.state->lines) {
       book.problem = linesProblem(path, book.state->lines, scan.checks());
     }

@@ -94,6 +94,7 @@ struct BookReading {
   bool byIdentity = false;               // the state is an earlier release's
   long long lines = 0;                   // cycle lines, the repaired tail included
   OperatorAmounts fees = {0, 0};         // their fees, added modulo 2^64
+  OperatorAmounts coveredFees = {0, 0};  // of an earlier release's state: what it settled
   std::optional<Problem> problem;        // what is wrong, when something is
 };
 

@@ -7,10 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "common/files/file_handle.h"
 #include "support/file_faults.h"
 #include "support/world.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -267,4 +270,23 @@ TEST(StatementBook, AnEarlierStateIsConvertedWithoutTrustingItsOffsets) {
   ASSERT_FALSE(book.open(world.root(), warning));
   EXPECT_EQ(book.cursor(), (SettledCursor{{identity, keyOf("201412050008,BUS,IN,1050,61\n")}}));
   EXPECT_EQ(book.nextCycle(), 2);
+
+  // Its offsets must account for what the statement settled, the archive's
+  // files with them: an offset moved back would settle records again.
+  const std::string twice = "1,201412050010,2,2100,0,2100,0";
+  world.put("statement.csv", kHeader + twice + "\n");
+  world.put("settlement.state", "fares settlement state 1\nstatement 0\nline " + twice +
+                                    "\ncursor " + std::to_string(identity.device) + " " +
+                                    std::to_string(identity.inode) + " " +
+                                    std::to_string(identity.born) + " " +
+                                    std::to_string(identity.born_ns) + " 29\nend\n");
+  StatementBook moved;
+  const auto refused = moved.open(world.root(), warning);
+  ASSERT_TRUE(refused);
+  EXPECT_NE(refused->find("offsets do not account for the fees"), std::string::npos) << *refused;
+  fs::create_directories(world.root() / "Settlement/archive");
+  world.put("Settlement/archive/busfile.txt.1", "201412050007,BUS,IN,1050,60\n");
+  StatementBook archived;
+  const auto accepted = archived.open(world.root(), warning);
+  EXPECT_FALSE(accepted) << *accepted;
 }
