@@ -209,6 +209,13 @@ Result<LockTry> tryLockFile(const std::string& lockPath, const struct stat& dir)
   return LockTry{LockOutcome::kTaken, std::move(file)};
 }
 
+// The role's second lock file, beside the first with a dot before its name
+// (".settlement.lock").
+std::string secondLockPath(const std::string& lockPath) {
+  const std::filesystem::path path(lockPath);
+  return (path.parent_path() / ("." + path.filename().string())).string();
+}
+
 // The holder of a lock file another process has locked: the process bound
 // to the role's name when it may write there (a lock file's process id can
 // be overwritten), otherwise the one the file names.
@@ -235,15 +242,21 @@ Result<void> claimRole(const std::string& worldRoot, const std::string& role,
     LockTry& locked = *tried;
     if (locked.outcome == LockOutcome::kHeld) return holderOf(locked, name, dir);
     if (locked.outcome == LockOutcome::kAgain) continue;
+    Result<LockTry> second = tryLockFile(secondLockPath(lockPath), dir);
+    if (const Problem* problem = second.problem()) return *problem;
+    if (second->outcome == LockOutcome::kHeld) return holderOf(*second, name, dir);
+    if (second->outcome == LockOutcome::kAgain) continue;
     NameTry named = claimName(name, dir);
     if (named.holder) return heldBy(*named.holder);
-    if (ftruncate(locked.file.get(), 0) == 0) {
-      writeAll(locked.file.get(), std::to_string(getpid()) + "\n");
+    for (const FileDescriptor* file : {&locked.file, &second->file}) {
+      if (ftruncate(file->get(), 0) == 0) writeAll(file->get(), std::to_string(getpid()) + "\n");
     }
     // Kept open, and so locked and bound, until the process ends.
     static FileDescriptor heldFile;
+    static FileDescriptor heldSecondFile;
     static FileDescriptor heldName;
     heldFile = std::move(locked.file);
+    heldSecondFile = std::move(second->file);
     heldName = std::move(named.bound);
     return {};
   }

@@ -23,9 +23,14 @@
 //   Anyone can bind a name: one bound by a process that may not write
 //   there is no holder's and is passed over, the lock holding the role.
 //
+// The role has two lock files, the second beside the first with a dot
+// before its name (".settlement.lock"), both held the same way, the first
+// always taken first: a lock file removed while its holder runs still
+// stands in a claimant's way through the other.
+//
 // So no user who cannot write the world can keep a role from being taken,
-// and a second holder is refused from any network namespace while the lock
-// file stays, and from the holder's own while it does not.
+// and a second holder is refused from any network namespace while either
+// lock file stays, and from the holder's own while neither does.
 //
 // The holder writes its process id into the lock file, so that a person
 // can see who holds it; a second process names the holder from the lock

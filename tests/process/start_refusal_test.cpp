@@ -224,7 +224,8 @@ TEST(StartRefusal, ASecondProcessIsRefusedWhateverBecomesOfTheLockFileUntilTheHo
 // File locks are seen from every network namespace and by every user: a
 // second settlement is refused from another namespace, and as a user who
 // can only read the world; such a user, squatting all it can of the role
-// before any holder runs, keeps no settlement from starting.
+// before any holder runs, keeps no settlement from starting; a lock file
+// removed lets no second one in from another namespace.
 TEST(StartRefusal, ARoleIsHeldAgainstOtherNetworkNamespacesAndUsers) {
   const std::string unshare = "/usr/bin/unshare";
   if (!runningAsRoot()) GTEST_SKIP() << "running as another user needs root";
@@ -250,6 +251,7 @@ TEST(StartRefusal, ARoleIsHeldAgainstOtherNetworkNamespacesAndUsers) {
     std::vector<std::string> args;
     ProgramOptions options;
     std::string says;
+    bool lockFileRemoved = false;
   };
   const std::string held = "held by process " + std::to_string(settlement->pid());
   for (const Case& c : std::vector<Case>{
@@ -262,8 +264,15 @@ TEST(StartRefusal, ARoleIsHeldAgainstOtherNetworkNamespacesAndUsers) {
             programPath("settlement_fast"),
             {},
             unprivilegedUser(),
-            "settlement: the settlement of this world is not available: ../settlement.lock: "}}) {
+            "settlement: the settlement of this world is not available: ../settlement.lock: "},
+           {"in another network namespace, the lock file removed",
+            unshare,
+            {"--net", "--", programPath("settlement_fast")},
+            {},
+            "settlement: the settlement of this world is " + held,
+            true}}) {
     SCOPED_TRACE(c.how);
+    if (c.lockFileRemoved) fs::remove(world.root() / "settlement.lock");
     Program second(c.path, c.args, world.dir("Settlement"), c.options);
     EXPECT_EQ(second.waitExit(10s), 1);
     ASSERT_TRUE(second.waitOutputEnd(10s));

@@ -26,10 +26,11 @@ TEST(TapInput, CardNumberThatCannotBeAFileNameOpensNothing) {
 
   EXPECT_EQ(answers, std::vector<std::string>(3, "Invalid card number\n"));
   EXPECT_EQ(filesIn(world.dir("customer")), 1u);
-  // Only the station's role lock and its intent file, taken at start (and
-  // left when the terminal ends).
-  EXPECT_EQ(filesIn(world.dir("Metro")), 2u);
+  // Only the station's two role locks and its intent file, taken at start
+  // (and left when the terminal ends).
+  EXPECT_EQ(filesIn(world.dir("Metro")), 3u);
   EXPECT_TRUE(world.exists("Metro/Metrofile1.txt.lock"));
+  EXPECT_TRUE(world.exists("Metro/.Metrofile1.txt.lock"));
   EXPECT_TRUE(world.exists("Metro/Metrofile1.txt.intent"));
   EXPECT_EQ(world.card("1234"), "201412050710,METRO,OUT,8950,35\n");
 }
