@@ -90,8 +90,8 @@ int settlementMain(int collectionPeriodMs) {
     errorWrite("settlement: the settlement of this world is " + claimed.problem()->text() + "\n");
     return kRoleHeldStatus;
   }
-  if (const auto problem = openSettlement(programPlaces())) {
-    errorWrite("settlement: " + problem->text() +
+  if (const Result<void> resumed = resumeSettlement(programPlaces()); !resumed) {
+    errorWrite("settlement: " + resumed.problem()->text() +
                ": nothing is settled until the statement and its state agree (restore both from "
                "a backup, or move both aside to settle what waits from scratch)\n");
     return kUntrustedBookStatus;

@@ -60,13 +60,13 @@ void reportProblem(const std::string& line) {
 
 }  // namespace
 
-std::optional<Problem> openSettlement(const SettlementPlaces& places) {
+Result<void> resumeSettlement(const SettlementPlaces& places) {
   std::string warning;
   if (auto problem = book.open(places.root, warning)) return Problem(std::move(*problem));
   if (!warning.empty()) errorWrite("settlement: " + warning + "\n");
   collection = LogCollection(book.cursor());
   list.clear();
-  return std::nullopt;
+  return {};
 }
 
 void collect(const SettlementPlaces& places) {

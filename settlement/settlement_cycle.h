@@ -19,10 +19,10 @@
 #include "settlement/exact_distribute/totals.h"
 #include "settlement/settlement_places.h"
 
-// Opens the settlement of the world at `places`: its statement, its state
-// and the trip list. The problem when the statement or its state cannot be
-// trusted; a warning is written to standard error.
-std::optional<Problem> openSettlement(const SettlementPlaces& places);
+// Resumes the settlement of the world at `places` from its statement and
+// its state, with an empty trip list. The problem when the statement or its
+// state cannot be trusted; a warning is written to standard error.
+Result<void> resumeSettlement(const SettlementPlaces& places);
 
 void collect(const SettlementPlaces& places);
 

@@ -42,7 +42,7 @@ class TemporaryWorld {
 
 void BM_SettlementCycle(benchmark::State& state) {
   const TemporaryWorld world(state.range(0));
-  if (openSettlement(world.places())) std::abort();
+  if (!resumeSettlement(world.places())) std::abort();
   // The blocks go nowhere while the cycles run.
   fflush(stdout);
   const int console = dup(STDOUT_FILENO);

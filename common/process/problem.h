@@ -3,9 +3,7 @@
 // reads, a clause ("cannot write statement.csv: No space left on device")
 // that the caller places in its own line. A function that can fail returns a
 // Result: the value it was asked for or the Problem that kept it from it
-// (Result<void>: done, or the Problem). A few of the settlement's functions,
-// written before Result, still return std::optional<Problem> (nullopt: it
-// did what it was asked).
+// (Result<void>: done, or the Problem).
 //
 // What an errno value says is worded here and nowhere else, so that every
 // program names an error the same way, and it is sorted into a kind here

@@ -12,7 +12,7 @@ std::string archiveProblemText(const std::string& handOver, const Problem& why) 
   return "settlement: cannot archive " + handOver + " (" + why.text() + ")\n";
 }
 
-std::optional<Problem> openArchive(const fs::path& archive) {
+Result<void> readyArchive(const fs::path& archive) {
   if (mkdir(archive.c_str(), 0777) != 0 && errno != EEXIST) {
     return Problem::fromErrno(archive.string() + ": ", errno);
   }
@@ -21,11 +21,10 @@ std::optional<Problem> openArchive(const fs::path& archive) {
   if (lstat(archive.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
     return Problem(archive.string() + " is not a directory");
   }
-  return std::nullopt;
+  return {};
 }
 
-std::optional<Problem> archiveHandOver(const std::string& handOver, const fs::path& archive,
-                                       long long cycle) {
+Result<void> moveToArchive(const std::string& handOver, const fs::path& archive, long long cycle) {
   const std::string name = handOver.substr(handOver.rfind('/') + 1);
   const std::string into = (archive / "").string();
   const std::string ofCycle = name + "-" + std::to_string(cycle);
@@ -33,7 +32,7 @@ std::optional<Problem> archiveHandOver(const std::string& handOver, const fs::pa
     const std::string archived = attempt == 1   ? name
                                  : attempt == 2 ? ofCycle
                                                 : ofCycle + "-" + std::to_string(attempt - 1);
-    if (renameWithoutReplacing(handOver, into + archived)) return std::nullopt;
+    if (renameWithoutReplacing(handOver, into + archived)) return {};
     if (errno != EEXIST) return Problem::fromErrno(errno);
   }
 }

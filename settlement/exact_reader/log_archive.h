@@ -19,7 +19,7 @@
 
 // Makes `archive` ready to receive files, creating it when missing; why it
 // cannot otherwise (it is not a directory, or cannot be made).
-std::optional<Problem> openArchive(const std::filesystem::path& archive);
+Result<void> readyArchive(const std::filesystem::path& archive);
 
 // The line that says a hand-over file stayed, and why.
 std::string archiveProblemText(const std::string& handOver, const Problem& why);
@@ -27,7 +27,7 @@ std::string archiveProblemText(const std::string& handOver, const Problem& why);
 // Moves `handOver` into the ready `archive` under its own name; when that
 // is taken, under its name and the settling cycle's number
 // ("busfile.txt.1-42"), then with "-2", "-3", ... after that. Names never
-// run out: each one tried is a name the archive already holds. nullopt on
-// success, otherwise why it stayed.
-std::optional<Problem> archiveHandOver(const std::string& handOver,
-                                       const std::filesystem::path& archive, long long cycle);
+// run out: each one tried is a name the archive already holds. Done, or
+// why it stayed.
+Result<void> moveToArchive(const std::string& handOver, const std::filesystem::path& archive,
+                           long long cycle);

@@ -393,11 +393,10 @@ void LogCollection::archive(const std::vector<HandOverFile>& handOvers, const fs
                             long long cycle, const ProblemSink& report) {
   if (handOvers.empty()) return;
   // The archive is made ready once for all the files.
-  const std::optional<Problem> unusable = openArchive(archive);
+  const Result<void> ready = readyArchive(archive);
   for (const HandOverFile& handOver : handOvers) {
-    const std::optional<Problem> problem =
-        unusable ? unusable : archiveHandOver(handOver.path, archive, cycle);
-    if (problem) {
+    const Result<void> moved = ready ? moveToArchive(handOver.path, archive, cycle) : ready;
+    if (const Problem* problem = moved.problem()) {
       // It stays, settled to its end: no collection takes it again.
       reportOnce("archive " + handOver.path, archiveProblemText(handOver.path, *problem), report);
       continue;

@@ -95,7 +95,7 @@ TEST(TerminalClock, FollowsTheClockFileAndOneMissingOrNoRegularFileNeverStopsThe
           << terminal->output();
       EXPECT_EQ(terminal->output().find("/ "), std::string::npos) << terminal->output();
       EXPECT_EQ(world.card("1234"), history);
-      EXPECT_EQ(filesIn(world.dir(dir)), 2u);  // the role lock and the intent file alone
+      EXPECT_EQ(filesIn(world.dir(dir)), 3u);  // the two role locks and the intent file alone
     }
 
     if (fs::is_directory(clock)) fs::remove(clock);
@@ -122,7 +122,7 @@ TEST(TerminalClock, FollowsTheClockFileAndOneMissingOrNoRegularFileNeverStopsThe
     EXPECT_TRUE(answers.back().ends_with(charged)) << answers.back();
     EXPECT_EQ(world.card("1234"),
               history + "2014121000530," + (row.metro ? "METRO,IN,3950,11\n" : "BUS,IN,3950,61\n"));
-    EXPECT_EQ(filesIn(world.dir(dir)), 3u);  // and the trip log
+    EXPECT_EQ(filesIn(world.dir(dir)), 4u);  // and the trip log
   }
 }
 
