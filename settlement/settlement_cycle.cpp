@@ -62,7 +62,7 @@ void reportProblem(const std::string& line) {
 
 Result<void> resumeSettlement(const SettlementPlaces& places) {
   std::string warning;
-  if (auto problem = book.open(places.root, warning)) return Problem(std::move(*problem));
+  if (Result<void> resumed = book.resume(places.root, warning); !resumed) return resumed;
   if (!warning.empty()) errorWrite("settlement: " + warning + "\n");
   collection = LogCollection(book.cursor());
   list.clear();

@@ -33,11 +33,10 @@ std::string StatementBook::statementPath() const {
   return (root_ / kStatementName).string();
 }
 
-std::optional<std::string> StatementBook::open(const std::filesystem::path& root,
-                                               std::string& warning) {
+Result<void> StatementBook::resume(const std::filesystem::path& root, std::string& warning) {
   root_ = root;
   const BookReading book = readBook(root);
-  if (book.problem) return book.problem->text();
+  if (book.problem) return *book.problem;
   state_ = book.state;
   tailMissing_ = book.tailMissing;
   if (tailMissing_) {
@@ -46,7 +45,7 @@ std::optional<std::string> StatementBook::open(const std::filesystem::path& root
           "the last line of " + statementPath() + " waits (" + written.problem()->text() + ")";
     }
   }
-  return std::nullopt;
+  return {};
 }
 
 Result<void> StatementBook::writeTail() {

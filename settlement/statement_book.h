@@ -19,7 +19,7 @@ class StatementBook {
   // the book cannot be trusted: then nothing may be settled. A missing last
   // line is appended now, or by the next commit when it cannot be yet
   // (`warning` then says why).
-  std::optional<std::string> open(const std::filesystem::path& root, std::string& warning);
+  Result<void> resume(const std::filesystem::path& root, std::string& warning);
 
   // The number of the next cycle: 1 for a world never settled.
   long long nextCycle() const { return state_ ? state_->line.cycle + 1 : 1; }

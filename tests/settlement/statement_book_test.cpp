@@ -29,7 +29,7 @@ TEST(StatementBook, ALineThatCannotBeAppendedTakesItsStateBackAndAKilledOneIsWri
   World world;
   std::string warning;
   StatementBook book;
-  ASSERT_FALSE(book.open(world.root(), warning));
+  ASSERT_TRUE(book.resume(world.root(), warning));
   const SettledCursor cursor = {{FileIdentity{1, 2, 3, 4}, ContentKey{56, 0x1234}}};
   ASSERT_EQ(book.commit(lineOf(1, 1050), cursor).outcome, StatementBook::Outcome::kCommitted);
   const std::string first = kHeader + formatStatementLine(lineOf(1, 1050));
@@ -57,16 +57,17 @@ TEST(StatementBook, ALineThatCannotBeAppendedTakesItsStateBackAndAKilledOneIsWri
   // writes the line whole, and the book goes on from it.
   world.put("statement.csv", second.substr(0, first.size() + 3));
   StatementBook restarted;
-  ASSERT_FALSE(restarted.open(world.root(), warning));
+  ASSERT_TRUE(restarted.resume(world.root(), warning));
   EXPECT_EQ(world.get("statement.csv"), second);
   EXPECT_EQ(restarted.nextCycle(), 3);
 
   // A line added by hand is no torn line: the book refuses.
   world.put("statement.csv", second + formatStatementLine(lineOf(3, 0)));
   StatementBook doubted;
-  const auto problem = doubted.open(world.root(), warning);
-  ASSERT_TRUE(problem);
-  EXPECT_NE(problem->find("after its last line"), std::string::npos) << *problem;
+  const Result<void> resumed = doubted.resume(world.root(), warning);
+  ASSERT_FALSE(resumed);
+  EXPECT_NE(resumed.problem()->text().find("after its last line"), std::string::npos)
+      << resumed.problem()->text();
 }
 
 TEST(StatementBook, LinesAndStatesReadBackOnlyWhenWellFormed) {
@@ -112,7 +113,7 @@ TEST(StatementBook, AStatementEditedAnywhereIsRefused) {
   World world;
   std::string warning;
   StatementBook book;
-  ASSERT_FALSE(book.open(world.root(), warning));
+  ASSERT_TRUE(book.resume(world.root(), warning));
   for (long long cycle = 1; cycle <= 4; ++cycle) {
     ASSERT_EQ(book.commit(lineOf(cycle, 100 * cycle), {}).outcome,
               StatementBook::Outcome::kCommitted);
@@ -138,9 +139,10 @@ TEST(StatementBook, AStatementEditedAnywhereIsRefused) {
   for (const Case& c : cases) {
     world.put("statement.csv", c.statement);
     StatementBook doubted;
-    const auto problem = doubted.open(world.root(), warning);
-    ASSERT_TRUE(problem) << c.says;
-    EXPECT_NE(problem->find(c.says), std::string::npos) << *problem;
+    const Result<void> resumed = doubted.resume(world.root(), warning);
+    ASSERT_FALSE(resumed) << c.says;
+    EXPECT_NE(resumed.problem()->text().find(c.says), std::string::npos)
+        << resumed.problem()->text();
   }
 }
 
@@ -150,7 +152,7 @@ namespace {
 struct CommittedBook {
   explicit CommittedBook(const World& world) {
     std::string warning;
-    EXPECT_FALSE(book.open(world.root(), warning));
+    EXPECT_TRUE(book.resume(world.root(), warning));
     EXPECT_EQ(book.commit(lineOf(1, 1050), {}).outcome, StatementBook::Outcome::kCommitted);
     statement = world.get("statement.csv");
     state = world.get("settlement.state");
@@ -242,7 +244,7 @@ TEST(StatementBook, ADiskFullWhileTheStateIsTakenBackLeavesTheLineToTheNextCommi
   World fresh;
   StatementBook book;
   std::string warning;
-  ASSERT_FALSE(book.open(fresh.root(), warning));
+  ASSERT_TRUE(book.resume(fresh.root(), warning));
   faults.emplace();
   faults->fillDiskAtWrite(2);
   EXPECT_EQ(book.commit(lineOf(1, 1050), {}).outcome, StatementBook::Outcome::kFailed);
@@ -267,7 +269,7 @@ TEST(StatementBook, AnEarlierStateIsConvertedWithoutTrustingItsOffsets) {
                 " 9000000000000000000\nend\n");
   StatementBook book;
   std::string warning;
-  ASSERT_FALSE(book.open(world.root(), warning));
+  ASSERT_TRUE(book.resume(world.root(), warning));
   EXPECT_EQ(book.cursor(), (SettledCursor{{identity, keyOf("201412050008,BUS,IN,1050,61\n")}}));
   EXPECT_EQ(book.nextCycle(), 2);
 
@@ -281,12 +283,14 @@ TEST(StatementBook, AnEarlierStateIsConvertedWithoutTrustingItsOffsets) {
                                     std::to_string(identity.born) + " " +
                                     std::to_string(identity.born_ns) + " 29\nend\n");
   StatementBook moved;
-  const auto refused = moved.open(world.root(), warning);
-  ASSERT_TRUE(refused);
-  EXPECT_NE(refused->find("offsets do not account for the fees"), std::string::npos) << *refused;
+  const Result<void> refused = moved.resume(world.root(), warning);
+  ASSERT_FALSE(refused);
+  EXPECT_NE(refused.problem()->text().find("offsets do not account for the fees"),
+            std::string::npos)
+      << refused.problem()->text();
   fs::create_directories(world.root() / "Settlement/archive");
   world.put("Settlement/archive/busfile.txt.1", "201412050007,BUS,IN,1050,60\n");
   StatementBook archived;
-  const auto accepted = archived.open(world.root(), warning);
-  EXPECT_FALSE(accepted) << *accepted;
+  const Result<void> accepted = archived.resume(world.root(), warning);
+  EXPECT_TRUE(accepted) << accepted.problem()->text();
 }
