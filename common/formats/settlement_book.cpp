@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <limits>
 #include <vector>
 
@@ -35,11 +34,15 @@ constexpr size_t kStateSizeMax = 1 << 24;
 constexpr size_t kStatementLineMax = 4096;
 constexpr size_t kBlock = 1 << 16;
 
+// A number as the state writes it: decimal, no leading zero, a minus sign
+// only for a signed field.
 template <typename Number>
 bool readNumber(std::string_view text, Number& value) {
-  if (text.empty() || (text.size() > 1 && text.front() == '0')) return false;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size();
+  if (text.size() > 1 && text.front() == '0') return false;
+  const std::optional<Number> number =
+      decimalNumber<Number>(text, std::is_signed_v<Number> ? Minus::Allowed : Minus::Refused);
+  if (number) value = *number;
+  return number.has_value();
 }
 
 std::optional<IdentityCursor::value_type> decodeIdentity(std::string_view text) {

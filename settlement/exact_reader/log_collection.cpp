@@ -32,15 +32,8 @@ struct Listing {
 };
 
 Listing listDirectory(const fs::path& dir) {
-  Listing listing{dir, {}, true};
-  std::error_code error;
-  fs::directory_iterator it(dir, error);
-  if (error == std::errc::no_such_file_or_directory) return listing;
-  for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-    listing.names.push_back(it->path().filename().string());
-  }
-  listing.complete = !error;
-  return listing;
+  DirectoryNames listed = listNames(dir);
+  return {dir, std::move(listed.names), listed.whole};
 }
 
 // Every identity that has a name in the listings; nullopt when a listing is
