@@ -150,20 +150,17 @@ class StatementScan {
   std::optional<Problem> problem_;
 };
 
-// Opens `path` for reading as a regular file with one name. The descriptor
-// is invalid when the file is missing; `problem` says why otherwise.
-FileDescriptor openBookFile(const fs::path& path, std::optional<Problem>& problem) {
+// Opens `path` for reading as a regular file with one name; an invalid
+// descriptor when the file is missing.
+Result<FileDescriptor> openBookFile(const fs::path& path) {
   FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
   if (!file.valid()) {
-    if (errno != ENOENT) problem = cannotRead(path);
+    if (errno != ENOENT) return cannotRead(path);
     return file;
   }
   struct stat status;
-  if (fstat(file.get(), &status) != 0) {
-    problem = cannotRead(path);
-  } else if (status.st_nlink != 1) {
-    problem = Problem(path.string() + " has more than one name (a hard link)");
-  }
+  if (fstat(file.get(), &status) != 0) return cannotRead(path);
+  if (status.st_nlink != 1) return Problem(path.string() + " has more than one name (a hard link)");
   return file;
 }
 
@@ -241,8 +238,10 @@ SettledCursor contentsOf(const fs::path& root, const IdentityCursor& identities,
 
 void readState(const fs::path& root, BookReading& book) {
   const fs::path path = root / kSettlementStateName;
-  const FileDescriptor file = openBookFile(path, book.problem);
-  if (!file.valid() || book.problem) return;
+  Result<FileDescriptor> opened = openBookFile(path);
+  if (const Problem* problem = opened.problem()) book.problem = *problem;
+  if (!opened || !opened->valid()) return;
+  const FileDescriptor file = std::move(*opened);
   const std::optional<std::string> text = readUpTo(file.get(), 0, kStateSizeMax);
   if (!text) {
     book.problem = cannotRead(path);
@@ -389,8 +388,12 @@ BookReading readBook(const fs::path& root) {
   readState(root, book);
   if (book.problem) return book;
   const fs::path path = root / kStatementName;
-  const FileDescriptor statement = openBookFile(path, book.problem);
-  if (book.problem) return book;
+  Result<FileDescriptor> opened = openBookFile(path);
+  if (const Problem* problem = opened.problem()) {
+    book.problem = *problem;
+    return book;
+  }
+  const FileDescriptor statement = std::move(*opened);
   struct stat status {};
   if (statement.valid() && fstat(statement.get(), &status) != 0) {
     book.problem = cannotRead(path);
