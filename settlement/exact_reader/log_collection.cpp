@@ -86,7 +86,6 @@ struct LogCollection::FileRead {
 struct LogCollection::LiveRead {
   std::string path;
   FileIdentity identity;
-  off_t settledBefore = 0;
   off_t readTo = 0;
 };
 
@@ -197,7 +196,7 @@ std::optional<ContentHash> LogCollection::copiedFromLive(int fd, const Planned& 
   const std::optional<FileState> state = log.valid() ? fileState(log.get()) : std::nullopt;
   if (!state || !(state->identity == live->second.identity)) return std::nullopt;
   const std::optional<ContentHash> shared = sharedLines(fd, log.get(), live->second.readTo);
-  if (!shared || shared->length() < live->second.settledBefore) return std::nullopt;
+  if (!shared || shared->length() == 0) return std::nullopt;
   return shared;
 }
 
@@ -245,7 +244,7 @@ void LogCollection::accept(Reading& reading, const Planned& planned, size_t file
   if (!read.decided) return;  // rewritten under every read: taken next time
   const FileIdentity& identity = read.identity;
   if (planned.live && read.settledTo > 0 && !read.released && !read.continuesFrom) {
-    reading.live[file] = {path, identity, read.settledTo, read.reading.end};
+    reading.live[file] = {path, identity, read.reading.end};
   }
   if (read.released) reading.released.emplace(identity, path);
   if (read.continuesFrom) reading.continued.insert(*read.continuesFrom);

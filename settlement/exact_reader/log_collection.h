@@ -20,8 +20,9 @@
 // longer in Bus/ or Metro/, or holds it no more: a file still there keeps
 // its bytes, so that a new log that happens to begin alike is new. A
 // hand-over file the cursor does not know, beside a live log that began
-// with what was settled of it, is a copy of that log not yet cut: the
-// whole lines they begin with alike are settled once, by the log.
+// with what was settled of it, is a copy of that log (not yet cut, or an
+// older copy put back): the whole lines they begin with alike are settled
+// once, by the log.
 //
 // A cursor entry is forgotten only once its file is archived or no longer
 // exists anywhere in Bus/ or Metro/: a file that merely cannot be opened
@@ -118,9 +119,9 @@ class LogCollection {
   FileRead readFile(const Planned& planned, size_t file, size_t thread, const Reading& reading,
                     CollectionSink& sink) const;
   // A hand-over file the cursor does not know that is a copy of its live
-  // log as this collection read it (a log copied aside and not yet cut):
-  // the hash of the whole lines they begin with alike, when those reach
-  // beyond what was settled of the log. Those bytes the log settles.
+  // log as this collection read it (a log copied aside and not yet cut, or
+  // an older copy of it put back): the hash of the whole lines they begin
+  // with alike, when there are any. Those bytes the log settles.
   std::optional<ContentHash> copiedFromLive(int fd, const Planned& planned,
                                             const Reading& reading) const;
   // Reads planned files [begin, end), two at a time when it pays.

@@ -178,7 +178,16 @@ TEST(LogCollection, ContentsAreSettledOnceWhateverHoldsThem) {
   collection.settle(copied.collected.cursor);
   fs::resize_file(world.root() / "Metro/Metrofile0.txt", 0);
   append(world, "Metro/Metrofile0.txt", "eleven\n");
-  EXPECT_EQ(collectFrom(collection, world).lines, (Lines{"eleven\n*"}));
+  Taken cutAfter = collectFrom(collection, world);
+  EXPECT_EQ(cutAfter.lines, (Lines{"eleven\n*"}));
+  collection.settle(cutAfter.collected.cursor);
+
+  // An older copy of the log put back beside it: all of it was settled.
+  append(world, "Metro/Metrofile0.txt", "twelve\n");
+  collection.settle(collectFrom(collection, world).collected.cursor);
+  world.put("Metro/Metrofile0.txt.4", "eleven\n");
+  append(world, "Metro/Metrofile0.txt", "thirteen\n");
+  EXPECT_EQ(collectFrom(collection, world).lines, (Lines{"eleven\n", "twelve\n", "thirteen\n*"}));
 
   // A new log that begins as a waiting file the cursor does not know: the
   // log was never settled, so each is new.
