@@ -1,11 +1,9 @@
 #include "common/formats/content_check.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
+#include "common/files/file_handle.h"
 #include "common/formats/text.h"
 
 namespace {
@@ -157,44 +155,36 @@ void PrefixCheck::add(std::string_view bytes) {
   }
 }
 
-std::optional<PrefixCheck> fileBeginning(int fd, std::span<const ContentKey> known) {
-  constexpr off_t kBlock = 1 << 18;
-  PrefixCheck check(ContentHash{}, known);
-  std::string block(static_cast<size_t>(kBlock), '\0');
-  for (off_t at = 0; const std::optional<off_t> next = check.nextLength();) {
-    const size_t want = static_cast<size_t>(std::min(*next - at, kBlock));
-    const ssize_t got = pread(fd, block.data(), want, at);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return std::nullopt;
-    if (got == 0) break;
-    check.add(std::string_view(block.data(), static_cast<size_t>(got)));
-    at += got;
-  }
-  return check;
-}
-
 namespace {
 
-// Up to `want` bytes of `fd` at `at`, fewer only at its end; false when a
-// read fails.
+// Files are read this much at a time.
+constexpr off_t kBlock = 1 << 18;
+
+// Up to `want` bytes of `fd` at `at` into `block`, fewer only at its end;
+// false when a read fails.
 bool readBlock(int fd, off_t at, size_t want, std::string& block) {
   block.resize(want);
-  size_t got = 0;
-  while (got < want) {
-    const ssize_t n = pread(fd, block.data() + got, want - got, at + static_cast<off_t>(got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
-  }
-  block.resize(got);
-  return true;
+  const std::optional<size_t> got = readInto(fd, block, at);
+  if (got) block.resize(*got);
+  return got.has_value();
 }
 
 }  // namespace
 
+std::optional<PrefixCheck> fileBeginning(int fd, std::span<const ContentKey> known) {
+  PrefixCheck check(ContentHash{}, known);
+  std::string block;
+  for (off_t at = 0; const std::optional<off_t> next = check.nextLength();) {
+    const size_t want = static_cast<size_t>(std::min(*next - at, kBlock));
+    if (!readBlock(fd, at, want, block)) return std::nullopt;
+    if (block.empty()) break;
+    check.add(block);
+    at += static_cast<off_t>(block.size());
+  }
+  return check;
+}
+
 std::optional<ContentHash> sharedLines(int first, int second, off_t limit) {
-  constexpr off_t kBlock = 1 << 18;
   ContentHash shared;
   std::string pending;  // shared bytes after the last shared line feed
   std::string a;

@@ -63,6 +63,21 @@ TEST(FileEvents, EveryFeeIsSettledOnceWhateverBecomesOfTheLogs) {
     fs::copy(from.root(), to.root(), fs::copy_options::recursive);
     return &to;
   };
+  // Copied aside as a log rotation does, then cut; a settlement may run
+  // between the copy and the cut.
+  const auto copiedAsideAndCut = [](bool settledBetween) {
+    return [settledBetween](const World& w, const World&) {
+      busTrip(w, kLog, "1111", 300, 150);
+      fs::copy_file(w.root() / kLog, w.root() / (kLog + ".1"));
+      if (settledBetween) {
+        busTrip(w, kLog, "2222", 301, 250);
+        settle(w);
+      }
+      fs::resize_file(w.root() / kLog, 0);
+      busTrip(w, kLog, "2222", 302, 350);
+      return &w;
+    };
+  };
   const std::vector<Event> events = {
       {"the world copied", copyWorld, false},
       {"the log rewritten alike",
@@ -89,26 +104,8 @@ TEST(FileEvents, EveryFeeIsSettledOnceWhateverBecomesOfTheLogs) {
          return &w;
        },
        true},
-      {"the log copied aside and cut",
-       [](const World& w, const World&) {
-         busTrip(w, kLog, "1111", 300, 150);
-         fs::copy_file(w.root() / kLog, w.root() / (kLog + ".1"));
-         fs::resize_file(w.root() / kLog, 0);
-         busTrip(w, kLog, "2222", 301, 250);
-         return &w;
-       },
-       false},
-      {"the log copied aside, settled, and only then cut",
-       [](const World& w, const World&) {
-         busTrip(w, kLog, "1111", 300, 150);
-         fs::copy_file(w.root() / kLog, w.root() / (kLog + ".1"));
-         busTrip(w, kLog, "2222", 301, 250);
-         settle(w);
-         fs::resize_file(w.root() / kLog, 0);
-         busTrip(w, kLog, "1111", 302, 350);
-         return &w;
-       },
-       true},
+      {"the log copied aside and cut", copiedAsideAndCut(false), false},
+      {"the log copied aside, settled, and only then cut", copiedAsideAndCut(true), true},
       {"the log removed and made again",
        [](const World& w, const World&) {
          fs::remove(w.root() / kLog);
