@@ -5,10 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <map>
+#include <unordered_map>
 #include <set>
 
 #include "common/files/file_handle.h"
@@ -16,7 +19,9 @@
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
 #include "common/formats/card_history.h"
+#include "common/formats/log_placement.h"
 #include "common/formats/settlement_book.h"
+#include "common/formats/settlement_ledger.h"
 #include "common/process/problem.h"
 
 namespace fs = std::filesystem;
@@ -50,34 +55,126 @@ enum class LogKind { kLive, kHandOver, kArchived, kStray };
 class WorldReading {
  public:
   explicit WorldReading(const fs::path& root) : root_(root), book_(readBook(root)) {
-    if (!book_.state) return;
-    // As the settlement takes them: what was settled of a file no longer
-    // in the log directories is free for a file that begins with it.
-    std::set<FileIdentity> present;
-    for (const char* dir : {kBusDir, kMetroDir}) {
-      std::error_code error;
-      for (fs::directory_iterator it(root / dir, error); !error && it != fs::directory_iterator();
-           it.increment(error)) {
-        if (const auto identity = identityAt(it->path())) present.insert(*identity);
-      }
+    Result<std::vector<LedgerPiece>> ledger = readLedger(root);
+    if (ledger) {
+      ledger_ = std::move(*ledger);
+    } else {
+      differences_.push_back(ledger.problem()->text());
     }
-    for (const auto& [identity, key] : book_.state->cursor) {
-      if (!present.count(identity)) freeKeys_.emplace(key, identity);
+    for (const LedgerPiece& piece : ledger_) {
+      if (!piece.path.empty()) archivedPieces_.emplace(piece.path, &piece);
     }
   }
 
   WorldAudit read() {
     if (book_.problem) differences_.push_back(book_.problem->text());
     readCards();
+    // Every file of the log directories, in the settlement's order: which
+    // the cursor knows, and what each of those holds settled.
+    std::vector<LogFile> files;
     for (const TripLogPlace& log : collectedTripLogs()) {
-      readLog(root_ / log.dir / log.name, LogKind::kLive);
-      const LogFiles files = filesOfLog(root_, log);
-      for (const fs::path& path : files.handOvers) readLog(path, LogKind::kHandOver);
-      for (const fs::path& path : files.strays) readLog(path, LogKind::kStray);
+      files.emplace_back(root_ / log.dir / log.name, LogKind::kLive, log.name);
+    }
+    std::vector<LogFile> strays;
+    for (const TripLogPlace& log : collectedTripLogs()) {
+      const LogFiles named = filesOfLog(root_, log);
+      for (const fs::path& path : named.handOvers) {
+        files.emplace_back(path, LogKind::kHandOver, log.name);
+      }
+      for (const fs::path& path : named.strays) strays.emplace_back(path, LogKind::kStray, log.name);
+    }
+    std::vector<SettledSource> sources;
+    for (LogFile& file : files) {
+      file.fd = openRegularFile(file.path.string(), O_RDONLY);
+      const std::optional<FileState> state =
+          file.fd.valid() ? fileState(file.fd.get()) : std::nullopt;
+      if (!state) {
+        if (errno != ENOENT) cannotRead(file.path);
+        file.fd = FileDescriptor();
+        continue;
+      }
+      file.identity = state->identity;
+      file.modifiedAt = static_cast<int64_t>(state->modified.tv_sec) * 1'000'000'000 +
+                        state->modified.tv_nsec;
+      const auto entry = book_.state ? book_.state->cursor.find(state->identity)
+                                     : SettledCursor::const_iterator();
+      if (book_.state && entry != book_.state->cursor.end()) {
+        const std::optional<bool> begins = beginsWith(file.fd.get(), entry->second.key);
+        if (!begins) {
+          cannotRead(file.path);
+          file.fd = FileDescriptor();
+          continue;
+        }
+        file.entry = *begins ? &entry->second : nullptr;
+        if (!*begins) released_.emplace(state->identity, named(file.path));
+      }
+      if (file.entry) {
+        sources.push_back({file.path.string(), file.identity, file.stream,
+                           static_cast<off_t>(state->size)});
+      }
+    }
+    const SettledCursor noCursor;
+    const Frontiers noFrontiers;
+    LogPlacer placer(root_, book_.state ? book_.state->cursor : noCursor,
+                     book_.state ? book_.state->frontiers : noFrontiers, ledger_);
+    // First where every file stands, then their records: a copy of settled
+    // lines is counted once, where they were settled, or where it is the
+    // only file left that holds them.
+    for (LogFile& file : files) {
+      if (!file.fd.valid()) continue;
+      if (file.entry) {
+        file.settledTo = file.entry->key.length;
+        file.passed = file.entry->passed;
+        continue;
+      }
+      // Placed as the settlement's next collection will place it.
+      file.placed = true;
+      const std::optional<FirstLine> first = firstLineOf(file.fd.get());
+      if (first && placer.mayHoldSettled(*first)) {
+        const std::optional<Placement> placement =
+            placer.place(file.fd.get(), {file.identity, file.modifiedAt}, file.stream, sources);
+        if (!placement) {
+          cannotRead(file.path);
+          file.fd = FileDescriptor();
+          continue;
+        }
+        file.passed = placement->passed;
+      }
+      sources.push_back({file.path.string(), file.identity, file.stream,
+                         std::numeric_limits<off_t>::max(), false});
+    }
+    for (LogFile& file : strays) {
+      file.fd = openRegularFile(file.path.string(), O_RDONLY);
+      if (!file.fd.valid() && errno != ENOENT) cannotRead(file.path);
     }
     for (const fs::path& archive : archivesOf(root_)) {
-      for (const fs::path& archived : entriesOf(archive)) readLog(archived, LogKind::kArchived);
+      for (const fs::path& archived : entriesOf(archive)) {
+        LogFile& file = strays.emplace_back(archived, LogKind::kArchived, std::string());
+        file.fd = openRegularFile(archived.string(), O_RDONLY);
+        if (!file.fd.valid()) {
+          if (errno != ENOENT) cannotRead(archived);
+          continue;
+        }
+        // What the ledger says of it: the stretches it passed.
+        const auto piece = archivedPieces_.find(named(archived));
+        if (piece != archivedPieces_.end() &&
+            beginsWith(file.fd.get(), piece->second->file.key).value_or(false)) {
+          file.passed = piece->second->file.passed;
+        }
+      }
     }
+    for (std::vector<LogFile>* group : {&files, &strays}) {
+      for (const LogFile& file : *group) {
+        copies_ = copies_ || std::any_of(file.passed.begin(), file.passed.end(),
+                                         [](const PassedStretch& s) { return !s.held; });
+      }
+    }
+    for (std::vector<LogFile>* group : {&files, &strays}) {
+      for (const LogFile& file : *group) {
+        if (file.fd.valid()) readLog(file);
+      }
+    }
+    countCopies();
     return finish();
   }
 
@@ -85,6 +182,28 @@ class WorldReading {
   bool stateUnchanged() const { return stateFileText(root_) == book_.stateText; }
 
  private:
+  struct LogFile {
+    LogFile(fs::path path, LogKind kind, std::string stream)
+        : path(std::move(path)), kind(kind), stream(std::move(stream)) {}
+    fs::path path;
+    LogKind kind;
+    std::string stream;
+    FileDescriptor fd;
+    FileIdentity identity;
+    int64_t modifiedAt = 0;
+    const SettledFile* entry = nullptr;  // the cursor's, when the file begins with it
+    off_t settledTo = 0;
+    std::vector<PassedStretch> passed;
+    bool placed = false;  // placed as the next collection will
+  };
+
+  // A record of a copy, counted once all the others are.
+  struct Copy {
+    size_t file;
+    uint64_t line;
+    FeeRecord fee;
+  };
+
   std::string named(const fs::path& path) const { return path.lexically_relative(root_).string(); }
 
   void readCards() {
@@ -126,41 +245,27 @@ class WorldReading {
         Problem::fromErrno("cannot read " + named(path) + " (", errno, ")").text());
   }
 
-  void readLog(const fs::path& path, LogKind kind) {
-    const FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
-    const std::optional<FileIdentity> identity =
-        file.valid() ? fileIdentity(file.get()) : std::nullopt;
+  // Reads the records of `file`: those before what was settled of it are
+  // settled, the rest wait; a record in a stretch passed is held, or a copy
+  // (counted by countCopies).
+  void readLog(const LogFile& file) {
+    const off_t settledTo = file.settledTo;
+    const std::vector<PassedStretch>& passed = file.passed;
+    const std::optional<FileIdentity> identity = fileIdentity(file.fd.get());
     if (!identity) {
-      if (errno != ENOENT) cannotRead(path);
+      cannotRead(file.path);
       return;
     }
     // A file the settlement moved while the audit read is read once.
     if (!seen_.insert(*identity).second) return;
-    // A log is settled as far as its cursor entry while it begins with
-    // those bytes; a file the cursor does not know, as far as a free
-    // settled content it begins with.
-    off_t settledTo = 0;
-    if (book_.state && kind != LogKind::kArchived && kind != LogKind::kStray) {
-      const std::optional<SettledBeginning> begins =
-          settledBeginning(file.get(), *identity, book_.state->cursor, freeKeys_);
-      if (!begins) {
-        cannotRead(path);
-        return;
-      }
-      if (begins->settled) settledTo = begins->settled->length;
-      if (begins->released) {
-        released_.emplace(*identity, named(path));
-        freeKeys_.emplace(book_.state->cursor.at(*identity), *identity);
-      }
-      if (begins->continuesFrom) continued_.insert(*begins->continuesFrom);
-    }
     const size_t index = files_.size();
-    files_.push_back(named(path));
+    files_.push_back(named(file.path));
     long long stray = 0;
     // Lines by their line feeds: a line longer than a read arrives in pieces.
     size_t lineNumber = 1;
     std::vector<size_t> noRecordLines;
-    const LogReading reading = readLogFrom(file.get(), 0, [&](std::string_view line, off_t at) {
+    size_t next = 0;  // the first stretch not behind the read
+    const LogReading reading = readLogFrom(file.fd.get(), 0, [&](std::string_view line, off_t at) {
       const size_t lineOfRead = lineNumber;
       if (line.ends_with('\n')) ++lineNumber;
       const std::optional<TripRecord> record = parseTripRecord(line);
@@ -170,21 +275,51 @@ class WorldReading {
         }
         return;
       }
+      while (next < passed.size() && passed[next].offset + passed[next].length <= at) ++next;
+      const PassedStretch* stretch =
+          next < passed.size() && at >= passed[next].offset ? &passed[next] : nullptr;
+      if (stretch && !stretch->held) {
+        copied_.push_back({index, lineHash(line), feeOf(*record)});
+        return;
+      }
       audit_.logged.add(record->op, record->fee);
       matching_.logged(feeOf(*record), index);
-      if (kind == LogKind::kStray) {
+      if (file.kind == LogKind::kStray) {
         stray += record->fee;
-      } else if (kind == LogKind::kArchived || at < settledTo) {
+        return;
+      }
+      const bool held = stretch != nullptr;
+      const bool settled = file.kind == LogKind::kArchived || at < settledTo;
+      if (copies_ && (held || settled)) ++counted_[lineHash(line)];
+      if (held) {
+        audit_.held.add(record->op, record->fee);
+      } else if (settled) {
         sumOf(settledInLogs_, record->op) += record->fee;
       } else {
         audit_.waiting.add(record->op, record->fee);
       }
     });
-    if (reading.failed) cannotRead(path);
-    noRecord(path, noRecordLines);
+    if (reading.failed) cannotRead(file.path);
+    noRecord(file.path, noRecordLines);
     if (stray != 0) {
-      differences_.push_back(std::to_string(std::llabs(stray)) + " in " + named(path) +
+      differences_.push_back(std::to_string(std::llabs(stray)) + " in " + named(file.path) +
                              " is in a file the settlement never reads");
+    }
+  }
+
+  // A copy's records are counted where the lines they copy are; where no
+  // file holds those any more (a log rewritten, restored in place, the
+  // world copied), the copy is what holds them: settled.
+  void countCopies() {
+    for (const Copy& copy : copied_) {
+      const auto counted = counted_.find(copy.line);
+      if (counted != counted_.end() && counted->second > 0) {
+        --counted->second;
+        continue;
+      }
+      audit_.logged.add(copy.fee.op, copy.fee.fee);
+      matching_.logged(copy.fee, copy.file);
+      if (copy.fee.op) sumOf(settledInLogs_, *copy.fee.op) += copy.fee.fee;
     }
   }
 
@@ -221,11 +356,10 @@ class WorldReading {
       }
     }
     for (const auto& [identity, name] : released_) {
-      if (continued_.count(identity)) continue;
       audit_.notes.push_back(name + " no longer begins with the " +
-                             std::to_string(book_.state->cursor.at(identity).length) +
+                             std::to_string(book_.state->cursor.at(identity).key.length) +
                              " bytes settled of it (cut or rewritten): the settlement takes what "
-                             "it holds now as new");
+                             "it holds now where it is new");
     }
     audit_.differences = std::move(differences_);
     return std::move(audit_);
@@ -233,15 +367,18 @@ class WorldReading {
 
   fs::path root_;
   BookReading book_;
+  std::vector<LedgerPiece> ledger_;
+  std::map<std::string, const LedgerPiece*> archivedPieces_;  // by path from the root
   WorldAudit audit_;
   TransportSums settledInLogs_;
+  bool copies_ = false;                       // some file passes a copy
+  std::vector<Copy> copied_;                  // records of copies
+  std::unordered_map<uint64_t, long> counted_;  // lines counted as settled or held
   FeeMatching matching_;
   std::vector<std::string> cards_;
   std::vector<std::string> files_;
   std::set<FileIdentity> seen_;
-  std::map<ContentKey, FileIdentity> freeKeys_;   // and whose they were
   std::map<FileIdentity, std::string> released_;  // files that no longer begin so
-  std::set<FileIdentity> continued_;              // released, and held by another file
   std::vector<std::string> differences_;
 };
 
@@ -273,30 +410,47 @@ std::string noRecordNote(const std::string& file, const std::vector<size_t>& lin
 
 std::string auditReport(const WorldAudit& audit) {
   std::string report;
+  const bool held = audit.held.total() != 0;
   char line[160];
-  snprintf(line, sizeof line, "%-8s %14s %14s %14s %14s\n", "", "charged", "logged", "settled",
-           "waiting");
-  report += line;
-  const auto row = [&](const char* name, long long charged, long long logs, long long settled,
-                       long long waiting) {
-    snprintf(line, sizeof line, "%-8s %14lld %14lld %14lld %14lld\n", name, charged, logs, settled,
-             waiting);
+  const auto cells = [&](const char* name, const std::array<std::string, 5>& values) {
+    snprintf(line, sizeof line, "%-8s %14s %14s %14s %14s", name, values[0].c_str(),
+             values[1].c_str(), values[2].c_str(), values[3].c_str());
     report += line;
+    if (held) {
+      snprintf(line, sizeof line, " %14s", values[4].c_str());
+      report += line;
+    }
+    report += "\n";
   };
-  row("BUS", audit.charged.bus, audit.logged.bus, audit.settled.bus, audit.waiting.bus);
-  row("METRO", audit.charged.metro, audit.logged.metro, audit.settled.metro, audit.waiting.metro);
-  if (audit.charged.other != 0) row("other", audit.charged.other, 0, 0, 0);
+  cells("", {"charged", "logged", "settled", "waiting", "held"});
+  const auto row = [&](const char* name, long long charged, long long logs, long long settled,
+                       long long waiting, long long heldFees) {
+    cells(name, {std::to_string(charged), std::to_string(logs), std::to_string(settled),
+                 std::to_string(waiting), std::to_string(heldFees)});
+  };
+  row("BUS", audit.charged.bus, audit.logged.bus, audit.settled.bus, audit.waiting.bus,
+      audit.held.bus);
+  row("METRO", audit.charged.metro, audit.logged.metro, audit.settled.metro, audit.waiting.metro,
+      audit.held.metro);
+  if (audit.charged.other != 0) row("other", audit.charged.other, 0, 0, 0, 0);
   for (const CardTopUps& card : audit.topUps) {
     report += "card " + card.card + " was topped up " + std::to_string(card.amount) + " (" +
               std::to_string(card.count) + (card.count == 1 ? " top-up)\n" : " top-ups)\n");
   }
   for (const auto& [file, lines] : audit.noRecordLines) report += noRecordNote(file, lines);
   for (const std::string& note : audit.notes) report += note + "\n";
+  if (held) {
+    report += "held: BUS " + std::to_string(audit.held.bus) + ", METRO " +
+              std::to_string(audit.held.metro) +
+              ": lines the settlement cannot tell from settled ones, settled only on a person's "
+              "word (scripts/held)\n";
+  }
   for (const std::string& difference : audit.differences) report += difference + "\n";
   if (audit.reconciled()) {
-    report +=
-        "reconciled: every fee the cards paid is settled in the statement or waits in a trip log "
-        "or a hand-over file\n";
+    report += held ? "reconciled: every fee the cards paid is settled in the statement, waits in "
+                     "a trip log or a hand-over file, or is held\n"
+                   : "reconciled: every fee the cards paid is settled in the statement or waits "
+                     "in a trip log or a hand-over file\n";
   } else {
     report += "DIFFERENCE: " + std::to_string(audit.differences.size()) +
               (audit.differences.size() == 1 ? " difference\n" : " differences\n");

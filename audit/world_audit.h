@@ -1,8 +1,11 @@
 // Reconciling a world, per operator: every fee the cards paid must be
-// settled in the statement or waiting in a trip log or hand-over file beyond
-// the longest settled content (the settlement's cursor) that it begins with. The audit reads the
-// trip logs by the settlement's own rule (common/formats/trip_log_reading.h), so it sees exactly
-// the records the settlement settles, and it also checks that:
+// settled in the statement, waiting in a trip log or hand-over file beyond
+// what the settlement's cursor settled of it, or held (lines the settlement
+// cannot tell from settled ones, until a person says). The audit reads the
+// trip logs by the settlement's own rule (common/formats/trip_log_reading.h)
+// and places the files its cursor does not know as the settlement does
+// (common/formats/log_placement.h), so it sees exactly the records the
+// settlement settles, and a copy of settled lines once; it also checks that:
 //   - every card charge has its trip log record and the reverse;
 //   - the statement settles what the logs hold below the cursor and in the
 //     archives (archive/ in any directory of the world besides time,
@@ -37,6 +40,7 @@ struct WorldAudit {
   TransportSums logged;            // in every trip log, hand-over, archived and stray file
   TransportSums settled;           // in the statement
   TransportSums waiting;           // in trip logs and hand-over files beyond the cursor
+  TransportSums held;              // lines held until a person settles them or sets them aside
   std::vector<CardTopUps> topUps;  // cards topped up, in order of their numbers
   // Files (relative to the world) and their line numbers that hold no record.
   std::vector<std::pair<std::string, std::vector<size_t>>> noRecordLines;

@@ -1,5 +1,6 @@
 #include "settlement/hand_off_loops.h"
 
+#include <chrono>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -8,6 +9,7 @@
 #include "common/process/console.h"
 #include "common/process/sleep.h"
 #include "settlement/exact_display/clock_tick.h"
+#include "settlement/exact_display/clock_written.h"
 #include "settlement/exact_display/exact_display.h"
 #include "settlement/settlement_constants.h"
 #include "settlement/settlement_cycle.h"
@@ -45,7 +47,14 @@ void time_setter(void*) {
 }
 
 void writeClockFile(const TimeInfo& t) {
-  if (!replaceFile(kClockFilePath, clockLine(t))) consoleWrite(kTimeWriteFailText);
+  const std::string line = clockLine(t);
+  if (!replaceFile(kClockFilePath, line)) {
+    consoleWrite(kTimeWriteFailText);
+    return;
+  }
+  noteClockWritten(line, std::chrono::duration_cast<std::chrono::nanoseconds>(
+                             std::chrono::system_clock::now().time_since_epoch())
+                             .count());
 }
 
 void time_writer(void*) {

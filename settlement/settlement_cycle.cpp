@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <set>
 #include <thread>
 
 #include "common/files/world_layout.h"
+#include "common/formats/settlement_ledger.h"
 #include "common/process/console.h"
+#include "settlement/exact_display/clock_written.h"
 #include "settlement/exact_display/exact_display.h"
 #include "settlement/exact_distribute/distribution_pass.h"
 #include "settlement/exact_distribute/exact_distribute.h"
@@ -31,11 +34,12 @@ class ListReading : public CollectionSink {
 
   size_t readingThreads() const override { return threads_; }
   void expectFiles(size_t files) override { list_.expectFiles(files); }
-  LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom, off_t bytes,
+  LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom,
+                  std::span<const PassedStretch> passed, off_t bytes,
                   PrefixCheck& check) override {
     std::unique_ptr<char[]>& buffer = buffers_[thread];
     if (!buffer) buffer = std::make_unique<char[]>(kReadBlock);
-    return list_.file(file).read(fd, from, freshFrom, bytes,
+    return list_.file(file).read(fd, from, freshFrom, passed, bytes,
                                  std::span<char>(buffer.get(), kReadBlock), check);
   }
 
@@ -58,13 +62,33 @@ void reportProblem(const std::string& line) {
   errorWrite(line);
 }
 
+// Problems of the ledger and of the state's rewrite are said once a run.
+std::set<std::string> reported;
+void reportOnce(const std::string& about, const std::string& line) {
+  if (reported.insert(about).second) errorWrite(line);
+}
+
+// A frontier closes once the clock file holds a later minute: no terminal
+// stamps a tap with its minute again.
+void closeFrontiers(Frontiers& frontiers) {
+  for (auto& [stream, frontier] : frontiers) {
+    if (frontier.closedAt != 0) continue;
+    if (const std::optional<int64_t> passed = clockPassed(frontier.minute)) {
+      frontier.closedAt = *passed;
+    }
+  }
+}
+
 }  // namespace
 
 Result<void> resumeSettlement(const SettlementPlaces& places) {
   std::string warning;
   if (Result<void> resumed = book.resume(places.root, warning); !resumed) return resumed;
+  Result<std::vector<LedgerPiece>> ledger = readLedger(places.root);
+  if (!ledger) return *ledger.problem();
   if (!warning.empty()) errorWrite("settlement: " + warning + "\n");
-  collection = LogCollection(book.cursor());
+  collection = LogCollection(book.cursor(), book.frontiers(), std::move(*ledger));
+  noteClockFound(places.root);
   list.clear();
   return {};
 }
@@ -96,7 +120,19 @@ Totals settle(const SettlementPlaces& places) {
   const long long cycle = book.nextCycle();
   const StatementLine line{cycle, currentClockText(), settledNow.records, settledNow.fees,
                            settledNow.shares()};
-  const StatementBook::Commit commit = book.commit(line, collected.cursor);
+  // Files gone from the log directories are in the ledger before the
+  // cursor forgets them; if the ledger cannot take them, the cursor keeps
+  // them.
+  if (const Result<void> kept = appendLedger(places.root, collected.leaving); !kept) {
+    reportOnce("ledger", "settlement: " + kept.problem()->text() + "\n");
+    for (LedgerPiece& piece : collected.leaving) {
+      collected.cursor.emplace(piece.identity, std::move(piece.file));
+    }
+    collected.leaving.clear();
+  }
+  closeFrontiers(collected.frontiers);
+  const StatementBook::Commit commit =
+      book.commit(line, collected.cursor, collected.frontiers);
   const std::string number = std::to_string(cycle);
   switch (commit.outcome) {
     case StatementBook::Outcome::kCommitted:
@@ -111,8 +147,20 @@ Totals settle(const SettlementPlaces& places) {
                  commit.problem + ")\n");
       break;
   }
-  collection.settle(std::move(collected.cursor));
-  collection.archive(collected.handOvers, places.archive, cycle, reportProblem);
+  collection.settle(collected);
+  const std::vector<LedgerPiece> archived =
+      collection.archive(collected.handOvers, places.root, places.archive, cycle, reportProblem);
+  // The archived files leave the state at once: from here on, it lists
+  // only files still in the log directories.
+  if (const Result<void> kept = appendLedger(places.root, archived); !kept) {
+    reportOnce("ledger", "settlement: " + kept.problem()->text() + "\n");
+  } else if (!archived.empty()) {
+    collection.forget(archived);
+    if (const Result<void> rewritten = book.rewrite(collection.settled(), collection.frontiers());
+        !rewritten) {
+      reportOnce("state", "settlement: " + rewritten.problem()->text() + "\n");
+    }
+  }
   return totals;
 }
 

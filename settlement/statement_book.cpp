@@ -84,8 +84,22 @@ Result<void> StatementBook::writeTail() {
   return {};
 }
 
+Result<void> StatementBook::rewrite(const SettledCursor& cursor, const Frontiers& frontiers) {
+  if (!state_) return {};
+  SettlementState next = *state_;
+  next.cursor = cursor;
+  next.frontiers = frontiers;
+  if (next == *state_) return {};
+  if (const Result<void> replaced = replaceFile(statePath(), encodeState(next)); !replaced) {
+    return cannotWrite(statePath(), *replaced.problem());
+  }
+  state_ = std::move(next);
+  return {};
+}
+
 StatementBook::Commit StatementBook::commit(const StatementLine& line,
-                                            const SettledCursor& cursor) {
+                                            const SettledCursor& cursor,
+                                            const Frontiers& frontiers) {
   Commit result;
   if (const Result<void> written = writeTail(); !written) {
     result.problem = written.problem()->text();
@@ -94,7 +108,8 @@ StatementBook::Commit StatementBook::commit(const StatementLine& line,
   const std::optional<SettlementState> before = state_;
   const off_t length =
       before ? before->statementLength + static_cast<off_t>(statementTail(*before).size()) : 0;
-  const SettlementState next{length, line, before ? linesAfter(*before) : LineChecks{}, cursor};
+  const SettlementState next{length, line, before ? linesAfter(*before) : LineChecks{}, cursor,
+                             frontiers};
   if (const Result<void> replaced = replaceFile(statePath(), encodeState(next)); !replaced) {
     result.problem = cannotWrite(statePath(), *replaced.problem()).text();
     return result;

@@ -24,6 +24,11 @@ class StatementBook {
   // The number of the next cycle: 1 for a world never settled.
   long long nextCycle() const { return state_ ? state_->line.cycle + 1 : 1; }
   SettledCursor cursor() const { return state_ ? state_->cursor : SettledCursor{}; }
+  Frontiers frontiers() const { return state_ ? state_->frontiers : Frontiers{}; }
+  // The statement's last line; nullopt before the first cycle.
+  std::optional<StatementLine> lastLine() const {
+    return state_ ? std::optional(state_->line) : std::nullopt;
+  }
 
   enum class Outcome {
     kCommitted,    // state and statement hold the cycle
@@ -35,8 +40,16 @@ class StatementBook {
     std::string problem;  // why not kCommitted, as a clause
   };
 
-  // Commits `line` (its cycle is nextCycle()) with the cursor reached.
-  Commit commit(const StatementLine& line, const SettledCursor& cursor);
+  // Commits `line` (its cycle is nextCycle()) with the cursor and the
+  // frontiers reached.
+  Commit commit(const StatementLine& line, const SettledCursor& cursor,
+                const Frontiers& frontiers = {});
+
+  // Replaces the state with one that holds `cursor` and `frontiers`
+  // instead, its statement line the same: for files that left the cursor
+  // into the ledger, and frontiers the clock closed. Nothing is done before
+  // the first cycle.
+  Result<void> rewrite(const SettledCursor& cursor, const Frontiers& frontiers);
 
  private:
   // Makes the statement end with the state's tail; why not when it cannot.

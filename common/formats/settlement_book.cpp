@@ -24,7 +24,9 @@ namespace {
 // settle records again. States of earlier releases, whose cursor names
 // files by identity ("fares settlement state 2", and "... 1" with a plain
 // "end"), are still read.
-constexpr std::string_view kStateMagic = "fares settlement state 3";
+constexpr std::string_view kStateMagic = "fares settlement state 4";
+// The same with a cursor that knew no streams, minutes or frontiers.
+constexpr std::string_view kContentStateMagic = "fares settlement state 3";
 constexpr std::string_view kIdentityStateMagic = "fares settlement state 2";
 constexpr std::string_view kUncheckedStateMagic = "fares settlement state 1";
 constexpr std::string_view kStateEnd = "end";
@@ -57,18 +59,119 @@ std::optional<IdentityCursor::value_type> decodeIdentity(std::string_view text) 
   return IdentityCursor::value_type{identity, offset};
 }
 
-// "DEVICE INODE BORN BORN_NS LENGTH HASH": what of a file was settled.
-std::optional<SettledCursor::value_type> decodeSettled(std::string_view text) {
+bool readIdentity(std::span<const std::string_view> words, FileIdentity& identity) {
+  return words.size() >= 4 && readNumber(words[0], identity.device) &&
+         readNumber(words[1], identity.inode) && readNumber(words[2], identity.born) &&
+         readNumber(words[3], identity.born_ns);
+}
+
+// A stream's name as the state writes it: "-" for none.
+std::string_view streamWord(const std::string& stream) {
+  return stream.empty() ? std::string_view("-") : std::string_view(stream);
+}
+
+// "DEVICE INODE BORN BORN_NS LENGTH HASH": what of a file was settled, as
+// states of the content cursor's first form wrote it; the present form
+// goes on with " STREAM FIRST LAST", then "OFFSET LENGTH HELD RECORDS BUS
+// METRO" for each stretch passed.
+}  // namespace
+
+std::optional<SettledCursor::value_type> decodeSettled(std::string_view text, bool current) {
   const std::vector<std::string_view> words = splitFields(text, ' ');
   FileIdentity identity;
-  if (words.size() != 6 || !readNumber(words[0], identity.device) ||
-      !readNumber(words[1], identity.inode) || !readNumber(words[2], identity.born) ||
-      !readNumber(words[3], identity.born_ns)) {
+  constexpr size_t kFirstForm = 6;
+  constexpr size_t kFixed = 9;
+  constexpr size_t kPerStretch = 6;
+  if (!readIdentity(words, identity) ||
+      (current ? words.size() < kFixed || (words.size() - kFixed) % kPerStretch != 0
+               : words.size() != kFirstForm)) {
     return std::nullopt;
   }
+  SettledFile file;
   const std::optional<ContentKey> key = parseContentKey(words[4], words[5]);
   if (!key) return std::nullopt;
-  return SettledCursor::value_type{identity, *key};
+  file.key = *key;
+  if (current) {
+    if (words[6] != "-") file.stream = words[6];
+    if (!readNumber(words[7], file.firstMinute) || !readNumber(words[8], file.lastMinute)) {
+      return std::nullopt;
+    }
+    for (size_t at = kFixed; at < words.size(); at += kPerStretch) {
+      PassedStretch stretch;
+      int held = 0;
+      if (!readNumber(words[at], stretch.offset) || !readNumber(words[at + 1], stretch.length) ||
+          !readNumber(words[at + 2], held) || held > 1 ||
+          !readNumber(words[at + 3], stretch.records) ||
+          !readNumber(words[at + 4], stretch.fees[kBusOperator]) ||
+          !readNumber(words[at + 5], stretch.fees[kMetroOperator])) {
+        return std::nullopt;
+      }
+      stretch.held = held == 1;
+      file.passed.push_back(stretch);
+    }
+  }
+  return SettledCursor::value_type{identity, std::move(file)};
+}
+
+std::string encodeSettled(const FileIdentity& identity, const SettledFile& file) {
+  std::string text = std::to_string(identity.device) + " " + std::to_string(identity.inode) +
+                     " " + std::to_string(identity.born) + " " +
+                     std::to_string(identity.born_ns) + " " + formatContentKey(file.key) + " " +
+                     std::string(streamWord(file.stream)) + " " +
+                     std::to_string(file.firstMinute) + " " + std::to_string(file.lastMinute);
+  for (const PassedStretch& stretch : file.passed) {
+    text += " " + std::to_string(stretch.offset) + " " + std::to_string(stretch.length) +
+            (stretch.held ? " 1 " : " 0 ") + std::to_string(stretch.records) + " " +
+            std::to_string(stretch.fees[kBusOperator]) + " " +
+            std::to_string(stretch.fees[kMetroOperator]);
+  }
+  return text;
+}
+
+namespace {
+
+// "frontier STREAM MINUTE CLOSED_AT", then a "group DEVICE INODE BORN
+// BORN_NS READ_AT HELD HASH..." line per group.
+std::string encodeFrontier(const std::string& stream, const Frontier& frontier) {
+  std::string text = "frontier " + stream + " " + std::to_string(frontier.minute) + " " +
+                     std::to_string(frontier.closedAt) + "\n";
+  for (const FrontierGroup& group : frontier.groups) {
+    text += "group " + std::to_string(group.source.device) + " " +
+            std::to_string(group.source.inode) + " " + std::to_string(group.source.born) + " " +
+            std::to_string(group.source.born_ns) + " " + std::to_string(group.readAt) +
+            (group.held ? " 1" : " 0");
+    for (const uint64_t hash : group.hashes) text += " " + std::to_string(hash);
+    text += "\n";
+  }
+  return text;
+}
+
+bool decodeFrontier(std::string_view text, Frontiers& frontiers, Frontier*& last) {
+  const std::vector<std::string_view> words = splitFields(text, ' ');
+  if (words.size() == 4 && words[0] == "frontier") {
+    Frontier frontier;
+    if (words[1].empty() || words[1] == "-" || frontiers.count(std::string(words[1])) ||
+        !readNumber(words[2], frontier.minute) || !readNumber(words[3], frontier.closedAt)) {
+      return false;
+    }
+    last = &(frontiers[std::string(words[1])] = frontier);
+    return true;
+  }
+  FrontierGroup group;
+  int held = 0;
+  if (last == nullptr || words.size() < 8 || words[0] != "group" ||
+      !readIdentity(std::span(words).subspan(1), group.source) ||
+      !readNumber(words[5], group.readAt) || !readNumber(words[6], held) || held > 1) {
+    return false;
+  }
+  group.held = held == 1;
+  for (size_t at = 7; at < words.size(); ++at) {
+    uint64_t hash = 0;
+    if (!readNumber(words[at], hash)) return false;
+    group.hashes.push_back(hash);
+  }
+  last->groups.push_back(std::move(group));
+  return true;
 }
 
 // "<path> cannot be read (<why>)", why from errno.
@@ -229,7 +332,9 @@ SettledCursor contentsOf(const fs::path& root, const IdentityCursor& identities,
         hash.add(*block);
         left -= static_cast<off_t>(block->size());
       }
-      if (hash.length() > 0) cursor.emplace(*identity, ContentKey{hash.length(), hash.digest()});
+      if (hash.length() > 0) {
+        cursor[*identity].key = ContentKey{hash.length(), hash.digest()};
+      }
       addFeesBefore(file.get(), hash.length(), covered);
     }
   }
@@ -289,11 +394,10 @@ std::string encodeState(const SettlementState& state) {
                      std::to_string(state.statementLength) + "\nline " + line + "\nlines " +
                      std::to_string(state.lines.count) + " " + std::to_string(state.lines.sum) +
                      " " + std::to_string(state.lines.weighted) + "\n";
-  for (const auto& [identity, key] : state.cursor) {
-    text += "settled " + std::to_string(identity.device) + " " + std::to_string(identity.inode) +
-            " " + std::to_string(identity.born) + " " + std::to_string(identity.born_ns) + " " +
-            formatContentKey(key) + "\n";
+  for (const auto& [identity, file] : state.cursor) {
+    text += "settled " + encodeSettled(identity, file) + "\n";
   }
+  for (const auto& [stream, frontier] : state.frontiers) text += encodeFrontier(stream, frontier);
   return text + std::string(kStateEnd) + " " + textCheck(text) + "\n";
 }
 
@@ -303,7 +407,8 @@ std::optional<DecodedState> decodeState(std::string_view text) {
   const std::string_view checked =
       text.substr(0, endLine == std::string_view::npos ? 0 : endLine + 1);
   const bool unchecked = text.starts_with(std::string(kUncheckedStateMagic) + "\n");
-  const bool current = text.starts_with(std::string(kStateMagic) + "\n");
+  const bool present = text.starts_with(std::string(kStateMagic) + "\n");
+  const bool current = present || text.starts_with(std::string(kContentStateMagic) + "\n");
   const bool byIdentity = unchecked || text.starts_with(std::string(kIdentityStateMagic) + "\n");
   const std::string end =
       unchecked ? std::string(kStateEnd) : std::string(kStateEnd) + " " + textCheck(checked);
@@ -334,11 +439,14 @@ std::optional<DecodedState> decodeState(std::string_view text) {
   } else {
     decoded.identities.emplace();
   }
+  Frontier* frontier = nullptr;
   for (size_t i = entriesFrom; i + 1 < lines.size(); ++i) {
-    if (current) {
-      if (!lines[i].starts_with("settled ")) return std::nullopt;
-      const auto entry = decodeSettled(lines[i].substr(8));
-      if (!entry || !state.cursor.insert(*entry).second) return std::nullopt;
+    if (present && !lines[i].starts_with("settled ")) {
+      if (!decodeFrontier(lines[i], state.frontiers, frontier)) return std::nullopt;
+    } else if (current) {
+      if (!lines[i].starts_with("settled ") || frontier != nullptr) return std::nullopt;
+      auto entry = decodeSettled(lines[i].substr(8), present);
+      if (!entry || !state.cursor.insert(std::move(*entry)).second) return std::nullopt;
     } else {
       if (!lines[i].starts_with("cursor ")) return std::nullopt;
       const auto entry = decodeIdentity(lines[i].substr(7));
@@ -356,26 +464,10 @@ LineChecks linesAfter(const SettlementState& state) {
   return lines;
 }
 
-std::optional<SettledBeginning> settledBeginning(int fd, const FileIdentity& identity,
-                                                 const SettledCursor& cursor,
-                                                 const FreeContents& free) {
-  const auto own = cursor.find(identity);
-  std::vector<ContentKey> expected;
-  if (own != cursor.end()) {
-    expected.push_back(own->second);
-  } else {
-    for (const auto& entry : free) expected.push_back(entry.first);
-  }
-  SettledBeginning beginning;
-  if (expected.empty()) return beginning;
-  const std::optional<PrefixCheck> begins = fileBeginning(fd, expected);
+std::optional<bool> beginsWith(int fd, const ContentKey& key) {
+  const std::optional<PrefixCheck> begins = fileBeginning(fd, std::span(&key, 1));
   if (!begins) return std::nullopt;
-  beginning.settled = begins->matched();
-  if (beginning.settled) beginning.hash = begins->hashAtMatch();
-  beginning.released = own != cursor.end() && !beginning.settled;
-  if (own == cursor.end() && beginning.settled)
-    beginning.continuesFrom = free.at(*beginning.settled);
-  return beginning;
+  return begins->matched().has_value();
 }
 
 std::string statementTail(const SettlementState& state) {

@@ -31,31 +31,50 @@
 
 #include "common/files/file_identity.h"
 #include "common/formats/content_check.h"
+#include "common/formats/line_ledger.h"
 #include "common/formats/statement.h"
 #include "common/process/problem.h"
 
-// What of each trip log identity has been settled.
-using SettledCursor = std::map<FileIdentity, ContentKey>;
-
-// Settled contents a file the cursor does not know may begin with (those
-// whose own file is gone from the log directories or holds them no more),
-// each with the identity of the file it was settled from.
-using FreeContents = std::map<ContentKey, FileIdentity>;
-
-// What of one open trip log has been settled.
-struct SettledBeginning {
-  std::optional<ContentKey> settled;          // nullopt: nothing
-  ContentHash hash;                           // of its bytes up to there
-  bool released = false;                      // it no longer begins with its own entry
-  std::optional<FileIdentity> continuesFrom;  // the owner of the free content it begins with
+// A stretch of a trip log file that the cursor passed without settling it:
+// lines settled (or held) already from another file, which a copy or a
+// restore brought again, or lines held until a person says whether they
+// are new (line_ledger.h). Fees and records are those of a held stretch.
+struct PassedStretch {
+  off_t offset = 0;
+  off_t length = 0;
+  bool held = false;
+  long long records = 0;
+  OperatorAmounts fees = {0, 0};
+  bool operator==(const PassedStretch&) const = default;
 };
 
-// A log is settled as far as its own cursor entry while it begins with
-// those bytes; a log the cursor does not know, as far as the longest free
-// content it begins with. nullopt when `fd` cannot be read (errno says why).
-std::optional<SettledBeginning> settledBeginning(int fd, const FileIdentity& identity,
-                                                 const SettledCursor& cursor,
-                                                 const FreeContents& free);
+// What the settlement decided of one trip log file: its bytes from its
+// start as far as `key` reaches, settled but for the stretches passed; the
+// stream it was read as (the name of its terminal's live log, empty where
+// an earlier release did not say) and the minutes of its first and last
+// decided lines (0 where not known).
+struct SettledFile {
+  ContentKey key;
+  std::string stream;
+  int64_t firstMinute = 0;
+  int64_t lastMinute = 0;
+  std::vector<PassedStretch> passed;
+  bool operator==(const SettledFile&) const = default;
+};
+
+// What of each trip log identity has been decided.
+using SettledCursor = std::map<FileIdentity, SettledFile>;
+
+// A cursor entry's text: "DEVICE INODE BORN BORN_NS LENGTH HASH STREAM
+// FIRST LAST", then "OFFSET LENGTH HELD RECORDS BUS METRO" for each stretch
+// passed; and back. `current` false reads the first form of the content
+// cursor, which ends after HASH.
+std::string encodeSettled(const FileIdentity& identity, const SettledFile& file);
+std::optional<SettledCursor::value_type> decodeSettled(std::string_view text, bool current = true);
+
+// Whether the open file `fd` still begins with the bytes `key` stands for;
+// nullopt when it cannot be read (errno says why).
+std::optional<bool> beginsWith(int fd, const ContentKey& key);
 
 // How far each trip log identity was settled, as states written before the
 // cursor was kept by content hold it.
@@ -66,6 +85,7 @@ struct SettlementState {
   StatementLine line;         // the last line
   LineChecks lines;           // the check of the cycle lines before it
   SettledCursor cursor;
+  Frontiers frontiers;
   bool operator==(const SettlementState&) const = default;
 };
 

@@ -24,7 +24,8 @@ Result<void> readyArchive(const fs::path& archive) {
   return {};
 }
 
-Result<void> moveToArchive(const std::string& handOver, const fs::path& archive, long long cycle) {
+Result<std::string> moveToArchive(const std::string& handOver, const fs::path& archive,
+                                  long long cycle) {
   const std::string name = handOver.substr(handOver.rfind('/') + 1);
   const std::string into = (archive / "").string();
   const std::string ofCycle = name + "-" + std::to_string(cycle);
@@ -32,7 +33,7 @@ Result<void> moveToArchive(const std::string& handOver, const fs::path& archive,
     const std::string archived = attempt == 1   ? name
                                  : attempt == 2 ? ofCycle
                                                 : ofCycle + "-" + std::to_string(attempt - 1);
-    if (renameWithoutReplacing(handOver, into + archived)) return {};
+    if (renameWithoutReplacing(handOver, into + archived)) return into + archived;
     if (errno != EEXIST) return Problem::fromErrno(errno);
   }
 }

@@ -27,7 +27,7 @@ std::string archiveProblemText(const std::string& handOver, const Problem& why);
 // Moves `handOver` into the ready `archive` under its own name; when that
 // is taken, under its name and the settling cycle's number
 // ("busfile.txt.1-42"), then with "-2", "-3", ... after that. Names never
-// run out: each one tried is a name the archive already holds. Done, or
-// why it stayed.
-Result<void> moveToArchive(const std::string& handOver, const std::filesystem::path& archive,
-                           long long cycle);
+// run out: each one tried is a name the archive already holds. Its path in
+// the archive, or why it stayed.
+Result<std::string> moveToArchive(const std::string& handOver,
+                                  const std::filesystem::path& archive, long long cycle);

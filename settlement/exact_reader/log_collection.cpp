@@ -6,12 +6,15 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <optional>
 #include <thread>
 
 #include "common/files/file_handle.h"
+#include "common/files/world_files.h"
 #include "common/files/world_layout.h"
 #include "common/formats/content_check.h"
+#include "common/formats/time_info.h"
 #include "common/process/problem.h"
 #include "settlement/exact_reader/log_archive.h"
 
@@ -58,12 +61,42 @@ off_t lengthAt(const std::string& path) {
   return lstat(path.c_str(), &status) == 0 ? status.st_size : 0;
 }
 
+int64_t nowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+int64_t nanoseconds(const timespec& time) {
+  return static_cast<int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+// Where an identity that left the log directories went: its path from
+// `root` in one of the world's archives; empty when it is in none.
+std::string archivedPath(const fs::path& root, const FileIdentity& identity) {
+  for (const fs::path& archive : archivesOf(root)) {
+    for (const std::string& name : namesIn(archive)) {
+      if (identityAt(archive / name) == identity) {
+        return (archive / name).lexically_relative(root).string();
+      }
+    }
+  }
+  return {};
+}
+
+// "lines 3-5 are" or "line 3 is", for people.
+std::string lineRange(const std::pair<long long, long long>& lines) {
+  if (lines.first == lines.second) return "line " + std::to_string(lines.first) + " is";
+  return "lines " + std::to_string(lines.first) + "-" + std::to_string(lines.second) + " are";
+}
+
 }  // namespace
 
 struct LogCollection::Planned {
   std::string path;
   bool live = false;
-  size_t log = 0;  // its live log's place in collection order
+  size_t log = 0;      // its live log's place in collection order
+  std::string stream;  // its live log's name
 };
 
 struct LogCollection::FileRead {
@@ -72,37 +105,33 @@ struct LogCollection::FileRead {
   bool decided = true;  // false: the file changed under every read of it
   FileIdentity identity;
   off_t size = 0;  // when opened
+  int64_t modifiedAt = 0;
+  bool known = false;     // it begins with what its cursor entry says was decided
+  bool released = false;  // it has an entry, and no longer begins with it
   off_t settledTo = 0;
   off_t from = 0;
-  bool released = false;                      // it no longer begins with what was settled of it
-  std::optional<FileIdentity> continuesFrom;  // the settled file whose bytes it begins with
-  ContentHash hash;                           // of everything read, from its start
+  FirstLine first;  // of a file not known
+  ContentHash hash;  // of everything read, from its start
   LogReading reading;
   int readError = 0;
-};
-
-// A live log read whole by a collection, which began with what was settled
-// of it: every byte of it up to `readTo` is settled once that collection is.
-struct LogCollection::LiveRead {
-  std::string path;
-  FileIdentity identity;
-  off_t readTo = 0;
+  std::vector<LedgerLine> tail;  // the latest minute's fresh lines
 };
 
 // One collection in progress.
 struct LogCollection::Reading {
   CollectionSink& sink;
   const ProblemSink& report;
+  fs::path root;
+  int64_t readAt = 0;
   Collected collected;
   // Where this collection's reads of each file ended, and the hash there.
   std::map<FileIdentity, off_t> readTo;
   std::map<FileIdentity, ContentHash> hashTo;
-  FreeContents free;
-  std::map<FileIdentity, std::string> released;  // and the path it was read at
-  std::set<FileIdentity> continued;              // released contents another file holds
-  // Each live log as this collection read it, by its place in collection
-  // order, while it began with its own settled content.
-  std::map<size_t, LiveRead> live;
+  // The files whose bytes this collection settles or settled before.
+  std::vector<SettledSource> sources;
+  std::optional<LogPlacer> placer;
+  // Files that no longer begin with what was settled of them.
+  std::vector<std::pair<std::string, FileIdentity>> released;
 };
 
 std::string unreadableLogText(const fs::path& path, int error) {
@@ -146,24 +175,33 @@ LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t f
   read.opened = true;
   read.identity = state->identity;
   read.size = static_cast<off_t>(state->size);
+  read.modifiedAt = nanoseconds(state->modified);
+  const auto entry = settled_.find(read.identity);
   for (int tries = 0; tries < kReadTries; ++tries) {
-    const std::optional<SettledBeginning> begins =
-        settledBeginning(fd.get(), read.identity, settled_, reading.free);
-    if (!begins) {
-      read.reading.failed = true;
-      read.readError = errno;
-      return read;
-    }
-    const std::optional<ContentKey>& matched = begins->settled;
-    read.settledTo = matched ? matched->length : 0;
-    read.released = begins->released;
-    read.continuesFrom = begins->continuesFrom;
-    ContentHash start = begins->hash;
-    if (!planned.live && !matched && !settled_.count(read.identity)) {
-      if (const auto copied = copiedFromLive(fd.get(), planned, reading)) {
-        read.settledTo = copied->length();
-        start = *copied;
+    std::optional<ContentKey> matched;
+    ContentHash start;
+    if (entry != settled_.end()) {
+      const std::optional<PrefixCheck> begins =
+          fileBeginning(fd.get(), std::span(&entry->second.key, 1));
+      if (!begins) {
+        read.reading.failed = true;
+        read.readError = errno;
+        return read;
       }
+      matched = begins->matched();
+      if (matched) start = begins->hashAtMatch();
+    }
+    read.known = matched.has_value();
+    read.released = entry != settled_.end() && !matched;
+    read.settledTo = matched ? matched->length : 0;
+    if (!read.known) {
+      const std::optional<FirstLine> first = firstLineOf(fd.get());
+      if (!first) {
+        read.reading.failed = true;
+        read.readError = errno;
+        return read;
+      }
+      read.first = *first;
     }
     read.from = 0;
     if (!planned.live) {
@@ -179,25 +217,20 @@ LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t f
     std::vector<ContentKey> again;
     if (planned.live && matched) again.push_back(*matched);
     PrefixCheck check(planned.live ? ContentHash{} : start, again);
-    read.reading = sink.read(thread, file, fd.get(), read.from, read.settledTo, read.size, check);
+    read.reading =
+        sink.read(thread, file, fd.get(), read.from, read.settledTo, {}, read.size, check);
     if (read.reading.failed) read.readError = errno;
     read.hash = check.hash();
-    if (!planned.live || !matched || check.matched() == matched) return read;
+    if (!planned.live || !matched || check.matched() == matched) {
+      const off_t freshFrom = std::max(read.from, read.settledTo);
+      if (!read.reading.failed && read.reading.end > freshFrom) {
+        read.tail = lastMinuteLines(fd.get(), freshFrom, read.reading.end).value_or(read.tail);
+      }
+      return read;
+    }
   }
   read.decided = false;
   return read;
-}
-
-std::optional<ContentHash> LogCollection::copiedFromLive(int fd, const Planned& planned,
-                                                         const Reading& reading) const {
-  const auto live = reading.live.find(planned.log);
-  if (live == reading.live.end()) return std::nullopt;
-  const FileDescriptor log = openRegularFile(live->second.path, O_RDONLY);
-  const std::optional<FileState> state = log.valid() ? fileState(log.get()) : std::nullopt;
-  if (!state || !(state->identity == live->second.identity)) return std::nullopt;
-  const std::optional<ContentHash> shared = sharedLines(fd, log.get(), live->second.readTo);
-  if (!shared || shared->length() == 0) return std::nullopt;
-  return shared;
 }
 
 std::vector<LogCollection::FileRead> LogCollection::readFiles(const std::vector<Planned>& plan,
@@ -225,6 +258,75 @@ std::vector<LogCollection::FileRead> LogCollection::readFiles(const std::vector<
   return reads;
 }
 
+void LogCollection::place(Reading& reading, const Planned& planned, size_t file, FileRead& read) {
+  Frontiers& frontiers = reading.collected.frontiers;
+  SettledFile& entry = reading.collected.cursor[read.identity];
+  entry = SettledFile{{}, planned.stream, read.first.minute.value_or(0), 0, {}};
+  if (!reading.placer) reading.placer.emplace(reading.root, settled_, frontiers_, ledger_);
+  std::optional<Placement> placement;
+  const FileDescriptor fd = openRegularFile(planned.path, O_RDONLY);
+  const bool same = fd.valid() && fileIdentity(fd.get()) == read.identity;
+  if (same && reading.placer->mayHoldSettled(read.first)) {
+    placement = reading.placer->place(fd.get(), {read.identity, read.modifiedAt}, planned.stream,
+                                      reading.sources);
+    if (!placement) {
+      read.reading.failed = true;
+      read.readError = errno;
+    }
+  } else if (!same && read.first.whole) {
+    read.decided = false;  // replaced since it was read: taken next time
+  }
+  if (!read.decided || read.reading.failed) return;
+  std::vector<LedgerLine> fresh = read.tail;
+  if (placement) {
+    if (!placement->passed.empty()) {
+      // A hand-over file's block leaves out what it begins with that was
+      // settled before, as it does for a file the cursor knows.
+      const PassedStretch& leading = placement->passed.front();
+      read.from = !planned.live && leading.offset == 0 && !leading.held ? leading.length : 0;
+      ContentHash start;
+      if (read.from > 0) {
+        const std::optional<std::string> bytes =
+            readUpTo(fd.get(), 0, static_cast<size_t>(read.from));
+        if (bytes) start.add(*bytes);
+      }
+      PrefixCheck check(start, {});
+      read.reading = reading.sink.read(0, file, fd.get(), read.from, 0, placement->passed,
+                                       lengthAt(planned.path), check);
+      read.hash = check.hash();
+      if (read.reading.failed) {
+        read.readError = errno;
+        return;
+      }
+    }
+    fresh = placement->newLines;
+    if (read.reading.end > placement->placedTo) {
+      const auto beyond = lastMinuteLines(fd.get(), placement->placedTo, read.reading.end);
+      if (beyond) fresh.insert(fresh.end(), beyond->begin(), beyond->end());
+    }
+    entry.passed = placement->passed;
+    entry.firstMinute = placement->firstMinute.value_or(entry.firstMinute);
+    advanceFrontier(frontiers, planned.stream, placement->heldLines, read.identity,
+                    reading.readAt, true);
+    std::vector<const PassedStretch*> held;
+    for (const PassedStretch& stretch : placement->passed) {
+      if (stretch.held) held.push_back(&stretch);
+    }
+    // A held stretch is a run of lines: they come in the same order.
+    for (size_t i = 0; i < held.size() && i < placement->heldLineNumbers.size(); ++i) {
+      reportOnce("held " + planned.path + " " + std::to_string(held[i]->offset),
+                 "settlement: " + planned.path + " " + lineRange(placement->heldLineNumbers[i]) +
+                     " held (BUS " + std::to_string(held[i]->fees[kBusOperator]) + ", METRO " +
+                     std::to_string(held[i]->fees[kMetroOperator]) +
+                     "): they repeat lines settled at the same minute and cannot be told from a "
+                     "copy of them; nothing of them is settled until scripts/held settles them "
+                     "or sets them aside\n",
+                 reading.report);
+    }
+  }
+  advanceFrontier(frontiers, planned.stream, fresh, read.identity, reading.readAt, false);
+}
+
 void LogCollection::accept(Reading& reading, const Planned& planned, size_t file, FileRead& read) {
   if (read.opened && !planned.live) {
     // Read from where settling reached and the live reads ended; an earlier
@@ -240,78 +342,82 @@ void LogCollection::accept(Reading& reading, const Planned& planned, size_t file
     if (read.openError != ENOENT) reading.report(unreadableLogText(path, read.openError));
     return;
   }
+  if (read.decided && !read.reading.failed && !read.known) place(reading, planned, file, read);
   if (read.reading.failed) reading.report(unreadableLogText(path, read.readError));
   if (!read.decided) return;  // rewritten under every read: taken next time
   const FileIdentity& identity = read.identity;
-  if (planned.live && read.settledTo > 0 && !read.released && !read.continuesFrom) {
-    reading.live[file] = {path, identity, read.reading.end};
+  if (read.released) reading.released.emplace_back(path, identity);
+  if (read.known) {
+    advanceFrontier(reading.collected.frontiers, planned.stream, read.tail, identity,
+                    reading.readAt, false);
   }
-  if (read.released) reading.released.emplace(identity, path);
-  if (read.continuesFrom) reading.continued.insert(*read.continuesFrom);
   const bool first = !reading.readTo.count(identity);
   off_t& to = reading.readTo[identity];
   if (first || read.reading.end > to) {
     to = read.reading.end;
     reading.hashTo[identity] = read.hash;
   }
-  ContentKey& key = reading.collected.cursor[identity];
+  SettledFile& entry = reading.collected.cursor[identity];
   const ContentKey reached{read.hash.length(), read.hash.digest()};
-  if (first || reached.length > key.length) key = reached;
-  if (key.length == 0) reading.collected.cursor.erase(identity);
-  if (!planned.live) reading.collected.handOvers.push_back({planned.path, identity});
+  if (first || reached.length > entry.key.length) {
+    entry.key = reached;
+    if (entry.stream.empty()) entry.stream = planned.stream;
+    if (!read.tail.empty() && read.tail.back().minute) entry.lastMinute = *read.tail.back().minute;
+  }
+  if (entry.key.length == 0) {
+    reading.collected.cursor.erase(identity);
+  } else if (!read.known) {
+    reading.sources.push_back({path, identity, planned.stream, read.reading.end, false});
+  }
+  const bool holds = std::any_of(entry.passed.begin(), entry.passed.end(),
+                                 [](const PassedStretch& stretch) { return stretch.held; });
+  if (!planned.live && !holds) reading.collected.handOvers.push_back({planned.path, identity});
   reading.collected.files.push_back(file);
 }
 
 Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
                                  const ProblemSink& report) {
-  Reading reading{sink, report, {{}, settled_, {}}, {}, {}, {}, {}, {}, {}};
-  // Settled contents whose file is no longer in the world's log
-  // directories (the world copied or restored, a log rewritten under a new
-  // inode) are free for any file that begins with them.
-  if (!settled_.empty()) {
-    const std::vector<Listing> before = {listDirectory(root / kBusDir),
-                                         listDirectory(root / kMetroDir)};
-    if (const auto present = identitiesIn(before)) {
-      for (const auto& [identity, key] : settled_) {
-        if (!present->count(identity)) reading.free.emplace(key, identity);
-      }
-    }
-  }
+  Reading reading{sink, report, root, nowNs(), {{}, settled_, frontiers_, {}, {}}, {}, {}, {}, {}, {}};
   // Paths as root / dir / name would give them, built by concatenation.
   const std::string base = (root / "").string();
   const std::array<TripLogPlace, 6>& logs = collectedTripLogs();
   std::vector<Planned> plan;
-  for (const TripLogPlace& log : logs) plan.push_back({base + log.dir + "/" + log.name, true});
-  std::vector<FileRead> live = readFiles(plan, 0, plan.size(), reading, sink);
-  for (size_t i = 0; i < live.size(); ++i) accept(reading, plan[i], i, live[i]);
-  // What a live log no longer begins with may be in a file copied aside
-  // before it was cut.
-  for (const auto& entry : reading.released) {
-    reading.free.emplace(settled_.at(entry.first), entry.first);
+  for (size_t log = 0; log < logs.size(); ++log) {
+    plan.push_back({base + logs[log].dir + "/" + logs[log].name, true, log, logs[log].name});
   }
+  std::vector<FileRead> reads = readFiles(plan, 0, plan.size(), reading, sink);
 
   const std::vector<Listing> listings = {listDirectory(root / kBusDir),
                                          listDirectory(root / kMetroDir)};
   std::vector<std::vector<std::string>> strays;
   std::vector<size_t> handOversEnd;  // by log: the end of its hand-over files in the plan
   const size_t firstHandOver = plan.size();
-  for (const TripLogPlace& log : logs) {
-    const Listing& listing = listings[log.dir == kBusDir ? 0 : 1];
-    const LogFileNames files = classifyLogFiles(listing.names, log.name);
-    const std::string dir = base + log.dir + "/";
+  for (size_t log = 0; log < logs.size(); ++log) {
+    const Listing& listing = listings[logs[log].dir == kBusDir ? 0 : 1];
+    const LogFileNames files = classifyLogFiles(listing.names, logs[log].name);
+    const std::string dir = base + logs[log].dir + "/";
     for (const std::string_view name : files.handOvers)
-      plan.push_back({dir + std::string(name), false, handOversEnd.size()});
+      plan.push_back({dir + std::string(name), false, log, logs[log].name});
     handOversEnd.push_back(plan.size());
     strays.emplace_back();
     for (const std::string_view name : files.strays)
       strays.back().push_back(dir + std::string(name));
   }
   std::vector<FileRead> handOvers = readFiles(plan, firstHandOver, plan.size(), reading, sink);
-  size_t file = firstHandOver;
-  for (size_t log = 0; log < logs.size(); ++log) {
-    for (; file < handOversEnd[log]; ++file) {
-      accept(reading, plan[file], file, handOvers[file - firstHandOver]);
+  for (FileRead& read : handOvers) reads.push_back(std::move(read));
+  // What a copy may share: every file whose bytes this collection settles
+  // because the cursor knows it.
+  for (size_t i = 0; i < plan.size(); ++i) {
+    const FileRead& read = reads[i];
+    if (read.opened && read.decided && read.known && !read.reading.failed) {
+      reading.sources.push_back({plan[i].path, read.identity, plan[i].stream, read.reading.end});
     }
+  }
+  size_t file = 0;
+  for (size_t log = 0; log < logs.size(); ++log) accept(reading, plan[log], log, reads[log]);
+  file = firstHandOver;
+  for (size_t log = 0; log < logs.size(); ++log) {
+    for (; file < handOversEnd[log]; ++file) accept(reading, plan[file], file, reads[file]);
     for (const std::string& path : strays[log]) {
       reportOnce("stray " + path,
                  "settlement: " + path +
@@ -320,24 +426,36 @@ Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
                  report);
     }
   }
-  for (const auto& [identity, path] : reading.released) {
-    if (reading.continued.count(identity)) continue;
-    const ContentKey& key = settled_.at(identity);
+  // A log that no longer begins with what was settled of it is said once,
+  // unless another file does (a log copied aside before it was cut).
+  for (const auto& [path, identity] : reading.released) {
+    const ContentKey& key = settled_.at(identity).key;
+    const bool continued = std::any_of(
+        reading.sources.begin(), reading.sources.end(), [&](const SettledSource& source) {
+          if (source.identity == identity) return false;
+          const FileDescriptor other = openRegularFile(source.path, O_RDONLY);
+          return other.valid() && beginsWith(other.get(), key).value_or(false);
+        });
+    if (continued) continue;
     reportOnce("rewritten " + path + " " + formatContentKey(key),
-               "settlement: " + path + " no longer begins with the " + std::to_string(key.length) +
-                   " bytes settled of it (cut or rewritten): what it holds now is settled as "
-                   "new, what was settled is not settled again\n",
+               "settlement: " + path + " no longer begins with the " +
+                   std::to_string(key.length) +
+                   " bytes settled of it (cut or rewritten): what it holds now is settled where "
+                   "it is new, what was settled is not settled again\n",
                report);
   }
-  // Entries of files not read are forgotten once no file of theirs is left.
+  // Entries of files not read leave the cursor, into the ledger, once no
+  // file of theirs is left in the log directories.
   const bool allRead = std::all_of(settled_.begin(), settled_.end(), [&](const auto& entry) {
     return reading.readTo.count(entry.first) != 0;
   });
   if (!allRead) {
     if (const auto present = identitiesIn(listings)) {
-      std::erase_if(reading.collected.cursor, [&](const auto& entry) {
-        return !reading.readTo.count(entry.first) && !present->count(entry.first);
-      });
+      for (const auto& [identity, settled] : settled_) {
+        if (reading.readTo.count(identity) || present->count(identity)) continue;
+        reading.collected.leaving.push_back({archivedPath(root, identity), identity, settled});
+        reading.collected.cursor.erase(identity);
+      }
     }
   }
   return std::move(reading.collected);
@@ -352,13 +470,16 @@ class ReadsInOrder : public CollectionSink {
   void expectFiles(size_t files) override {
     if (reads_.size() < files) reads_.resize(files);
   }
-  LogReading read(size_t, size_t file, int fd, off_t from, off_t freshFrom, off_t,
-                  PrefixCheck& check) override {
+  LogReading read(size_t, size_t file, int fd, off_t from, off_t freshFrom,
+                  std::span<const PassedStretch> passed, off_t, PrefixCheck& check) override {
     std::vector<std::pair<std::string, bool>>& reads = reads_[file];
     reads.clear();
     return readLogFrom(fd, from, [&](std::string_view read, off_t at) {
       check.add(read);
-      reads.emplace_back(std::string(read), at >= freshFrom);
+      const bool isPassed = std::any_of(passed.begin(), passed.end(), [&](const auto& stretch) {
+        return at >= stretch.offset && at < stretch.offset + stretch.length;
+      });
+      reads.emplace_back(std::string(read), at >= freshFrom && !isPassed);
     });
   }
   void deliver(const std::vector<size_t>& files, const CollectedReadSink& take) const {
@@ -381,18 +502,38 @@ Collected LogCollection::collect(const fs::path& root, const CollectedReadSink& 
   return collected;
 }
 
-void LogCollection::archive(const std::vector<HandOverFile>& handOvers, const fs::path& archive,
-                            long long cycle, const ProblemSink& report) {
-  if (handOvers.empty()) return;
+void LogCollection::settle(const Collected& collected) {
+  settled_ = collected.cursor;
+  frontiers_ = collected.frontiers;
+  ledger_.insert(ledger_.end(), collected.leaving.begin(), collected.leaving.end());
+}
+
+std::vector<LedgerPiece> LogCollection::archive(const std::vector<HandOverFile>& handOvers,
+                                                const fs::path& root, const fs::path& archive,
+                                                long long cycle, const ProblemSink& report) {
+  std::vector<LedgerPiece> moved;
+  if (handOvers.empty()) return moved;
   // The archive is made ready once for all the files.
   const Result<void> ready = readyArchive(archive);
   for (const HandOverFile& handOver : handOvers) {
-    const Result<void> moved = ready ? moveToArchive(handOver.path, archive, cycle) : ready;
-    if (const Problem* problem = moved.problem()) {
+    const auto entry = settled_.find(handOver.identity);
+    if (entry == settled_.end()) continue;
+    const Result<std::string> into =
+        ready ? moveToArchive(handOver.path, archive, cycle) : Result<std::string>(*ready.problem());
+    if (const Problem* problem = into.problem()) {
       // It stays, settled to its end: no collection takes it again.
       reportOnce("archive " + handOver.path, archiveProblemText(handOver.path, *problem), report);
       continue;
     }
-    settled_.erase(handOver.identity);
+    moved.push_back({fs::path(*into).lexically_relative(root).string(), handOver.identity,
+                     entry->second});
+  }
+  return moved;
+}
+
+void LogCollection::forget(std::span<const LedgerPiece> pieces) {
+  for (const LedgerPiece& piece : pieces) {
+    settled_.erase(piece.identity);
+    ledger_.push_back(piece);
   }
 }

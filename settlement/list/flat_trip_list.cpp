@@ -48,7 +48,8 @@ void FileRecords::add(const TripRecord& record, bool fresh) {
   push(flatRecord(record, fresh, spill_));
 }
 
-void FileRecords::addReads(std::string_view reads, off_t at, off_t freshFrom) {
+void FileRecords::addReads(std::string_view reads, off_t at, off_t freshFrom,
+                           std::span<const PassedStretch> passed) {
   const char* const start = reads.data();
   const char* const end = start + reads.size();
   // The most reads `reads` can hold that are records: room for them first,
@@ -60,7 +61,15 @@ void FileRecords::addReads(std::string_view reads, off_t at, off_t freshFrom) {
   int32_t lastKey = size > 0 ? records[size - 1].time_key : INT32_MIN;
   size_t fresh = 0;
   for (const char* read = start; read != end;) {
-    const bool isFresh = at + (read - start) >= freshFrom;
+    const off_t offset = at + (read - start);
+    bool isFresh = offset >= freshFrom;
+    if (!passed.empty() && isFresh) {
+      // Passed stretches come in file order, and so do the reads.
+      while (!passed.empty() && passed.front().offset + passed.front().length <= offset) {
+        passed = passed.subspan(1);
+      }
+      isFresh = passed.empty() || offset < passed.front().offset;
+    }
     FlatRecord& record = records[size];
     size_t length = static_cast<size_t>(end - read) >= kLongestTerminalLine
                         ? readTerminalLine(read, record)
@@ -91,7 +100,8 @@ void FileRecords::addReads(std::string_view reads, off_t at, off_t freshFrom) {
   fresh_ += fresh;
 }
 
-LogReading FileRecords::read(int fd, off_t from, off_t freshFrom, off_t bytes,
+LogReading FileRecords::read(int fd, off_t from, off_t freshFrom,
+                             std::span<const PassedStretch> passed, off_t bytes,
                              std::span<char> buffer, PrefixCheck& check) {
   clear();
   if (bytes > from) {
@@ -100,7 +110,11 @@ LogReading FileRecords::read(int fd, off_t from, off_t freshFrom, off_t bytes,
   }
   return readLogBlocks(fd, from, buffer, [&](std::string_view reads, off_t at) {
     check.add(reads);
-    addReads(reads, at, freshFrom);
+    // The stretches before this block are behind it for good.
+    while (!passed.empty() && passed.front().offset + passed.front().length <= at) {
+      passed = passed.subspan(1);
+    }
+    addReads(reads, at, freshFrom, passed);
   });
 }
 

@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "common/formats/content_check.h"
+#include "common/formats/settlement_book.h"
 #include "settlement/list/flat_record.h"
 
 // The records of one collected file, in the order read.
@@ -47,15 +48,16 @@ class FileRecords {
   // Appends the record of a read, fresh or not.
   void add(const TripRecord& record, bool fresh);
   // Appends the records of whole reads that begin at offset `at` of their
-  // log; those that begin at `freshFrom` or later are fresh.
-  void addReads(std::string_view reads, off_t at, off_t freshFrom);
+  // log; those that begin at `freshFrom` or later are fresh, unless they
+  // begin in a stretch of `passed` (in file order).
+  void addReads(std::string_view reads, off_t at, off_t freshFrom,
+                std::span<const PassedStretch> passed = {});
 
   // Reads the open log `fd` from `from` to its end, through `buffer`, into
-  // records that replace these; a read that begins at `freshFrom` or later
-  // is fresh. `bytes` is the log's size, for room. The reads go to `check`
-  // as well.
-  LogReading read(int fd, off_t from, off_t freshFrom, off_t bytes, std::span<char> buffer,
-                  PrefixCheck& check);
+  // records that replace these; a read is fresh as addReads says. `bytes`
+  // is the log's size, for room. The reads go to `check` as well.
+  LogReading read(int fd, off_t from, off_t freshFrom, std::span<const PassedStretch> passed,
+                  off_t bytes, std::span<char> buffer, PrefixCheck& check);
 
   std::span<const FlatRecord> records() const { return {records_.get(), size_}; }
   const std::string& spill() const { return spill_; }

@@ -38,7 +38,7 @@ void baseWorld(const World& world) {
   state.statementLength = static_cast<off_t>(kHeader.size() + kLine1.size());
   state.line = *parseStatementLine(kLine2.substr(0, kLine2.size() - 1));
   state.lines.add(kLine1.substr(0, kLine1.size() - 1));
-  state.cursor[identityOf(world, "Bus/busfile.txt.1")] = keyOf(handOver);
+  state.cursor[identityOf(world, "Bus/busfile.txt.1")].key = keyOf(handOver);
   world.put("settlement.state", encodeState(state));
   world.put("statement.csv", kHeader + kLine1 + kLine2);
 }

@@ -208,7 +208,7 @@ TEST(FileRecordsReading, BlocksOfAnySizeGiveTheRecordsOfReadingReadByRead) {
       FileRecords file;
       PrefixCheck check(ContentHash{}, {});
       const LogReading reading =
-          file.read(fd, from, freshFrom, static_cast<off_t>(content.size()), buffer, check);
+          file.read(fd, from, freshFrom, {}, static_cast<off_t>(content.size()), buffer, check);
       // Every byte read goes through the check, in order.
       EXPECT_EQ(check.key(), keyOf(content.substr(static_cast<size_t>(from),
                                                   static_cast<size_t>(reading.end - from))));

@@ -53,11 +53,11 @@ TEST(LogCollection, ReadsAreFreshOnlyBeyondWhatWasCommittedAcrossHandOversAndRes
   // Not committed: the same reads are still fresh.
   Taken second = collectFrom(collection, world);
   EXPECT_EQ(second.lines, (Lines{"a\n*", "b\n*"}));
-  collection.settle(second.collected.cursor);
+  collection.settle(second.collected);
   EXPECT_EQ(collectFrom(collection, world).lines, (Lines{"a\n", "b\n"}));
 
   // A restart goes on from the committed cursor.
-  LogCollection restarted(collection.settled());
+  LogCollection restarted(collection.settled(), collection.frontiers(), collection.ledger());
   append(world, "Bus/busfile.txt", "\nd\n");
   fs::rename(world.root() / "Bus/busfile.txt", world.root() / "Bus/busfile.txt.1");
   world.put("Bus/busfile.txt", "e\n");
@@ -65,9 +65,9 @@ TEST(LogCollection, ReadsAreFreshOnlyBeyondWhatWasCommittedAcrossHandOversAndRes
   EXPECT_EQ(late.lines, (Lines{"e\n*", "c\n*", "d\n*"}));
   ASSERT_EQ(late.collected.handOvers.size(), 1u);
 
-  restarted.settle(late.collected.cursor);
-  restarted.archive(late.collected.handOvers, archive, 7,
-                    [](const std::string& p) { FAIL() << p; });
+  restarted.settle(late.collected);
+  restarted.forget(restarted.archive(late.collected.handOvers, world.root(), archive, 7,
+                                     [](const std::string& p) { FAIL() << p; }));
   EXPECT_FALSE(world.exists("Bus/busfile.txt.1"));
   EXPECT_EQ(world.get("Settlement/archive/busfile.txt.1"), "a\nb\nc\nd\n");
   EXPECT_EQ(restarted.settled().size(), 1u);  // the archived file left the cursor
@@ -92,9 +92,9 @@ TEST(LogCollection, WaitingFilesAreReadWholeInOrderAndArchivedUnderFreeNames) {
   ASSERT_EQ(waiting.problems.size(), 1u);
   EXPECT_NE(waiting.problems[0].find("Metrofile3.txt.x is neither a trip log"), std::string::npos);
   EXPECT_TRUE(collectFrom(collection, world).problems.empty());
-  collection.settle(waiting.collected.cursor);
-  collection.archive(waiting.collected.handOvers, archive, 4,
-                     [](const std::string& p) { FAIL() << p; });
+  collection.settle(waiting.collected);
+  collection.forget(collection.archive(waiting.collected.handOvers, world.root(), archive, 4,
+                                       [](const std::string& p) { FAIL() << p; }));
   EXPECT_EQ(world.get("Settlement/archive/busfile.txt.1"), "archived before\n");
   EXPECT_EQ(world.get("Settlement/archive/busfile.txt.1-4-2"), "bus\n");
   EXPECT_EQ(world.get("Settlement/archive/Metrofile3.txt.2"), "two\n");
@@ -108,10 +108,10 @@ TEST(LogCollection, WaitingFilesAreReadWholeInOrderAndArchivedUnderFreeNames) {
   for (int cycle = 5; cycle < 8; ++cycle) {
     Taken late = collectFrom(collection, world);
     EXPECT_EQ(late.lines, cycle == 5 ? Lines{"x\n*"} : Lines{}) << cycle;
-    collection.settle(late.collected.cursor);
+    collection.settle(late.collected);
     std::vector<std::string> problems;
-    collection.archive(late.collected.handOvers, linked, cycle,
-                       [&](const std::string& p) { problems.push_back(p); });
+    collection.forget(collection.archive(late.collected.handOvers, world.root(), linked, cycle,
+                                         [&](const std::string& p) { problems.push_back(p); }));
     EXPECT_EQ(problems.size(), cycle == 5 ? 1u : 0u) << cycle;
   }
   EXPECT_TRUE(world.exists("Bus/busfile.txt.2"));
@@ -130,19 +130,19 @@ TEST(LogCollection, ContentsAreSettledOnceWhateverHoldsThem) {
   World world;
   LogCollection collection;
   world.put("Metro/Metrofile0.txt", "one\ntwo\n");
-  collection.settle(collectFrom(collection, world).collected.cursor);
+  collection.settle(collectFrom(collection, world).collected);
   fs::resize_file(world.root() / "Metro/Metrofile0.txt", 4);
   Taken cut = collectFrom(collection, world);
   EXPECT_EQ(cut.lines, (Lines{"one\n*"}));
   ASSERT_EQ(cut.problems.size(), 1u);
   EXPECT_NE(cut.problems[0].find("Metrofile0.txt no longer begins with the 8 bytes settled of it"),
             std::string::npos);
-  collection.settle(cut.collected.cursor);
+  collection.settle(cut.collected);
   append(world, "Metro/Metrofile0.txt", "new\nthree\n");
   Taken after = collectFrom(collection, world);
   EXPECT_EQ(after.lines, (Lines{"one\n", "new\n*", "three\n*"}));
   EXPECT_TRUE(after.problems.empty());
-  collection.settle(after.collected.cursor);
+  collection.settle(after.collected);
 
   // Rewritten alike under a new inode: nothing is new.
   const std::string text = world.get("Metro/Metrofile0.txt");
@@ -151,7 +151,7 @@ TEST(LogCollection, ContentsAreSettledOnceWhateverHoldsThem) {
   Taken alike = collectFrom(collection, world);
   EXPECT_EQ(alike.lines, (Lines{"one\n", "new\n", "three\n"}));
   EXPECT_TRUE(alike.problems.empty());
-  collection.settle(alike.collected.cursor);
+  collection.settle(alike.collected);
 
   // Copied aside and cut, as a log rotation does: the copy is settled on
   // from where settling reached, the cut log from its first byte.
@@ -165,8 +165,9 @@ TEST(LogCollection, ContentsAreSettledOnceWhateverHoldsThem) {
                           [](const std::string& line) { return line.ends_with('*'); }),
             2);
   EXPECT_TRUE(rotated.problems.empty());
-  collection.settle(rotated.collected.cursor);
-  collection.archive(rotated.collected.handOvers, world.root() / "archive", 1, [](auto&) {});
+  collection.settle(rotated.collected);
+  collection.forget(collection.archive(rotated.collected.handOvers, world.root(),
+                                       world.root() / "archive", 1, [](auto&) {}));
 
   // Copied aside while the log goes on, and cut only after a collection:
   // what the copy and the log hold alike is settled once, by the log.
@@ -175,16 +176,16 @@ TEST(LogCollection, ContentsAreSettledOnceWhateverHoldsThem) {
   append(world, "Metro/Metrofile0.txt", "ten\n");
   Taken copied = collectFrom(collection, world);
   EXPECT_EQ(copied.lines, (Lines{"seven\n", "eight\n*", "ten\n*", "nine\n*"}));
-  collection.settle(copied.collected.cursor);
+  collection.settle(copied.collected);
   fs::resize_file(world.root() / "Metro/Metrofile0.txt", 0);
   append(world, "Metro/Metrofile0.txt", "eleven\n");
   Taken cutAfter = collectFrom(collection, world);
   EXPECT_EQ(cutAfter.lines, (Lines{"eleven\n*"}));
-  collection.settle(cutAfter.collected.cursor);
+  collection.settle(cutAfter.collected);
 
   // An older copy of the log put back beside it: all of it was settled.
   append(world, "Metro/Metrofile0.txt", "twelve\n");
-  collection.settle(collectFrom(collection, world).collected.cursor);
+  collection.settle(collectFrom(collection, world).collected);
   world.put("Metro/Metrofile0.txt.4", "eleven\n");
   append(world, "Metro/Metrofile0.txt", "thirteen\n");
   EXPECT_EQ(collectFrom(collection, world).lines, (Lines{"eleven\n", "twelve\n", "thirteen\n*"}));
@@ -209,8 +210,8 @@ class TwoThreadReads : public CollectionSink {
   void expectFiles(size_t files) override {
     if (reads_.size() < files) reads_.resize(files);
   }
-  LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom, off_t,
-                  PrefixCheck& check) override {
+  LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom,
+                  std::span<const PassedStretch>, off_t, PrefixCheck& check) override {
     if (file >= kLiveLogs) {
       if (thread == 1) secondThreadRead_ = true;
       for (int i = 0; thread == 0 && !secondThreadRead_ && i < 500; ++i) {
@@ -273,8 +274,8 @@ TEST(LogCollection, TwoReadingThreadsCollectWhatOneWould) {
       EXPECT_EQ(std::count(expected.lines.begin(), expected.lines.end(), "h7\n*"), 1);
       EXPECT_EQ(expected.lines.size(), 3 + 20 * (1 + completeLogLines(bulk).size()));
     }
-    oneByOne.settle(expected.collected.cursor);
-    twoAtATime.settle(collected.cursor);
+    oneByOne.settle(expected.collected);
+    twoAtATime.settle(collected);
     append(world, "Metro/Metrofile1.txt.7", "late\n");
     append(world, "Bus/busfile.txt.9", "later\n");
   }

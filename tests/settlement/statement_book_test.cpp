@@ -30,7 +30,7 @@ TEST(StatementBook, ALineThatCannotBeAppendedTakesItsStateBackAndAKilledOneIsWri
   std::string warning;
   StatementBook book;
   ASSERT_TRUE(book.resume(world.root(), warning));
-  const SettledCursor cursor = {{FileIdentity{1, 2, 3, 4}, ContentKey{56, 0x1234}}};
+  const SettledCursor cursor = {{FileIdentity{1, 2, 3, 4}, SettledFile{ContentKey{56, 0x1234}, {}, 0, 0, {}}}};
   ASSERT_EQ(book.commit(lineOf(1, 1050), cursor).outcome, StatementBook::Outcome::kCommitted);
   const std::string first = kHeader + formatStatementLine(lineOf(1, 1050));
   EXPECT_EQ(world.get("statement.csv"), first);
@@ -81,8 +81,17 @@ TEST(StatementBook, LinesAndStatesReadBackOnlyWhenWellFormed) {
         "12,2014,3,99999999999999999999,0,1050,0"}) {
     EXPECT_FALSE(parseStatementLine(bad)) << bad;
   }
-  SettlementState state{
-      88, line, {}, {{FileIdentity{2049, 77, 1733570000, 5}, ContentKey{450, 0xfedcba9876543210}}}};
+  const FileIdentity file{2049, 77, 1733570000, 5};
+  SettlementState state{88,
+                        line,
+                        {},
+                        {{file,
+                          {{450, 0xfedcba9876543210},
+                           "Metrofile2.txt",
+                           20141205000800,
+                           20141205001600,
+                           {{30, 60, false, 0, {0, 0}}, {90, 30, true, 1, {0, 1250}}}}}},
+                        {{"Metrofile2.txt", {20141205001600, 5, {{file, 7, true, {1, 2, 2}}}}}}};
   for (int cycle = 1; cycle < 12; ++cycle) state.lines.add("line " + std::to_string(cycle));
   const std::string text = encodeState(state);
   ASSERT_TRUE(decodeState(text));
@@ -270,7 +279,8 @@ TEST(StatementBook, AnEarlierStateIsConvertedWithoutTrustingItsOffsets) {
   StatementBook book;
   std::string warning;
   ASSERT_TRUE(book.resume(world.root(), warning));
-  EXPECT_EQ(book.cursor(), (SettledCursor{{identity, keyOf("201412050008,BUS,IN,1050,61\n")}}));
+  EXPECT_EQ(book.cursor(),
+            (SettledCursor{{identity, SettledFile{keyOf("201412050008,BUS,IN,1050,61\n"), {}, 0, 0, {}}}}));
   EXPECT_EQ(book.nextCycle(), 2);
 
   // Its offsets must account for what the statement settled, the archive's
