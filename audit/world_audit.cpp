@@ -130,7 +130,9 @@ class WorldReading {
       // Placed as the settlement's next collection will place it.
       file.placed = true;
       const std::optional<FirstLine> first = firstLineOf(file.fd.get());
-      if (first && placer.mayHoldSettled(*first)) {
+      const bool made = !released_.count(file.identity) &&
+                        placer.madeByTerminal(file.identity, file.stream);
+      if (first && !made && placer.mayHoldSettled(*first)) {
         const std::optional<Placement> placement =
             placer.place(file.fd.get(), {file.identity, file.modifiedAt}, file.stream, sources);
         if (!placement) {

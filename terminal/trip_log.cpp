@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "common/files/world_layout.h"
+#include "common/formats/made_logs.h"
+
 TripLog::TripLog(std::string path) : path_(std::move(path)) {}
 
 bool TripLog::open() {
@@ -20,6 +23,12 @@ bool TripLog::open() {
     return false;
   }
   identity_ = *identity;
+  // An empty log is one this terminal starts: listed before any record goes
+  // in, so the settlement takes its lines as taps, never as copies.
+  const std::optional<FileState> state = file_->state();
+  if (state && state->size == 0) {
+    noteLogMade(path_.parent_path() / madeName(path_.filename().string()), *identity);
+  }
   return true;
 }
 

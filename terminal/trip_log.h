@@ -4,7 +4,8 @@
 // left it at; a log renamed or removed meanwhile (by hand) is given up for
 // the one the name stands for now, created when missing, and a log whose
 // size changed is read again for its last byte. The terminal's own
-// hand-over closes it first (close), under trip_log_mutex.
+// hand-over closes it first (close), under trip_log_mutex. A log opened
+// empty is listed as made by the terminal (common/formats/made_logs.h).
 #pragma once
 
 #include <filesystem>

@@ -102,7 +102,7 @@ std::vector<std::string> tripFilesOf(const fs::path& world) {
     }
   }
   for (const std::string& name : sortedNamesIn(world)) {
-    for (const std::string_view file : {kStatementName, kSettlementStateName}) {
+    for (const std::string_view file : {kStatementName, kSettlementStateName, kLedgerName}) {
       if (name == file || isTemporaryNameFor(name, file)) trips.push_back(name);
     }
   }

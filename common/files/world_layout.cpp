@@ -39,6 +39,10 @@ std::string intentName(std::string_view logName) {
   return std::string(logName) + ".intent";
 }
 
+std::string madeName(std::string_view logName) {
+  return std::string(logName) + ".made";
+}
+
 std::string roleLockName(std::string_view logName) {
   return std::string(logName) + ".lock";
 }
@@ -83,7 +87,8 @@ LogFileKind logFileKind(std::string_view fileName, std::string_view logName) {
     return LogFileKind::kUnrelated;
   }
   if (handOverNumber(fileName, logName)) return LogFileKind::kHandOver;
-  if (fileName.starts_with(intentName(logName)) || fileName == roleLockName(logName)) {
+  if (fileName.starts_with(intentName(logName)) || fileName == roleLockName(logName) ||
+      fileName == madeName(logName)) {
     return LogFileKind::kTerminals;
   }
   return LogFileKind::kStray;

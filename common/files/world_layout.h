@@ -75,6 +75,9 @@ std::string handOverName(std::string_view logName, std::string_view number);
 // The settlement's lock file lies in the world's root, whatever the name
 // of its own directory, beside its statement and its state (below).
 std::string intentName(std::string_view logName);
+// Beside it the terminal keeps the list of the logs it made
+// ("busfile.txt.made", common/formats/made_logs.h).
+std::string madeName(std::string_view logName);
 std::string roleLockName(std::string_view logName);
 inline constexpr const char* kSettlementLockPath = "../settlement.lock";
 
@@ -83,6 +86,9 @@ inline constexpr const char* kSettlementLockPath = "../settlement.lock";
 // settled; replacing it whole is what commits a cycle.
 inline constexpr const char* kStatementName = "statement.csv";
 inline constexpr const char* kSettlementStateName = "settlement.state";
+// The settlement's ledger of the files it settled that left Bus/ and Metro/
+// (common/formats/settlement_ledger.h), beside its state.
+inline constexpr const char* kLedgerName = "settlement.ledger";
 
 // The hand-over number when `fileName` is a hand-over file of `logName`.
 std::optional<std::string_view> handOverNumber(std::string_view fileName, std::string_view logName);

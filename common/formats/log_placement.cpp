@@ -11,6 +11,7 @@
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
 #include "common/formats/content_check.h"
+#include "common/formats/made_logs.h"
 #include "common/formats/trip_log_reading.h"
 
 namespace fs = std::filesystem;
@@ -217,6 +218,18 @@ std::vector<fs::path>& LogPlacer::archivedStartingWith(uint64_t firstLineHash) {
     }
   }
   return (*archiveIndex_)[firstLineHash];
+}
+
+bool LogPlacer::madeByTerminal(const FileIdentity& identity, const std::string& stream) {
+  auto found = made_.find(stream);
+  if (found == made_.end()) {
+    std::set<FileIdentity> made;
+    for (const TripLogPlace& log : collectedTripLogs()) {
+      if (log.name == stream) made = logsMade(root_ / log.dir / madeName(log.name));
+    }
+    found = made_.emplace(stream, std::move(made)).first;
+  }
+  return found->second.count(identity) != 0;
 }
 
 void LogPlacer::archived(const fs::path& path) {

@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -88,14 +89,17 @@ class LogPlacer {
   std::optional<Placement> place(int fd, const FileEvidence& evidence, const std::string& stream,
                                  std::span<const SettledSource> sources);
 
-  // A file moved into an archive since this placer was made, as it now is.
-  void archived(const std::filesystem::path& path);
+  // Whether the terminal of `stream` lists the file as a log it made
+  // (made_logs.h): then every line of it is a tap, and new unless the
+  // cursor knows the file.
+  bool madeByTerminal(const FileIdentity& identity, const std::string& stream);
 
  private:
   class StreamLines;
   off_t knownCopy(int fd, const FileEvidence& evidence, std::string_view firstLine,
                   std::span<const SettledSource> sources);
   std::vector<std::filesystem::path>& archivedStartingWith(uint64_t firstLineHash);
+  void archived(const std::filesystem::path& path);
 
   std::filesystem::path root_;
   const SettledCursor& cursor_;
@@ -104,4 +108,6 @@ class LogPlacer {
   std::optional<int64_t> latest_;  // the latest frontier minute of any stream
   // Archived files by the hash of their first line; built when first asked.
   std::optional<std::map<uint64_t, std::vector<std::filesystem::path>>> archiveIndex_;
+  // The logs each stream's terminal made, read when first asked.
+  std::map<std::string, std::set<FileIdentity>> made_;
 };

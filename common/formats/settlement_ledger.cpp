@@ -71,7 +71,7 @@ Result<std::vector<LedgerPiece>> readLedger(const fs::path& root) {
 Result<void> appendLedger(const fs::path& root, std::span<const LedgerPiece> pieces) {
   if (pieces.empty()) return {};
   const std::string path = (root / kLedgerName).string();
-  Result<FileDescriptor> opened = openRegular(path, O_WRONLY | O_CREAT, 0666);
+  Result<FileDescriptor> opened = openRegular(path, O_RDWR | O_CREAT, 0666);
   if (!opened) return opened.problem()->within("cannot write " + path + ": ");
   const int fd = opened->get();
   const off_t end = sys::lseek(fd, 0, SEEK_END);

@@ -20,10 +20,9 @@
 #include <vector>
 
 #include "common/files/file_identity.h"
+#include "common/files/world_layout.h"
 #include "common/formats/settlement_book.h"
 #include "common/process/problem.h"
-
-inline constexpr const char* kLedgerName = "settlement.ledger";
 
 struct LedgerPiece {
   std::string path;  // relative to the world's root; empty when gone

@@ -8,6 +8,8 @@
 #include "common/files/world_layout.h"
 #include "common/formats/clock_file.h"
 #include "common/formats/line_ledger.h"
+#include "common/formats/record_format.h"
+#include "common/formats/time_info.h"
 
 namespace {
 
@@ -27,7 +29,11 @@ std::deque<Written> clocks_written;
 
 void noteClockWritten(std::string_view line, int64_t at) {
   if (line.ends_with('\n')) line.remove_suffix(1);
-  const std::optional<int64_t> minute = minuteOf(line);
+  // The terminals stamp their records with the clock's month, day, hour and
+  // minute in their own year: so are the minutes the frontiers hold.
+  if (line.size() < kYearWidth) return;
+  const std::optional<int64_t> minute =
+      minuteOf(std::to_string(kTerminalYear) + std::string(line.substr(kYearWidth)));
   if (!minute) return;
   const std::lock_guard lock(clock_written_mutex);
   if (!clocks_written.empty() && *minute <= clocks_written.back().minute) return;

@@ -266,7 +266,9 @@ void LogCollection::place(Reading& reading, const Planned& planned, size_t file,
   std::optional<Placement> placement;
   const FileDescriptor fd = openRegularFile(planned.path, O_RDONLY);
   const bool same = fd.valid() && fileIdentity(fd.get()) == read.identity;
-  if (same && reading.placer->mayHoldSettled(read.first)) {
+  // A log its terminal made holds taps only, unless a person rewrote it.
+  const bool made = !read.released && reading.placer->madeByTerminal(read.identity, planned.stream);
+  if (same && !made && reading.placer->mayHoldSettled(read.first)) {
     placement = reading.placer->place(fd.get(), {read.identity, read.modifiedAt}, planned.stream,
                                       reading.sources);
     if (!placement) {
