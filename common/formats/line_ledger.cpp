@@ -75,7 +75,8 @@ std::vector<LineFate> placeLines(std::span<const LineToPlace> lines, const Front
     } else {
       const auto [begin, end] = unmatched.equal_range(place.line.hash);
       if (begin == end) {
-        fates.push_back(otherwise);
+        // A full frontier may have had the line: then it cannot be told.
+        fates.push_back(frontier->full ? LineFate::kHeld : otherwise);
         continue;
       }
       // A line held already is held once; a copy the file vouches for is
@@ -105,10 +106,20 @@ void advanceFrontier(Frontiers& frontiers, const std::string& stream,
   const auto found = frontiers.find(stream);
   if (found != frontiers.end() && *latest < found->second.minute) return;
   Frontier& frontier = frontiers[stream];
-  if (found == frontiers.end() || *latest > frontier.minute) frontier = Frontier{*latest, 0, {}};
+  if (found == frontiers.end() || *latest > frontier.minute) {
+    frontier = Frontier{*latest, 0, false, {}};
+  }
+  size_t kept = 0;
+  for (const FrontierGroup& group : frontier.groups) kept += group.hashes.size();
   FrontierGroup group{source, readAt, held, {}};
   for (const LedgerLine& line : lines) {
-    if (line.minute == latest) group.hashes.push_back(line.hash);
+    if (line.minute != latest) continue;
+    if (kept == kFrontierLinesKept) {
+      frontier.full = true;
+      break;
+    }
+    group.hashes.push_back(line.hash);
+    ++kept;
   }
-  frontier.groups.push_back(std::move(group));
+  if (!group.hashes.empty()) frontier.groups.push_back(std::move(group));
 }

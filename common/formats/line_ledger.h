@@ -58,13 +58,18 @@ struct FrontierGroup {
 
 // The latest minute settled of a stream, its lines, and since when no
 // terminal can write that minute any more (the clock file had moved past
-// it): 0 while that is not known.
+// it): 0 while that is not known. A frontier keeps at most
+// kFrontierLinesKept lines; `full` says it had more, so a line of its
+// minute it does not hold may still be a settled one.
 struct Frontier {
   int64_t minute = 0;
   int64_t closedAt = 0;
+  bool full = false;
   std::vector<FrontierGroup> groups;
   bool operator==(const Frontier&) const = default;
 };
+
+inline constexpr size_t kFrontierLinesKept = 1024;
 
 // By stream: the name of its live log ("busfile.txt", "Metrofile0.txt").
 using Frontiers = std::map<std::string, Frontier>;

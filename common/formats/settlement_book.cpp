@@ -130,11 +130,11 @@ std::string encodeSettled(const FileIdentity& identity, const SettledFile& file)
 
 namespace {
 
-// "frontier STREAM MINUTE CLOSED_AT", then a "group DEVICE INODE BORN
+// "frontier STREAM MINUTE CLOSED_AT FULL", then a "group DEVICE INODE BORN
 // BORN_NS READ_AT HELD HASH..." line per group.
 std::string encodeFrontier(const std::string& stream, const Frontier& frontier) {
   std::string text = "frontier " + stream + " " + std::to_string(frontier.minute) + " " +
-                     std::to_string(frontier.closedAt) + "\n";
+                     std::to_string(frontier.closedAt) + (frontier.full ? " 1\n" : " 0\n");
   for (const FrontierGroup& group : frontier.groups) {
     text += "group " + std::to_string(group.source.device) + " " +
             std::to_string(group.source.inode) + " " + std::to_string(group.source.born) + " " +
@@ -148,12 +148,15 @@ std::string encodeFrontier(const std::string& stream, const Frontier& frontier) 
 
 bool decodeFrontier(std::string_view text, Frontiers& frontiers, Frontier*& last) {
   const std::vector<std::string_view> words = splitFields(text, ' ');
-  if (words.size() == 4 && words[0] == "frontier") {
+  if (words.size() == 5 && words[0] == "frontier") {
     Frontier frontier;
+    int full = 0;
     if (words[1].empty() || words[1] == "-" || frontiers.count(std::string(words[1])) ||
-        !readNumber(words[2], frontier.minute) || !readNumber(words[3], frontier.closedAt)) {
+        !readNumber(words[2], frontier.minute) || !readNumber(words[3], frontier.closedAt) ||
+        !readNumber(words[4], full) || full > 1) {
       return false;
     }
+    frontier.full = full == 1;
     last = &(frontiers[std::string(words[1])] = frontier);
     return true;
   }

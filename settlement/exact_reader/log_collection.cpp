@@ -132,6 +132,8 @@ struct LogCollection::Reading {
   std::optional<LogPlacer> placer;
   // Files that no longer begin with what was settled of them.
   std::vector<std::pair<std::string, FileIdentity>> released;
+  // The entries of files placed anew, taken into the cursor once read.
+  std::map<FileIdentity, SettledFile> placed;
 };
 
 std::string unreadableLogText(const fs::path& path, int error) {
@@ -260,8 +262,8 @@ std::vector<LogCollection::FileRead> LogCollection::readFiles(const std::vector<
 
 void LogCollection::place(Reading& reading, const Planned& planned, size_t file, FileRead& read) {
   Frontiers& frontiers = reading.collected.frontiers;
-  SettledFile& entry = reading.collected.cursor[read.identity];
-  entry = SettledFile{{}, planned.stream, read.first.minute.value_or(0), 0, {}};
+  // The file's entry begins anew: what was decided of it before is gone.
+  SettledFile entry{{}, planned.stream, read.first.minute.value_or(0), 0, {}};
   if (!reading.placer) reading.placer.emplace(reading.root, settled_, frontiers_, ledger_);
   std::optional<Placement> placement;
   const FileDescriptor fd = openRegularFile(planned.path, O_RDONLY);
@@ -327,6 +329,8 @@ void LogCollection::place(Reading& reading, const Planned& planned, size_t file,
     }
   }
   advanceFrontier(frontiers, planned.stream, fresh, read.identity, reading.readAt, false);
+  reading.collected.cursor.erase(read.identity);
+  reading.placed.emplace(read.identity, std::move(entry));
 }
 
 void LogCollection::accept(Reading& reading, const Planned& planned, size_t file, FileRead& read) {
@@ -359,6 +363,10 @@ void LogCollection::accept(Reading& reading, const Planned& planned, size_t file
     to = read.reading.end;
     reading.hashTo[identity] = read.hash;
   }
+  if (const auto placed = reading.placed.find(identity); placed != reading.placed.end()) {
+    reading.collected.cursor[identity] = std::move(placed->second);
+    reading.placed.erase(placed);
+  }
   SettledFile& entry = reading.collected.cursor[identity];
   const ContentKey reached{read.hash.length(), read.hash.digest()};
   if (first || reached.length > entry.key.length) {
@@ -379,7 +387,7 @@ void LogCollection::accept(Reading& reading, const Planned& planned, size_t file
 
 Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
                                  const ProblemSink& report) {
-  Reading reading{sink, report, root, nowNs(), {{}, settled_, frontiers_, {}, {}}, {}, {}, {}, {}, {}};
+  Reading reading{sink, report, root, nowNs(), {{}, settled_, frontiers_, {}, {}}, {}, {}, {}, {}, {}, {}};
   // Paths as root / dir / name would give them, built by concatenation.
   const std::string base = (root / "").string();
   const std::array<TripLogPlace, 6>& logs = collectedTripLogs();

@@ -49,7 +49,7 @@ TEST(LineLedger, MinuteOrdersTimeTextsAcrossDaysAndYears) {
 // line 2 held from it; lines of minute 99 are in the archive (line 5) and
 // minute 98's file was cleaned out. The clock moved past minute 100 at 20 s.
 TEST(LineLedger, EachLineIsACopyNewOrHeldByItsMinuteAndWhatTheFileSaysOfItself) {
-  const Frontier frontier{100, 20 * kSecond, {{kSettledFile, 10 * kSecond, false, {1}},
+  const Frontier frontier{100, 20 * kSecond, false, {{kSettledFile, 10 * kSecond, false, {1}},
                                               {kSettledFile, 10 * kSecond, true, {2}}}};
   using enum LineFate;
   struct Case {
@@ -128,7 +128,7 @@ TEST(LineLedger, TheFrontierMovesOnToTheLatestMinuteAndKeepsItsLines) {
   const std::vector<LedgerLine> first = {{99, 1}, {100, 2}, {100, 3}};
   advanceFrontier(frontiers, "busfile.txt", first, kSettledFile, 5, false);
   EXPECT_EQ(frontiers.at("busfile.txt"),
-            (Frontier{100, 0, {{kSettledFile, 5, false, {2, 3}}}}));
+            (Frontier{100, 0, false, {{kSettledFile, 5, false, {2, 3}}}}));
   const std::vector<LedgerLine> same = {{100, 4}};
   advanceFrontier(frontiers, "busfile.txt", same, kOtherFile, 6, true);
   EXPECT_EQ(frontiers.at("busfile.txt").groups.size(), 2u);
@@ -138,6 +138,6 @@ TEST(LineLedger, TheFrontierMovesOnToTheLatestMinuteAndKeepsItsLines) {
   frontiers.at("busfile.txt").closedAt = 9;
   const std::vector<LedgerLine> later = {{101, 6}};
   advanceFrontier(frontiers, "busfile.txt", later, kOtherFile, 8, false);
-  EXPECT_EQ(frontiers.at("busfile.txt"), (Frontier{101, 0, {{kOtherFile, 8, false, {6}}}}));
+  EXPECT_EQ(frontiers.at("busfile.txt"), (Frontier{101, 0, false, {{kOtherFile, 8, false, {6}}}}));
   EXPECT_EQ(frontiers.count("Metrofile0.txt"), 0u);
 }

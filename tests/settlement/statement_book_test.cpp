@@ -91,7 +91,7 @@ TEST(StatementBook, LinesAndStatesReadBackOnlyWhenWellFormed) {
                            20141205000800,
                            20141205001600,
                            {{30, 60, false, 0, {0, 0}}, {90, 30, true, 1, {0, 1250}}}}}},
-                        {{"Metrofile2.txt", {20141205001600, 5, {{file, 7, true, {1, 2, 2}}}}}}};
+                        {{"Metrofile2.txt", {20141205001600, 5, true, {{file, 7, true, {1, 2, 2}}}}}}};
   for (int cycle = 1; cycle < 12; ++cycle) state.lines.add("line " + std::to_string(cycle));
   const std::string text = encodeState(state);
   ASSERT_TRUE(decodeState(text));

@@ -112,7 +112,7 @@ constexpr const char* kClockStep = "clock";
 // call fails ("" for a tap charged all the same), with the trip log after.
 struct Step {
   const char* call;
-  std::string file;  // "log" and "note" for the terminal's trip log and its note
+  std::string file;  // "log", "note" and "made" for the terminal's trip log, its note and list
   std::string shows;
   std::string tripLogAfter;  // when not charged
   const char* why;
@@ -132,6 +132,11 @@ std::vector<Step> tapSteps() {
       {"open", "log", kReaderfileOpenErrorText, none, "the trip log cannot be opened"},
       {"fstat", "log", kReaderfileOpenErrorText, "", "the trip log opened is not known"},
       {"flock", "log", "", "", "a lock that fails is gone past"},
+      {"open", "made", "", "", "the new log is not listed as made; the tap goes on"},
+      {"fstat", "made", "", "", "the new log is not listed as made; the tap goes on"},
+      {"pread", "made", "", "", "the new log is not listed as made; the tap goes on"},
+      {"write", "made", "", "", "the new log is not listed as made; the tap goes on"},
+      {"close", "made", "", "", "a close that fails loses nothing"},
       {"fstat", "log", kReaderfileWriteErrorText, "", "its end cannot be looked at"},
       {"pwrite", "note", kReaderfileWriteErrorText, "", "the note of the tap cannot be written"},
       {"write", kCard, kCardfileWriteErrorText, "", "the card record cannot be written"},
@@ -144,6 +149,7 @@ std::vector<Step> tapSteps() {
 std::string fileOf(const Step& step, const Kind& kind) {
   if (step.file == "log") return kind.tripLogName;
   if (step.file == "note") return kind.tripLogName + ".intent";
+  if (step.file == "made") return kind.tripLogName + ".made";
   return step.file;
 }
 
@@ -188,9 +194,11 @@ TEST(TapFaults, ADiskFillingUpAtEachWriteLeavesBothFilesAsTheyWere) {
     const char* name;
     std::string shows;  // "" for charged
   };
-  // The writes of a tap: its note, the card record, the trip log record,
-  // the note's clear. The first full write takes half its bytes.
+  // The writes of a tap: the new log's line in the list of logs made, its
+  // note, the card record, the trip log record, the note's clear. The first
+  // full write takes half its bytes.
   const std::vector<Case> cases = {
+      {"the list of logs made is cut short, and the note with it", kReaderfileWriteErrorText},
       {"the note is cut short: no record is written", kReaderfileWriteErrorText},
       {"the card record is cut short: it is cut off", kCardfileWriteErrorText},
       {"the trip log record is cut short: it is cut off, the card record taken back",
