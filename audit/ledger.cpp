@@ -1,5 +1,7 @@
 #include "audit/ledger.h"
 
+#include <algorithm>
+
 #include "common/formats/record_format.h"
 
 void TransportSums::add(std::optional<Operator> op, long long amount) {
@@ -41,18 +43,25 @@ void CardLedger::line(std::string_view line) {
 }
 
 void FeeMatching::charged(const FeeRecord& record, size_t card) {
-  records_[record].first.push_back(card);
+  records_[record].cards.push_back(card);
 }
 
 void FeeMatching::logged(const FeeRecord& record, size_t file) {
-  records_[record].second.push_back(file);
+  records_[record].files.push_back(file);
+}
+
+void FeeMatching::held(const FeeRecord& record) {
+  ++records_[record].held;
 }
 
 FeeMatching::Unpaired FeeMatching::unpaired() const {
   Unpaired left;
   for (const auto& [record, sources] : records_) {
-    const auto& [cards, files] = sources;
-    for (size_t i = files.size(); i < cards.size(); ++i) left.byCard[cards[i]] += record.fee;
+    const std::vector<size_t>& cards = sources.cards;
+    const std::vector<size_t>& files = sources.files;
+    // Held records pair with the charges no other record pairs with.
+    const size_t paired = std::min(cards.size(), files.size() + sources.held);
+    for (size_t i = paired; i < cards.size(); ++i) left.byCard[cards[i]] += record.fee;
     for (size_t i = cards.size(); i < files.size(); ++i) left.byFile[files[i]] += record.fee;
   }
   return left;

@@ -73,11 +73,15 @@ class CardLedger {
 };
 
 // Pairs card charges with trip log records of the same tap; what is left
-// unpaired, summed per card and per file (by the index each was given).
+// unpaired, summed per card and per file (by the index each was given). A
+// held record (lines the settlement cannot tell from settled ones) pairs
+// with a charge no other record pairs with, and is no difference alone: it
+// is a tap charged again, or a copy.
 class FeeMatching {
  public:
   void charged(const FeeRecord& record, size_t card);
   void logged(const FeeRecord& record, size_t file);
+  void held(const FeeRecord& record);
 
   struct Unpaired {
     std::map<size_t, long long> byCard;
@@ -86,5 +90,10 @@ class FeeMatching {
   Unpaired unpaired() const;
 
  private:
-  std::map<FeeRecord, std::pair<std::vector<size_t>, std::vector<size_t>>> records_;
+  struct Sources {
+    std::vector<size_t> cards;
+    std::vector<size_t> files;
+    size_t held = 0;
+  };
+  std::map<FeeRecord, Sources> records_;
 };

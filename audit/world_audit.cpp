@@ -151,6 +151,8 @@ class WorldReading {
     }
     for (const fs::path& archive : archivesOf(root_)) {
       for (const fs::path& archived : entriesOf(archive)) {
+        // A person's note on held lines set aside is no trip file.
+        if (archived.filename().string().ends_with(kHeldNoteSuffix)) continue;
         LogFile& file = strays.emplace_back(archived, LogKind::kArchived, std::string());
         file.fd = openRegularFile(archived.string(), O_RDONLY);
         if (!file.fd.valid()) {
@@ -285,12 +287,16 @@ class WorldReading {
         return;
       }
       audit_.logged.add(record->op, record->fee);
-      matching_.logged(feeOf(*record), index);
+      const bool held = stretch != nullptr;
+      if (held) {
+        matching_.held(feeOf(*record));
+      } else {
+        matching_.logged(feeOf(*record), index);
+      }
       if (file.kind == LogKind::kStray) {
         stray += record->fee;
         return;
       }
-      const bool held = stretch != nullptr;
       const bool settled = file.kind == LogKind::kArchived || at < settledTo;
       if (copies_ && (held || settled)) ++counted_[lineHash(line)];
       if (held) {

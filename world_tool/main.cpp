@@ -6,16 +6,23 @@
 //   world_tool stop [WORLD]                          ends them
 //   world_tool reset-trips [WORLD]                   forgets its trips, keeps its cards
 //   world_tool statement [--all] [--svg FILE] [WORLD] shows its statement
+//   world_tool held [--settle N | --set-aside N --note TEXT] [WORLD]
+//                                                    lists what the settlement holds, and
+//                                                    settles a held run or sets it aside
 //
 // DIR and WORLD default to ./world. scripts/statement runs "statement"
-// alone. Exit status 0 when done, 1 when refused, 2 for a command line it
+// alone, scripts/held "held". Exit status 0 when done, 1 when refused, 2 for a command line it
 // cannot take or a WORLD that is no world.
 #include <filesystem>
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "common/files/world_files.h"
 #include "common/process/command_table.h"
 #include "common/process/console.h"
+#include "common/formats/text.h"
+#include "world_tool/held_command.h"
 #include "world_tool/statement_command.h"
 #include "world_tool/world_commands.h"
 
@@ -42,6 +49,40 @@ std::function<int(const CommandCall&)> onWorld(Run run) {
     }
     return run(world.value(), named, call);
   };
+}
+
+// --settle N, or --set-aside N with its --note: one of them at most.
+HeldWord heldWordOf(const CommandCall& call) {
+  HeldWord word;
+  const bool settle = call.has("--settle");
+  const bool setAside = call.has("--set-aside");
+  if (settle && setAside) {
+    errorWrite(std::string(invokedName()) + ": --settle and --set-aside take one word at a time\n");
+    std::exit(kExitUsage);
+  }
+  if (!settle && !setAside) {
+    if (call.has("--note")) {
+      errorWrite(std::string(invokedName()) + ": --note goes with --set-aside\n");
+      std::exit(kExitUsage);
+    }
+    return word;
+  }
+  const std::string run = call.value(settle ? "--settle" : "--set-aside");
+  const std::optional<long long> number = decimalNumber<long long>(run);
+  if (!number || *number < 1) {
+    errorWrite(std::string(invokedName()) + ": " + (settle ? "--settle" : "--set-aside") +
+               " needs the number of a held run, not \"" + run + "\"\n");
+    std::exit(kExitUsage);
+  }
+  word.kind = settle ? HeldWord::Kind::kSettle : HeldWord::Kind::kSetAside;
+  word.run = *number;
+  word.note = call.value("--note");
+  if (setAside && word.note.empty()) {
+    errorWrite(std::string(invokedName()) +
+               ": --set-aside needs --note TEXT: say why the run is set aside\n");
+    std::exit(kExitUsage);
+  }
+  return word;
 }
 
 const Tool kWorldTool{
@@ -96,6 +137,18 @@ const Tool kWorldTool{
          "scripts/statement",
          onWorld([](const fs::path& world, const std::string& named, const CommandCall& call) {
            return showStatement(world, named, call.has("--all"), call.value("--svg"));
+         })},
+        {"held",
+         "[WORLD]",
+         0,
+         1,
+         {{"--settle", "N", "settles held run N once, as new taps (the settlement stopped)"},
+          {"--set-aside", "N", "sets held run N aside for good, as a copy (the settlement stopped)"},
+          {"--note", "TEXT", "why run N is set aside, kept in the archive (with --set-aside)"}},
+         "lists the lines the settlement of WORLD holds, and takes a person's word on them",
+         "scripts/held",
+         onWorld([](const fs::path& world, const std::string& named, const CommandCall& call) {
+           return heldCommand(world, named, heldWordOf(call));
          })},
     }};
 

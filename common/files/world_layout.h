@@ -27,6 +27,8 @@ inline constexpr const char* kBusDir = "Bus";
 // settled in its archive/.
 inline constexpr const char* kSettlementDir = "Settlement";
 inline constexpr const char* kArchiveDir = "archive";
+// A note in the archive on held lines a person set aside ("held-77-0.note").
+inline constexpr std::string_view kHeldNoteSuffix = ".note";
 
 // The world's root, as a program in one of its directories reaches it.
 inline constexpr const char* kProgramWorldRoot = "..";

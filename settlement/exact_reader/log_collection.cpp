@@ -525,6 +525,10 @@ std::vector<LedgerPiece> LogCollection::archive(const std::vector<HandOverFile>&
   if (handOvers.empty()) return moved;
   // The archive is made ready once for all the files.
   const Result<void> ready = readyArchive(archive);
+  // The ledger names archived files from the world's root.
+  std::error_code error;
+  const fs::path within =
+      fs::canonical(archive, error).lexically_relative(fs::canonical(root, error));
   for (const HandOverFile& handOver : handOvers) {
     const auto entry = settled_.find(handOver.identity);
     if (entry == settled_.end()) continue;
@@ -535,7 +539,7 @@ std::vector<LedgerPiece> LogCollection::archive(const std::vector<HandOverFile>&
       reportOnce("archive " + handOver.path, archiveProblemText(handOver.path, *problem), report);
       continue;
     }
-    moved.push_back({fs::path(*into).lexically_relative(root).string(), handOver.identity,
+    moved.push_back({(within / fs::path(*into).filename()).string(), handOver.identity,
                      entry->second});
   }
   return moved;
