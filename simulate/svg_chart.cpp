@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/formats/text.h"
+
 namespace {
 
 constexpr double kWidth = 960;
@@ -63,13 +65,7 @@ int labelEvery(size_t count, double width, double labelWidth) {
 
 std::string axisNumber(double value) {
   if (std::fabs(value - std::round(value)) > 1e-9) return number(value);
-  long long whole = std::llround(value);
-  const bool negative = whole < 0;
-  std::string digits = std::to_string(negative ? -whole : whole);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-    digits.insert(static_cast<size_t>(at), ",");
-  }
-  return (negative ? "-" : "") + digits;
+  return groupedNumber(std::llround(value));
 }
 
 std::string xmlText(const std::string& text) {
