@@ -6,16 +6,18 @@
 //   world_tool stop [WORLD]                          ends them
 //   world_tool reset-trips [WORLD]                   forgets its trips, keeps its cards
 //   world_tool statement [--all] [--svg FILE] [WORLD] shows its statement
+//   world_tool journeys [--csv] [WORLD]              its journeys and how they split
 //
 // DIR and WORLD default to ./world. scripts/statement runs "statement"
-// alone. Exit status 0 when done, 1 when refused, 2 for a command line it
-// cannot take or a WORLD that is no world.
+// alone, scripts/journeys "journeys". Exit status 0 when done, 1 when refused, 2 for a command line
+// it cannot take or a WORLD that is no world.
 #include <filesystem>
 #include <string>
 
 #include "common/files/world_files.h"
 #include "common/process/command_table.h"
 #include "common/process/console.h"
+#include "world_tool/journeys_command.h"
 #include "world_tool/statement_command.h"
 #include "world_tool/world_commands.h"
 
@@ -46,7 +48,8 @@ std::function<int(const CommandCall&)> onWorld(Run run) {
 
 const Tool kWorldTool{
     "world_tool",
-    "a world as a whole: lays it out, ends its programs, forgets its trips, shows its statement",
+    "a world as a whole: lays it out, ends its programs, forgets its trips, shows its statement "
+    "and its journeys",
     {
         {"layout",
          "[DIR]",
@@ -96,6 +99,17 @@ const Tool kWorldTool{
          "scripts/statement",
          onWorld([](const fs::path& world, const std::string& named, const CommandCall& call) {
            return showStatement(world, named, call.has("--all"), call.value("--svg"));
+         })},
+        {"journeys",
+         "[WORLD]",
+         0,
+         1,
+         {{"--csv", "", "one line per journey for a spreadsheet instead of the table"}},
+         "on a quiet world: its cards' journeys by kind, and what each rule of splitting their "
+         "fares gives BUS and METRO beside the statement",
+         "scripts/journeys",
+         onWorld([](const fs::path& world, const std::string& named, const CommandCall& call) {
+           return showJourneys(world, named, call.has("--csv"));
          })},
     }};
 
