@@ -83,7 +83,7 @@ std::string ruleTableText(const RuleTable& table, std::string_view indent) {
     if (const std::optional<OperatorAmounts> totals = table.rule(rule)) {
       text += column(groupedNumber((*totals)[kBusOperator]), 14) +
               column(groupedNumber((*totals)[kMetroOperator]), 14) + "  " +
-              std::string(kRuleHelp[r]);
+              std::string(kSplitRuleHelp[r]);
       if (rule == SplitRule::kAsSettled && sum(*totals) != sum(table.paid)) {
         text += "; " + groupedNumber(difference(sum(table.paid), sum(*totals))) +
                 " of what the cards paid is not settled";

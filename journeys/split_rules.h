@@ -35,6 +35,11 @@ enum class SplitRule : size_t {
 inline constexpr size_t kSplitRules = 5;
 inline constexpr std::array<std::string_view, kSplitRules> kSplitRuleNames = {
     "as_settled", "as_charged", "weighted_journey", "minutes_ridden", "standalone_fare"};
+// What each rule is, in a few words for people.
+inline constexpr std::array<std::string_view, kSplitRules> kSplitRuleHelp = {
+    "the statement's shares", "each leg's fee to its own mode",
+    "the settlement's own rule over all of a journey's legs",
+    "by the minutes from entry to exit on each mode", "by what each mode's part would cost alone"};
 
 // `paid` shared between the origin, of weight `originWeight`, and the other
 // mode, of weight `otherWeight` (neither negative): the other gets

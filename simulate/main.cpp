@@ -25,6 +25,7 @@
 #include "simulate/demand_model.h"
 #include "simulate/demand_table.h"
 #include "simulate/driver.h"
+#include "simulate/journey_report.h"
 #include "simulate/options.h"
 #include "simulate/reconciliation.h"
 #include "simulate/report_json.h"
@@ -157,6 +158,7 @@ int main(int argc, char** argv) {
   playDay(setup, plans, taps, report);
   if (!taps.close()) report.differences.push_back("taps.csv could not be written whole");
   reconcileDay(world, report);
+  readJourneys(world, plans, report);
 
   if (!writeWhole(reportDir / "report.json", reportJson(report)) ||
       !writeWhole(reportDir / "report.html", reportHtml(report))) {

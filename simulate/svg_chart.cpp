@@ -154,6 +154,15 @@ std::string svgChart(const Chart& chart) {
              xmlText(chart.categories[c]) + ": " + axisNumber(v) + "</title></rect>\n";
     }
   }
+  if (chart.marker && chart.marker->after < chart.categories.size()) {
+    const std::string at = number(kLeft + slot * static_cast<double>(chart.marker->after + 1));
+    svg += "<line x1=\"" + at + "\" x2=\"" + at + "\" y1=\"" + number(kTop - 4) + "\" y2=\"" +
+           number(kTop + plotHeight) + "\" stroke=\"#b00020\" stroke-width=\"2\" " +
+           "stroke-dasharray=\"6,4\"/>\n";
+    svg += "<text x=\"" + at + "\" y=\"" + number(kTop - 8) +
+           "\" text-anchor=\"middle\" fill=\"#b00020\">" + xmlText(chart.marker->label) +
+           "</text>\n";
+  }
   // The category axis.
   svg += "<line x1=\"" + number(kLeft) + "\" x2=\"" + number(kLeft + plotWidth) + "\" y1=\"" +
          number(kTop + plotHeight) + "\" y2=\"" + number(kTop + plotHeight) +
