@@ -46,7 +46,7 @@ OperatorAmounts minutesRidden(const Journey& journey) {
       nextExit[leg.mode] = at;
     } else if (nextExit[leg.mode]) {
       // An exit stamped before its entry (no terminal writes one) rides 0.
-      minutes[leg.mode] += std::max(0LL, *nextExit[leg.mode] - at);
+      minutes[leg.mode] = wrappingSum(minutes[leg.mode], std::max(0LL, *nextExit[leg.mode] - at));
     }
   }
   return byWeights(journey, minutes);

@@ -7,7 +7,6 @@
 #include "common/files/file_handle.h"
 #include "common/files/world_files.h"
 #include "common/formats/text.h"
-#include "driving/clock_follower.h"
 #include "terminal/fare_rules.h"
 #include "terminal/time_info.h"
 
@@ -109,8 +108,10 @@ void addRider(DayJourneys& day, const RiderPlan& plan, const std::vector<Journey
     day.table.add(journey);
     for (const JourneyLeg& leg : journey.legs) {
       const int terminal = terminalOf(leg);
-      const int minute = minutesFrom(leg.stamp, firstDay);
-      if (leg.entry && terminal >= 0 && minute >= 0) {
+      // In 64 bits: a day read from a card may be anything.
+      const long long minute = (static_cast<long long>(leg.stamp.day) - firstDay) * kMinutesPerDay +
+                               static_cast<long long>(leg.stamp.hour) * 60 + leg.stamp.minute;
+      if (leg.entry && terminal >= 0 && minute >= 0 && minute < kBoardingDays * kMinutesPerDay) {
         const auto bin = static_cast<size_t>(minute / kBoardingMinutes);
         if (bin >= day.boardings.size()) day.boardings.resize(bin + 1);
         ++day.boardings[bin][static_cast<size_t>(terminal)];

@@ -27,6 +27,8 @@ struct PlanCheck {
 };
 
 inline constexpr int kBoardingMinutes = 15;
+// Boardings are counted over the first days of the clock only.
+inline constexpr int kBoardingDays = 7;
 // Waits between the modes by 10 minutes up to 180, then one bin for longer.
 inline constexpr int kWaitBinMinutes = 10;
 inline constexpr size_t kWaitBins = 19;

@@ -5,10 +5,10 @@
 //            [--chaos SECONDS] [--world DIR] [--report DIR]
 //            [--demand FILE] [--write-demand FILE]
 //
-// Exit status 0 when every planned tap was answered, the audit reconciles
-// and the statement equals what the cards paid; 1 otherwise; 2 for a
-// command line it cannot take, a --world neither missing nor empty or a
-// --demand table that is not one.
+// Exit status 0 when every planned tap was answered, the audit reconciles,
+// the statement equals what the cards paid and the journeys on the cards
+// are the planned ones; 1 otherwise; 2 for a command line it cannot take, a
+// --world neither missing nor empty or a --demand table that is not one.
 #include <unistd.h>
 
 #include <array>

@@ -124,12 +124,14 @@ std::string helpText() {
          "                    (default: the world's report/)\n"
          "  --demand FILE     plays the demand model of a table FILE (see --write-demand) instead\n"
          "                    of the built-in one\n"
-         "  --write-demand FILE  writes the demand model (the built-in one, or --demand's) as a\n"
+         "  --write-demand FILE\n"
+         "                    writes the demand model (the built-in one, or --demand's) as a\n"
          "                    table to FILE to edit, and plays nothing\n"
          "  --                ends the options (simulate takes no other argument)\n"
          "\n"
          "The simulated clock runs 8 minutes a real second: 19 hours take about 143 seconds.\n"
-         "Exit status 0 when every planned tap was answered, the audit reconciles and the\n"
-         "statement equals what the cards paid; 1 otherwise (the differences are named); 2 for a\n"
-         "command line it cannot take or a --world that is neither missing nor empty.\n";
+         "Exit status 0 when every planned tap was answered, the audit reconciles, the\n"
+         "statement equals what the cards paid and the journeys on the cards are the planned\n"
+         "ones; 1 otherwise (the differences are named); 2 for a command line it cannot take, a\n"
+         "--world that is neither missing nor empty or a --demand table that is not one.\n";
 }
