@@ -7,11 +7,6 @@
 
 namespace {
 
-constexpr std::array<std::string_view, kSplitRules> kRuleHelp = {
-    "the statement's shares", "each leg's fee to its own mode",
-    "the settlement's own rule over all of a journey's legs",
-    "by the minutes from entry to exit on each mode", "by what each mode's part would cost alone"};
-
 std::string column(const std::string& text, int width) {
   char cell[64];
   snprintf(cell, sizeof cell, "%*s", width, text.c_str());
