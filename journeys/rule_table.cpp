@@ -88,7 +88,8 @@ std::string ruleTableText(const RuleTable& table, std::string_view indent) {
     } else {
       text += column("-", 14) + column("-", 14) +
               "  unknown: " + groupedNumber(table.withoutStations) +
-              " journeys ride the metro between stations no card record names";
+              (table.withoutStations == 1 ? " journey rides" : " journeys ride") +
+              " the metro between stations no card record names";
     }
     text += "\n";
   }
