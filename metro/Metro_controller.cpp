@@ -85,6 +85,14 @@ FeeCharge metroFee(FeeFunction function, const FareFacts& facts) {
   return {};
 }
 
+FeeCharge standardExitFee(int beganAt, int station) {
+  // A journey begun at `beganAt` carries a journey id that begins with it.
+  const std::string beganId = std::to_string(beganAt);
+  const CardRecords none;
+  const FareFacts facts{none, 0, station};
+  return metroFee(Standard_Fee_Controller(1, 0, distanceClass(beganId, station)), facts);
+}
+
 TerminalRules rules(int station) {
   return {.transport = kMetroTransport,
           .defaultRecord = kMetroDefaultRecord,

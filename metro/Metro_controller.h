@@ -53,6 +53,10 @@ FeeCharge Transfer_NonCalculate_Fee_in();
 // What the fee function `function` charges the tap of `facts`.
 FeeCharge metroFee(FeeFunction function, const FareFacts& facts);
 
+// What the standard rules charge an exit at `station` of a journey begun
+// at station `beganAt`: the surcharge of a ride inside the metro alone.
+FeeCharge standardExitFee(int beganAt, int station);
+
 // The metro terminal of `station`.
 TerminalRules rules(int station);
 

@@ -12,6 +12,7 @@
 
 #include "common/formats/record_format.h"
 #include "common/formats/statement.h"
+#include "simulate/day_journeys.h"
 #include "simulate/demand_model.h"
 #include "simulate/percentile.h"
 
@@ -77,6 +78,9 @@ struct DayReport {
   std::vector<std::array<long long, kTerminalCount>> tapsPerHour;
   std::vector<OperatorAmounts> feesPerHour;
   std::map<long long, std::array<long long, 2>> feeSpread;  // fee -> taps per operator
+
+  // The journeys read back from the cards once the world stopped.
+  DayJourneys journeys;
 
   // Why the run did not reconcile (empty when it did).
   std::vector<std::string> differences;

@@ -10,20 +10,30 @@ namespace {
 
 constexpr int kDayMinutes = 24 * 60;
 
-// Who rides how: shares of the riders.
-constexpr double kHomeOnBus = 0.35;
-constexpr double kWorkOnBus = 0.30;
-constexpr double kCommuters = 0.75;  // the others travel at any hour
+// The built-in model's pairs: a home on the bus for 35% of the riders, work
+// on the bus for 30%, the stations evenly, and never home and work at one
+// station: each share is written as it reads in the demand table.
+constexpr double kBusToBus = 0.105;            // 0.35 * 0.30
+constexpr double kBusToStation = 0.049;        // 0.35 * 0.70 / 5
+constexpr double kStationToBus = 0.039;        // 0.65 / 5 * 0.30
+constexpr double kStationToStation = 0.02275;  // 0.65 / 5 * 0.70 / 4
+constexpr double kCommuters = 0.75;            // the others travel at any hour
+constexpr DemandPair kBuiltInTimes{.commuters = kCommuters,
+                                   .outPeak = 8 * 60,
+                                   .outSpread = 50,
+                                   .outEarliest = 5 * 60,
+                                   .outLatest = 11 * 60,
+                                   .backPeak = 17 * 60 + 30,
+                                   .backSpread = 70,
+                                   .othersFrom = 6 * 60,
+                                   .othersTo = 20 * 60,
+                                   .othersStayLeast = 120,
+                                   .othersStayMost = 360};
+
+// Fixed for every pair.
 constexpr double kLowBalance = 0.04;
 constexpr double kMistyped = 0.015;  // of the taps
-
-// The day profile: the commuters' peaks, and the hours the others keep.
-constexpr double kMorningPeak = 8 * 60;
-constexpr double kMorningSpread = 50;
-constexpr double kEveningPeak = 17 * 60 + 30;
-constexpr double kEveningSpread = 70;
-constexpr int kFirstDeparture = 5 * 60;
-constexpr int kLeastStay = 60;  // between arriving and going back
+constexpr int kLeastStay = 60;       // between arriving and going back
 
 constexpr int kRichBalance = 100000;
 
@@ -102,26 +112,47 @@ int journey(RandomStream& random, const Rider& rider, Place from, Place to, int 
   return minute;
 }
 
-RiderPlan planRider(const DemandOptions& options, int index) {
-  RandomStream random(options.seed, static_cast<uint64_t>(index));
-  Rider rider;
-  rider.home = {random.chance(kHomeOnBus), random.between(0, 4)};
-  rider.work = {random.chance(kWorkOnBus), random.between(0, 4)};
-  if (!rider.home.bus && !rider.work.bus && rider.home.station == rider.work.station) {
-    rider.work.station = (rider.work.station + random.between(1, 4)) % kMetroStations;
+Place placeOf(int terminal) {
+  return {terminal == kBusTerminal, terminal == kBusTerminal ? 0 : terminal};
+}
+
+// The pair whose share holds `u` (from 0 to 1) of all the shares laid end
+// to end; a pair without share is never drawn.
+const DemandPair& drawPair(const DemandModel& model, double u) {
+  double total = 0;
+  for (const DemandPair& pair : model.pairs) total += pair.share;
+  const double target = u * total;
+  double reached = 0;
+  const DemandPair* drawn = nullptr;
+  for (const DemandPair& pair : model.pairs) {
+    if (pair.share <= 0) continue;
+    drawn = &pair;
+    reached += pair.share;
+    if (target < reached) break;
   }
+  return *drawn;
+}
+
+RiderPlan planRider(const DemandOptions& options, const DemandModel& model, int index) {
+  RandomStream random(options.seed, static_cast<uint64_t>(index));
+  const DemandPair& pair = drawPair(model, random.uniform());
+  Rider rider;
+  rider.home = placeOf(pair.home);
+  rider.work = placeOf(pair.work);
   // Never the station at the metro end of a journey that changes there.
   const int metroEnd = rider.home.bus ? rider.work.station : rider.home.station;
   rider.transferStation = (metroEnd + random.between(1, 4)) % kMetroStations;
 
   RiderPlan plan;
+  plan.home = static_cast<uint8_t>(pair.home);
+  plan.work = static_cast<uint8_t>(pair.work);
   plan.balance = random.chance(kLowBalance) ? 50 * random.between(2, 20) : kRichBalance;
-  const bool commuter = random.chance(kCommuters);
-  const int out =
-      commuter ? clampMinute(random.normal(kMorningPeak, kMorningSpread), kFirstDeparture, 11 * 60)
-               : random.between(6 * 60, 20 * 60);
-  const double back =
-      commuter ? random.normal(kEveningPeak, kEveningSpread) : out + random.between(120, 360);
+  const bool commuter = random.chance(pair.commuters);
+  const int out = commuter ? clampMinute(random.normal(pair.outPeak, pair.outSpread),
+                                         pair.outEarliest, pair.outLatest)
+                           : random.between(pair.othersFrom, pair.othersTo);
+  const double back = commuter ? random.normal(pair.backPeak, pair.backSpread)
+                               : out + random.between(pair.othersStayLeast, pair.othersStayMost);
   const int windowEnd = options.fromMinute + options.minutes;
   auto inWindow = [&](int minute) {
     return minute >= options.fromMinute && minute < windowEnd && minute < kDayMinutes;
@@ -161,10 +192,30 @@ std::string tapCommand(const std::string& card, const PlannedTap& tap, bool mist
   return card + " " + direction;
 }
 
-std::vector<RiderPlan> planDay(const DemandOptions& options) {
+DemandModel builtInDemand() {
+  DemandModel model;
+  for (int home = 0; home < kTerminalCount; ++home) {
+    for (int work = 0; work < kTerminalCount; ++work) {
+      const bool homeOnBus = home == kBusTerminal;
+      const bool workOnBus = work == kBusTerminal;
+      if (!homeOnBus && !workOnBus && home == work) continue;
+      DemandPair pair = kBuiltInTimes;
+      pair.home = home;
+      pair.work = work;
+      pair.share = homeOnBus ? (workOnBus ? kBusToBus : kBusToStation)
+                             : (workOnBus ? kStationToBus : kStationToStation);
+      model.pairs.push_back(pair);
+    }
+  }
+  return model;
+}
+
+std::vector<RiderPlan> planDay(const DemandOptions& options, const DemandModel& model) {
   std::vector<RiderPlan> plans;
   plans.reserve(static_cast<size_t>(std::max(0, options.riders)));
-  for (int rider = 0; rider < options.riders; ++rider) plans.push_back(planRider(options, rider));
+  for (int rider = 0; rider < options.riders; ++rider) {
+    plans.push_back(planRider(options, model, rider));
+  }
   return plans;
 }
 

@@ -3,10 +3,12 @@
 //
 //   simulate [--riders N] [--from HH:MM] [--hours H] [--seed S]
 //            [--chaos SECONDS] [--world DIR] [--report DIR]
+//            [--demand FILE] [--write-demand FILE]
 //
-// Exit status 0 when every planned tap was answered, the audit reconciles
-// and the statement equals what the cards paid; 1 otherwise; 2 for a
-// command line it cannot take or a --world neither missing nor empty.
+// Exit status 0 when every planned tap was answered, the audit reconciles,
+// the statement equals what the cards paid and the journeys on the cards
+// are the planned ones; 1 otherwise; 2 for a command line it cannot take, a
+// --world neither missing nor empty or a --demand table that is not one.
 #include <unistd.h>
 
 #include <array>
@@ -21,7 +23,9 @@
 #include "driving/built_programs.h"
 #include "simulate/day_report.h"
 #include "simulate/demand_model.h"
+#include "simulate/demand_table.h"
 #include "simulate/driver.h"
+#include "simulate/journey_report.h"
 #include "simulate/options.h"
 #include "simulate/reconciliation.h"
 #include "simulate/report_json.h"
@@ -68,6 +72,26 @@ int main(int argc, char** argv) {
   if (const Problem* problem = std::get_if<Problem>(&parsed)) return refuseUsage(problem->text());
   const SimulationOptions& options = std::get<SimulationOptions>(parsed);
 
+  // The demand model, the built-in one or a table's: read, or written,
+  // before anything is laid out.
+  DemandModel model = builtInDemand();
+  if (options.demand) {
+    Result<DemandModel> table = loadDemandTable(*options.demand);
+    if (const Problem* problem = table.problem()) {
+      errorWrite("simulate: " + problem->text() + "\n");
+      return kUsageStatus;
+    }
+    model = std::move(*table);
+  }
+  if (options.writeDemand) {
+    if (const Result<void> saved = saveDemandTable(*options.writeDemand, model); !saved) {
+      return failRun(saved.problem()->text());
+    }
+    consoleWrite("== the demand model is written to " + *options.writeDemand +
+                 ": edit it and play it with --demand " + *options.writeDemand + "\n");
+    return 0;
+  }
+
   fs::path world;
   if (options.world) {
     world = fs::absolute(*options.world);
@@ -97,7 +121,7 @@ int main(int argc, char** argv) {
   demand.fromMinute = options.fromMinute;
   demand.minutes = options.minutes;
   demand.seed = options.seed;
-  const std::vector<RiderPlan> plans = planDay(demand);
+  const std::vector<RiderPlan> plans = planDay(demand, model);
 
   const TimeInfo start = startClock(options.fromMinute);
   if (const Result<void> laid = layOutWorld(world, plans, start); !laid) {
@@ -134,6 +158,7 @@ int main(int argc, char** argv) {
   playDay(setup, plans, taps, report);
   if (!taps.close()) report.differences.push_back("taps.csv could not be written whole");
   reconcileDay(world, report);
+  readJourneys(world, plans, report);
 
   if (!writeWhole(reportDir / "report.json", reportJson(report)) ||
       !writeWhole(reportDir / "report.html", reportHtml(report))) {

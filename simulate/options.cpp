@@ -54,7 +54,7 @@ std::variant<SimulationOptions, HelpAsked, Problem> parseOptions(
   static const std::vector<OptionSpec> kOptions = {
       {"--riders", "N", ""},   {"--from", "HH:MM", ""},    {"--hours", "H", ""},
       {"--seed", "S", ""},     {"--chaos", "SECONDS", ""}, {"--world", "DIR", ""},
-      {"--report", "DIR", ""},
+      {"--report", "DIR", ""}, {"--demand", "FILE", ""},   {"--write-demand", "FILE", ""},
   };
   const Result<ArgumentCheck> checked = checkArguments(split, 0, kOptions);
   if (const Problem* problem = checked.problem()) return *problem;
@@ -89,6 +89,11 @@ std::variant<SimulationOptions, HelpAsked, Problem> parseOptions(
         return badValue(option, value, "a number of real seconds from 0.1 to 3600");
       }
       options.chaosSeconds = *seconds;
+    } else if (option == "--demand" || option == "--write-demand") {
+      // The demand table's files: read or written by main before anything
+      // is laid out.
+      if (value.empty()) return badValue(option, value, "a file");
+      (option == "--demand" ? options.demand : options.writeDemand) = value;
     } else if (value.empty()) {
       return badValue(option, value, "a directory");
     } else if (option == "--world") {
@@ -117,10 +122,16 @@ std::string helpText() {
          "                    fresh temporary directory, kept and named at the end)\n"
          "  --report DIR      where report.json, taps.csv and report.html go, made when missing\n"
          "                    (default: the world's report/)\n"
+         "  --demand FILE     plays the demand model of a table FILE (see --write-demand) instead\n"
+         "                    of the built-in one\n"
+         "  --write-demand FILE\n"
+         "                    writes the demand model (the built-in one, or --demand's) as a\n"
+         "                    table to FILE to edit, and plays nothing\n"
          "  --                ends the options (simulate takes no other argument)\n"
          "\n"
          "The simulated clock runs 8 minutes a real second: 19 hours take about 143 seconds.\n"
-         "Exit status 0 when every planned tap was answered, the audit reconciles and the\n"
-         "statement equals what the cards paid; 1 otherwise (the differences are named); 2 for a\n"
-         "command line it cannot take or a --world that is neither missing nor empty.\n";
+         "Exit status 0 when every planned tap was answered, the audit reconciles, the\n"
+         "statement equals what the cards paid and the journeys on the cards are the planned\n"
+         "ones; 1 otherwise (the differences are named); 2 for a command line it cannot take, a\n"
+         "--world that is neither missing nor empty or a --demand table that is not one.\n";
 }

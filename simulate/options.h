@@ -2,6 +2,7 @@
 //
 //   simulate [--riders N] [--from HH:MM] [--hours H] [--seed S]
 //            [--chaos SECONDS] [--world DIR] [--report DIR]
+//            [--demand FILE] [--write-demand FILE]
 //
 // Each option takes its value as the next word or after "=". Read here
 // from plain words; nothing is touched.
@@ -24,6 +25,10 @@ struct SimulationOptions {
   std::optional<double> chaosSeconds;
   std::optional<std::string> world;   // a fresh temporary world when absent
   std::optional<std::string> report;  // the world's report/ when absent
+  // The demand table played instead of the built-in model, and where to
+  // write the table of the model instead of playing it.
+  std::optional<std::string> demand;
+  std::optional<std::string> writeDemand;
   bool operator==(const SimulationOptions&) const = default;
 };
 
@@ -34,7 +39,7 @@ std::variant<SimulationOptions, HelpAsked, Problem> parseOptions(
 
 inline constexpr const char* kUsageLine =
     "usage: simulate [--riders N] [--from HH:MM] [--hours H] [--seed S] [--chaos SECONDS] "
-    "[--world DIR] [--report DIR]";
+    "[--world DIR] [--report DIR] [--demand FILE] [--write-demand FILE]";
 
 // --help: the usage line, what the program is, and every option.
 std::string helpText();

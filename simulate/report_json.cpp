@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "driving/clock_follower.h"
+#include "simulate/journey_report.h"
 
 namespace {
 
@@ -86,6 +87,7 @@ std::string reportJson(const DayReport& r) {
                                     ", \"amount\": " + std::to_string(moved >= 0 ? moved : -moved) +
                                     "}");
   add("transfer_journeys", std::to_string(r.transferJourneys));
+  add("apportionment", apportionmentJson(r.journeys));
   add("statement_cycles", std::to_string(r.statement.size()));
   add("kills", std::to_string(r.kills));
   add("kills_by_program", counts(r.killsOf));

@@ -3,14 +3,11 @@
 #include <cstdio>
 
 #include "driving/clock_follower.h"
+#include "simulate/journey_report.h"
+#include "simulate/report_colors.h"
 #include "simulate/svg_chart.h"
 
 namespace {
-
-constexpr const char* kBusColor = "#d9822b";
-constexpr const char* kMetroColor = "#2b6cb0";
-constexpr const char* kTerminalColors[kTerminalCount] = {"#2b6cb0", "#4299e1", "#38a169",
-                                                         "#805ad5", "#d53f8c", "#d9822b"};
 
 std::string n(long long value) {
   return axisNumber(static_cast<double>(value));
@@ -86,6 +83,7 @@ std::string summaryText(const DayReport& r, const std::string& reportDir) {
        " cycles (fees by where they were charged: " + operatorsText(r.statementFees) + ")\n";
   s += "   " + n(r.transferJourneys) + " journeys changed between bus and metro; " + movedText(r) +
        "\n";
+  s += journeySummary(r.journeys);
   s += "   tap lag in simulated minutes (stamp against plan): " + lagText(r.lag) +
        "; morning peak " + clockText(kMorningPeakFrom) + "-" + clockText(kMorningPeakTo) + ": " +
        lagText(r.morningLag) + "\n";
@@ -268,6 +266,8 @@ std::string reportHtml(const DayReport& r) {
   }
   html += row("world", r.world);
   html += "</table>\n";
+  html += journeyHtml(r.journeys);
+  html += "<h2>Taps, fees and the statement</h2>\n";
   for (const Chart& chart : {tapsChart(r), feesChart(r), settledChart(r, false),
                              settledChart(r, true), spreadChart(r)}) {
     html += svgChart(chart);

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/formats/text.h"
+
 namespace {
 
 constexpr double kWidth = 960;
@@ -63,13 +65,7 @@ int labelEvery(size_t count, double width, double labelWidth) {
 
 std::string axisNumber(double value) {
   if (std::fabs(value - std::round(value)) > 1e-9) return number(value);
-  long long whole = std::llround(value);
-  const bool negative = whole < 0;
-  std::string digits = std::to_string(negative ? -whole : whole);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-    digits.insert(static_cast<size_t>(at), ",");
-  }
-  return (negative ? "-" : "") + digits;
+  return groupedNumber(std::llround(value));
 }
 
 std::string xmlText(const std::string& text) {
@@ -157,6 +153,15 @@ std::string svgChart(const Chart& chart) {
              "\" fill=\"" + series.color + "\"><title>" + xmlText(series.name) + " " +
              xmlText(chart.categories[c]) + ": " + axisNumber(v) + "</title></rect>\n";
     }
+  }
+  if (chart.marker && chart.marker->after < chart.categories.size()) {
+    const std::string at = number(kLeft + slot * static_cast<double>(chart.marker->after + 1));
+    svg += "<line x1=\"" + at + "\" x2=\"" + at + "\" y1=\"" + number(kTop - 4) + "\" y2=\"" +
+           number(kTop + plotHeight) + "\" stroke=\"#b00020\" stroke-width=\"2\" " +
+           "stroke-dasharray=\"6,4\"/>\n";
+    svg += "<text x=\"" + at + "\" y=\"" + number(kTop - 8) +
+           "\" text-anchor=\"middle\" fill=\"#b00020\">" + xmlText(chart.marker->label) +
+           "</text>\n";
   }
   // The category axis.
   svg += "<line x1=\"" + number(kLeft) + "\" x2=\"" + number(kLeft + plotWidth) + "\" y1=\"" +

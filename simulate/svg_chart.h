@@ -4,6 +4,7 @@
 // fetched. The geometry is plain arithmetic, kept apart to be tested.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,13 @@ struct ChartSeries {
 
 enum class ChartKind { kGroupedBars, kStackedBars, kLines };
 
+// A dashed line across the plot between category `after` and the next one,
+// labelled at its top: a threshold among the categories.
+struct ChartMarker {
+  size_t after = 0;
+  std::string label;
+};
+
 struct Chart {
   std::string title;
   std::string xLabel;
@@ -22,6 +30,7 @@ struct Chart {
   std::vector<std::string> categories;
   std::vector<ChartSeries> series;
   ChartKind kind = ChartKind::kGroupedBars;
+  std::optional<ChartMarker> marker;
 };
 
 // The value axis for values up to `largest`: a step of 1, 2 or 5 times a

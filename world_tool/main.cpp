@@ -6,23 +6,26 @@
 //   world_tool stop [WORLD]                          ends them
 //   world_tool reset-trips [WORLD]                   forgets its trips, keeps its cards
 //   world_tool statement [--all] [--svg FILE] [WORLD] shows its statement
+//   world_tool journeys [--csv] [WORLD]              its journeys and how they split
 //   world_tool held [--settle N | --set-aside N --note TEXT] [WORLD]
 //                                                    lists what the settlement holds, and
 //                                                    settles a held run or sets it aside
 //
 // DIR and WORLD default to ./world. scripts/statement runs "statement"
-// alone, scripts/held "held". Exit status 0 when done, 1 when refused, 2 for a command line it
-// cannot take or a WORLD that is no world.
-#include <filesystem>
+// alone, scripts/journeys "journeys", scripts/held "held". Exit status 0 when
+// done, 1 when refused, 2 for a command line it cannot take or a WORLD that
+// is no world.
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 
 #include "common/files/world_files.h"
+#include "common/formats/text.h"
 #include "common/process/command_table.h"
 #include "common/process/console.h"
-#include "common/formats/text.h"
 #include "world_tool/held_command.h"
+#include "world_tool/journeys_command.h"
 #include "world_tool/statement_command.h"
 #include "world_tool/world_commands.h"
 
@@ -87,7 +90,8 @@ HeldWord heldWordOf(const CommandCall& call) {
 
 const Tool kWorldTool{
     "world_tool",
-    "a world as a whole: lays it out, ends its programs, forgets its trips, shows its statement",
+    "a world as a whole: lays it out, ends its programs, forgets its trips, shows its statement "
+    "and its journeys, and takes a person's word on what the settlement holds",
     {
         {"layout",
          "[DIR]",
@@ -138,12 +142,24 @@ const Tool kWorldTool{
          onWorld([](const fs::path& world, const std::string& named, const CommandCall& call) {
            return showStatement(world, named, call.has("--all"), call.value("--svg"));
          })},
+        {"journeys",
+         "[WORLD]",
+         0,
+         1,
+         {{"--csv", "", "one line per journey for a spreadsheet instead of the table"}},
+         "on a quiet world: its cards' journeys by kind, and what each rule of splitting their "
+         "fares gives BUS and METRO beside the statement",
+         "scripts/journeys",
+         onWorld([](const fs::path& world, const std::string& named, const CommandCall& call) {
+           return showJourneys(world, named, call.has("--csv"));
+         })},
         {"held",
          "[WORLD]",
          0,
          1,
          {{"--settle", "N", "settles held run N once, as new taps (the settlement stopped)"},
-          {"--set-aside", "N", "sets held run N aside for good, as a copy (the settlement stopped)"},
+          {"--set-aside", "N",
+           "sets held run N aside for good, as a copy (the settlement stopped)"},
           {"--note", "TEXT", "why run N is set aside, kept in the archive (with --set-aside)"}},
          "lists the lines the settlement of WORLD holds, and takes a person's word on them",
          "scripts/held",

@@ -31,3 +31,15 @@ std::string textCheck(std::string_view text) {
   snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(hash));
   return std::string(digits, 8);
 }
+
+std::string groupedNumber(long long value) {
+  // In unsigned arithmetic, so that the most negative value has its digits.
+  const bool negative = value < 0;
+  const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
+                                                : static_cast<unsigned long long>(value);
+  std::string digits = std::to_string(magnitude);
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
+    digits.insert(static_cast<size_t>(at), ",");
+  }
+  return (negative ? "-" : "") + digits;
+}

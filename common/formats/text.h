@@ -84,6 +84,9 @@ std::string timeField(int value);
 // 2014-12-05 09:07 -> "201412050907".
 std::string timeText(int year, int month, int day, int hour, int minute);
 
+// A whole number for people, its thousands separated by commas: "-12,500".
+std::string groupedNumber(long long value);
+
 // The check of `text` (FNV-1a, 32 bits) as eight lower-case hexadecimal
 // digits: a file that carries the check of its text is told apart from one
 // cut short by a kill or edited by hand.

@@ -8,7 +8,7 @@ using Wide = __int128;
 
 }  // namespace
 
-void JourneyApportionment::addLeg(int fee) {
+void JourneyApportionment::addLeg(long long fee) {
   ++legs_;
   const Wide weight = static_cast<Wide>((legs_ + 1) / 2);  // also the leg's pair number
   const Wide share = weight * fee;

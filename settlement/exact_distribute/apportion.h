@@ -22,7 +22,7 @@ struct JourneyShares {
 // The journey's legs, fee by fee in leg order, and its shares.
 class JourneyApportionment {
  public:
-  void addLeg(int fee);
+  void addLeg(long long fee);
   JourneyShares shares() const;
 
  private:

@@ -52,9 +52,9 @@ TEST(DemandModel, SeedOnePlansThesePinnedRiders) {
     PlannedTap first;
   };
   const std::vector<Pinned> pinned = {
-      {100000, 4, {381, 5, true, Typo::kNone}}, {100000, 8, {1001, 5, true, Typo::kNone}},
-      {100000, 4, {437, 1, true, Typo::kNone}}, {100000, 4, {406, 0, true, Typo::kNone}},
-      {100000, 8, {479, 5, true, Typo::kNone}}, {100000, 4, {558, 0, true, Typo::kNone}},
+      {100000, 4, {484, 0, true, Typo::kNone}}, {100000, 4, {1100, 1, true, Typo::kNone}},
+      {100000, 4, {474, 4, true, Typo::kNone}}, {100000, 4, {731, 5, true, Typo::kNone}},
+      {100000, 4, {484, 2, true, Typo::kNone}}, {100000, 8, {464, 5, true, Typo::kNone}},
   };
   const std::vector<RiderPlan> day = planDay(wholeDay(static_cast<int>(pinned.size()), 1));
   for (size_t r = 0; r < pinned.size(); ++r) {
@@ -73,9 +73,13 @@ TEST(DemandModel, JourneysPeaksAndSharesAreThoseOfTheModel) {
   const std::vector<RiderPlan> day = planDay(wholeDay(20000, 1));
   std::array<long long, 24> departures{};
   long long journeys = 0, transfers = 0, longWaits = 0, lowBalance = 0, taps = 0, mistyped = 0;
+  long long homeOnBus = 0, workOnBus = 0;
   std::array<long long, 4> kinds{};  // metro, bus, bus then metro, metro then bus
   for (const RiderPlan& plan : day) {
     lowBalance += plan.balance < 1050;
+    homeOnBus += plan.home == kBusTerminal;
+    workOnBus += plan.work == kBusTerminal;
+    EXPECT_TRUE(plan.home != plan.work || plan.home == kBusTerminal) << "a ride goes somewhere";
     taps += static_cast<long long>(plan.taps.size());
     ASSERT_EQ(plan.taps.size() % 2, 0u);
     bool began = false;
@@ -120,6 +124,8 @@ TEST(DemandModel, JourneysPeaksAndSharesAreThoseOfTheModel) {
   EXPECT_NEAR(static_cast<double>(transfers) / journeys, 0.44, 0.05);
   EXPECT_NEAR(static_cast<double>(longWaits) / transfers, 0.03, 0.015);
   EXPECT_NEAR(lowBalance / riders, 0.04, 0.01);
+  EXPECT_NEAR(homeOnBus / riders, 0.35, 0.015);
+  EXPECT_NEAR(workOnBus / riders, 0.30, 0.015);
   EXPECT_NEAR(static_cast<double>(mistyped) / taps, 0.015, 0.004);
 }
 

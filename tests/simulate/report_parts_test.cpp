@@ -108,6 +108,7 @@ TEST(SimulateOptions, CommandLines) {
       {{"--chaos", "-1"}, false, 0, 0, 0},
       {{"--seed"}, false, 0, 0, 0},
       {{"--world", ""}, false, 0, 0, 0},
+      {{"--demand", ""}, false, 0, 0, 0},
       {{"--fast"}, false, 0, 0, 0},
       {{"extra"}, false, 0, 0, 0},
   };
@@ -127,6 +128,9 @@ TEST(SimulateOptions, CommandLines) {
   EXPECT_EQ(options.chaosSeconds, 2.5);
   EXPECT_EQ(options.seed, 18446744073709551615ULL);
   EXPECT_EQ(options.world, "w");
+  const auto tables = parseOptions({"--demand", "in.csv", "--write-demand=out.csv"});
+  EXPECT_EQ(std::get<SimulationOptions>(tables).demand, "in.csv");
+  EXPECT_EQ(std::get<SimulationOptions>(tables).writeDemand, "out.csv");
 }
 
 }  // namespace

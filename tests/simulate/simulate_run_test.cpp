@@ -1,11 +1,14 @@
 // scripts/simulate's program run whole on a short window: every planned
-// tap answered, the audit reconciled, and report.json agreeing with the
-// statement and the card files as this test reads them itself. Once
+// tap answered, the audit reconciled, report.json agreeing with the
+// statement and the card files as this test reads them itself, and its
+// apportionment with the world tool's journeys on the same world. Once
 // quietly, once with programs killed on purpose.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -85,6 +88,38 @@ StatementSums statementSums(const fs::path& world) {
   return sums;
 }
 
+// The journeys' table of `apportionment` in report.json, {BUS, METRO} per
+// rule name, and the same as the world tool prints it for `dir`: the
+// figures in the line that begins with the rule's name (none for a rule
+// it cannot give).
+std::map<std::string, std::pair<long long, long long>> reportRules(const std::string& json) {
+  std::map<std::string, std::pair<long long, long long>> rules;
+  const size_t at = json.find("\"apportionment\": {\"rules\": {");
+  if (at == std::string::npos) throw std::runtime_error("no apportionment in report.json");
+  const std::string object = json.substr(at, json.find("}}", at) - at + 2);
+  for (const char* rule :
+       {"as_settled", "as_charged", "weighted_journey", "minutes_ridden", "standalone_fare"}) {
+    if (object.find("\"" + std::string(rule) + "\": {") != std::string::npos) {
+      rules[rule] = jsonOperators(object, rule);
+    }
+  }
+  return rules;
+}
+
+std::map<std::string, std::pair<long long, long long>> toolRules(const std::string& output) {
+  std::map<std::string, std::pair<long long, long long>> rules;
+  for (const std::string& line : lines(output)) {
+    std::stringstream words(line);
+    std::string rule, bus, metro;
+    words >> rule >> bus >> metro;
+    std::erase(bus, ',');
+    std::erase(metro, ',');
+    if (rule.find('_') == std::string::npos || bus.empty() || !std::isdigit(bus.back())) continue;
+    rules[rule] = {std::stoll(bus), std::stoll(metro)};
+  }
+  return rules;
+}
+
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr const char* kRiders = "150";
 #else
@@ -135,8 +170,36 @@ std::string playAndCheck(const World& world, std::vector<std::string> extra) {
   for (size_t at = html.find("<svg "); at != std::string::npos; at = html.find("<svg ", at + 1)) {
     ++charts;
   }
-  EXPECT_EQ(charts, 5u);
+  EXPECT_EQ(charts, 8u);
   EXPECT_EQ(html.find("<script"), std::string::npos);
+
+  // The journeys: every rule splits what the cards paid; as charged, each
+  // mode gets its own fees; the world tool reads the same journeys off the
+  // cards, and gives every rule but the one that needs the stations.
+  const auto report = reportRules(json);
+  EXPECT_EQ(report.size(), 5u) << json;
+  if (report.size() != 5) return json;
+  for (const auto& [rule, split] : report) {
+    EXPECT_EQ(split.first + split.second, paid.first + paid.second) << rule;
+  }
+  EXPECT_EQ(report.at("as_charged"), paid);
+  EXPECT_EQ(report.at("as_settled"), statement.shares);
+  EXPECT_NE(json.find("\"as_planned\": true"), std::string::npos);
+  Program journeys(programPath("world_tool"), {"journeys", dir.string()}, world.root().string());
+  EXPECT_EQ(journeys.waitExit(60s), 0);
+  EXPECT_TRUE(journeys.waitOutputEnd(10s));
+  auto tool = toolRules(journeys.output());
+  EXPECT_EQ(tool.count("standalone_fare"), 0u) << journeys.output();
+  tool["standalone_fare"] = report.at("standalone_fare");
+  EXPECT_EQ(tool, report) << journeys.output();
+  const size_t kinds = json.find("\"journeys\": {\"metro_only\": ");
+  EXPECT_NE(kinds, std::string::npos) << json;
+  for (const char* kind : {"metro_only", "bus_only", "bus_then_metro", "metro_then_bus"}) {
+    EXPECT_NE(journeys.output().find(kind + (" " + std::to_string(jsonNumber(json, kind, kinds)))),
+              std::string::npos)
+        << kind << "\n"
+        << journeys.output();
+  }
   return json;
 }
 
