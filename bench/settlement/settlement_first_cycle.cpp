@@ -10,7 +10,7 @@
 // period is taken off once per block) or LABEL:floor:PATH[:ARG] for a program
 // run as PATH WORLD [ARG] to its end. A PROGRAM ending in @DIR runs on the world
 // DIR instead of WORLD. Before every run the world is put back
-// as it was: the statement and its state removed, archived hand-over files
+// as it was: the statement, its state and the ledger removed, archived hand-over files
 // moved back beside their logs. Each round runs every PROGRAM once, in the
 // order given; the figures are medians over the rounds, and each PROGRAM's
 // ratio to the first is the median of the rounds' ratios.
@@ -54,6 +54,7 @@ void resetWorld(const fs::path& world) {
   std::error_code ignored;
   fs::remove(world / "statement.csv", ignored);
   fs::remove(world / "settlement.state", ignored);
+  fs::remove(world / "settlement.ledger", ignored);
   const fs::path archive = world / "Settlement" / "archive";
   if (!fs::is_directory(archive)) return;
   for (const auto& entry : fs::directory_iterator(archive)) {
