@@ -3,13 +3,16 @@
 // world's root) that commits it.
 //
 // The state holds the statement's length before its last line, that last
-// line, a check of every line before it, and the cursor: for every trip log
-// identity, what of it has been settled, as a length and a hash of that
-// many bytes from its start (content_check.h). A log is settled that far
-// while it still begins with those bytes; a log whose identity the cursor
-// does not know (a copy, a restore, a rewrite under a new inode) is settled
-// as far as a settled content whose file is gone or holds it no more. A cycle commits by replacing
-// the state whole (through a fresh temporary and a rename) and only then appends its line to the
+// line, a check of every line before it, the cursor and the frontiers. The
+// cursor says, for every trip log identity in Bus/ and Metro/, what of it
+// has been decided, as a length and a hash of that many bytes from its start
+// (content_check.h), with its stream, its first and last minute and the
+// stretches of it passed without being settled (copies, and lines held); a
+// log is settled that far while it still begins with those bytes. The
+// frontiers hold each stream's latest settled minute and its lines
+// (line_ledger.h), by which a file the cursor does not know is placed
+// (log_placement.h). A cycle commits by replacing the state whole (through a
+// fresh temporary and a rename) and only then appends its line to the
 // statement. A kill at any instant thus leaves the state before the cycle
 // or after it; in the second case the statement may lack all or part of its
 // last line, which the state holds. Reading repairs that in what it

@@ -115,6 +115,9 @@ struct LogCollection::FileRead {
   LogReading reading;
   int readError = 0;
   std::vector<LedgerLine> tail;  // the latest minute's fresh lines
+  // Of a file whose entry knows no minutes (an earlier release's): the
+  // latest minute's lines of what was settled of it.
+  std::vector<LedgerLine> settledTail;
 };
 
 // One collection in progress.
@@ -224,6 +227,9 @@ LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t f
     if (read.reading.failed) read.readError = errno;
     read.hash = check.hash();
     if (!planned.live || !matched || check.matched() == matched) {
+      if (matched && entry->second.lastMinute == 0) {
+        read.settledTail = lastMinuteLines(fd.get(), 0, read.settledTo).value_or(read.settledTail);
+      }
       const off_t freshFrom = std::max(read.from, read.settledTo);
       if (!read.reading.failed && read.reading.end > freshFrom) {
         read.tail = lastMinuteLines(fd.get(), freshFrom, read.reading.end).value_or(read.tail);
@@ -354,6 +360,9 @@ void LogCollection::accept(Reading& reading, const Planned& planned, size_t file
   const FileIdentity& identity = read.identity;
   if (read.released) reading.released.emplace_back(path, identity);
   if (read.known) {
+    // What an earlier release settled joins the frontier as read long ago.
+    advanceFrontier(reading.collected.frontiers, planned.stream, read.settledTail, identity, 0,
+                    false);
     advanceFrontier(reading.collected.frontiers, planned.stream, read.tail, identity,
                     reading.readAt, false);
   }
@@ -372,7 +381,10 @@ void LogCollection::accept(Reading& reading, const Planned& planned, size_t file
   if (first || reached.length > entry.key.length) {
     entry.key = reached;
     if (entry.stream.empty()) entry.stream = planned.stream;
-    if (!read.tail.empty() && read.tail.back().minute) entry.lastMinute = *read.tail.back().minute;
+    for (const std::vector<LedgerLine>* lines : {&read.settledTail, &read.tail}) {
+      if (!lines->empty() && lines->back().minute) entry.lastMinute = *lines->back().minute;
+    }
+    if (entry.firstMinute == 0 && read.first.minute) entry.firstMinute = *read.first.minute;
   }
   if (entry.key.length == 0) {
     reading.collected.cursor.erase(identity);
