@@ -13,8 +13,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kPieceWord = "piece ";
-// The ledger is read whole at start: a line each for every file settled.
-constexpr size_t kLedgerSizeMax = size_t{1} << 30;
 
 }  // namespace
 
@@ -49,7 +47,7 @@ Result<std::vector<LedgerPiece>> readLedger(const fs::path& root) {
     if (opened.problem()->is(Problem::Kind::kMissing)) return std::vector<LedgerPiece>{};
     return opened.problem()->within(path + ": ");
   }
-  const std::optional<std::string> text = readUpTo(opened->get(), 0, kLedgerSizeMax);
+  const std::optional<std::string> text = readToEnd(opened->get());
   if (!text) return Problem::fromErrno(path + " cannot be read (", errno, ")");
   std::vector<LedgerPiece> pieces;
   size_t number = 0;
