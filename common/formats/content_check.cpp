@@ -8,33 +8,7 @@
 
 namespace {
 
-constexpr uint64_t kPrime1 = 0x9e3779b185ebca87ull;
-constexpr uint64_t kPrime2 = 0xc2b2ae3d27d4eb4full;
-constexpr uint64_t kPrime3 = 0x165667b19e3779f9ull;
-constexpr uint64_t kPrime4 = 0x85ebca77c2b2ae63ull;
 constexpr uint64_t kModulus = (1ull << 61) - 1;
-
-uint64_t rotate(uint64_t value, int bits) {
-  return (value << bits) | (value >> (64 - bits));
-}
-
-uint64_t load(const unsigned char* data) {
-  uint64_t value;
-  memcpy(&value, data, sizeof value);
-  return value;
-}
-
-uint64_t round(uint64_t lane, uint64_t word) {
-  return rotate(lane + word * kPrime2, 31) * kPrime1;
-}
-
-uint64_t mix(uint64_t value) {
-  value ^= value >> 33;
-  value *= kPrime2;
-  value ^= value >> 29;
-  value *= kPrime3;
-  return value ^ (value >> 32);
-}
 
 uint64_t mulMod(uint64_t a, uint64_t b) {
   const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
@@ -59,42 +33,6 @@ uint64_t inverse(uint64_t b) {
 }
 
 }  // namespace
-
-void ContentHash::stripe(const unsigned char* data) {
-  for (size_t lane = 0; lane < 4; ++lane) lanes_[lane] = round(lanes_[lane], load(data + 8 * lane));
-}
-
-void ContentHash::add(std::string_view bytes) {
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  size_t size = bytes.size();
-  length_ += size;
-  if (pendingBytes_ > 0) {
-    const size_t take = std::min(size, pending_.size() - pendingBytes_);
-    memcpy(pending_.data() + pendingBytes_, data, take);
-    pendingBytes_ += take;
-    data += take;
-    size -= take;
-    if (pendingBytes_ < pending_.size()) return;
-    stripe(pending_.data());
-    pendingBytes_ = 0;
-  }
-  for (; size >= 32; data += 32, size -= 32) stripe(data);
-  memcpy(pending_.data(), data, size);
-  pendingBytes_ = size;
-}
-
-uint64_t ContentHash::digest() const {
-  uint64_t hash =
-      rotate(lanes_[0], 1) + rotate(lanes_[1], 7) + rotate(lanes_[2], 12) + rotate(lanes_[3], 18);
-  for (const uint64_t lane : lanes_) hash = (hash ^ round(0, lane)) * kPrime1 + kPrime4;
-  hash += length_;
-  size_t at = 0;
-  for (; at + 8 <= pendingBytes_; at += 8) {
-    hash = rotate(hash ^ round(0, load(pending_.data() + at)), 27) * kPrime1 + kPrime4;
-  }
-  for (; at < pendingBytes_; ++at) hash = rotate(hash ^ (pending_[at] * kPrime1), 11) * kPrime2;
-  return mix(hash);
-}
 
 ContentKey keyOf(std::string_view bytes) {
   ContentHash hash;
@@ -211,9 +149,7 @@ std::optional<ContentHash> sharedLines(int first, int second, off_t limit) {
 }
 
 uint64_t lineHash(std::string_view line) {
-  ContentHash hash;
-  hash.add(line);
-  return hash.digest() % kModulus;
+  return XXH3_64bits(line.data(), line.size()) % kModulus;
 }
 
 void LineChecks::add(std::string_view line) {

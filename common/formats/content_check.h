@@ -6,10 +6,17 @@
 //
 // ContentHash takes bytes in pieces of any size and gives the same digest
 // for the same bytes however they were cut; it can be copied at any point
-// and continued, and its digest read at any point without ending it. It
-// works on 32-byte stripes in four independent lanes, so that hashing costs
-// little beside reading.
+// and continued, and its digest read at any point without ending it. It is
+// XXH3's 64-bit streaming hash (libxxhash), which costs little beside
+// reading.
 #pragma once
+
+// xxhash's functions inline into the units that hash, and its streaming
+// state is a value ContentHash can hold and copy.
+#ifndef XXH_INLINE_ALL
+#define XXH_INLINE_ALL
+#endif
+#include <xxhash.h>
 
 #include <sys/types.h>
 
@@ -23,17 +30,17 @@
 
 class ContentHash {
  public:
-  void add(std::string_view bytes);
-  uint64_t digest() const;
+  ContentHash() { XXH3_64bits_reset(&state_); }
+  void add(std::string_view bytes) {
+    XXH3_64bits_update(&state_, bytes.data(), bytes.size());
+    length_ += bytes.size();
+  }
+  uint64_t digest() const { return XXH3_64bits_digest(&state_); }
   off_t length() const { return static_cast<off_t>(length_); }
 
  private:
-  void stripe(const unsigned char* data);
-
-  std::array<uint64_t, 4> lanes_ = {0x60ea27eeadc0b5d6ull, 0xc2b2ae3d27d4eb4full,
-                                    0x0000000000000000ull, 0x61c8864e7a143579ull};
-  std::array<unsigned char, 32> pending_{};
-  size_t pendingBytes_ = 0;
+  // Its default secret only: a copy of the state continues alike.
+  XXH3_state_t state_;
   uint64_t length_ = 0;
 };
 

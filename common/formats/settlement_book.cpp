@@ -21,11 +21,12 @@ namespace {
 
 // A state ends with "end <check of every line before>": a state edited by
 // hand is refused rather than trusted, since a cursor moved back would
-// settle records again. States of earlier releases, whose cursor names
+// settle records again. States of earlier releases are still read by the
+// files they name and how far each was settled: those whose cursor names
 // files by identity ("fares settlement state 2", and "... 1" with a plain
-// "end"), are still read.
+// "end"), and those that knew each file by a hash this release no longer
+// computes, with no streams, minutes or frontiers ("... 3").
 constexpr std::string_view kStateMagic = "fares settlement state 4";
-// The same with a cursor that knew no streams, minutes or frontiers.
 constexpr std::string_view kContentStateMagic = "fares settlement state 3";
 constexpr std::string_view kIdentityStateMagic = "fares settlement state 2";
 constexpr std::string_view kUncheckedStateMagic = "fares settlement state 1";
@@ -439,9 +440,10 @@ std::optional<DecodedState> decodeState(std::string_view text) {
         state.lines.count != state.line.cycle - 1) {
       return std::nullopt;
     }
-  } else {
-    decoded.identities.emplace();
   }
+  // Only the present form's hashes are the ones this release computes: an
+  // earlier state names its files, and how far each was settled.
+  if (!present) decoded.identities.emplace();
   Frontier* frontier = nullptr;
   for (size_t i = entriesFrom; i + 1 < lines.size(); ++i) {
     if (present && !lines[i].starts_with("settled ")) {
@@ -449,7 +451,11 @@ std::optional<DecodedState> decodeState(std::string_view text) {
     } else if (current) {
       if (!lines[i].starts_with("settled ") || frontier != nullptr) return std::nullopt;
       auto entry = decodeSettled(lines[i].substr(8), present);
-      if (!entry || !state.cursor.insert(std::move(*entry)).second) return std::nullopt;
+      if (!entry) return std::nullopt;
+      const bool added = present
+                             ? state.cursor.insert(std::move(*entry)).second
+                             : decoded.identities->emplace(entry->first, entry->second.key.length).second;
+      if (!added) return std::nullopt;
     } else {
       if (!lines[i].starts_with("cursor ")) return std::nullopt;
       const auto entry = decodeIdentity(lines[i].substr(7));

@@ -30,7 +30,8 @@ TEST(StatementBook, ALineThatCannotBeAppendedTakesItsStateBackAndAKilledOneIsWri
   std::string warning;
   StatementBook book;
   ASSERT_TRUE(book.resume(world.root(), warning));
-  const SettledCursor cursor = {{FileIdentity{1, 2, 3, 4}, SettledFile{ContentKey{56, 0x1234}, {}, 0, 0, {}}}};
+  const SettledCursor cursor = {
+      {FileIdentity{1, 2, 3, 4}, SettledFile{ContentKey{56, 0x1234}, {}, 0, 0, {}}}};
   ASSERT_EQ(book.commit(lineOf(1, 1050), cursor).outcome, StatementBook::Outcome::kCommitted);
   const std::string first = kHeader + formatStatementLine(lineOf(1, 1050));
   EXPECT_EQ(world.get("statement.csv"), first);
@@ -82,16 +83,17 @@ TEST(StatementBook, LinesAndStatesReadBackOnlyWhenWellFormed) {
     EXPECT_FALSE(parseStatementLine(bad)) << bad;
   }
   const FileIdentity file{2049, 77, 1733570000, 5};
-  SettlementState state{88,
-                        line,
-                        {},
-                        {{file,
-                          {{450, 0xfedcba9876543210},
-                           "Metrofile2.txt",
-                           20141205000800,
-                           20141205001600,
-                           {{30, 60, false, 0, {0, 0}}, {90, 30, true, 1, {0, 1250}}}}}},
-                        {{"Metrofile2.txt", {20141205001600, 5, true, {{file, 7, true, {1, 2, 2}}}}}}};
+  SettlementState state{
+      88,
+      line,
+      {},
+      {{file,
+        {{450, 0xfedcba9876543210},
+         "Metrofile2.txt",
+         20141205000800,
+         20141205001600,
+         {{30, 60, false, 0, {0, 0}}, {90, 30, true, 1, {0, 1250}}}}}},
+      {{"Metrofile2.txt", {20141205001600, 5, true, {{file, 7, true, {1, 2, 2}}}}}}};
   for (int cycle = 1; cycle < 12; ++cycle) state.lines.add("line " + std::to_string(cycle));
   const std::string text = encodeState(state);
   ASSERT_TRUE(decodeState(text));
@@ -276,13 +278,27 @@ TEST(StatementBook, AnEarlierStateIsConvertedWithoutTrustingItsOffsets) {
                 std::to_string(identity.device) + " " + std::to_string(identity.inode) + " " +
                 std::to_string(identity.born) + " " + std::to_string(identity.born_ns) +
                 " 9000000000000000000\nend\n");
-  StatementBook book;
-  std::string warning;
-  ASSERT_TRUE(book.resume(world.root(), warning));
-  EXPECT_EQ(book.cursor(),
-            (SettledCursor{{identity, SettledFile{keyOf("201412050008,BUS,IN,1050,61\n"), {}, 0, 0, {}}}}));
-  EXPECT_EQ(book.nextCycle(), 2);
+  const std::string identityText =
+      std::to_string(identity.device) + " " + std::to_string(identity.inode) + " " +
+      std::to_string(identity.born) + " " + std::to_string(identity.born_ns);
+  // A state whose cursor knew files by a hash of an earlier release: the
+  // files it names, hashed again as far as it says.
+  const std::string hashedBefore = "fares settlement state 3\nstatement 0\nline " + line +
+                                   "\nlines 0 0 0\nsettled " + identityText +
+                                   " 29 0123456789abcdef\n";
+  for (const std::string& state :
+       {world.get("settlement.state"), hashedBefore + "end " + textCheck(hashedBefore) + "\n"}) {
+    world.put("settlement.state", state);
+    StatementBook book;
+    std::string warning;
+    ASSERT_TRUE(book.resume(world.root(), warning)) << state;
+    EXPECT_EQ(book.cursor(),
+              (SettledCursor{
+                  {identity, SettledFile{keyOf("201412050008,BUS,IN,1050,61\n"), {}, 0, 0, {}}}}));
+    EXPECT_EQ(book.nextCycle(), 2);
+  }
 
+  std::string warning;
   // Its offsets must account for what the statement settled, the archive's
   // files with them: an offset moved back would settle records again.
   const std::string twice = "1,201412050010,2,2100,0,2100,0";
