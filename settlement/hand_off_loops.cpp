@@ -6,20 +6,13 @@
 #include <string>
 
 #include "common/files/file_replace.h"
+#include "common/files/world_layout.h"
+#include "common/formats/clock_file.h"
 #include "common/process/console.h"
 #include "common/process/sleep.h"
 #include "settlement/exact_display/clock_tick.h"
-#include "settlement/exact_display/clock_written.h"
-#include "settlement/exact_display/exact_display.h"
+#include "settlement/settlement.h"
 #include "settlement/settlement_constants.h"
-#include "settlement/settlement_cycle.h"
-#include "settlement/settlement_places.h"
-
-TimeInfo ptime;
-
-Handoff tick_ready, tick_written, list_filled, list_settled;
-
-int collection_period = 0;
 
 namespace {
 
@@ -29,57 +22,58 @@ std::optional<TimeInfo> clockInFile() {
   return text ? parseClockLine(*text) : std::nullopt;
 }
 
+int64_t nowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
 }  // namespace
 
-void time_setter(void*) {
+void time_setter(Settlement& settlement) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
+  TimeInfo& ptime = settlement.ptime;
   ptime = clockStart(local, clockInFile());
-  publishClock(ptime);
+  settlement.clock.publish(ptime);
   for (;;) {
     ptime = nextTick(ptime);
     Sleep(kTickMs);
-    publishClock(ptime);
-    tick_ready.post();
-    tick_written.await();
+    settlement.clock.publish(ptime);
+    settlement.tick_ready.post();
+    settlement.tick_written.await();
   }
 }
 
-void writeClockFile(const TimeInfo& t) {
+void writeClockFile(const TimeInfo& t, SettlementClock& clock) {
   const std::string line = clockLine(t);
   if (!replaceFile(kClockFilePath, line)) {
     consoleWrite(kTimeWriteFailText);
     return;
   }
-  noteClockWritten(line, std::chrono::duration_cast<std::chrono::nanoseconds>(
-                             std::chrono::system_clock::now().time_since_epoch())
-                             .count());
+  clock.noteWritten(line, nowNs());
 }
 
-void time_writer(void*) {
+void time_writer(Settlement& settlement) {
   for (;;) {
-    tick_ready.await();
-    writeClockFile(ptime);
-    tick_written.post();
+    settlement.tick_ready.await();
+    writeClockFile(settlement.ptime, settlement.clock);
+    settlement.tick_written.post();
   }
 }
 
-void reader(void*) {
-  const SettlementPlaces places = programPlaces();
+void reader(Settlement& settlement) {
   for (;;) {
-    Sleep(collection_period);
-    collect(places);
-    list_filled.post();
-    list_settled.await();
+    Sleep(settlement.collection_period);
+    settlement.list_filled.post(settlement.cycle.collect());
+    settlement.list_settled.await();
   }
 }
 
-void distribute_Controller(void*) {
-  const SettlementPlaces places = programPlaces();
+void distribute_Controller(Settlement& settlement) {
   for (;;) {
-    list_filled.await();
-    settle(places);
-    list_settled.post();
+    settlement.cycle.settle(settlement.list_filled.await());
+    settlement.list_settled.post();
   }
 }

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -90,7 +91,9 @@ int settlementMain(int collectionPeriodMs) {
     errorWrite("settlement: the settlement of this world is " + claimed.problem()->text() + "\n");
     return kRoleHeldStatus;
   }
-  if (const Result<void> resumed = resumeSettlement(programPlaces()); !resumed) {
+  // Built once, before any thread starts; the threads share it.
+  Settlement settlement(programPlaces(), collectionPeriodMs);
+  if (const Result<void> resumed = settlement.cycle.resume(); !resumed) {
     errorWrite("settlement: " + resumed.problem()->text() +
                ": nothing is settled until the statement and its state agree (restore both from "
                "a backup, or move both aside to settle what waits from scratch)\n");
@@ -101,11 +104,10 @@ int settlementMain(int collectionPeriodMs) {
   const sigset_t set = stopSignals();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
   std::thread(awaitStop).detach();
-  collection_period = collectionPeriodMs;
-  std::thread setter(time_setter, nullptr);
-  std::thread writer(time_writer, nullptr);
-  std::thread collector(reader, nullptr);
-  std::thread distributor(distribute_Controller, nullptr);
+  std::thread setter(time_setter, std::ref(settlement));
+  std::thread writer(time_writer, std::ref(settlement));
+  std::thread collector(reader, std::ref(settlement));
+  std::thread distributor(distribute_Controller, std::ref(settlement));
   collector.join();
   distributor.join();
   setter.join();

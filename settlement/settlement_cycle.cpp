@@ -9,13 +9,9 @@
 #include "common/files/world_layout.h"
 #include "common/formats/settlement_ledger.h"
 #include "common/process/console.h"
-#include "settlement/exact_display/clock_written.h"
 #include "settlement/exact_display/exact_display.h"
 #include "settlement/exact_distribute/distribution_pass.h"
 #include "settlement/exact_distribute/exact_distribute.h"
-#include "settlement/exact_reader/log_collection.h"
-#include "settlement/list/flat_trip_list.h"
-#include "settlement/statement_book.h"
 
 namespace {
 
@@ -24,9 +20,15 @@ namespace {
 constexpr size_t kReadBlock = 256 << 10;
 constexpr size_t kReadingThreads = 2;
 
+void reportProblem(const std::string& line) {
+  errorWrite(line);
+}
+
+}  // namespace
+
 // Reads the collected files into the cycle's flat list, a file at a time
 // on each of up to two threads.
-class ListReading : public CollectionSink {
+class SettlementCycle::ListReading : public CollectionSink {
  public:
   explicit ListReading(FlatTripList& list)
       : list_(list),
@@ -49,31 +51,14 @@ class ListReading : public CollectionSink {
   std::array<std::unique_ptr<char[]>, kReadingThreads> buffers_;
 };
 
-// The settlement loop's memory: the durable book, the collector's cursor,
-// the cycle's list and what the collection in hand found. Only the
-// settlement loop touches them, one side of its hand-off at a time.
-StatementBook book;
-LogCollection collection;
-FlatTripList list;
-ListReading reading(list);
-Collected collected;
-
-void reportProblem(const std::string& line) {
-  errorWrite(line);
-}
-
-// Problems of the ledger and of the state's rewrite are said once a run.
-std::set<std::string> reported;
-void reportOnce(const std::string& about, const std::string& line) {
-  if (reported.insert(about).second) errorWrite(line);
-}
+namespace {
 
 // A frontier closes once the clock file holds a later minute: no terminal
 // stamps a tap with its minute again.
-void closeFrontiers(Frontiers& frontiers) {
+void closeFrontiers(Frontiers& frontiers, const SettlementClock& clock) {
   for (auto& [stream, frontier] : frontiers) {
     if (frontier.closedAt != 0) continue;
-    if (const std::optional<int64_t> passed = clockPassed(frontier.minute)) {
+    if (const std::optional<int64_t> passed = clock.passed(frontier.minute)) {
       frontier.closedAt = *passed;
     }
   }
@@ -81,58 +66,69 @@ void closeFrontiers(Frontiers& frontiers) {
 
 }  // namespace
 
-Result<void> resumeSettlement(const SettlementPlaces& places) {
+SettlementCycle::SettlementCycle(SettlementPlaces places, SettlementClock& clock)
+    : places_(std::move(places)), clock_(clock), reading_(std::make_unique<ListReading>(list_)) {}
+
+SettlementCycle::~SettlementCycle() = default;
+
+void SettlementCycle::reportOnce(const std::string& about, const std::string& line) {
+  if (reported_.insert(about).second) errorWrite(line);
+}
+
+Result<void> SettlementCycle::resume() {
   std::string warning;
-  if (Result<void> resumed = book.resume(places.root, warning); !resumed) return resumed;
-  Result<std::vector<LedgerPiece>> ledger = readLedger(places.root);
+  if (Result<void> resumed = book_.resume(places_.root, warning); !resumed) return resumed;
+  Result<std::vector<LedgerPiece>> ledger = readLedger(places_.root);
   if (!ledger) return *ledger.problem();
   if (!warning.empty()) errorWrite("settlement: " + warning + "\n");
-  collection = LogCollection(book.cursor(), book.frontiers(), std::move(*ledger));
-  noteClockFound(places.root);
-  list.clear();
+  collection_ = LogCollection(book_.cursor(), book_.frontiers(), std::move(*ledger));
+  clock_.noteFound(places_.root);
+  list_.clear();
   return {};
 }
 
-void collect(const SettlementPlaces& places) {
-  collected = collection.collect(places.root, reading, reportProblem);
-  list.arrange(collected.files);
+Collected SettlementCycle::collect() {
+  Collected collected = collection_.collect(places_.root, *reading_, reportProblem);
+  list_.arrange(collected.files);
+  return collected;
 }
 
-Totals settle(const SettlementPlaces& places) {
+Totals SettlementCycle::settle(Collected collected) {
   // One pass over the list in its order distributes it for the block and
   // its fresh records, alone, for the statement. When every record is
   // fresh, the two are one.
   DistributionPass whole;
   DistributionPass fresh;
-  const bool someFresh = list.freshCount() > 0 && list.freshCount() < list.size();
-  list.forEachInOrder([&](const FlatRecord& record, const char* spill) {
+  const bool someFresh = list_.freshCount() > 0 && list_.freshCount() < list_.size();
+  list_.forEachInOrder([&](const FlatRecord& record, const char* spill) {
     whole.add(record, spill);
     if (someFresh && record.fresh()) fresh.add(record, spill);
   });
   const ListDistribution listed = whole.finish();
-  const ListDistribution settledNow = list.freshCount() == list.size() ? listed : fresh.finish();
+  const ListDistribution settledNow =
+      list_.freshCount() == list_.size() ? listed : fresh.finish();
   Totals totals = {0, 0};
   transferfilter(listed, totals);
   busfilter(listed, totals);
   metrofilter(listed, totals);
-  list.clear();
+  list_.clear();
 
-  const long long cycle = book.nextCycle();
-  const StatementLine line{cycle, currentClockText(), settledNow.records, settledNow.fees,
+  const long long cycle = book_.nextCycle();
+  const StatementLine line{cycle, clock_.text(), settledNow.records, settledNow.fees,
                            settledNow.shares()};
   // Files gone from the log directories are in the ledger before the
   // cursor forgets them; if the ledger cannot take them, the cursor keeps
   // them.
-  if (const Result<void> kept = appendLedger(places.root, collected.leaving); !kept) {
+  if (const Result<void> kept = appendLedger(places_.root, collected.leaving); !kept) {
     reportOnce("ledger", "settlement: " + kept.problem()->text() + "\n");
     for (LedgerPiece& piece : collected.leaving) {
       collected.cursor.emplace(piece.identity, std::move(piece.file));
     }
     collected.leaving.clear();
   }
-  closeFrontiers(collected.frontiers);
+  closeFrontiers(collected.frontiers, clock_);
   const StatementBook::Commit commit =
-      book.commit(line, collected.cursor, collected.frontiers);
+      book_.commit(line, collected.cursor, collected.frontiers);
   const std::string number = std::to_string(cycle);
   switch (commit.outcome) {
     case StatementBook::Outcome::kCommitted:
@@ -147,24 +143,20 @@ Totals settle(const SettlementPlaces& places) {
                  commit.problem + ")\n");
       break;
   }
-  collection.settle(collected);
-  const std::vector<LedgerPiece> archived =
-      collection.archive(collected.handOvers, places.root, places.archive, cycle, reportProblem);
+  collection_.settle(collected);
+  const std::vector<LedgerPiece> archived = collection_.archive(
+      collected.handOvers, places_.root, places_.archive, cycle, reportProblem);
   // The archived files leave the state at once: from here on, it lists
   // only files still in the log directories.
-  if (const Result<void> kept = appendLedger(places.root, archived); !kept) {
+  if (const Result<void> kept = appendLedger(places_.root, archived); !kept) {
     reportOnce("ledger", "settlement: " + kept.problem()->text() + "\n");
   } else if (!archived.empty()) {
-    collection.forget(archived);
-    if (const Result<void> rewritten = book.rewrite(collection.settled(), collection.frontiers());
+    collection_.forget(archived);
+    if (const Result<void> rewritten =
+            book_.rewrite(collection_.settled(), collection_.frontiers());
         !rewritten) {
       reportOnce("state", "settlement: " + rewritten.problem()->text() + "\n");
     }
   }
   return totals;
-}
-
-Totals settlementCycle(const SettlementPlaces& places) {
-  collect(places);
-  return settle(places);
 }

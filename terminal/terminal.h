@@ -21,7 +21,7 @@
 #include "terminal/tap.h"
 #include "terminal/terminal_rules.h"
 #include "terminal/time_info.h"
-#include "terminal/value_handoff.h"
+#include "common/process/value_handoff.h"
 
 struct Terminal;
 

@@ -1,4 +1,4 @@
-// One settlement cycle in process, without its sleep (settlementCycle:
+// One settlement cycle in process, without its sleep (SettlementCycle::cycle:
 // collect, distribute, commit the statement line, print, archive), over a
 // world of realistic trip logs (realistic_world.h) at 100,000, 1,000,000
 // and 5,000,000 records. The first iteration settles every record; every
@@ -42,13 +42,15 @@ class TemporaryWorld {
 
 void BM_SettlementCycle(benchmark::State& state) {
   const TemporaryWorld world(state.range(0));
-  if (!resumeSettlement(world.places())) std::abort();
+  SettlementClock clock;
+  SettlementCycle cycle(world.places(), clock);
+  if (!cycle.resume()) std::abort();
   // The blocks go nowhere while the cycles run.
   fflush(stdout);
   const int console = dup(STDOUT_FILENO);
   const int null = open("/dev/null", O_WRONLY);
   dup2(null, STDOUT_FILENO);
-  for (auto _ : state) settlementCycle(world.places());
+  for (auto _ : state) cycle.cycle();
   fflush(stdout);
   dup2(console, STDOUT_FILENO);
   close(console);

@@ -1,29 +1,9 @@
 #include "settlement/exact_display/exact_display.h"
 
 #include <cstdio>
-#include <mutex>
 
 #include "common/process/console.h"
 #include "settlement/settlement_constants.h"
-
-namespace {
-
-// ptime as the settlement loop may see it: copied under its own mutex at
-// every tick, since ptime itself belongs to the clock loop.
-std::mutex published_mutex;
-TimeInfo published;
-
-}  // namespace
-
-void publishClock(const TimeInfo& t) {
-  std::lock_guard<std::mutex> lock(published_mutex);
-  published = t;
-}
-
-std::string currentClockText() {
-  std::lock_guard<std::mutex> lock(published_mutex);
-  return timeText(published);
-}
 
 std::string resultBlock(const Totals& totals) {
   std::string block = kResultTitleText;

@@ -450,7 +450,8 @@ Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
   }
   // A log that no longer begins with what was settled of it is said once,
   // unless another file does (a log copied aside before it was cut).
-  for (const auto& [path, identity] : reading.released) {
+  for (const auto& [path, released] : reading.released) {
+    const FileIdentity& identity = released;
     const ContentKey& key = settled_.at(identity).key;
     const bool continued = std::any_of(
         reading.sources.begin(), reading.sources.end(), [&](const SettledSource& source) {

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "settlement/exact_display/settlement_clock.h"
 #include "settlement/hand_off_loops.h"
 #include "support/file_faults.h"
 #include "support/world.h"
@@ -17,7 +18,8 @@ const TimeInfo kNextTick{2014, 12, 5, 9, 48};
 
 std::string writtenOutput(const TimeInfo& t) {
   testing::internal::CaptureStdout();
-  writeClockFile(t);
+  SettlementClock clock;
+  writeClockFile(t, clock);
   return testing::internal::GetCapturedStdout();
 }
 

@@ -97,7 +97,9 @@ TEST(SettlementCycle, BlocksAndStatementLinesMatchThePlainListOnRandomWorlds) {
   for (int round = 0; round < 120; ++round) {
     World world;
     const SettlementPlaces places{world.root(), world.root() / "Settlement" / "archive"};
-    ASSERT_TRUE(resumeSettlement(places));
+    SettlementClock clock;
+    SettlementCycle cycle(places, clock);
+    ASSERT_TRUE(cycle.resume());
     std::vector<ReferenceFile> files;
     std::vector<std::string> live;
     for (const TripLogPlace& log : collectedTripLogs()) {
@@ -113,7 +115,7 @@ TEST(SettlementCycle, BlocksAndStatementLinesMatchThePlainListOnRandomWorlds) {
       }
     }
     const ReferenceCycle first = referenceCycle(files);
-    EXPECT_EQ(resultBlock(settlementCycle(places)), first.blockText()) << round;
+    EXPECT_EQ(resultBlock(cycle.cycle()), first.blockText()) << round;
     const std::string firstLine = lastStatementLine(world);
     EXPECT_EQ(firstLine, expectedLine(first, 1, firstLine)) << round;
 
@@ -127,7 +129,7 @@ TEST(SettlementCycle, BlocksAndStatementLinesMatchThePlainListOnRandomWorlds) {
       files.push_back({live[i] + more, 0, completeReadsEnd(live[i])});
     }
     const ReferenceCycle second = referenceCycle(files);
-    EXPECT_EQ(resultBlock(settlementCycle(places)), second.blockText()) << round;
+    EXPECT_EQ(resultBlock(cycle.cycle()), second.blockText()) << round;
     const std::string secondLine = lastStatementLine(world);
     EXPECT_EQ(secondLine, expectedLine(second, 2, secondLine)) << round;
   }

@@ -1,7 +1,7 @@
 // The hand-off that carries a value: each value posted reaches the other
 // thread whole, once, whether it was posted before the wait or during it,
 // and a value that can only be moved (a tap holds its card file) is moved.
-#include "terminal/value_handoff.h"
+#include "common/process/value_handoff.h"
 
 #include <gtest/gtest.h>
 
