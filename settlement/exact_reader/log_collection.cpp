@@ -386,13 +386,14 @@ void LogCollection::accept(Reading& reading, const Planned& planned, size_t file
     }
     if (entry.firstMinute == 0 && read.first.minute) entry.firstMinute = *read.first.minute;
   }
+  // A hand-over file that holds held lines stays until they are cleared.
+  const bool holds = std::any_of(entry.passed.begin(), entry.passed.end(),
+                                 [](const PassedStretch& stretch) { return stretch.held; });
   if (entry.key.length == 0) {
-    reading.collected.cursor.erase(identity);
+    reading.collected.cursor.erase(identity);  // `entry` is gone
   } else if (!read.known) {
     reading.sources.push_back({path, identity, planned.stream, read.reading.end, false});
   }
-  const bool holds = std::any_of(entry.passed.begin(), entry.passed.end(),
-                                 [](const PassedStretch& stretch) { return stretch.held; });
   if (!planned.live && !holds) reading.collected.handOvers.push_back({planned.path, identity});
   reading.collected.files.push_back(file);
 }
@@ -543,8 +544,9 @@ std::vector<LedgerPiece> LogCollection::archive(const std::vector<HandOverFile>&
   const fs::path within =
       fs::canonical(archive, error).lexically_relative(fs::canonical(root, error));
   for (const HandOverFile& handOver : handOvers) {
+    // An empty file has no entry: it is moved, and the ledger has nothing
+    // to keep of it.
     const auto entry = settled_.find(handOver.identity);
-    if (entry == settled_.end()) continue;
     const Result<std::string> into =
         ready ? moveToArchive(handOver.path, archive, cycle) : Result<std::string>(*ready.problem());
     if (const Problem* problem = into.problem()) {
@@ -552,6 +554,7 @@ std::vector<LedgerPiece> LogCollection::archive(const std::vector<HandOverFile>&
       reportOnce("archive " + handOver.path, archiveProblemText(handOver.path, *problem), report);
       continue;
     }
+    if (entry == settled_.end()) continue;
     moved.push_back({(within / fs::path(*into).filename()).string(), handOver.identity,
                      entry->second});
   }

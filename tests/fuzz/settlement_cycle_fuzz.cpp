@@ -16,7 +16,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/files/file_identity.h"
 #include "common/files/world_layout.h"
+#include "common/formats/made_logs.h"
 #include "common/formats/statement.h"
 #include "common/formats/trip_log_reading.h"
 #include "settlement/settlement_constants.h"
@@ -27,8 +29,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void check(bool condition) {
-  if (!condition) abort();
+// Ends the run at a check that fails, naming its line.
+void check(bool condition, int line = __builtin_LINE()) {
+  if (condition) return;
+  fprintf(stderr, "settlement_cycle_fuzz.cpp:%d: check failed\n", line);
+  abort();
 }
 
 constexpr char kLogSeparator = '\xff';
@@ -74,6 +79,14 @@ void write(const fs::path& path, std::string_view content, std::ios::openmode mo
   std::ofstream(path, std::ios::binary | mode).write(content.data(), content.size());
 }
 
+// Lists the log at `path` as one its terminal made: its lines are taps,
+// never placed against what was settled, as the reference takes them.
+void listAsMade(const fs::path& path, std::string_view logName) {
+  const std::optional<FileState> log = stateAt(path);
+  check(log.has_value());
+  check(noteLogMade(path.parent_path() / madeName(logName), log->identity));
+}
+
 // The statement's last line, read from its end, without its line feed.
 std::string lastStatementLine(const fs::path& root) {
   std::ifstream statement(root / kStatementName, std::ios::binary | std::ios::ate);
@@ -114,13 +127,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::vector<ReferenceFile> files;
   for (size_t log = 0; log < kLogs; ++log) {
-    write(places.root / filename[log].dir / filename[log].name, part(log), std::ios::trunc);
+    const fs::path path = places.root / filename[log].dir / filename[log].name;
+    write(path, part(log), std::ios::trunc);
+    listAsMade(path, filename[log].name);
     files.push_back({std::string(part(log)), 0, 0});
   }
   const fs::path handOver = places.root / kBusDir / handOverName(kBusLogName, "1");
   const bool handedOver = parts.size() > kLogs;
   if (handedOver) {
     write(handOver, part(kLogs), std::ios::trunc);
+    listAsMade(handOver, kBusLogName);
     files.push_back({std::string(part(kLogs)), 0, 0});
   }
   checkCycle(places, files);
