@@ -11,9 +11,10 @@
 #include <functional>
 #include <limits>
 #include <map>
-#include <unordered_map>
 #include <set>
+#include <unordered_map>
 
+#include "common/base/problem.h"
 #include "common/files/file_handle.h"
 #include "common/files/file_identity.h"
 #include "common/files/world_files.h"
@@ -22,7 +23,6 @@
 #include "common/formats/log_placement.h"
 #include "common/formats/settlement_book.h"
 #include "common/formats/settlement_ledger.h"
-#include "common/process/problem.h"
 
 namespace fs = std::filesystem;
 
@@ -81,7 +81,8 @@ class WorldReading {
       for (const fs::path& path : named.handOvers) {
         files.emplace_back(path, LogKind::kHandOver, log.name);
       }
-      for (const fs::path& path : named.strays) strays.emplace_back(path, LogKind::kStray, log.name);
+      for (const fs::path& path : named.strays)
+        strays.emplace_back(path, LogKind::kStray, log.name);
     }
     std::vector<SettledSource> sources;
     for (LogFile& file : files) {
@@ -94,10 +95,10 @@ class WorldReading {
         continue;
       }
       file.identity = state->identity;
-      file.modifiedAt = static_cast<int64_t>(state->modified.tv_sec) * 1'000'000'000 +
-                        state->modified.tv_nsec;
-      const auto entry = book_.state ? book_.state->cursor.find(state->identity)
-                                     : SettledCursor::const_iterator();
+      file.modifiedAt =
+          static_cast<int64_t>(state->modified.tv_sec) * 1'000'000'000 + state->modified.tv_nsec;
+      const auto entry =
+          book_.state ? book_.state->cursor.find(state->identity) : SettledCursor::const_iterator();
       if (book_.state && entry != book_.state->cursor.end()) {
         const std::optional<bool> begins = beginsWith(file.fd.get(), entry->second.key);
         if (!begins) {
@@ -109,8 +110,8 @@ class WorldReading {
         if (!*begins) released_.emplace(state->identity, named(file.path));
       }
       if (file.entry) {
-        sources.push_back({file.path.string(), file.identity, file.stream,
-                           static_cast<off_t>(state->size)});
+        sources.push_back(
+            {file.path.string(), file.identity, file.stream, static_cast<off_t>(state->size)});
       }
     }
     const SettledCursor noCursor;
@@ -130,8 +131,8 @@ class WorldReading {
       // Placed as the settlement's next collection will place it.
       file.placed = true;
       const std::optional<FirstLine> first = firstLineOf(file.fd.get());
-      const bool made = !released_.count(file.identity) &&
-                        placer.madeByTerminal(file.identity, file.stream);
+      const bool made =
+          !released_.count(file.identity) && placer.madeByTerminal(file.identity, file.stream);
       if (first && !made && placer.mayHoldSettled(*first)) {
         const std::optional<Placement> placement =
             placer.place(file.fd.get(), {file.identity, file.modifiedAt}, file.stream, sources);
@@ -379,8 +380,8 @@ class WorldReading {
   std::map<std::string, const LedgerPiece*> archivedPieces_;  // by path from the root
   WorldAudit audit_;
   TransportSums settledInLogs_;
-  bool copies_ = false;                       // some file passes a copy
-  std::vector<Copy> copied_;                  // records of copies
+  bool copies_ = false;                         // some file passes a copy
+  std::vector<Copy> copied_;                    // records of copies
   std::unordered_map<uint64_t, long> counted_;  // lines counted as settled or held
   FeeMatching matching_;
   std::vector<std::string> cards_;

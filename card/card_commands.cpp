@@ -13,6 +13,7 @@
 
 #include "card/card_file.h"
 #include "card/card_records.h"
+#include "common/base/problem.h"
 #include "common/files/file_handle.h"
 #include "common/files/file_replace.h"
 #include "common/files/file_system.h"
@@ -21,7 +22,6 @@
 #include "common/formats/card_history.h"
 #include "common/formats/clock_file.h"
 #include "common/process/console.h"
-#include "common/process/problem.h"
 #include "common/process/program_arguments.h"
 
 namespace fs = std::filesystem;

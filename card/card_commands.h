@@ -20,7 +20,7 @@
 #include <string_view>
 
 #include "card/card_records.h"
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 
 int listCards(const std::filesystem::path& world);
 int showCard(const std::filesystem::path& world, std::string_view card);

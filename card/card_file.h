@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "common/base/problem.h"
 #include "common/files/file_handle.h"
 #include "common/formats/record_format.h"
-#include "common/process/problem.h"
 
 // A card file opened with `flags` and flocked with `operation` (LOCK_SH or
 // LOCK_EX, waited for at most 10 seconds); otherwise why not.

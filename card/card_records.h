@@ -16,8 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/base/problem.h"
 #include "common/formats/record_format.h"
-#include "common/process/problem.h"
 
 // A card file's end is read this far back at most: the longest record
 // (kCardRecordMaxBytes, its line feed included) and the line feed before it.

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "audit/world_audit.h"
+#include "common/base/problem.h"
 #include "common/files/file_handle.h"
 #include "common/files/world_files.h"
 #include "common/formats/clock_file.h"
 #include "common/formats/statement_table.h"
 #include "common/process/console.h"
-#include "common/process/problem.h"
 #include "common/process/program_arguments.h"
 #include "demo/demo_script.h"
 #include "demo/settlement_output.h"

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "common/formats/text.h"
+#include "common/base/text.h"
 #include "settlement/settlement_constants.h"
 
 namespace {

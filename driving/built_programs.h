@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <span>
 
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 
 // The running program's own folder (the working directory when it cannot
 // be told).

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 
 class ChildProcess {
  public:

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/base/text.h"
 #include "common/files/world_layout.h"
 #include "common/formats/clock_file.h"
-#include "common/formats/text.h"
 
 namespace {
 constexpr int kDayMinutes = 24 * 60;

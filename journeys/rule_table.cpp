@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "common/formats/text.h"
+#include "common/base/text.h"
 
 namespace {
 

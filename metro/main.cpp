@@ -1,7 +1,7 @@
 #include <string>
 
+#include "common/base/text.h"
 #include "common/files/world_layout.h"
-#include "common/formats/text.h"
 #include "common/process/console.h"
 #include "common/process/program_arguments.h"
 #include "metro/Metro_controller.h"

@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "common/base/sleep.h"
 #include "common/files/file_replace.h"
 #include "common/files/world_layout.h"
 #include "common/formats/clock_file.h"
 #include "common/process/console.h"
-#include "common/process/sleep.h"
 #include "settlement/exact_display/clock_tick.h"
 #include "settlement/settlement.h"
 #include "settlement/settlement_constants.h"

@@ -17,7 +17,7 @@
 #include <set>
 #include <string>
 
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 #include "settlement/exact_display/settlement_clock.h"
 #include "settlement/exact_distribute/totals.h"
 #include "settlement/exact_reader/log_collection.h"

@@ -6,11 +6,11 @@
 
 #include <cerrno>
 
+#include "common/base/problem.h"
 #include "common/files/file_handle.h"
 #include "common/files/file_replace.h"
 #include "common/files/file_system.h"
 #include "common/files/world_layout.h"
-#include "common/process/problem.h"
 
 namespace {
 
@@ -97,8 +97,7 @@ Result<void> StatementBook::rewrite(const SettledCursor& cursor, const Frontiers
   return {};
 }
 
-StatementBook::Commit StatementBook::commit(const StatementLine& line,
-                                            const SettledCursor& cursor,
+StatementBook::Commit StatementBook::commit(const StatementLine& line, const SettledCursor& cursor,
                                             const Frontiers& frontiers) {
   Commit result;
   if (const Result<void> written = writeTail(); !written) {

@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "common/base/problem.h"
 #include "common/formats/settlement_book.h"
-#include "common/process/problem.h"
 
 class StatementBook {
  public:

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
+#include "common/base/text.h"
 #include "common/files/file_handle.h"
 #include "common/files/world_files.h"
-#include "common/formats/text.h"
 #include "terminal/fare_rules.h"
 #include "terminal/time_info.h"
 

@@ -9,9 +9,9 @@
 #include <optional>
 #include <vector>
 
+#include "common/base/text.h"
 #include "common/files/file_handle.h"
 #include "common/files/file_replace.h"
-#include "common/formats/text.h"
 
 namespace {
 

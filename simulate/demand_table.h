@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 #include "simulate/demand_model.h"
 
 inline constexpr std::string_view kDemandHeader =

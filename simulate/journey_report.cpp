@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "common/formats/text.h"
+#include "common/base/text.h"
 #include "driving/clock_follower.h"
 #include "simulate/report_colors.h"
 #include "simulate/report_json.h"

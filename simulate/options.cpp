@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "common/formats/text.h"
+#include "common/base/text.h"
 #include "common/process/program_arguments.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <variant>
 #include <vector>
 
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 
 struct SimulationOptions {
   int riders = 1000;

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "common/formats/text.h"
+#include "common/base/text.h"
 
 namespace {
 

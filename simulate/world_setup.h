@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "common/base/problem.h"
 #include "common/formats/time_info.h"
-#include "common/process/problem.h"
 #include "simulate/demand_model.h"
 
 // Whether `world` may be laid out: a directory that is missing or empty.

@@ -3,10 +3,10 @@
 #include <optional>
 #include <string>
 
+#include "common/base/sleep.h"
 #include "common/files/world_layout.h"
 #include "common/formats/clock_file.h"
 #include "common/process/console.h"
-#include "common/process/sleep.h"
 #include "terminal/clock_reader.h"
 #include "terminal/console_texts.h"
 #include "terminal/terminal.h"

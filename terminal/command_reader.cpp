@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "common/base/text.h"
 #include "common/formats/record_format.h"
-#include "common/formats/text.h"
 #include "common/process/console.h"
 #include "terminal/console_texts.h"
 #include "terminal/terminal.h"

@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "common/base/text.h"
 #include "common/files/card_lock.h"
 #include "common/files/file_rename.h"
 #include "common/files/file_system.h"
 #include "common/files/world_layout.h"
-#include "common/formats/text.h"
 #include "terminal/card_record.h"
 
 namespace {

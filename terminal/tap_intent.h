@@ -34,8 +34,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/base/problem.h"
 #include "common/files/file_handle.h"
-#include "common/process/problem.h"
 #include "terminal/record_file.h"
 
 struct TapIntent {

@@ -9,12 +9,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "common/base/sleep.h"
+#include "common/base/text.h"
 #include "common/files/file_handle.h"
 #include "common/files/file_rename.h"
 #include "common/files/file_system.h"
 #include "common/files/world_layout.h"
-#include "common/formats/text.h"
-#include "common/process/sleep.h"
 #include "terminal/terminal.h"
 
 int tripLogHandOverMs(const char* variable) {

@@ -20,8 +20,8 @@
 #include <optional>
 #include <string>
 
+#include "common/base/text.h"
 #include "common/files/world_files.h"
-#include "common/formats/text.h"
 #include "common/process/command_table.h"
 #include "common/process/console.h"
 #include "world_tool/held_command.h"

@@ -4,8 +4,8 @@
 
 #include <cerrno>
 
+#include "common/base/sleep.h"
 #include "common/files/file_system.h"
-#include "common/process/sleep.h"
 
 namespace {
 

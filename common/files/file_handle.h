@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 
 // An open file descriptor, closed when its owner goes; an flock taken on it
 // is released with it.

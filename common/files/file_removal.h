@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 
 // Removes `relative` ("Settlement/archive") below the directory `root`.
 // Done when it is gone (or was never there); otherwise what stood in the

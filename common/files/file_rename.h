@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 
 // Renames `from` to `to` only when `to` does not exist; a Problem of kind
 // kExists when it does, or the error of the rename (left in errno too, for

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 
 // Writes `content` to a fresh temporary file and renames it over `path`.
 // The Problem of the step that failed (its text the system's description

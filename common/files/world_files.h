@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/base/problem.h"
 #include "common/files/world_layout.h"
-#include "common/process/problem.h"
 
 // The world at `dir` by its physical path (every link on the way resolved),
 // when `dir` holds each directory of `needs`; otherwise why it is no world

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/base/text.h"
 #include "common/files/file_handle.h"
-#include "common/formats/text.h"
 
 std::string cardFileName(std::string_view card) {
   return std::string(card) + std::string(kCardFileExtension);

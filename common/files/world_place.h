@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 
 struct WorldPlace {
   std::optional<std::string> ownDir;  // the name its working directory must have

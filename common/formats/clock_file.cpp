@@ -2,9 +2,9 @@
 
 #include <fcntl.h>
 
+#include "common/base/text.h"
 #include "common/files/file_handle.h"
 #include "common/formats/record_format.h"
-#include "common/formats/text.h"
 
 namespace {
 

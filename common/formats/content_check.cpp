@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/base/text.h"
 #include "common/files/file_handle.h"
-#include "common/formats/text.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "common/base/text.h"
 #include "common/formats/content_check.h"
 #include "common/formats/record_format.h"
-#include "common/formats/text.h"
 #include "common/formats/time_info.h"
 
 std::optional<int64_t> minuteOf(std::string_view timeText) {
@@ -69,8 +69,8 @@ std::vector<LineFate> placeLines(std::span<const LineToPlace> lines, const Front
     if (!frontier || !minute || *minute > frontier->minute) {
       fates.push_back(otherwise);
     } else if (*minute < frontier->minute) {
-      const bool settled = place.knownCopy || older.claim(*minute, place.line.hash) ||
-                           older.gapAt(*minute);
+      const bool settled =
+          place.knownCopy || older.claim(*minute, place.line.hash) || older.gapAt(*minute);
       fates.push_back(settled ? LineFate::kCopy : LineFate::kNew);
     } else {
       const auto [begin, end] = unmatched.equal_range(place.line.hash);

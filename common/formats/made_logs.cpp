@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "common/base/text.h"
 #include "common/files/file_handle.h"
 #include "common/files/file_replace.h"
 #include "common/files/file_system.h"
-#include "common/formats/text.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/formats/text.h"
+#include "common/base/text.h"
 
 inline constexpr std::string_view kBusTransport = "BUS";
 inline constexpr std::string_view kMetroTransport = "METRO";

@@ -8,11 +8,11 @@
 #include <limits>
 #include <vector>
 
+#include "common/base/text.h"
 #include "common/files/file_handle.h"
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
 #include "common/formats/record_format.h"
-#include "common/formats/text.h"
 #include "common/formats/trip_log_reading.h"
 
 namespace fs = std::filesystem;
@@ -115,10 +115,9 @@ std::optional<SettledCursor::value_type> decodeSettled(std::string_view text, bo
 }
 
 std::string encodeSettled(const FileIdentity& identity, const SettledFile& file) {
-  std::string text = std::to_string(identity.device) + " " + std::to_string(identity.inode) +
-                     " " + std::to_string(identity.born) + " " +
-                     std::to_string(identity.born_ns) + " " + formatContentKey(file.key) + " " +
-                     std::string(streamWord(file.stream)) + " " +
+  std::string text = std::to_string(identity.device) + " " + std::to_string(identity.inode) + " " +
+                     std::to_string(identity.born) + " " + std::to_string(identity.born_ns) + " " +
+                     formatContentKey(file.key) + " " + std::string(streamWord(file.stream)) + " " +
                      std::to_string(file.firstMinute) + " " + std::to_string(file.lastMinute);
   for (const PassedStretch& stretch : file.passed) {
     text += " " + std::to_string(stretch.offset) + " " + std::to_string(stretch.length) +
@@ -452,9 +451,9 @@ std::optional<DecodedState> decodeState(std::string_view text) {
       if (!lines[i].starts_with("settled ") || frontier != nullptr) return std::nullopt;
       auto entry = decodeSettled(lines[i].substr(8), present);
       if (!entry) return std::nullopt;
-      const bool added = present
-                             ? state.cursor.insert(std::move(*entry)).second
-                             : decoded.identities->emplace(entry->first, entry->second.key.length).second;
+      const bool added =
+          present ? state.cursor.insert(std::move(*entry)).second
+                  : decoded.identities->emplace(entry->first, entry->second.key.length).second;
       if (!added) return std::nullopt;
     } else {
       if (!lines[i].starts_with("cursor ")) return std::nullopt;

@@ -32,11 +32,11 @@
 #include <string>
 #include <string_view>
 
+#include "common/base/problem.h"
 #include "common/files/file_identity.h"
 #include "common/formats/content_check.h"
 #include "common/formats/line_ledger.h"
 #include "common/formats/statement.h"
-#include "common/process/problem.h"
 
 // A stretch of a trip log file that the cursor passed without settling it:
 // lines settled (or held) already from another file, which a copy or a

@@ -4,9 +4,9 @@
 
 #include <cerrno>
 
+#include "common/base/text.h"
 #include "common/files/file_handle.h"
 #include "common/files/file_system.h"
-#include "common/formats/text.h"
 
 namespace fs = std::filesystem;
 
@@ -26,8 +26,7 @@ std::optional<LedgerPiece> decodeLedgerPiece(std::string_view line) {
   line.remove_prefix(kPieceWord.size());
   const size_t space = line.find(' ');
   const std::optional<size_t> length =
-      space == std::string_view::npos ? std::nullopt
-                                      : decimalNumber<size_t>(line.substr(0, space));
+      space == std::string_view::npos ? std::nullopt : decimalNumber<size_t>(line.substr(0, space));
   if (!length || line.size() < space + 1 + *length + 1 || line[space + 1 + *length] != ' ') {
     return std::nullopt;
   }
@@ -55,7 +54,8 @@ Result<std::vector<LedgerPiece>> readLedger(const fs::path& root) {
     const size_t end = text->find('\n', at);
     if (end == std::string::npos) break;  // cut by a kill: never taken
     ++number;
-    std::optional<LedgerPiece> piece = decodeLedgerPiece(std::string_view(*text).substr(at, end - at));
+    std::optional<LedgerPiece> piece =
+        decodeLedgerPiece(std::string_view(*text).substr(at, end - at));
     if (!piece) {
       return Problem(path + " line " + std::to_string(number) +
                      " is not a line the settlement wrote");
@@ -81,9 +81,9 @@ Result<void> appendLedger(const fs::path& root, std::span<const LedgerPiece> pie
     const std::optional<std::string> last = readUpTo(fd, end - static_cast<off_t>(tail), tail);
     if (!last) return Problem::fromErrno("cannot write " + path + ": ", errno);
     const size_t lineEnd = last->rfind('\n');
-    whole = lineEnd == std::string::npos ? end - static_cast<off_t>(tail)
-                                         : end - static_cast<off_t>(tail) +
-                                               static_cast<off_t>(lineEnd) + 1;
+    whole = lineEnd == std::string::npos
+                ? end - static_cast<off_t>(tail)
+                : end - static_cast<off_t>(tail) + static_cast<off_t>(lineEnd) + 1;
   }
   std::string text;
   for (const LedgerPiece& piece : pieces) text += encodeLedgerPiece(piece);

@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "common/base/problem.h"
 #include "common/files/file_identity.h"
 #include "common/files/world_layout.h"
 #include "common/formats/settlement_book.h"
-#include "common/process/problem.h"
 
 struct LedgerPiece {
   std::string path;  // relative to the world's root; empty when gone

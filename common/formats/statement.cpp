@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/formats/text.h"
+#include "common/base/text.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "common/base/text.h"
 #include "common/formats/record_format.h"
-#include "common/formats/text.h"
 
 std::string timeText(TimeInfo t) {
   return timeText(t.year, t.month, t.day, t.hour, t.minute);

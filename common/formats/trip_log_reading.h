@@ -31,9 +31,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/base/text.h"
 #include "common/files/file_handle.h"
 #include "common/formats/record_format.h"
-#include "common/formats/text.h"
 
 inline constexpr size_t kLogReadMax = 99;
 

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 
 // The exit statuses of every program and tool: done, refused (one line says
 // why), and a command line it cannot take or a path that is no world.

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/base/text.h"
 #include "common/files/file_handle.h"
-#include "common/formats/text.h"
 
 namespace {
 

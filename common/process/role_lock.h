@@ -39,7 +39,7 @@
 
 #include <string>
 
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 
 // Done when `role` in the world at `worldRoot` is now this process's;
 // otherwise why not, as the end of a sentence: "held by process 1234"

@@ -9,9 +9,9 @@
 #include <climits>
 #include <optional>
 
+#include "common/base/sleep.h"
+#include "common/base/text.h"
 #include "common/files/file_handle.h"
-#include "common/formats/text.h"
-#include "common/process/sleep.h"
 
 namespace fs = std::filesystem;
 

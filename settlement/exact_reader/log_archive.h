@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 
 // Makes `archive` ready to receive files, creating it when missing; why it
 // cannot otherwise (it is not a directory, or cannot be made).
@@ -29,5 +29,5 @@ std::string archiveProblemText(const std::string& handOver, const Problem& why);
 // ("busfile.txt.1-42"), then with "-2", "-3", ... after that. Names never
 // run out: each one tried is a name the archive already holds. Its path in
 // the archive, or why it stayed.
-Result<std::string> moveToArchive(const std::string& handOver,
-                                  const std::filesystem::path& archive, long long cycle);
+Result<std::string> moveToArchive(const std::string& handOver, const std::filesystem::path& archive,
+                                  long long cycle);

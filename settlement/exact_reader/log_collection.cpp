@@ -10,12 +10,12 @@
 #include <optional>
 #include <thread>
 
+#include "common/base/problem.h"
 #include "common/files/file_handle.h"
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
 #include "common/formats/content_check.h"
 #include "common/formats/time_info.h"
-#include "common/process/problem.h"
 #include "settlement/exact_reader/log_archive.h"
 
 namespace fs = std::filesystem;
@@ -110,7 +110,7 @@ struct LogCollection::FileRead {
   bool released = false;  // it has an entry, and no longer begins with it
   off_t settledTo = 0;
   off_t from = 0;
-  FirstLine first;  // of a file not known
+  FirstLine first;   // of a file not known
   ContentHash hash;  // of everything read, from its start
   LogReading reading;
   int readError = 0;
@@ -316,8 +316,8 @@ void LogCollection::place(Reading& reading, const Planned& planned, size_t file,
     }
     entry.passed = placement->passed;
     entry.firstMinute = placement->firstMinute.value_or(entry.firstMinute);
-    advanceFrontier(frontiers, planned.stream, placement->heldLines, read.identity,
-                    reading.readAt, true);
+    advanceFrontier(frontiers, planned.stream, placement->heldLines, read.identity, reading.readAt,
+                    true);
     std::vector<const PassedStretch*> held;
     for (const PassedStretch& stretch : placement->passed) {
       if (stretch.held) held.push_back(&stretch);
@@ -400,7 +400,8 @@ void LogCollection::accept(Reading& reading, const Planned& planned, size_t file
 
 Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
                                  const ProblemSink& report) {
-  Reading reading{sink, report, root, nowNs(), {{}, settled_, frontiers_, {}, {}}, {}, {}, {}, {}, {}, {}};
+  Reading reading{sink, report, root, nowNs(), {{}, settled_, frontiers_, {}, {}}, {}, {},
+                  {},   {},     {},   {}};
   // Paths as root / dir / name would give them, built by concatenation.
   const std::string base = (root / "").string();
   const std::array<TripLogPlace, 6>& logs = collectedTripLogs();
@@ -462,8 +463,7 @@ Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
         });
     if (continued) continue;
     reportOnce("rewritten " + path + " " + formatContentKey(key),
-               "settlement: " + path + " no longer begins with the " +
-                   std::to_string(key.length) +
+               "settlement: " + path + " no longer begins with the " + std::to_string(key.length) +
                    " bytes settled of it (cut or rewritten): what it holds now is settled where "
                    "it is new, what was settled is not settled again\n",
                report);
@@ -547,16 +547,16 @@ std::vector<LedgerPiece> LogCollection::archive(const std::vector<HandOverFile>&
     // An empty file has no entry: it is moved, and the ledger has nothing
     // to keep of it.
     const auto entry = settled_.find(handOver.identity);
-    const Result<std::string> into =
-        ready ? moveToArchive(handOver.path, archive, cycle) : Result<std::string>(*ready.problem());
+    const Result<std::string> into = ready ? moveToArchive(handOver.path, archive, cycle)
+                                           : Result<std::string>(*ready.problem());
     if (const Problem* problem = into.problem()) {
       // It stays, settled to its end: no collection takes it again.
       reportOnce("archive " + handOver.path, archiveProblemText(handOver.path, *problem), report);
       continue;
     }
     if (entry == settled_.end()) continue;
-    moved.push_back({(within / fs::path(*into).filename()).string(), handOver.identity,
-                     entry->second});
+    moved.push_back(
+        {(within / fs::path(*into).filename()).string(), handOver.identity, entry->second});
   }
   return moved;
 }

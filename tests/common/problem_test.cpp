@@ -1,4 +1,4 @@
-#include "common/process/problem.h"
+#include "common/base/problem.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "common/formats/text.h"
+#include "common/base/text.h"
 
 #include <gtest/gtest.h>
 

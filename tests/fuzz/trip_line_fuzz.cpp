@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/formats/text.h"
+#include "common/base/text.h"
 #include "common/formats/trip_log_reading.h"
 #include "settlement/list/flat_trip_list.h"
 #include "tests/support/reference/trip_line.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/formats/text.h"
+#include "common/base/text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "common/process/sleep.h"
+#include "common/base/sleep.h"
 
 #include <chrono>
 #include <thread>
