@@ -24,13 +24,13 @@ int main(int argc, char** argv) {
   if (const auto status = answerArguments(argc, argv, kUsage, arguments)) return *status;
   if (arguments.empty()) {
     consoleWrite("identifier를 입력해야 합니다.\n");
-    return 2;
+    return kExitUsage;
   }
   const std::optional<int> station = metro::stationNumber(arguments[0]);
   if (!station) {
     errorWrite("metro_terminal: the station must be one of 0, 1, 2, 3, 4 (not \"" + arguments[0] +
                "\")\n");
-    return 2;
+    return kExitUsage;
   }
   const int identifier = *station;
   TerminalProfile profile;

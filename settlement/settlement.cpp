@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "common/base/exit_status.h"
 #include "common/files/file_replace.h"
 #include "common/files/world_layout.h"
 #include "common/files/world_place.h"
@@ -30,12 +31,6 @@ namespace {
 [[noreturn]] void endProcess() {
   for (;;) syscall(SYS_exit_group, 0);
 }
-
-// Away from a world's directories it is given no world; a role another
-// process holds, or a statement at odds with its state, is a refusal.
-constexpr int kNoWorldStatus = 2;
-constexpr int kRoleHeldStatus = 1;
-constexpr int kUntrustedBookStatus = 1;
 
 sigset_t stopSignals() {
   sigset_t set;
@@ -84,12 +79,12 @@ int settlementMain(int collectionPeriodMs) {
   if (const auto misplaced = misplacement()) {
     errorWrite("settlement: must run in a directory of a world, beside Bus and Metro (" +
                *misplaced + ")\n");
-    return kNoWorldStatus;
+    return kExitUsage;  // away from a world's directories
   }
   if (const Result<void> claimed = claimRole(kProgramWorldRoot, "settlement", kSettlementLockPath);
       !claimed) {
     errorWrite("settlement: the settlement of this world is " + claimed.problem()->text() + "\n");
-    return kRoleHeldStatus;
+    return kExitRefused;
   }
   // Built once, before any thread starts; the threads share it.
   Settlement settlement(programPlaces(), collectionPeriodMs);
@@ -97,7 +92,7 @@ int settlementMain(int collectionPeriodMs) {
     errorWrite("settlement: " + resumed.problem()->text() +
                ": nothing is settled until the statement and its state agree (restore both from "
                "a backup, or move both aside to settle what waits from scratch)\n");
-    return kUntrustedBookStatus;
+    return kExitRefused;
   }
   // Blocked here, so every thread started below inherits the block and the
   // signals reach only awaitStop.

@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "common/base/exit_status.h"
 #include "common/files/world_layout.h"
 #include "common/files/world_place.h"
 #include "common/process/console.h"
@@ -16,12 +17,6 @@
 
 namespace {
 
-// A terminal away from its place in a world is given no world; a role
-// another process holds, or a tap it cannot complete, is a refusal.
-constexpr int kNoWorldStatus = 2;
-constexpr int kRoleHeldStatus = 1;
-constexpr int kIncompleteTapStatus = 1;
-
 // Before any thread: nullopt when the terminal may serve taps, otherwise
 // the exit status after the one line that says why not.
 std::optional<int> prepareToServe(const TerminalProfile& profile) {
@@ -29,20 +24,20 @@ std::optional<int> prepareToServe(const TerminalProfile& profile) {
   if (const Result<void> placed = checkPlace({profile.directory, {kCustomerDir}}); !placed) {
     errorWrite(name + "must run in the " + profile.directory + " directory of a world (" +
                placed.problem()->text() + ")\n");
-    return kNoWorldStatus;
+    return kExitUsage;  // away from its place in a world
   }
   if (const Result<void> claimed =
           claimRole(kProgramWorldRoot, profile.role, roleLockName(profile.tripLogName));
       !claimed) {
     errorWrite(name + profile.role + " is " + claimed.problem()->text() + "\n");
-    return kRoleHeldStatus;
+    return kExitRefused;
   }
   const std::string intent = intentName(profile.tripLogName);
   const Result<IntentOutcome> note = completeIntent(intent, profile.tripLogName);
   if (const Problem* problem = note.problem()) {
     errorWrite(name + "the tap a stopped run left half recorded cannot be completed (" +
                problem->text() + ")\n");
-    return kIncompleteTapStatus;
+    return kExitRefused;
   }
   if (note->fate == IntentFate::SetAside) {
     errorWrite(name + intent + " is no tap note this terminal wrote; set aside as " + note->detail +

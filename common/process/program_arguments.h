@@ -14,13 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/base/exit_status.h"
 #include "common/base/problem.h"
-
-// The exit statuses of every program and tool: done, refused (one line says
-// why), and a command line it cannot take or a path that is no world.
-inline constexpr int kExitDone = 0;
-inline constexpr int kExitRefused = 1;
-inline constexpr int kExitUsage = 2;
 
 struct ProgramUsage {
   std::string_view program;    // "metro_terminal"
