@@ -23,8 +23,8 @@ std::optional<double> positiveNumber(std::string_view text) {
 // "07:30" -> 450.
 std::optional<int> clockMinute(std::string_view text) {
   if (text.size() != 5 || text[2] != ':') return std::nullopt;
-  const auto hour = decimalNumber<int>(text.substr(0, 2), Minus::Allowed);
-  const auto minute = decimalNumber<int>(text.substr(3, 2), Minus::Allowed);
+  const auto hour = decimalNumber<int>(text.substr(0, 2));
+  const auto minute = decimalNumber<int>(text.substr(3, 2));
   if (!hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
   return *hour * 60 + *minute;
 }

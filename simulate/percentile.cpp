@@ -3,21 +3,43 @@
 #include <algorithm>
 #include <cmath>
 
-int percentile(std::vector<int>& values, double q) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const double rank = std::ceil(q * static_cast<double>(values.size()));
-  const size_t index =
-      static_cast<size_t>(std::clamp(rank, 1.0, static_cast<double>(values.size())));
-  return values[index - 1];
+namespace {
+
+LagCounts countsOf(const std::vector<int>& values) {
+  LagCounts counts;
+  for (const int value : values) counts.add(value);
+  return counts;
 }
 
-LagSummary summarizeLags(std::vector<int>& values) {
+}  // namespace
+
+int LagCounts::percentile(double q) const {
+  if (count_ == 0) return 0;
+  const double rank = std::ceil(q * static_cast<double>(count_));
+  const long long wanted =
+      static_cast<long long>(std::clamp(rank, 1.0, static_cast<double>(count_)));
+  long long seen = 0;
+  for (const auto& [value, count] : counts_) {
+    seen += count;
+    if (seen >= wanted) return value;
+  }
+  return counts_.rbegin()->first;
+}
+
+LagSummary LagCounts::summary() const {
   LagSummary summary;
-  summary.count = static_cast<long long>(values.size());
-  if (values.empty()) return summary;
-  summary.p50 = percentile(values, 0.50);
-  summary.p99 = percentile(values, 0.99);
-  summary.max = values.back();
+  summary.count = count_;
+  if (count_ == 0) return summary;
+  summary.p50 = percentile(0.50);
+  summary.p99 = percentile(0.99);
+  summary.max = counts_.rbegin()->first;
   return summary;
+}
+
+int percentile(const std::vector<int>& values, double q) {
+  return countsOf(values).percentile(q);
+}
+
+LagSummary summarizeLags(const std::vector<int>& values) {
+  return countsOf(values).summary();
 }

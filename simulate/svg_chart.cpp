@@ -158,6 +158,11 @@ std::string svgChart(const Chart& chart) {
              xmlText(chart.categories[c]) + ": " + axisNumber(v) + "</title></rect>\n";
     }
   }
+  if (chart.categories.empty()) {
+    svg += "<text x=\"" + number(kLeft + plotWidth / 2) + "\" y=\"" +
+           number(kTop + plotHeight / 2) + "\" text-anchor=\"middle\" fill=\"#666666\">" +
+           xmlText(kEmptyChartText) + "</text>\n";
+  }
   // The category axis.
   svg += "<line x1=\"" + number(kLeft) + "\" x2=\"" + number(kLeft + plotWidth) + "\" y1=\"" +
          number(kTop + plotHeight) + "\" y2=\"" + number(kTop + plotHeight) +

@@ -1,0 +1,47 @@
+#include "simulate/tap_schedule.h"
+
+#include <algorithm>
+
+TapSchedule::TapSchedule(int fromMinute, int lastMinute)
+    : base_(fromMinute),
+      released_(fromMinute - 1),
+      buckets_(static_cast<size_t>(std::max(0, lastMinute - fromMinute + 1))) {}
+
+void TapSchedule::plan(int rider, int minute, int terminal) {
+  if (minute <= released_) {
+    queue(terminal).push_back(rider);
+    return;
+  }
+  const size_t slot = static_cast<size_t>(minute - base_);
+  if (slot >= buckets_.size()) buckets_.resize(slot + 1);
+  buckets_[slot].emplace_back(rider, terminal);
+}
+
+void TapSchedule::release(int clockMinutes) {
+  while (released_ < clockMinutes) {
+    ++released_;
+    const int slot = released_ - base_;
+    if (slot < 0 || static_cast<size_t>(slot) >= buckets_.size()) continue;
+    auto& bucket = buckets_[static_cast<size_t>(slot)];
+    for (const auto& [rider, terminal] : bucket) queue(terminal).push_back(rider);
+    std::vector<std::pair<int, int>>().swap(bucket);
+  }
+}
+
+void TapSchedule::retry(int rider, int terminal, Clock::time_point when) {
+  retries_.push_back({when, {rider, terminal}});
+}
+
+std::optional<TapSchedule::Clock::time_point> TapSchedule::releaseRetries(Clock::time_point now) {
+  std::optional<Clock::time_point> next;
+  for (auto retry = retries_.begin(); retry != retries_.end();) {
+    if (retry->first <= now) {
+      queue(retry->second.second).push_back(retry->second.first);
+      retry = retries_.erase(retry);
+      continue;
+    }
+    next = next ? std::min(*next, retry->first) : retry->first;
+    ++retry;
+  }
+  return next;
+}
