@@ -1,6 +1,7 @@
 #include "terminal/clock_reader.h"
 
 #include <cstring>
+#include <ctime>
 
 #include "common/formats/record_format.h"
 
@@ -45,6 +46,20 @@ TimeInfo clockAfterReading(TimeInfo current, std::string_view content, ClockBuff
   return clockReading(content, buffer).value_or(current);
 }
 
+namespace {
+
+// Whether a change at `modified` lies far enough back to show in the next
+// change's time.
+bool settled(const timespec& modified) {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const long long age = (static_cast<long long>(now.tv_sec) - modified.tv_sec) * 1'000'000'000LL +
+                        (now.tv_nsec - modified.tv_nsec);
+  return age >= kClockSettleNs;
+}
+
+}  // namespace
+
 TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer, TapClockCache& cache) {
   // The state before the read: a file changed meanwhile shows another state
   // next time, and is read again then.
@@ -56,6 +71,6 @@ TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer, TapClockCache& cac
   const std::optional<std::string> content = readClockFile(kClockFilePath);
   if (!content) return fallback;
   cache.reading = clockReading(*content, buffer);
-  cache.state = state;
+  if (state && settled(state->modified)) cache.state = state;
   return cache.reading.value_or(fallback);
 }

@@ -52,7 +52,11 @@ TimeInfo clockAfterReading(TimeInfo current, std::string_view content, ClockBuff
 // in the same state holds the same line, and reading it again would leave
 // the buffer as it is and give the same clock: so a tap looks at the
 // file's state (one system call) and reads the file only once it changed,
-// which the settlement's clock does once a tick.
+// which the settlement's clock does once a tick. A file changed less than
+// kClockSettleNs before it was read is read again all the same: a
+// rewrite in place within the file system's clock step would keep its
+// state.
+inline constexpr long long kClockSettleNs = 50'000'000;
 struct TapClockCache {
   std::optional<FileState> state;
   std::optional<TimeInfo> reading;  // nullopt: the file held no clock
