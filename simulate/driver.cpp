@@ -59,9 +59,11 @@ constexpr auto kCutShortWait = 10s;
 
 constexpr std::string_view kKilledText = "(killed before it answered; the card holds the tap)";
 
-// A command sent and not yet answered.
+// A command sent and not yet answered, with its planned tap (the rider's
+// plan is not looked up again when the answer comes).
 struct Sent {
   int rider = 0;
+  PlannedTap tap;
   bool mistyped = false;
 };
 
@@ -140,7 +142,7 @@ class Driver final : public ProgramListener {
 
   // Taps.
   void take(int p, const Sent& sent, std::string_view answer);
-  std::optional<ChargedRecord> chargedRecord(int p, int rider, const TapAnswer& answer);
+  std::optional<ChargedRecord> chargedRecord(int p, const Sent& sent, const TapAnswer& answer);
   std::optional<ChargedRecord> recordOnCard(int rider);
   bool followsTap(int p, const RecordColumns& record, const PlannedTap& tap, long long fee);
   void topUp(int rider);
@@ -274,10 +276,11 @@ void Driver::dispatch() {
 
 void Driver::send(int terminal, int rider) {
   const RiderState& state = riders_[static_cast<size_t>(rider)];
+  const PlannedTap& tap = currentTap(rider);
   std::string& input = programs_.input(terminal);
-  appendTapCommand(input, riderCardText(rider).view(), currentTap(rider), state.typoPending);
+  appendTapCommand(input, riderCardText(rider).view(), tap, state.typoPending);
   input += '\n';
-  terminals_[static_cast<size_t>(terminal)].sent.push_back({rider, state.typoPending});
+  terminals_[static_cast<size_t>(terminal)].sent.push_back({rider, tap, state.typoPending});
   if (!firstSent_) firstSent_ = Clock::now();
 }
 
@@ -294,10 +297,10 @@ void Driver::answered(int p, std::string_view answer) {
 void Driver::take(int p, const Sent& sent, std::string_view answer) {
   const int rider = sent.rider;
   RiderState& state = riders_[static_cast<size_t>(rider)];
-  const PlannedTap& tap = currentTap(rider);
+  const PlannedTap& tap = sent.tap;
   const TapAnswer read = readTapAnswer(answer);
   if (read.charged) {
-    const std::optional<ChargedRecord> record = chargedRecord(p, rider, read);
+    const std::optional<ChargedRecord> record = chargedRecord(p, sent, read);
     if (!record) {
       fail("card " + riderCard(rider) + " holds no record of a tap " + terminalName(p) +
            " charged");
@@ -336,19 +339,20 @@ bool Driver::followsTap(int p, const RecordColumns& record, const PlannedTap& ta
          decimalNumber<long long>(record.amount) == fee;
 }
 
-std::optional<ChargedRecord> Driver::chargedRecord(int p, int rider, const TapAnswer& answer) {
+std::optional<ChargedRecord> Driver::chargedRecord(int p, const Sent& sent,
+                                                   const TapAnswer& answer) {
   TerminalState& terminal = terminals_[static_cast<size_t>(p)];
   if (!terminal.logLost && answer.fee) {
     const std::optional<RecordColumns> record = terminal.log->next();
     const std::optional<int> stamp =
         record ? recordMinutes(record->time, setup_.firstDay) : std::nullopt;
-    if (stamp && followsTap(p, *record, currentTap(rider), *answer.fee)) {
+    if (stamp && followsTap(p, *record, sent.tap, *answer.fee)) {
       return ChargedRecord{*stamp, p == kBusTerminal ? kBusOperator : kMetroOperator, *answer.fee,
                            record->journeyId};
     }
     terminal.logLost = true;
   }
-  return recordOnCard(rider);
+  return recordOnCard(sent.rider);
 }
 
 std::optional<ChargedRecord> Driver::recordOnCard(int rider) {
@@ -401,12 +405,12 @@ void Driver::firstPrompt(int p) {
     }
     if (!terminal.logLost) {
       const std::optional<RecordColumns> logged = terminal.log->next();
-      if (!logged || !followsTap(p, *logged, currentTap(sent.rider), record->fee)) {
+      if (!logged || !followsTap(p, *logged, sent.tap, record->fee)) {
         terminal.logLost = true;
       }
     }
     ++report_.answeredByCard;
-    accounts_.charged(sent.rider, currentTap(sent.rider), sent.mistyped, kKilledText, *record);
+    accounts_.charged(sent.rider, sent.tap, sent.mistyped, kKilledText, *record);
     RiderState& state = riders_[static_cast<size_t>(sent.rider)];
     state.balance -= static_cast<int>(record->fee);
     ++state.records;

@@ -90,11 +90,6 @@ int main(int argc, char** argv) {
       return refuseUsage("the report folder " + *options.report + " is no directory");
     }
   }
-  if (options.world) {
-    if (const Result<void> free = checkWorldFree(fs::absolute(*options.world)); !free) {
-      return refuseUsage(free.problem()->text());
-    }
-  }
   const fs::path programs = builtProgramsFolder();
   if (const Result<void> built = checkProgramsBuilt(programs, kDrivenPrograms); !built) {
     return failRun(built.problem()->text());

@@ -58,23 +58,11 @@ Result<FileDescriptor> holdWorld(const fs::path& world) {
       return Problem(world.string() + " is being played by another simulate");
     return Problem::fromErrno(world.string() + " cannot be locked: ", errno);
   }
-  if (Result<void> free = checkWorldFree(world); !free) return *free.problem();
-  return held;
-}
-
-Result<void> checkWorldFree(const fs::path& world) {
-  std::error_code error;
-  const fs::file_status status = fs::symlink_status(world, error);
-  if (status.type() == fs::file_type::not_found) return {};
-  if (error) return Problem::fromErrno(world.string() + " cannot be looked at: ", error.value());
-  if (status.type() != fs::file_type::directory) {
-    return Problem(world.string() + " is no directory (the world must be a missing or empty one)");
-  }
   if (!fs::is_empty(world, error) || error) {
     return Problem(world.string() +
                    " is not empty (the world must be a missing or empty directory)");
   }
-  return {};
+  return held;
 }
 
 TimeInfo startClock(int fromMinute) {

@@ -15,10 +15,6 @@
 #include "common/process/problem.h"
 #include "simulate/demand_model.h"
 
-// Whether `world` may be laid out: a directory that is missing or empty.
-// Why not otherwise.
-Result<void> checkWorldFree(const std::filesystem::path& world);
-
 // Takes `world` for this run: made when missing, then locked (an flock on
 // the directory itself, held as long as the descriptor is open) and found
 // empty. Why not: another simulate plays it, or it is no empty directory.
