@@ -29,6 +29,10 @@ sigset_t stopSignals() {
 }  // namespace
 
 void blockDriverSignals() {
+  // A shell starts its background jobs with SIGINT ignored, and an ignored
+  // signal never comes, blocked or not: the driver takes it all the same.
+  // SIGHUP ignored (nohup) stays ignored.
+  for (const int s : {SIGINT, SIGTERM}) signal(s, SIG_DFL);
   const sigset_t set = driverSignals();
   sigprocmask(SIG_BLOCK, &set, nullptr);
 }

@@ -3,9 +3,11 @@
 // events. Those signals are a child's end (SIGCHLD) and the requests to
 // stop (SIGINT, SIGTERM, SIGHUP); blockDriverSignals() blocks them for the
 // whole process first thing in main, so that none is lost and none ends
-// the driver before it has stopped its programs. Before the loop exists
-// (while a day is planned and its cards provisioned) takeStopRequest()
-// reads a request to stop.
+// the driver before it has stopped its programs (SIGINT and SIGTERM are
+// taken even when the driver was started with them ignored, as a shell's
+// background job is; an ignored SIGHUP, nohup's, stays ignored). Before
+// the loop exists (while a day is planned and its cards provisioned)
+// takeStopRequest() reads a request to stop.
 #pragma once
 
 #include <chrono>
