@@ -16,16 +16,15 @@
 #include "common/files/world_layout.h"
 #include "common/formats/record_format.h"
 #include "common/process/console.h"
-#include "driving/card_reading.h"
 #include "driving/clock_follower.h"
 #include "driving/event_loop.h"
 #include "driving/program_supervisor.h"
 #include "driving/tap_answer.h"
-#include "driving/trip_log_follower.h"
 #include "simulate/chaos.h"
 #include "simulate/progress_line.h"
 #include "simulate/statement_reading.h"
 #include "simulate/tap_accounts.h"
+#include "simulate/tap_records.h"
 #include "simulate/tap_schedule.h"
 
 namespace fs = std::filesystem;
@@ -78,8 +77,6 @@ struct RiderState {
 struct TerminalState {
   std::deque<Sent> sent;
   std::vector<Sent> toCheck;  // unanswered when the terminal was killed
-  std::optional<TripLogFollower> log;
-  bool logLost = false;  // its records no longer follow its answers: cards are read
 };
 
 Rusage usageOf(int who) {
@@ -142,18 +139,12 @@ class Driver final : public ProgramListener {
 
   // Taps.
   void take(int p, const Sent& sent, std::string_view answer);
-  std::optional<ChargedRecord> chargedRecord(int p, const Sent& sent, const TapAnswer& answer);
-  std::optional<ChargedRecord> recordOnCard(int rider);
-  bool followsTap(int p, const RecordColumns& record, const PlannedTap& tap, long long fee);
   void topUp(int rider);
   void finishTap(int rider);
   void schedule(int rider);
   void queueAgain(int rider) { schedule_.queue(currentTap(rider).terminal).push_back(rider); }
   const PlannedTap& currentTap(int rider) const {
     return plans_[static_cast<size_t>(rider)].taps[riders_[static_cast<size_t>(rider)].next];
-  }
-  std::string cardFile(int rider) const {
-    return cardPath(setup_.world, riderCard(rider)).string();
   }
   void fail(const std::string& why);
   bool allAnswered() const { return report_.tapsAnswered == report_.tapsPlanned; }
@@ -167,6 +158,7 @@ class Driver final : public ProgramListener {
   ProgramSupervisor programs_;
   TapSchedule schedule_;
   TapAccounts accounts_;
+  TapRecords records_;
   std::optional<Chaos> chaos_;
   ProgressLine progress_;
 
@@ -176,7 +168,6 @@ class Driver final : public ProgramListener {
   bool prepared_ = false;
   bool finishing_ = false;
   bool clockChanged_ = true;
-  std::string cardJourney_;  // the journey id of a record read off a card
 
   Clock::time_point started_;
   Clock::time_point lastClockRead_;
@@ -208,14 +199,9 @@ Driver::Driver(const DriverSetup& setup, const std::vector<RiderPlan>& plans, Ta
       programs_(loop_, worldPrograms(setup), *this),
       schedule_(setup.fromMinute, lastMinute(plans, setup.fromMinute)),
       accounts_(report, taps, plans.size()),
+      records_(setup.world, setup.firstDay),
       riders_(plans.size()) {
   if (setup.chaosSeconds) chaos_.emplace(*setup.chaosSeconds, setup.seed);
-  for (int t = 0; t < kTerminalCount; ++t) {
-    const bool bus = t == kBusTerminal;
-    terminals_[static_cast<size_t>(t)].log.emplace(
-        (setup.world / (bus ? kBusDir : kMetroDir) / (bus ? kBusLogName : metroLogName(t)))
-            .string());
-  }
 }
 
 void Driver::fail(const std::string& why) {
@@ -300,7 +286,8 @@ void Driver::take(int p, const Sent& sent, std::string_view answer) {
   const PlannedTap& tap = sent.tap;
   const TapAnswer read = readTapAnswer(answer);
   if (read.charged) {
-    const std::optional<ChargedRecord> record = chargedRecord(p, sent, read);
+    const std::optional<ChargedRecord> record =
+        records_.charged(p, rider, tap, read.fee, state.records, state.balance);
     if (!record) {
       fail("card " + riderCard(rider) + " holds no record of a tap " + terminalName(p) +
            " charged");
@@ -332,42 +319,6 @@ void Driver::take(int p, const Sent& sent, std::string_view answer) {
   }
 }
 
-bool Driver::followsTap(int p, const RecordColumns& record, const PlannedTap& tap, long long fee) {
-  const Operator op = p == kBusTerminal ? kBusOperator : kMetroOperator;
-  return record.transport == transportWord(op) &&
-         record.direction == (tap.entry ? kEntryDirection : kExitDirection) &&
-         decimalNumber<long long>(record.amount) == fee;
-}
-
-std::optional<ChargedRecord> Driver::chargedRecord(int p, const Sent& sent,
-                                                   const TapAnswer& answer) {
-  TerminalState& terminal = terminals_[static_cast<size_t>(p)];
-  if (!terminal.logLost && answer.fee) {
-    const std::optional<RecordColumns> record = terminal.log->next();
-    const std::optional<int> stamp =
-        record ? recordMinutes(record->time, setup_.firstDay) : std::nullopt;
-    if (stamp && followsTap(p, *record, sent.tap, *answer.fee)) {
-      return ChargedRecord{*stamp, p == kBusTerminal ? kBusOperator : kMetroOperator, *answer.fee,
-                           record->journeyId};
-    }
-    terminal.logLost = true;
-  }
-  return recordOnCard(sent.rider);
-}
-
-std::optional<ChargedRecord> Driver::recordOnCard(int rider) {
-  const RiderState& state = riders_[static_cast<size_t>(rider)];
-  const std::vector<CardRecord> records = cardRecords(cardFile(rider));
-  if (records.size() <= state.records) return std::nullopt;
-  const CardRecord& record = records[state.records];
-  const std::optional<Operator> op = exactOperatorOf(record.transport);
-  const std::optional<int> stamp = recordMinutes(record.time, setup_.firstDay);
-  if (!op || !stamp) return std::nullopt;
-  cardJourney_ = record.journeyId;
-  return ChargedRecord{*stamp, *op, static_cast<long long>(state.balance) - record.balance,
-                       cardJourney_};
-}
-
 void Driver::topUp(int rider) {
   RiderState& state = riders_[static_cast<size_t>(rider)];
   const std::string card = riderCard(rider);
@@ -397,21 +348,17 @@ void Driver::firstPrompt(int p) {
   // a card with a record more holds it (and its trip log the same record).
   std::vector<Sent> resend;
   for (const Sent& sent : terminal.toCheck) {
-    const std::optional<ChargedRecord> record = recordOnCard(sent.rider);
+    RiderState& state = riders_[static_cast<size_t>(sent.rider)];
+    const std::optional<ChargedRecord> record =
+        records_.onCard(sent.rider, state.records, state.balance);
     if (!record) {
       ++report_.resentAfterKill;
       resend.push_back(sent);
       continue;
     }
-    if (!terminal.logLost) {
-      const std::optional<RecordColumns> logged = terminal.log->next();
-      if (!logged || !followsTap(p, *logged, sent.tap, record->fee)) {
-        terminal.logLost = true;
-      }
-    }
+    records_.takeLogged(p, sent.tap, record->fee);
     ++report_.answeredByCard;
     accounts_.charged(sent.rider, sent.tap, sent.mistyped, kKilledText, *record);
-    RiderState& state = riders_[static_cast<size_t>(sent.rider)];
     state.balance -= static_cast<int>(record->fee);
     ++state.records;
     finishTap(sent.rider);
