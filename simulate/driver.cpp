@@ -58,25 +58,21 @@ constexpr auto kCutShortWait = 10s;
 
 constexpr std::string_view kKilledText = "(killed before it answered; the card holds the tap)";
 
-// A command sent and not yet answered, with its planned tap (the rider's
-// plan is not looked up again when the answer comes).
-struct Sent {
-  int rider = 0;
-  PlannedTap tap;
-  bool mistyped = false;
-};
-
+// What the driver keeps of a rider, in one place, so that a tap touches
+// one rider's state and its plan's taps and nothing else of the rider.
 struct RiderState {
+  const PlannedTap* taps = nullptr;  // the rider's plan
+  uint32_t count = 0;
   uint32_t next = 0;  // the planned tap in hand or next
   int balance = 0;
   uint32_t records = 1;  // the records its card holds: the first, top-ups and charged taps
   uint8_t topUps = 0;
-  bool typoPending = false;
+  JourneyTrack journey;
 };
 
 struct TerminalState {
-  std::deque<Sent> sent;
-  std::vector<Sent> toCheck;  // unanswered when the terminal was killed
+  std::deque<TapTicket> sent;      // typed and not yet answered, in order
+  std::vector<TapTicket> toCheck;  // unanswered when the terminal was killed
 };
 
 Rusage usageOf(int who) {
@@ -130,7 +126,7 @@ class Driver final : public ProgramListener {
   void pump(Clock::duration timeout);
   void followClock();
   void dispatch();
-  void send(int terminal, int rider);
+  void send(int terminal, const TapTicket& ticket);
   void makeChaos();
   void checkStall();
   void showProgress(bool force);
@@ -138,14 +134,10 @@ class Driver final : public ProgramListener {
   bool waitUntil(const std::function<bool()>& done, Clock::duration limit);
 
   // Taps.
-  void take(int p, const Sent& sent, std::string_view answer);
+  void take(int p, TapTicket ticket, std::string_view answer);
   void topUp(int rider);
   void finishTap(int rider);
   void schedule(int rider);
-  void queueAgain(int rider) { schedule_.queue(currentTap(rider).terminal).push_back(rider); }
-  const PlannedTap& currentTap(int rider) const {
-    return plans_[static_cast<size_t>(rider)].taps[riders_[static_cast<size_t>(rider)].next];
-  }
   void fail(const std::string& why);
   bool allAnswered() const { return report_.tapsAnswered == report_.tapsPlanned; }
   bool allUp() const;
@@ -198,7 +190,7 @@ Driver::Driver(const DriverSetup& setup, const std::vector<RiderPlan>& plans, Ta
       clock_(setup.world, setup.firstDay, setup.fromMinute),
       programs_(loop_, worldPrograms(setup), *this),
       schedule_(setup.fromMinute, lastMinute(plans, setup.fromMinute)),
-      accounts_(report, taps, plans.size()),
+      accounts_(report, taps),
       records_(setup.world, setup.firstDay),
       riders_(plans.size()) {
   if (setup.chaosSeconds) chaos_.emplace(*setup.chaosSeconds, setup.seed);
@@ -216,8 +208,11 @@ bool Driver::prepare() {
   }
   if (clock_.changes() >= 0) loop_.watch(clock_.changes(), kClockTag);
   for (size_t r = 0; r < plans_.size(); ++r) {
-    riders_[r].balance = plans_[r].balance;
-    report_.tapsPlanned += static_cast<long long>(plans_[r].taps.size());
+    RiderState& rider = riders_[r];
+    rider.taps = plans_[r].taps.data();
+    rider.count = static_cast<uint32_t>(plans_[r].taps.size());
+    rider.balance = plans_[r].balance;
+    report_.tapsPlanned += rider.count;
     schedule(static_cast<int>(r));
   }
   prepared_ = true;
@@ -231,12 +226,10 @@ bool Driver::prepare() {
 
 void Driver::schedule(int rider) {
   RiderState& state = riders_[static_cast<size_t>(rider)];
-  const RiderPlan& plan = plans_[static_cast<size_t>(rider)];
-  if (state.next >= plan.taps.size()) return;
-  const PlannedTap& tap = plan.taps[state.next];
-  state.typoPending = tap.typo != Typo::kNone;
+  if (state.next >= state.count) return;
+  const PlannedTap& tap = state.taps[state.next];
   state.topUps = 0;
-  schedule_.plan(rider, tap.minute, tap.terminal);
+  schedule_.plan({rider, tap, tap.typo != Typo::kNone});
 }
 
 void Driver::followClock() {
@@ -252,38 +245,36 @@ void Driver::followClock() {
 
 void Driver::dispatch() {
   for (int t = 0; t < kTerminalCount; ++t) {
-    std::deque<int>& queue = schedule_.queue(t);
+    std::deque<TapTicket>& queue = schedule_.queue(t);
     if (queue.empty() || !programs_.up(t)) continue;
-    for (const int rider : queue) send(t, rider);
+    for (const TapTicket& ticket : queue) send(t, ticket);
     queue.clear();
     programs_.flush(t);
   }
 }
 
-void Driver::send(int terminal, int rider) {
-  const RiderState& state = riders_[static_cast<size_t>(rider)];
-  const PlannedTap& tap = currentTap(rider);
+void Driver::send(int terminal, const TapTicket& ticket) {
   std::string& input = programs_.input(terminal);
-  appendTapCommand(input, riderCardText(rider).view(), tap, state.typoPending);
+  appendTapCommand(input, riderCardText(ticket.rider).view(), ticket.tap, ticket.mistyped);
   input += '\n';
-  terminals_[static_cast<size_t>(terminal)].sent.push_back({rider, tap, state.typoPending});
+  terminals_[static_cast<size_t>(terminal)].sent.push_back(ticket);
   if (!firstSent_) firstSent_ = Clock::now();
 }
 
 void Driver::answered(int p, std::string_view answer) {
   TerminalState& terminal = terminals_[static_cast<size_t>(p)];
   if (terminal.sent.empty()) return;  // nothing asked: nothing to answer
-  const Sent sent = terminal.sent.front();
+  const TapTicket ticket = terminal.sent.front();
   terminal.sent.pop_front();
   ++answersThisSecond_;
   lastAnswer_ = lastWake_;
-  take(p, sent, answer);
+  take(p, ticket, answer);
 }
 
-void Driver::take(int p, const Sent& sent, std::string_view answer) {
-  const int rider = sent.rider;
+void Driver::take(int p, TapTicket ticket, std::string_view answer) {
+  const int rider = ticket.rider;
   RiderState& state = riders_[static_cast<size_t>(rider)];
-  const PlannedTap& tap = sent.tap;
+  const PlannedTap& tap = ticket.tap;
   const TapAnswer read = readTapAnswer(answer);
   if (read.charged) {
     const std::optional<ChargedRecord> record =
@@ -292,26 +283,27 @@ void Driver::take(int p, const Sent& sent, std::string_view answer) {
       fail("card " + riderCard(rider) + " holds no record of a tap " + terminalName(p) +
            " charged");
     } else {
-      accounts_.charged(rider, tap, sent.mistyped, answer, *record);
+      accounts_.charged(state.journey, rider, tap, ticket.mistyped, answer, *record);
       state.balance = read.balance.value_or(state.balance - static_cast<int>(record->fee));
       ++state.records;
     }
     finishTap(rider);
     return;
   }
-  if (sent.mistyped) {
+  if (ticket.mistyped) {
     accounts_.refused(rider, tap, true, answer, -1);
     ++report_.mistyped;
-    state.typoPending = false;
-    queueAgain(rider);
+    ticket.mistyped = false;
+    schedule_.queue(ticket);
   } else if (read.lack && state.topUps < kMostTopUps) {
     accounts_.refused(rider, tap, false, answer, -1);
     topUp(rider);
+    schedule_.queue(ticket);
   } else if (read.clockError) {
     accounts_.refused(rider, tap, false, answer, -1);
     ++report_.resentAfterClockError;
     const auto when = Clock::now() + kClockErrorRetry;
-    schedule_.retry(rider, tap.terminal, when);
+    schedule_.retry(ticket, when);
     nextRetry_ = nextRetry_ ? std::min(*nextRetry_, when) : when;
   } else {
     accounts_.refused(rider, tap, false, answer, clock_.minutes());
@@ -333,7 +325,6 @@ void Driver::topUp(int rider) {
     fail("card " + card + " could not be topped up: " + topUp.problem()->text());
     state.topUps = kMostTopUps;
   }
-  queueAgain(rider);
 }
 
 void Driver::finishTap(int rider) {
@@ -346,8 +337,8 @@ void Driver::firstPrompt(int p) {
   TerminalState& terminal = terminals_[static_cast<size_t>(p)];
   // The new terminal has completed or dropped the tap a kill left in hand:
   // a card with a record more holds it (and its trip log the same record).
-  std::vector<Sent> resend;
-  for (const Sent& sent : terminal.toCheck) {
+  std::vector<TapTicket> resend;
+  for (const TapTicket& sent : terminal.toCheck) {
     RiderState& state = riders_[static_cast<size_t>(sent.rider)];
     const std::optional<ChargedRecord> record =
         records_.onCard(sent.rider, state.records, state.balance);
@@ -358,15 +349,15 @@ void Driver::firstPrompt(int p) {
     }
     records_.takeLogged(p, sent.tap, record->fee);
     ++report_.answeredByCard;
-    accounts_.charged(sent.rider, sent.tap, sent.mistyped, kKilledText, *record);
+    accounts_.charged(state.journey, sent.rider, sent.tap, sent.mistyped, kKilledText, *record);
     state.balance -= static_cast<int>(record->fee);
     ++state.records;
     finishTap(sent.rider);
   }
   terminal.toCheck.clear();
   // Sent again first, in the order they were sent.
-  std::deque<int>& queue = schedule_.queue(p);
-  for (auto sent = resend.rbegin(); sent != resend.rend(); ++sent) queue.push_front(sent->rider);
+  std::deque<TapTicket>& queue = schedule_.queue(p);
+  queue.insert(queue.begin(), resend.begin(), resend.end());
 }
 
 void Driver::ended(int p, int status, bool killed, const std::string& errors) {

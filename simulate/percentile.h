@@ -3,6 +3,7 @@
 // value, so a day of millions of taps keeps a few counters.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <vector>
 
@@ -15,16 +16,18 @@ struct LagSummary {
 
 class LagCounts {
  public:
-  void add(int lag) {
-    ++counts_[lag];
-    ++count_;
-  }
+  void add(int lag);
   // The value at or below which a share `q` (0 to 1) of the lags lie: the
   // nearest rank, ceil(q * n)-th smallest. 0 for no lags.
   int percentile(double q) const;
   LagSummary summary() const;
 
  private:
+  // The usual lags, 0 up, are counted in a row; any other apart.
+  static constexpr size_t kCountedApart = 4096;
+  std::map<int, long long> all() const;
+
+  std::vector<long long> low_;
   std::map<int, long long> counts_;
   long long count_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "simulate/tap_accounts.h"
 
+#include <algorithm>
+
 #include "driving/console_reader.h"
 
 namespace {
@@ -14,8 +16,7 @@ uint64_t journeyHash(std::string_view id) {
 
 }  // namespace
 
-TapAccounts::TapAccounts(DayReport& report, TapsCsv& taps, size_t riders)
-    : report_(report), taps_(taps), journeys_(riders) {
+TapAccounts::TapAccounts(DayReport& report, TapsCsv& taps) : report_(report), taps_(taps) {
   for (int t = 0; t < kTerminalCount; ++t) names_[static_cast<size_t>(t)] = terminalName(t);
 }
 
@@ -36,8 +37,8 @@ void TapAccounts::row(int rider, const PlannedTap& tap, bool mistyped, std::stri
   taps_.add({tap.minute, stamp, names_[tap.terminal], card.view(), command_, printed, fee});
 }
 
-void TapAccounts::charged(int rider, const PlannedTap& tap, bool mistyped, std::string_view answer,
-                          const ChargedRecord& record) {
+void TapAccounts::charged(JourneyTrack& journey, int rider, const PlannedTap& tap, bool mistyped,
+                          std::string_view answer, const ChargedRecord& record) {
   ++report_.commandsAnswered;
   ++report_.tapsCharged;
   report_.feesCharged[record.op] += record.fee;
@@ -47,9 +48,11 @@ void TapAccounts::charged(int rider, const PlannedTap& tap, bool mistyped, std::
   const size_t slot = hourSlot(record.stamp);
   ++report_.tapsPerHour[slot][tap.terminal];
   report_.feesPerHour[slot][record.op] += record.fee;
-  ++report_.feeSpread[record.fee][record.op];
+  auto spread = std::find_if(feeSpread_.begin(), feeSpread_.end(),
+                             [&](const auto& fee) { return fee.first == record.fee; });
+  if (spread == feeSpread_.end()) spread = feeSpread_.insert(spread, {record.fee, {0, 0}});
+  ++spread->second[record.op];
 
-  Journey& journey = journeys_[static_cast<size_t>(rider)];
   const uint64_t id = journeyHash(record.journeyId);
   const int8_t op = static_cast<int8_t>(record.op);
   if (id != journey.id) {
@@ -81,6 +84,9 @@ void TapAccounts::refused(int rider, const PlannedTap& tap, bool mistyped, std::
 }
 
 void TapAccounts::close() {
+  for (const auto& [fee, taps] : feeSpread_) {
+    for (size_t op = 0; op < 2; ++op) report_.feeSpread[fee][op] += taps[op];
+  }
   report_.lag = lags_.summary();
   report_.morningLag = morningLags_.summary();
 }

@@ -19,6 +19,14 @@
 #include "simulate/percentile.h"
 #include "simulate/taps_csv.h"
 
+// The journey of a card's last charged tap, for counting the journeys that
+// change mode; kept by the caller with the rest of its rider.
+struct JourneyTrack {
+  uint64_t id = 0;  // a hash of the journey id
+  int8_t op = -1;
+  bool counted = false;
+};
+
 // What a charged tap's record says.
 struct ChargedRecord {
   int stamp = 0;  // simulated minutes from midnight of the first day
@@ -29,19 +37,20 @@ struct ChargedRecord {
 
 class TapAccounts {
  public:
-  TapAccounts(DayReport& report, TapsCsv& taps, size_t riders);
+  TapAccounts(DayReport& report, TapsCsv& taps);
 
   // `answer` is what the terminal printed (clock lines out); `mistyped`
-  // whether the command was the rider's mistyped one.
-  void charged(int rider, const PlannedTap& tap, bool mistyped, std::string_view answer,
-               const ChargedRecord& record);
+  // whether the command was the rider's mistyped one; `journey` the
+  // rider's.
+  void charged(JourneyTrack& journey, int rider, const PlannedTap& tap, bool mistyped,
+               std::string_view answer, const ChargedRecord& record);
   // A refusal; `finalAt` is the clock's minutes when the tap is not tried
   // again (it then counts in its hour), negative when it is.
   void refused(int rider, const PlannedTap& tap, bool mistyped, std::string_view answer,
                int finalAt);
 
   long long refusedCount() const { return refusedCount_; }
-  // The lag summaries into the report.
+  // The lag summaries and the spread of fees into the report.
   void close();
 
  private:
@@ -50,15 +59,10 @@ class TapAccounts {
   void row(int rider, const PlannedTap& tap, bool mistyped, std::string_view printed,
            std::optional<int> stamp, std::optional<long long> fee);
 
-  struct Journey {
-    uint64_t id = 0;  // a hash of the card's last journey id
-    int8_t op = -1;
-    bool counted = false;
-  };
-
   DayReport& report_;
   TapsCsv& taps_;
-  std::vector<Journey> journeys_;  // by rider
+  // Taps per fee and operator: a few fees, looked through in turn.
+  std::vector<std::pair<long long, std::array<long long, 2>>> feeSpread_;
   std::array<std::string, kTerminalCount> names_;
   LagCounts lags_;
   LagCounts morningLags_;

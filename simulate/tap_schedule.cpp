@@ -7,14 +7,15 @@ TapSchedule::TapSchedule(int fromMinute, int lastMinute)
       released_(fromMinute - 1),
       buckets_(static_cast<size_t>(std::max(0, lastMinute - fromMinute + 1))) {}
 
-void TapSchedule::plan(int rider, int minute, int terminal) {
+void TapSchedule::plan(const TapTicket& ticket) {
+  const int minute = ticket.tap.minute;
   if (minute <= released_) {
-    queue(terminal).push_back(rider);
+    queue(ticket);
     return;
   }
   const size_t slot = static_cast<size_t>(minute - base_);
   if (slot >= buckets_.size()) buckets_.resize(slot + 1);
-  buckets_[slot].emplace_back(rider, terminal);
+  buckets_[slot].push_back(ticket);
 }
 
 void TapSchedule::release(int clockMinutes) {
@@ -22,21 +23,21 @@ void TapSchedule::release(int clockMinutes) {
     ++released_;
     const int slot = released_ - base_;
     if (slot < 0 || static_cast<size_t>(slot) >= buckets_.size()) continue;
-    auto& bucket = buckets_[static_cast<size_t>(slot)];
-    for (const auto& [rider, terminal] : bucket) queue(terminal).push_back(rider);
-    std::vector<std::pair<int, int>>().swap(bucket);
+    std::vector<TapTicket>& bucket = buckets_[static_cast<size_t>(slot)];
+    for (const TapTicket& ticket : bucket) queue(ticket);
+    std::vector<TapTicket>().swap(bucket);
   }
 }
 
-void TapSchedule::retry(int rider, int terminal, Clock::time_point when) {
-  retries_.push_back({when, {rider, terminal}});
+void TapSchedule::retry(const TapTicket& ticket, Clock::time_point when) {
+  retries_.emplace_back(when, ticket);
 }
 
 std::optional<TapSchedule::Clock::time_point> TapSchedule::releaseRetries(Clock::time_point now) {
   std::optional<Clock::time_point> next;
   for (auto retry = retries_.begin(); retry != retries_.end();) {
     if (retry->first <= now) {
-      queue(retry->second.second).push_back(retry->second.first);
+      queue(retry->second);
       retry = retries_.erase(retry);
       continue;
     }

@@ -1,9 +1,9 @@
-// When each rider's next tap goes. A rider waits by the minute of its next
-// tap until the clock reaches it, then queues at the tap's terminal; a tap
-// to be tried again a moment later (after "Time read error!") waits for
-// that moment. The driver types a terminal's queue into its console while
-// the terminal is up. Riders are numbers; the plan itself is the
-// driver's.
+// When each rider's next tap goes. A tap waits by its planned minute until
+// the clock reaches it, then queues at its terminal; a tap to be tried
+// again a moment later (after "Time read error!") waits for that moment.
+// The driver types a terminal's queue into its console while the terminal
+// is up. What waits is a ticket: the rider, the tap and whether it is typed
+// mistyped, so that typing it looks nothing up.
 #pragma once
 
 #include <array>
@@ -15,6 +15,12 @@
 
 #include "simulate/demand_model.h"
 
+struct TapTicket {
+  int rider = 0;
+  PlannedTap tap;
+  bool mistyped = false;
+};
+
 class TapSchedule {
  public:
   using Clock = std::chrono::steady_clock;
@@ -23,22 +29,23 @@ class TapSchedule {
   // the first is due at once.
   TapSchedule(int fromMinute, int lastMinute);
 
-  // The rider's next tap is at `minute` at `terminal`.
-  void plan(int rider, int minute, int terminal);
-  // Queues every rider whose minute the clock (`clockMinutes`) reached.
+  // The ticket waits for its tap's minute.
+  void plan(const TapTicket& ticket);
+  // Queues every ticket whose minute the clock (`clockMinutes`) reached.
   void release(int clockMinutes);
-  // The rider goes again at `terminal` at `when` (real time).
-  void retry(int rider, int terminal, Clock::time_point when);
+  // The ticket goes again at `when` (real time).
+  void retry(const TapTicket& ticket, Clock::time_point when);
   // Queues the retries that are due; when the next one is, if any.
   std::optional<Clock::time_point> releaseRetries(Clock::time_point now);
 
-  // Riders due at `terminal`, in order.
-  std::deque<int>& queue(int terminal) { return queues_[static_cast<size_t>(terminal)]; }
+  // Tickets due at `terminal`, in order.
+  std::deque<TapTicket>& queue(int terminal) { return queues_[static_cast<size_t>(terminal)]; }
+  void queue(const TapTicket& ticket) { queue(ticket.tap.terminal).push_back(ticket); }
 
  private:
   int base_;
-  int released_;                                           // the minutes up to here are queued
-  std::vector<std::vector<std::pair<int, int>>> buckets_;  // (rider, terminal) by minute
-  std::vector<std::pair<Clock::time_point, std::pair<int, int>>> retries_;
-  std::array<std::deque<int>, kTerminalCount> queues_;
+  int released_;                                 // the minutes up to here are queued
+  std::vector<std::vector<TapTicket>> buckets_;  // by minute from base_
+  std::vector<std::pair<Clock::time_point, TapTicket>> retries_;
+  std::array<std::deque<TapTicket>, kTerminalCount> queues_;
 };
