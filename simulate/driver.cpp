@@ -167,7 +167,6 @@ class Driver final : public ProgramListener {
   Clock::time_point lastAnswer_;
   std::optional<Clock::time_point> firstSent_;
   std::optional<Clock::time_point> nextRetry_;
-  Clock::time_point nextKill_;
   long long answersThisSecond_ = 0;
   Clock::time_point secondStarted_;
   // taps per second over the last few seconds, for the progress line
@@ -192,9 +191,7 @@ Driver::Driver(const DriverSetup& setup, const std::vector<RiderPlan>& plans, Ta
       schedule_(setup.fromMinute, lastMinute(plans, setup.fromMinute)),
       accounts_(report, taps),
       records_(setup.world, setup.firstDay),
-      riders_(plans.size()) {
-  if (setup.chaosSeconds) chaos_.emplace(*setup.chaosSeconds, setup.seed);
-}
+      riders_(plans.size()) {}
 
 void Driver::fail(const std::string& why) {
   if (!failed_) report_.differences.push_back(why);
@@ -373,11 +370,7 @@ void Driver::ended(int p, int status, bool killed, const std::string& errors) {
 }
 
 void Driver::makeChaos() {
-  if (!chaos_ || allAnswered() || failed_ || finishing_) return;
-  const auto now = Clock::now();
-  if (now < nextKill_) return;
-  nextKill_ = now + std::chrono::duration_cast<Clock::duration>(
-                        std::chrono::duration<double>(chaos_->nextDelay()));
+  if (!chaos_ || allAnswered() || failed_ || finishing_ || !chaos_->due(Clock::now())) return;
   std::vector<int> candidates;
   for (int p = 0; p < kPrograms; ++p) {
     const bool serving = p == kSettlement || programs_.prompted(p);
@@ -483,10 +476,7 @@ void Driver::play() {
   lastAnswer_ = started_;
   lastWake_ = started_;
   secondStarted_ = started_;
-  if (chaos_) {
-    nextKill_ = started_ + std::chrono::duration_cast<Clock::duration>(
-                               std::chrono::duration<double>(chaos_->nextDelay()));
-  }
+  if (setup_.chaosSeconds) chaos_.emplace(*setup_.chaosSeconds, setup_.seed, started_);
   if (prepare()) {
     while (!failed_ && !allAnswered() && report_.cutShortBy == 0) step();
   }
