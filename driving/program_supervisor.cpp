@@ -23,19 +23,19 @@ void keepTail(std::string& tail, std::string_view more) {
 
 }  // namespace
 
-ProgramSupervisor::ProgramSupervisor(EventLoop& loop, std::vector<ProgramSpec> specs,
+ProgramSupervisor::ProgramSupervisor(EventLoop& loop, std::vector<ProgramLaunch> launches,
                                      ProgramListener& listener)
     : loop_(loop), listener_(listener), buffer_(kReadChunk) {
-  programs_.resize(specs.size());
-  for (size_t p = 0; p < specs.size(); ++p) programs_[p].spec = std::move(specs[p]);
+  programs_.resize(launches.size());
+  for (size_t p = 0; p < launches.size(); ++p) programs_[p].launch = std::move(launches[p]);
 }
 
 bool ProgramSupervisor::start(int p) {
   Program& program = programs_[index(p)];
   Result<ChildProcess> started =
-      ChildProcess::start(program.spec.path, program.spec.args, program.spec.directory);
+      ChildProcess::start(program.launch.path, program.launch.args, program.launch.directory);
   if (const Problem* problem = started.problem()) {
-    giveUp(p, program.spec.name + " could not be started: " + problem->text());
+    giveUp(p, program.launch.name + " could not be started: " + problem->text());
     return false;
   }
   program.child = std::move(*started);
@@ -43,7 +43,7 @@ bool ProgramSupervisor::start(int p) {
   program.input.clear();
   program.waitingToWrite = false;
   program.killed = false;
-  if (program.spec.terminal) fcntl(program.child.input(), F_SETPIPE_SZ, kInputPipeBytes);
+  if (program.launch.terminal) fcntl(program.child.input(), F_SETPIPE_SZ, kInputPipeBytes);
   loop_.watch(program.child.output(), tagOf(p, kOutput));
   loop_.watch(program.child.errors(), tagOf(p, kErrors));
   return true;
@@ -106,7 +106,7 @@ bool ProgramSupervisor::read(int p, Stream stream) {
     keepTail(program.errorTail, bytes);
     return true;
   }
-  if (!program.spec.terminal) return true;
+  if (!program.launch.terminal) return true;
   const bool wasPrompted = program.reader.prompted();
   program.reader.take(bytes);
   std::string_view answer;
@@ -152,7 +152,7 @@ void ProgramSupervisor::onEnded(int p, int status) {
   const bool killed = program.killed;
   if (!killed) ++program.failedStarts;
   if (program.failedStarts >= kMostFailedStarts) {
-    giveUp(p, program.spec.name + " would not run (status " + std::to_string(status) + ")" +
+    giveUp(p, program.launch.name + " would not run (status " + std::to_string(status) + ")" +
                   (program.errorTail.empty() ? "" : ": " + program.errorTail));
     return;
   }
@@ -174,7 +174,7 @@ void ProgramSupervisor::kill(int p) {
 bool ProgramSupervisor::up(int p) const {
   const Program& program = programs_[index(p)];
   if (!program.child.running() || program.killed) return false;
-  return !program.spec.terminal || (program.reader.prompted() && program.reader.sawClock());
+  return !program.launch.terminal || (program.reader.prompted() && program.reader.sawClock());
 }
 
 void ProgramSupervisor::finish(int p) {

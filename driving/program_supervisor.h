@@ -18,7 +18,7 @@
 #include "driving/console_reader.h"
 #include "driving/event_loop.h"
 
-struct ProgramSpec {
+struct ProgramLaunch {
   std::string name;  // "metro2", "settlement"
   std::string path;
   std::vector<std::string> args;
@@ -43,10 +43,11 @@ class ProgramListener {
 
 class ProgramSupervisor {
  public:
-  ProgramSupervisor(EventLoop& loop, std::vector<ProgramSpec> specs, ProgramListener& listener);
+  ProgramSupervisor(EventLoop& loop, std::vector<ProgramLaunch> launches,
+                    ProgramListener& listener);
 
   size_t size() const { return programs_.size(); }
-  const std::string& name(int p) const { return programs_[index(p)].spec.name; }
+  const std::string& name(int p) const { return programs_[index(p)].launch.name; }
 
   // Starts program `p`; false when it could not be (listener told why).
   bool start(int p);
@@ -80,7 +81,7 @@ class ProgramSupervisor {
 
  private:
   struct Program {
-    ProgramSpec spec;
+    ProgramLaunch launch;
     ChildProcess child;
     ConsoleReader reader;
     std::string input;  // typed and not yet taken by the pipe

@@ -89,21 +89,21 @@ double secondsBetween(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();
 }
 
-std::vector<ProgramSpec> worldPrograms(const DriverSetup& setup) {
-  std::vector<ProgramSpec> specs;
+std::vector<ProgramLaunch> worldPrograms(const DriverSetup& setup) {
+  std::vector<ProgramLaunch> launches;
   for (int t = 0; t < kTerminalCount; ++t) {
     const bool bus = t == kBusTerminal;
-    specs.push_back({terminalName(t),
-                     (setup.programs / (bus ? "bus_terminal" : "metro_terminal")).string(),
-                     bus ? std::vector<std::string>{} : std::vector<std::string>{std::to_string(t)},
-                     (setup.world / (bus ? kBusDir : kMetroDir)).string(), true});
+    launches.push_back(
+        {terminalName(t), (setup.programs / (bus ? "bus_terminal" : "metro_terminal")).string(),
+         bus ? std::vector<std::string>{} : std::vector<std::string>{std::to_string(t)},
+         (setup.world / (bus ? kBusDir : kMetroDir)).string(), true});
   }
-  specs.push_back({"settlement",
-                   (setup.programs / "settlement_fast").string(),
-                   {},
-                   (setup.world / kSettlementDir).string(),
-                   false});
-  return specs;
+  launches.push_back({"settlement",
+                      (setup.programs / "settlement_fast").string(),
+                      {},
+                      (setup.world / kSettlementDir).string(),
+                      false});
+  return launches;
 }
 
 class Driver final : public ProgramListener {
