@@ -12,9 +12,7 @@
 #include <thread>
 
 #include "card/card_commands.h"
-#include "common/files/world_files.h"
 #include "common/files/world_layout.h"
-#include "common/formats/record_format.h"
 #include "common/process/console.h"
 #include "driving/clock_follower.h"
 #include "driving/event_loop.h"
@@ -27,7 +25,6 @@
 #include "simulate/tap_records.h"
 #include "simulate/tap_schedule.h"
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 

@@ -64,9 +64,3 @@ std::optional<ChargedRecord> TapRecords::onCard(int rider, size_t records, int b
 void TapRecords::takeLogged(int terminal, const PlannedTap& tap, long long fee) {
   nextLogged(terminal, tap, fee);
 }
-
-int TapRecords::logsLost() const {
-  int lost = 0;
-  for (const auto& log : logs_) lost += log ? 0 : 1;
-  return lost;
-}

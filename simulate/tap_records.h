@@ -34,9 +34,6 @@ class TapRecords {
   // completed the tap); taken, so the log's order is kept.
   void takeLogged(int terminal, const PlannedTap& tap, long long fee);
 
-  // The terminals whose log was given up.
-  int logsLost() const;
-
  private:
   // The terminal's next log record when it is the one of `tap` charged
   // `fee`; the log is given up otherwise.
