@@ -122,5 +122,7 @@ std::string helpText() {
          "The simulated clock runs 8 minutes a real second: 19 hours take about 143 seconds.\n"
          "Exit status 0 when every planned tap was answered, the audit reconciles and the\n"
          "statement equals what the cards paid; 1 otherwise (the differences are named); 2 for a\n"
-         "command line it cannot take or a --world that is neither missing nor empty.\n";
+         "command line it cannot take or a --world that is neither missing nor empty (or played by\n"
+         "another simulate). SIGINT, SIGTERM or SIGHUP stop the day: every program of the world\n"
+         "ends, the report says it was cut short, and the status is 128 + the signal.\n";
 }
