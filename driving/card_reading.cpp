@@ -27,3 +27,8 @@ std::string cardBytesFrom(const std::string& path, off_t at) {
   if (!file.valid()) return {};
   return readToEnd(file.get(), at).value_or(std::string());
 }
+
+std::vector<CardRecord> cardRecords(const std::string& path) {
+  size_t used = 0;
+  return recordsIn(cardBytesFrom(path, 0), used);
+}

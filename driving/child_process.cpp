@@ -2,7 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +16,60 @@ namespace {
 void closeFd(int& fd) {
   if (fd >= 0) close(fd);
   fd = -1;
+}
+
+// What the child needs between fork and exec, made before the fork: the
+// child only makes system calls.
+struct ChildSetup {
+  pid_t parent = -1;
+  int input = -1;
+  int output = -1;
+  int errors = -1;
+  int report = -1;  // where an exec that failed writes its errno
+  const char* directory = nullptr;
+  const char* path = nullptr;
+  char** argv = nullptr;
+};
+
+// `from` as descriptor `to`, kept across exec.
+bool moveTo(int from, int to) {
+  if (from == to) return fcntl(to, F_SETFD, 0) == 0;
+  return dup2(from, to) == to;
+}
+
+[[noreturn]] void becomeProgram(const ChildSetup& setup) {
+  int error = 0;
+  // The driver may have ended between the fork and the request: then no
+  // signal would ever come.
+  if (prctl(PR_SET_PDEATHSIG, kOrphanSignal) != 0 || getppid() != setup.parent) {
+    error = ESRCH;
+  } else if (!moveTo(setup.input, STDIN_FILENO) || !moveTo(setup.output, STDOUT_FILENO) ||
+             !moveTo(setup.errors, STDERR_FILENO) || chdir(setup.directory) != 0) {
+    error = errno;
+  } else {
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    for (int s = 1; s < NSIG; ++s) sigaction(s, &byDefault, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    execve(setup.path, setup.argv, environ);
+    error = errno;
+  }
+  while (write(setup.report, &error, sizeof error) < 0 && errno == EINTR) {
+  }
+  _exit(127);
+}
+
+// The errno an exec that failed reported; 0 once the exec succeeded (the
+// report pipe closed with it).
+int execError(int report) {
+  int error = 0;
+  ssize_t n;
+  do {
+    n = read(report, &error, sizeof error);
+  } while (n < 0 && errno == EINTR);
+  return n == static_cast<ssize_t>(sizeof error) ? error : 0;
 }
 
 }  // namespace
@@ -62,54 +116,55 @@ void ChildProcess::signal(int signal) const {
 Result<ChildProcess> ChildProcess::start(const std::string& path,
                                          const std::vector<std::string>& args,
                                          const std::string& directory) {
-  int in[2], out[2], err[2];
-  if (pipe2(in, O_CLOEXEC) != 0) return Problem::fromErrno("cannot make a pipe: ", errno);
-  if (pipe2(out, O_CLOEXEC) != 0) {
-    const int error = errno;
-    close(in[0]);
-    close(in[1]);
-    return Problem::fromErrno("cannot make a pipe: ", error);
+  // Input, output, errors and the exec report: [read end, write end] each.
+  int pipes[4][2];
+  for (int made = 0; made < 4; ++made) {
+    if (pipe2(pipes[made], O_CLOEXEC) != 0) {
+      const int error = errno;
+      for (int p = 0; p < made; ++p) {
+        close(pipes[p][0]);
+        close(pipes[p][1]);
+      }
+      return Problem::fromErrno("cannot make a pipe: ", error);
+    }
   }
-  if (pipe2(err, O_CLOEXEC) != 0) {
-    const int error = errno;
-    for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
-    return Problem::fromErrno("cannot make a pipe: ", error);
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-  posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t all, none;
-  sigfillset(&all);
-  sigemptyset(&none);
-  posix_spawnattr_setsigdefault(&attributes, &all);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-
   std::vector<std::string> store{path};
   store.insert(store.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& word : store) argv.push_back(word.data());
   argv.push_back(nullptr);
-  pid_t pid = -1;
-  const int failed = posix_spawn(&pid, path.c_str(), &actions, &attributes, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
-  for (int fd : {in[0], out[1], err[1]}) close(fd);
-  if (failed != 0) {
-    for (int fd : {in[1], out[0], err[0]}) close(fd);
-    return Problem::fromErrno("cannot start " + path + ": ", failed);
+  ChildSetup setup;
+  setup.parent = getpid();
+  setup.input = pipes[0][0];
+  setup.output = pipes[1][1];
+  setup.errors = pipes[2][1];
+  setup.report = pipes[3][1];
+  setup.directory = directory.c_str();
+  setup.path = path.c_str();
+  setup.argv = argv.data();
+
+  const pid_t pid = fork();
+  if (pid == 0) becomeProgram(setup);
+  const int forkError = errno;
+  for (const int fd : {pipes[0][0], pipes[1][1], pipes[2][1], pipes[3][1]}) close(fd);
+  const int error = pid < 0 ? forkError : execError(pipes[3][0]);
+  close(pipes[3][0]);
+  if (error != 0) {
+    for (const int fd : {pipes[0][1], pipes[1][0], pipes[2][0]}) close(fd);
+    if (pid > 0) {
+      while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+      }
+    }
+    return Problem::fromErrno("cannot start " + path + ": ", error);
   }
-  for (int fd : {in[1], out[0], err[0]}) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+  for (const int fd : {pipes[0][1], pipes[1][0], pipes[2][0]}) {
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+  }
   ChildProcess started;
   started.pid_ = pid;
-  started.input_ = in[1];
-  started.output_ = out[0];
-  started.errors_ = err[0];
+  started.input_ = pipes[0][1];
+  started.output_ = pipes[1][0];
+  started.errors_ = pipes[2][0];
   return started;
 }
 

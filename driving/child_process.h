@@ -2,16 +2,22 @@
 // output and error on pipes the driver holds without blocking. The child
 // starts with the default action for every signal and an empty signal
 // mask, whatever the driver ignores or blocks, and inherits no other
-// descriptor of the driver's.
+// descriptor of the driver's. It is asked to end (SIGTERM) the moment the
+// driver is gone, however the driver ended, so a driver killed outright
+// leaves no program of its world running.
 #pragma once
 
 #include <sys/types.h>
 
+#include <csignal>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/base/problem.h"
+
+// What a child is sent when its driver is gone.
+inline constexpr int kOrphanSignal = SIGTERM;
 
 class ChildProcess {
  public:

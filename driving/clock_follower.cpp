@@ -1,7 +1,10 @@
 #include "driving/clock_follower.h"
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 
 #include "common/base/text.h"
 #include "common/files/world_layout.h"
@@ -23,22 +26,49 @@ std::optional<int> recordMinutes(std::string_view timeColumn, int firstDay) {
   return minutesFrom(t, firstDay);
 }
 
+size_t clockTextInto(int minutes, char* out) {
+  auto two = [](int value, char* at) {
+    if (value >= 0 && value < 10) *at++ = '0';
+    return std::to_chars(at, at + 12, value).ptr;
+  };
+  char* end = two(minutes / 60, out);
+  *end++ = ':';
+  end = two(minutes % 60, end);
+  return static_cast<size_t>(end - out);
+}
+
 std::string clockText(int minutes) {
   char text[32];
-  snprintf(text, sizeof text, "%02d:%02d", minutes / 60, minutes % 60);
-  return text;
+  return std::string(text, clockTextInto(minutes, text));
 }
 
 ClockFollower::ClockFollower(const std::filesystem::path& world, int firstDay, int startMinutes)
     : path_((world / kTimeDir / kClockFileName).string()),
       firstDay_(firstDay),
-      minutes_(startMinutes) {}
+      minutes_(startMinutes),
+      watch_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+  if (watch_.valid() && inotify_add_watch(watch_.get(), (world / kTimeDir).c_str(),
+                                          IN_MOVED_TO | IN_CLOSE_WRITE) < 0) {
+    watch_ = FileDescriptor();
+  }
+}
+
+bool ClockFollower::takeChanges() {
+  if (!watch_.valid()) return true;
+  alignas(inotify_event) char events[4096];
+  bool any = false;
+  while (::read(watch_.get(), events, sizeof events) > 0) any = true;
+  return any;
+}
 
 int ClockFollower::read() {
   const std::optional<std::string> text = readClockFile(path_);
   if (!text) return minutes_;
-  const std::optional<TimeInfo> t = parseClockLine(*text);
+  std::string_view line = *text;
+  if (line.ends_with('\n')) line.remove_suffix(1);
   // The clock never goes back; a reading that would is no clock.
-  if (t) minutes_ = std::max(minutes_, minutesFrom(*t, firstDay_));
+  if (const std::optional<int> minutes = recordMinutes(line, firstDay_)) {
+    minutes_ = std::max(minutes_, *minutes);
+  }
   return minutes_;
 }

@@ -4,6 +4,7 @@
 // programs in the same order (the instants follow the real clock).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -11,11 +12,18 @@
 
 class Chaos {
  public:
-  Chaos(double seconds, uint64_t seed) : seconds_(seconds), random_(seed, kStream) {}
+  using Clock = std::chrono::steady_clock;
 
-  // Real seconds until the next kill: from half to one and a half times
-  // SECONDS.
-  double nextDelay() { return seconds_ * (0.5 + random_.uniform()); }
+  // The first kill is due a delay after `start`.
+  Chaos(double seconds, uint64_t seed, Clock::time_point start)
+      : seconds_(seconds), random_(seed, kStream), next_(start + nextDelay()) {}
+
+  // Whether a kill is due at `now`; the next one is then set a delay on.
+  bool due(Clock::time_point now) {
+    if (now < next_) return false;
+    next_ = now + nextDelay();
+    return true;
+  }
 
   // One of `candidates` (not empty).
   int pick(const std::vector<int>& candidates) {
@@ -24,7 +32,14 @@ class Chaos {
   }
 
  private:
+  // From half to one and a half times SECONDS.
+  Clock::duration nextDelay() {
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(seconds_ * (0.5 + random_.uniform())));
+  }
+
   static constexpr uint64_t kStream = 0xC4A05ULL << 32;
   double seconds_;
   RandomStream random_;
+  Clock::time_point next_;
 };

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -40,7 +41,7 @@ struct DayReport {
   long long tapsCharged = 0;  // answered with a record on the card
   long long commandsAnswered = 0;
   long long mistyped = 0;
-  std::map<std::string, long long> refused;  // by what the terminal printed
+  std::map<std::string, long long, std::less<>> refused;  // by what the terminal printed
   long long topUps = 0;
   long long topUpAmount = 0;
   OperatorAmounts feesCharged = {0, 0};  // from the cards' records
@@ -73,6 +74,11 @@ struct DayReport {
   long long peakTapsPerSecond = 0;
   Rusage driver;
   Rusage children;
+  double setupCpuSeconds = 0;  // of driver: planning the day and provisioning its cards
+
+  // The signal that cut the day short (SIGINT, SIGTERM, SIGHUP); 0 when
+  // it was played to its end.
+  int cutShortBy = 0;
 
   // For the charts: per simulated hour from midnight of the first day.
   std::vector<std::array<long long, kTerminalCount>> tapsPerHour;
@@ -89,6 +95,12 @@ struct DayReport {
 // The morning peak the lag is also given for: taps planned from 07:00 to 09:00.
 inline constexpr int kMorningPeakFrom = 7 * 60;
 inline constexpr int kMorningPeakTo = 9 * 60;
+
+// "SIGTERM" for SIGTERM.
+inline std::string signalName(int signal) {
+  const char* abbreviation = sigabbrev_np(signal);
+  return abbreviation ? std::string("SIG") + abbreviation : "signal " + std::to_string(signal);
+}
 
 // How much the settlement moved to the bus from the metro: the bus's
 // shares less the bus's fees (negative when it moved the other way).

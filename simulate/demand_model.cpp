@@ -1,6 +1,7 @@
 #include "simulate/demand_model.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 
 #include "common/files/world_layout.h"
@@ -177,19 +178,29 @@ std::string terminalName(int terminal) {
 }
 
 std::string tapCommand(const std::string& card, const PlannedTap& tap, bool mistyped) {
-  const std::string direction = tap.entry ? "IN" : "OUT";
-  if (!mistyped) return card + " " + direction;
-  switch (tap.typo) {
+  std::string command;
+  appendTapCommand(command, card, tap, mistyped);
+  return command;
+}
+
+void appendTapCommand(std::string& out, std::string_view card, const PlannedTap& tap,
+                      bool mistyped) {
+  out += card;
+  const std::string_view direction = tap.entry ? " IN" : " OUT";
+  switch (mistyped ? tap.typo : Typo::kNone) {
     case Typo::kLowerCase:
-      return card + (tap.entry ? " in" : " out");
+      out += tap.entry ? " in" : " out";
+      return;
     case Typo::kExtraWord:
-      return card + " " + direction + " now";
+      out += direction;
+      out += " now";
+      return;
     case Typo::kNoDirection:
-      return card;
+      return;
     case Typo::kNone:
       break;
   }
-  return card + " " + direction;
+  out += direction;
 }
 
 DemandModel builtInDemand() {
@@ -220,5 +231,12 @@ std::vector<RiderPlan> planDay(const DemandOptions& options, const DemandModel& 
 }
 
 std::string riderCard(int rider) {
-  return std::to_string(1000001 + rider);
+  return std::string(riderCardText(rider).view());
+}
+
+CardNumberText riderCardText(int rider) {
+  CardNumberText card;
+  const auto end = std::to_chars(card.text, card.text + sizeof card.text, 1000001LL + rider).ptr;
+  card.size = static_cast<size_t>(end - card.text);
+  return card;
 }

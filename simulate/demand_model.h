@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The terminals of a world, as the plan names them: the metro stations 0
@@ -45,8 +46,10 @@ struct PlannedTap {
 };
 
 // The command a rider types for `tap` on `card`; the mistyped one when
-// `mistyped`.
+// `mistyped`. appendTapCommand appends it to `out`.
 std::string tapCommand(const std::string& card, const PlannedTap& tap, bool mistyped);
+void appendTapCommand(std::string& out, std::string_view card, const PlannedTap& tap,
+                      bool mistyped);
 
 struct RiderPlan {
   int balance = 0;               // provisioned
@@ -110,3 +113,10 @@ std::vector<RiderPlan> planDay(const DemandOptions& options,
 
 // The card number of rider `rider` (from 0): "1000001", ...
 std::string riderCard(int rider);
+// The same without an allocation.
+struct CardNumberText {
+  char text[16];
+  size_t size = 0;
+  std::string_view view() const { return {text, size}; }
+};
+CardNumberText riderCardText(int rider);

@@ -1,33 +1,30 @@
 #include "simulate/driver.h"
 
 #include <signal.h>
-#include <sys/epoll.h>
 #include <sys/resource.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <array>
 #include <chrono>
-#include <cstring>
 #include <deque>
+#include <functional>
 #include <string_view>
+#include <thread>
 
 #include "card/card_commands.h"
-#include "card/card_file.h"
-#include "common/files/world_files.h"
 #include "common/files/world_layout.h"
-#include "common/formats/record_format.h"
 #include "common/process/console.h"
-#include "driving/card_reading.h"
-#include "driving/child_process.h"
 #include "driving/clock_follower.h"
-#include "driving/console_reader.h"
+#include "driving/event_loop.h"
+#include "driving/program_supervisor.h"
+#include "driving/tap_answer.h"
 #include "simulate/chaos.h"
 #include "simulate/progress_line.h"
 #include "simulate/statement_reading.h"
+#include "simulate/tap_accounts.h"
+#include "simulate/tap_records.h"
+#include "simulate/tap_schedule.h"
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
@@ -36,76 +33,44 @@ namespace {
 // The programs: the terminals by their plan number, then the settlement.
 constexpr int kSettlement = kTerminalCount;
 constexpr int kPrograms = kTerminalCount + 1;
+// The clock's tag in the event loop, apart from the programs' pipes.
+constexpr uint64_t kClockTag = uint64_t{1} << 62;
 
-// How often the clock file is read: a tap is sent within this of its time.
-constexpr auto kClockPoll = 5ms;
+// The clock file is read at least this often, whatever the watch on it
+// says: a tap is sent within this of its time even without one.
+constexpr auto kClockPoll = 100ms;
+constexpr auto kClockPollUnwatched = 5ms;
+// The driver wakes at most this often while the terminals answer: the
+// answers of a millisecond are read, typed up and accounted together.
+constexpr auto kLeastWakeGap = 1ms;
 // A rider tops up at most this often for one tap, then takes the refusal.
 constexpr int kMostTopUps = 3;
 // A "Time read error!" is met by the same tap this much later.
 constexpr auto kClockErrorRetry = 200ms;
-// A program that dies this often before its first prompt is given up.
-constexpr int kMostFailedStarts = 5;
 // Nothing answered for this long while taps wait: the run is given up.
 constexpr auto kStallLimit = 60s;
 constexpr auto kEndWait = 30s;
-constexpr size_t kTailBytes = 2048;
-constexpr size_t kReadChunk = 1 << 16;
+// Cut short: how long the terminals have to answer what they hold.
+constexpr auto kCutShortWait = 10s;
 
-constexpr const char* kKilledText = "(killed before it answered; the card holds the tap)";
+constexpr std::string_view kKilledText = "(killed before it answered; the card holds the tap)";
 
-enum Stream : uint64_t { kOutput = 0, kErrors = 1, kInput = 2 };
-constexpr uint64_t kSignalTag = ~uint64_t{0};
-
-uint64_t tagOf(int program, Stream stream) {
-  return static_cast<uint64_t>(program) << 2 | stream;
-}
-
-// A command sent and not yet answered.
-struct Sent {
-  int rider = 0;
-  bool mistyped = false;
-  off_t cardSize = 0;  // the card's length when it was sent
-};
-
+// What the driver keeps of a rider, in one place, so that a tap touches
+// one rider's state and its plan's taps and nothing else of the rider.
 struct RiderState {
-  size_t next = 0;  // the planned tap in hand or next
+  const PlannedTap* taps = nullptr;  // the rider's plan
+  uint32_t count = 0;
+  uint32_t next = 0;  // the planned tap in hand or next
   int balance = 0;
-  off_t cardSize = 0;
-  bool typoPending = false;
-  int topUps = 0;
-  // The journey of the card's last tap, for the transfers as charged.
-  std::string lastJourney;
-  int lastOperator = -1;
-  bool journeyCounted = false;
+  uint32_t records = 1;  // the records its card holds: the first, top-ups and charged taps
+  uint8_t topUps = 0;
+  JourneyTrack journey;
 };
 
-struct Program {
-  std::string name;
-  std::string directory;
-  std::string path;
-  std::vector<std::string> args;
-  ChildProcess child;
-  ConsoleReader reader;
-  std::string input;  // typed and not yet taken by the pipe
-  bool waitingToWrite = false;
-  std::deque<Sent> sent;
-  std::deque<int> waiting;    // riders whose tap is due here
-  std::vector<Sent> toCheck;  // unanswered when the terminal was killed
-  bool killed = false;
-  bool finishing = false;
-  bool exited = false;
-  int exitStatus = 0;
-  int failedStarts = 0;
-  std::string errorTail;
-
-  bool isTerminal() const { return !args.empty() || name == "bus"; }
-  bool up() const { return child.running() && !killed && reader.prompted() && reader.sawClock(); }
+struct TerminalState {
+  std::deque<TapTicket> sent;      // typed and not yet answered, in order
+  std::vector<TapTicket> toCheck;  // unanswered when the terminal was killed
 };
-
-void keepTail(std::string& tail, std::string_view more) {
-  tail += more;
-  if (tail.size() > kTailBytes) tail.erase(0, tail.size() - kTailBytes);
-}
 
 Rusage usageOf(int who) {
   rusage usage{};
@@ -121,497 +86,239 @@ double secondsBetween(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();
 }
 
-class Driver {
+std::vector<ProgramLaunch> worldPrograms(const DriverSetup& setup) {
+  std::vector<ProgramLaunch> launches;
+  for (int t = 0; t < kTerminalCount; ++t) {
+    const bool bus = t == kBusTerminal;
+    launches.push_back(
+        {terminalName(t), (setup.programs / (bus ? "bus_terminal" : "metro_terminal")).string(),
+         bus ? std::vector<std::string>{} : std::vector<std::string>{std::to_string(t)},
+         (setup.world / (bus ? kBusDir : kMetroDir)).string(), true});
+  }
+  launches.push_back({"settlement",
+                      (setup.programs / "settlement_fast").string(),
+                      {},
+                      (setup.world / kSettlementDir).string(),
+                      false});
+  return launches;
+}
+
+class Driver final : public ProgramListener {
  public:
   Driver(const DriverSetup& setup, const std::vector<RiderPlan>& plans, TapsCsv& taps,
-         DayReport& report)
-      : setup_(setup),
-        plans_(plans),
-        taps_(taps),
-        report_(report),
-        clock_(setup.world, setup.firstDay, setup.fromMinute) {
-    if (setup.chaosSeconds) chaos_.emplace(*setup.chaosSeconds, setup.seed);
-  }
+         DayReport& report);
 
   void play();
 
  private:
-  // Setting up and taking down.
-  bool prepare();
-  void describePrograms();
-  bool start(int p);
-  void watch(int fd, uint64_t tag, uint32_t events);
-  void finish();
+  // What the programs say.
+  void answered(int p, std::string_view answer) override;
+  void firstPrompt(int p) override;
+  void ended(int p, int status, bool killed, const std::string& errors) override;
+  void givenUp(int, const std::string& why) override { fail(why); }
 
   // The loop.
-  void pump(std::chrono::milliseconds timeout);
-  bool onReadable(int p, Stream stream);
-  void onChildEnded(int p, int status);
-  void reapChildren();
-  void drainOutput(int p);
-  void afterFirstPrompt(int p);
+  bool prepare();
+  void step();
+  void pump(Clock::duration timeout);
   void followClock();
   void dispatch();
-  void send(int p, int rider);
-  void flush(int p);
+  void send(int terminal, const TapTicket& ticket);
   void makeChaos();
   void checkStall();
   void showProgress(bool force);
+  void finish();
+  bool waitUntil(const std::function<bool()>& done, Clock::duration limit);
 
   // Taps.
-  void schedule(int rider);
-  void answered(int p, const Sent& sent, std::string_view printed, bool killed);
-  void charged(int rider, const CardRecord& record, const PlannedTap& tap,
-               std::string_view terminal, std::string_view command, std::string_view printed);
+  void take(int p, TapTicket ticket, std::string_view answer);
+  void topUp(int rider);
   void finishTap(int rider);
-  void requeue(int rider) { programs_[currentTap(rider).terminal].waiting.push_back(rider); }
-  const PlannedTap& currentTap(int rider) const {
-    return plans_[static_cast<size_t>(rider)].taps[riders_[static_cast<size_t>(rider)].next];
-  }
-  std::string cardFile(int rider) const {
-    return cardPath(setup_.world, riderCard(rider)).string();
-  }
-  int hourSlot(int minutes);
+  void schedule(int rider);
   void fail(const std::string& why);
-  bool allUp() const;
   bool allAnswered() const { return report_.tapsAnswered == report_.tapsPlanned; }
+  bool allUp() const;
 
   const DriverSetup& setup_;
   const std::vector<RiderPlan>& plans_;
-  TapsCsv& taps_;
   DayReport& report_;
+  EventLoop loop_;
   ClockFollower clock_;
+  ProgramSupervisor programs_;
+  TapSchedule schedule_;
+  TapAccounts accounts_;
+  TapRecords records_;
   std::optional<Chaos> chaos_;
   ProgressLine progress_;
 
   std::vector<RiderState> riders_;
-  std::vector<Program> programs_;
-  int epoll_ = -1;
-  int signals_ = -1;
+  std::array<TerminalState, kTerminalCount> terminals_;
   bool failed_ = false;
-
-  // Riders by the minute of their next tap, from bucketBase_ on; the
-  // minutes up to released_ have been handed to their terminals.
-  std::vector<std::vector<int>> buckets_;
-  int bucketBase_ = 0;
-  int released_ = 0;
-  std::vector<std::pair<Clock::time_point, int>> retries_;
+  bool prepared_ = false;
+  bool finishing_ = false;
+  bool clockChanged_ = true;
 
   Clock::time_point started_;
   Clock::time_point lastClockRead_;
+  Clock::time_point lastWake_;
   Clock::time_point lastAnswer_;
   std::optional<Clock::time_point> firstSent_;
-  Clock::time_point nextKill_;
+  std::optional<Clock::time_point> nextRetry_;
   long long answersThisSecond_ = 0;
   Clock::time_point secondStarted_;
-  std::vector<int> lags_;
-  std::vector<int> morningLags_;
-  long long refusedCount_ = 0;
   // taps per second over the last few seconds, for the progress line
   std::deque<std::pair<Clock::time_point, long long>> recent_;
 };
+
+int lastMinute(const std::vector<RiderPlan>& plans, int from) {
+  int last = from;
+  for (const RiderPlan& plan : plans) {
+    if (!plan.taps.empty()) last = std::max(last, plan.taps.back().minute);
+  }
+  return last;
+}
+
+Driver::Driver(const DriverSetup& setup, const std::vector<RiderPlan>& plans, TapsCsv& taps,
+               DayReport& report)
+    : setup_(setup),
+      plans_(plans),
+      report_(report),
+      clock_(setup.world, setup.firstDay, setup.fromMinute),
+      programs_(loop_, worldPrograms(setup), *this),
+      schedule_(setup.fromMinute, lastMinute(plans, setup.fromMinute)),
+      accounts_(report, taps),
+      records_(setup.world, setup.firstDay),
+      riders_(plans.size()) {}
 
 void Driver::fail(const std::string& why) {
   if (!failed_) report_.differences.push_back(why);
   failed_ = true;
 }
 
-int Driver::hourSlot(int minutes) {
-  const int hour = std::max(0, minutes) / 60;
-  if (report_.tapsPerHour.size() <= static_cast<size_t>(hour)) {
-    report_.tapsPerHour.resize(static_cast<size_t>(hour) + 1, {});
-    report_.feesPerHour.resize(static_cast<size_t>(hour) + 1, {0, 0});
-  }
-  return hour;
-}
-
-void Driver::describePrograms() {
-  programs_.resize(kPrograms);
-  for (int t = 0; t < kTerminalCount; ++t) {
-    Program& program = programs_[static_cast<size_t>(t)];
-    program.name = terminalName(t);
-    if (t == kBusTerminal) {
-      program.directory = kBusDir;
-      program.path = (setup_.programs / "bus_terminal").string();
-    } else {
-      program.directory = kMetroDir;
-      program.path = (setup_.programs / "metro_terminal").string();
-      program.args = {std::to_string(t)};
-    }
-  }
-  Program& settlement = programs_[kSettlement];
-  settlement.name = "settlement";
-  settlement.directory = "Settlement";
-  settlement.path = (setup_.programs / "settlement_fast").string();
-}
-
-void Driver::watch(int fd, uint64_t tag, uint32_t events) {
-  epoll_event event{};
-  event.events = events;
-  event.data.u64 = tag;
-  if (epoll_ctl(epoll_, EPOLL_CTL_ADD, fd, &event) != 0 && errno == EEXIST) {
-    epoll_ctl(epoll_, EPOLL_CTL_MOD, fd, &event);
-  }
-}
-
-bool Driver::start(int p) {
-  Program& program = programs_[static_cast<size_t>(p)];
-  Result<ChildProcess> started =
-      ChildProcess::start(program.path, program.args, (setup_.world / program.directory).string());
-  if (const Problem* problem = started.problem()) {
-    fail(program.name + " could not be started: " + problem->text());
-    return false;
-  }
-  program.child = std::move(*started);
-  program.reader = ConsoleReader();
-  program.input.clear();
-  program.waitingToWrite = false;
-  program.killed = false;
-  watch(program.child.output(), tagOf(p, kOutput), EPOLLIN);
-  watch(program.child.errors(), tagOf(p, kErrors), EPOLLIN);
-  return true;
-}
-
 bool Driver::prepare() {
-  // SIGCHLD comes through a descriptor the loop waits on.
-  sigset_t childSignal;
-  sigemptyset(&childSignal);
-  sigaddset(&childSignal, SIGCHLD);
-  sigprocmask(SIG_BLOCK, &childSignal, nullptr);
-  signals_ = signalfd(-1, &childSignal, SFD_NONBLOCK | SFD_CLOEXEC);
-  epoll_ = epoll_create1(EPOLL_CLOEXEC);
-  if (signals_ < 0 || epoll_ < 0) {
-    fail(std::string("the driver cannot wait for its programs: ") + strerror(errno));
+  if (const Result<void> opened = loop_.open(); !opened) {
+    fail("the driver cannot wait for its programs: " + opened.problem()->text());
     return false;
   }
-  watch(signals_, kSignalTag, EPOLLIN);
-
-  describePrograms();
-  riders_.resize(plans_.size());
-  int last = setup_.fromMinute;
+  if (clock_.changes() >= 0) loop_.watch(clock_.changes(), kClockTag);
   for (size_t r = 0; r < plans_.size(); ++r) {
     RiderState& rider = riders_[r];
+    rider.taps = plans_[r].taps.data();
+    rider.count = static_cast<uint32_t>(plans_[r].taps.size());
     rider.balance = plans_[r].balance;
-    std::error_code error;
-    rider.cardSize = static_cast<off_t>(
-        fs::file_size(cardPath(setup_.world, riderCard(static_cast<int>(r))), error));
-    report_.tapsPlanned += static_cast<long long>(plans_[r].taps.size());
-    for (const PlannedTap& tap : plans_[r].taps) last = std::max(last, tap.minute);
+    report_.tapsPlanned += rider.count;
+    schedule(static_cast<int>(r));
   }
-  bucketBase_ = setup_.fromMinute;
-  released_ = setup_.fromMinute - 1;
-  buckets_.resize(static_cast<size_t>(last - bucketBase_ + 1));
-  for (size_t r = 0; r < plans_.size(); ++r) schedule(static_cast<int>(r));
+  prepared_ = true;
   // The settlement first: its clock goes on from the clock file laid for
   // the start, and the terminals read it.
   for (int p = kSettlement; p >= 0; --p) {
-    if (!start(p)) return false;
+    if (!programs_.start(p)) return false;
   }
   return true;
 }
 
 void Driver::schedule(int rider) {
   RiderState& state = riders_[static_cast<size_t>(rider)];
-  const RiderPlan& plan = plans_[static_cast<size_t>(rider)];
-  if (state.next >= plan.taps.size()) return;
-  const PlannedTap& tap = plan.taps[state.next];
-  state.typoPending = tap.typo != Typo::kNone;
+  if (state.next >= state.count) return;
+  const PlannedTap& tap = state.taps[state.next];
   state.topUps = 0;
-  if (tap.minute <= released_) {
-    requeue(rider);
-    return;
-  }
-  buckets_[static_cast<size_t>(tap.minute - bucketBase_)].push_back(rider);
+  schedule_.plan({rider, tap, tap.typo != Typo::kNone});
 }
 
 void Driver::followClock() {
   const auto now = Clock::now();
-  if (now - lastClockRead_ < kClockPoll) return;
-  lastClockRead_ = now;
-  const int minutes = clock_.read();
-  while (released_ < minutes) {
-    ++released_;
-    const int slot = released_ - bucketBase_;
-    if (slot < 0 || static_cast<size_t>(slot) >= buckets_.size()) continue;
-    for (const int rider : buckets_[static_cast<size_t>(slot)]) requeue(rider);
-    std::vector<int>().swap(buckets_[static_cast<size_t>(slot)]);
+  const auto poll = clock_.changes() >= 0 ? kClockPoll : kClockPollUnwatched;
+  if (clockChanged_ || now - lastClockRead_ >= poll) {
+    clockChanged_ = false;
+    lastClockRead_ = now;
+    schedule_.release(clock_.read());
   }
-  for (auto retry = retries_.begin(); retry != retries_.end();) {
-    if (retry->first <= now) {
-      requeue(retry->second);
-      retry = retries_.erase(retry);
-    } else {
-      ++retry;
-    }
-  }
+  if (nextRetry_ && *nextRetry_ <= now) nextRetry_ = schedule_.releaseRetries(now);
 }
 
 void Driver::dispatch() {
-  for (int p = 0; p < kTerminalCount; ++p) {
-    Program& program = programs_[static_cast<size_t>(p)];
-    if (!program.up() || program.finishing || program.waiting.empty()) continue;
-    while (!program.waiting.empty()) {
-      send(p, program.waiting.front());
-      program.waiting.pop_front();
-    }
-    flush(p);
+  for (int t = 0; t < kTerminalCount; ++t) {
+    std::deque<TapTicket>& queue = schedule_.queue(t);
+    if (queue.empty() || !programs_.up(t)) continue;
+    for (const TapTicket& ticket : queue) send(t, ticket);
+    queue.clear();
+    programs_.flush(t);
   }
 }
 
-void Driver::send(int p, int rider) {
-  Program& program = programs_[static_cast<size_t>(p)];
-  RiderState& state = riders_[static_cast<size_t>(rider)];
-  const bool mistyped = state.typoPending;
-  program.input += tapCommand(riderCard(rider), currentTap(rider), mistyped);
-  program.input += '\n';
-  program.sent.push_back({rider, mistyped, state.cardSize});
+void Driver::send(int terminal, const TapTicket& ticket) {
+  std::string& input = programs_.input(terminal);
+  appendTapCommand(input, riderCardText(ticket.rider).view(), ticket.tap, ticket.mistyped);
+  input += '\n';
+  terminals_[static_cast<size_t>(terminal)].sent.push_back(ticket);
   if (!firstSent_) firstSent_ = Clock::now();
 }
 
-void Driver::flush(int p) {
-  Program& program = programs_[static_cast<size_t>(p)];
-  size_t written = 0;
-  while (written < program.input.size()) {
-    const ssize_t n = write(program.child.input(), program.input.data() + written,
-                            program.input.size() - written);
-    if (n > 0) {
-      written += static_cast<size_t>(n);
-      continue;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
-    // A dead console (EPIPE): what it was sent is checked once it runs again.
-    program.input.clear();
-    written = 0;
-    break;
-  }
-  program.input.erase(0, written);
-  const bool wants = !program.input.empty();
-  if (wants != program.waitingToWrite && program.child.input() >= 0) {
-    if (wants) {
-      watch(program.child.input(), tagOf(p, kInput), EPOLLOUT);
-    } else {
-      epoll_ctl(epoll_, EPOLL_CTL_DEL, program.child.input(), nullptr);
-    }
-    program.waitingToWrite = wants;
-  }
-}
-
-// Whether more may come.
-bool Driver::onReadable(int p, Stream stream) {
-  Program& program = programs_[static_cast<size_t>(p)];
-  const int fd = stream == kOutput ? program.child.output() : program.child.errors();
-  if (fd < 0) return false;
-  char buffer[kReadChunk];
-  // One read per wake: the other programs get their turn.
-  const ssize_t n = read(fd, buffer, sizeof buffer);
-  if (n < 0 && errno == EINTR) return true;
-  if (n < 0 && errno == EAGAIN) return false;
-  if (n <= 0) {
-    // The program's end: its reaping follows.
-    stream == kOutput ? program.child.closeOutput() : program.child.closeErrors();
-    return false;
-  }
-  const std::string_view bytes(buffer, static_cast<size_t>(n));
-  if (stream == kErrors || p == kSettlement) {
-    if (stream == kErrors) keepTail(program.errorTail, bytes);
-    return true;
-  }
-  const bool wasPrompted = program.reader.prompted();
-  std::vector<std::string> answers;
-  program.reader.take(bytes, answers);
-  for (const std::string& answer : answers) {
-    if (program.sent.empty()) continue;  // nothing asked: nothing to answer
-    const Sent sent = program.sent.front();
-    program.sent.pop_front();
-    answered(p, sent, answer, false);
-  }
-  if (!wasPrompted && program.reader.prompted()) afterFirstPrompt(p);
-  return true;
-}
-
-void Driver::drainOutput(int p) {
-  while (onReadable(p, kOutput)) {
-  }
-  while (onReadable(p, kErrors)) {
-  }
-}
-
-void Driver::afterFirstPrompt(int p) {
-  Program& program = programs_[static_cast<size_t>(p)];
-  program.failedStarts = 0;
-  // The new terminal has completed or dropped the tap a kill left in hand.
-  std::vector<Sent> resend;
-  for (const Sent& sent : program.toCheck) {
-    const std::string bytes = cardBytesFrom(cardFile(sent.rider), sent.cardSize);
-    size_t used = 0;
-    if (!recordsIn(bytes, used).empty()) {
-      ++report_.answeredByCard;
-      answered(p, sent, kKilledText, true);
-    } else {
-      ++report_.resentAfterKill;
-      resend.push_back(sent);
-    }
-  }
-  program.toCheck.clear();
-  // Sent again first, in the order they were sent.
-  for (auto sent = resend.rbegin(); sent != resend.rend(); ++sent) {
-    program.waiting.push_front(sent->rider);
-  }
-}
-
-void Driver::onChildEnded(int p, int status) {
-  Program& program = programs_[static_cast<size_t>(p)];
-  drainOutput(p);
-  program.child.reaped();
-  program.child = ChildProcess();
-  program.input.clear();
-  program.waitingToWrite = false;
-  if (program.finishing) {
-    program.exited = true;
-    program.exitStatus = status;
-    return;
-  }
-  if (!program.killed) {
-    // It ended by itself.
-    const std::string tail = program.errorTail.empty() ? "" : ": " + program.errorTail;
-    errorWrite("simulate: " + program.name + " ended with status " + std::to_string(status) + tail +
-               (tail.ends_with('\n') ? "" : "\n"));
-  }
-  // A kill is on purpose; a program that ends by itself again and again
-  // (a terminal before its first prompt each time) is given up.
-  if (!program.killed) ++program.failedStarts;
-  if (program.failedStarts >= kMostFailedStarts) {
-    fail(program.name + " would not run (status " + std::to_string(status) + ")" +
-         (program.errorTail.empty() ? "" : ": " + program.errorTail));
-    return;
-  }
-  program.toCheck.insert(program.toCheck.end(), program.sent.begin(), program.sent.end());
-  program.sent.clear();
-  program.errorTail.clear();
-  start(p);
-}
-
-void Driver::reapChildren() {
-  signalfd_siginfo info;
-  while (read(signals_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-  }
-  while (const std::optional<Reaped> reaped = reapOne()) {
-    for (int p = 0; p < kPrograms; ++p) {
-      if (programs_[static_cast<size_t>(p)].child.pid() == reaped->pid) {
-        onChildEnded(p, reaped->status);
-        break;
-      }
-    }
-  }
-}
-
-void Driver::makeChaos() {
-  if (!chaos_ || allAnswered() || failed_) return;
-  const auto now = Clock::now();
-  if (now < nextKill_) return;
-  nextKill_ = now + std::chrono::duration_cast<Clock::duration>(
-                        std::chrono::duration<double>(chaos_->nextDelay()));
-  std::vector<int> candidates;
-  for (int p = 0; p < kPrograms; ++p) {
-    const Program& program = programs_[static_cast<size_t>(p)];
-    const bool serving = p == kSettlement ? program.child.running() : program.reader.prompted();
-    if (program.child.running() && !program.killed && serving) candidates.push_back(p);
-  }
-  if (candidates.empty()) return;
-  Program& victim = programs_[static_cast<size_t>(chaos_->pick(candidates))];
-  victim.child.signal(SIGKILL);
-  victim.killed = true;
-  ++report_.kills;
-  ++report_.killsOf[victim.name];
-}
-
-void Driver::answered(int p, const Sent& sent, std::string_view answer, bool killed) {
-  const int rider = sent.rider;
-  RiderState& state = riders_[static_cast<size_t>(rider)];
-  const PlannedTap& tap = currentTap(rider);
-  const std::string card = riderCard(rider);
-  const std::string command = tapCommand(card, tap, sent.mistyped);
-  const std::string printed = killed ? std::string(answer) : joinedLines(answer);
-  const std::string name = programs_[static_cast<size_t>(p)].name;
-  ++report_.commandsAnswered;
+void Driver::answered(int p, std::string_view answer) {
+  TerminalState& terminal = terminals_[static_cast<size_t>(p)];
+  if (terminal.sent.empty()) return;  // nothing asked: nothing to answer
+  const TapTicket ticket = terminal.sent.front();
+  terminal.sent.pop_front();
   ++answersThisSecond_;
-  lastAnswer_ = Clock::now();
+  lastAnswer_ = lastWake_;
+  take(p, ticket, answer);
+}
 
-  const std::string bytes = cardBytesFrom(cardFile(rider), sent.cardSize);
-  size_t used = 0;
-  const std::vector<CardRecord> records = recordsIn(bytes, used);
-  if (!records.empty()) {
-    state.cardSize = sent.cardSize + static_cast<off_t>(used);
-    for (const CardRecord& record : records) charged(rider, record, tap, name, command, printed);
+void Driver::take(int p, TapTicket ticket, std::string_view answer) {
+  const int rider = ticket.rider;
+  RiderState& state = riders_[static_cast<size_t>(rider)];
+  const PlannedTap& tap = ticket.tap;
+  const TapAnswer read = readTapAnswer(answer);
+  if (read.charged) {
+    const std::optional<ChargedRecord> record =
+        records_.charged(p, rider, tap, read.fee, state.records, state.balance);
+    if (!record) {
+      fail("card " + riderCard(rider) + " holds no record of a tap " + terminalName(p) +
+           " charged");
+    } else {
+      accounts_.charged(state.journey, rider, tap, ticket.mistyped, answer, *record);
+      state.balance = read.balance.value_or(state.balance - static_cast<int>(record->fee));
+      ++state.records;
+    }
     finishTap(rider);
     return;
   }
-  const std::string key = printed.empty() ? "(nothing printed)" : printed;
-  ++report_.refused[key];
-  ++refusedCount_;
-  taps_.add({tap.minute, std::nullopt, name, card, command, printed, std::nullopt});
-  if (sent.mistyped) {
+  if (ticket.mistyped) {
+    accounts_.refused(rider, tap, true, answer, -1);
     ++report_.mistyped;
-    state.typoPending = false;
-    requeue(rider);
-  } else if (answer.find("Lack!") != std::string_view::npos && state.topUps < kMostTopUps) {
-    const auto topUp = topUpQuietly(setup_.world, card, kTopUpAmount);
-    if (topUp) {
-      ++state.topUps;
-      ++report_.topUps;
-      report_.topUpAmount += kTopUpAmount;
-      state.cardSize += static_cast<off_t>(topUp->record.size());
-      state.balance = topUp->after;
-      requeue(rider);
-    } else {
-      fail("card " + card + " could not be topped up: " + topUp.problem()->text());
-      state.topUps = kMostTopUps;
-      requeue(rider);
-    }
-  } else if (answer.find("Time read error!") != std::string_view::npos) {
+    ticket.mistyped = false;
+    schedule_.queue(ticket);
+  } else if (read.lack && state.topUps < kMostTopUps) {
+    accounts_.refused(rider, tap, false, answer, -1);
+    topUp(rider);
+    schedule_.queue(ticket);
+  } else if (read.clockError) {
+    accounts_.refused(rider, tap, false, answer, -1);
     ++report_.resentAfterClockError;
-    retries_.emplace_back(Clock::now() + kClockErrorRetry, rider);
+    const auto when = Clock::now() + kClockErrorRetry;
+    schedule_.retry(ticket, when);
+    nextRetry_ = nextRetry_ ? std::min(*nextRetry_, when) : when;
   } else {
-    const int slot = hourSlot(clock_.minutes());
-    ++report_.tapsPerHour[static_cast<size_t>(slot)][tap.terminal];
+    accounts_.refused(rider, tap, false, answer, clock_.minutes());
     finishTap(rider);
   }
 }
 
-void Driver::charged(int rider, const CardRecord& record, const PlannedTap& tap,
-                     std::string_view terminal, std::string_view command,
-                     std::string_view printed) {
+void Driver::topUp(int rider) {
   RiderState& state = riders_[static_cast<size_t>(rider)];
   const std::string card = riderCard(rider);
-  const long long fee = static_cast<long long>(state.balance) - record.balance;
-  state.balance = record.balance;
-  const std::optional<Operator> op = exactOperatorOf(record.transport);
-  const std::optional<int> stamp = recordMinutes(record.time, setup_.firstDay);
-  if (!op || !stamp) {
-    fail("card " + card + " holds a record no terminal writes: " + record.time + "," +
-         record.transport);
-    return;
+  const auto topUp = topUpQuietly(setup_.world, card, kTopUpAmount);
+  if (topUp) {
+    ++state.topUps;
+    ++state.records;
+    ++report_.topUps;
+    report_.topUpAmount += kTopUpAmount;
+    state.balance = topUp->after;
+  } else {
+    fail("card " + card + " could not be topped up: " + topUp.problem()->text());
+    state.topUps = kMostTopUps;
   }
-  ++report_.tapsCharged;
-  report_.feesCharged[*op] += fee;
-  const int lag = *stamp - tap.minute;
-  lags_.push_back(lag);
-  if (tap.minute >= kMorningPeakFrom && tap.minute < kMorningPeakTo) morningLags_.push_back(lag);
-  const int slot = hourSlot(*stamp);
-  ++report_.tapsPerHour[static_cast<size_t>(slot)][tap.terminal];
-  report_.feesPerHour[static_cast<size_t>(slot)][*op] += fee;
-  ++report_.feeSpread[fee][*op];
-  const int opNumber = static_cast<int>(*op);
-  if (record.journeyId != state.lastJourney) {
-    state.journeyCounted = false;
-  } else if (opNumber != state.lastOperator && !state.journeyCounted) {
-    ++report_.transferJourneys;
-    state.journeyCounted = true;
-  }
-  state.lastJourney = record.journeyId;
-  state.lastOperator = opNumber;
-  taps_.add({tap.minute, *stamp, terminal, card, command, printed, fee});
 }
 
 void Driver::finishTap(int rider) {
@@ -620,27 +327,78 @@ void Driver::finishTap(int rider) {
   schedule(rider);
 }
 
+void Driver::firstPrompt(int p) {
+  TerminalState& terminal = terminals_[static_cast<size_t>(p)];
+  // The new terminal has completed or dropped the tap a kill left in hand:
+  // a card with a record more holds it (and its trip log the same record).
+  std::vector<TapTicket> resend;
+  for (const TapTicket& sent : terminal.toCheck) {
+    RiderState& state = riders_[static_cast<size_t>(sent.rider)];
+    const std::optional<ChargedRecord> record =
+        records_.onCard(sent.rider, state.records, state.balance);
+    if (!record) {
+      ++report_.resentAfterKill;
+      resend.push_back(sent);
+      continue;
+    }
+    records_.takeLogged(p, sent.tap, record->fee);
+    ++report_.answeredByCard;
+    accounts_.charged(state.journey, sent.rider, sent.tap, sent.mistyped, kKilledText, *record);
+    state.balance -= static_cast<int>(record->fee);
+    ++state.records;
+    finishTap(sent.rider);
+  }
+  terminal.toCheck.clear();
+  // Sent again first, in the order they were sent.
+  std::deque<TapTicket>& queue = schedule_.queue(p);
+  queue.insert(queue.begin(), resend.begin(), resend.end());
+}
+
+void Driver::ended(int p, int status, bool killed, const std::string& errors) {
+  if (!killed) {
+    const std::string tail = errors.empty() ? "" : ": " + errors;
+    errorWrite("simulate: " + programs_.name(p) + " ended with status " + std::to_string(status) +
+               tail + (tail.ends_with('\n') ? "" : "\n"));
+  }
+  if (p == kSettlement) return;
+  TerminalState& terminal = terminals_[static_cast<size_t>(p)];
+  terminal.toCheck.insert(terminal.toCheck.end(), terminal.sent.begin(), terminal.sent.end());
+  terminal.sent.clear();
+}
+
+void Driver::makeChaos() {
+  if (!chaos_ || allAnswered() || failed_ || finishing_ || !chaos_->due(Clock::now())) return;
+  std::vector<int> candidates;
+  for (int p = 0; p < kPrograms; ++p) {
+    const bool serving = p == kSettlement || programs_.prompted(p);
+    if (programs_.running(p) && !programs_.killed(p) && serving) candidates.push_back(p);
+  }
+  if (candidates.empty()) return;
+  const int victim = chaos_->pick(candidates);
+  programs_.kill(victim);
+  ++report_.kills;
+  ++report_.killsOf[programs_.name(victim)];
+}
+
 bool Driver::allUp() const {
   for (int p = 0; p < kPrograms; ++p) {
-    const Program& program = programs_[static_cast<size_t>(p)];
-    if (!program.child.running() || program.killed || !program.toCheck.empty()) return false;
-    if (p != kSettlement && !program.reader.prompted()) return false;
+    if (!programs_.running(p) || programs_.killed(p)) return false;
+    if (p == kSettlement) continue;
+    if (!programs_.prompted(p) || !terminals_[static_cast<size_t>(p)].toCheck.empty()) {
+      return false;
+    }
   }
   return true;
 }
 
 void Driver::checkStall() {
-  const auto now = Clock::now();
-  bool waiting = false;
-  for (int p = 0; p < kTerminalCount; ++p) {
-    if (!programs_[static_cast<size_t>(p)].sent.empty()) waiting = true;
-  }
-  if (waiting && now - lastAnswer_ > kStallLimit) {
-    std::string who;
-    for (int p = 0; p < kTerminalCount; ++p) {
-      const Program& program = programs_[static_cast<size_t>(p)];
-      if (!program.sent.empty()) who += (who.empty() ? "" : ", ") + program.name;
+  std::string who;
+  for (int t = 0; t < kTerminalCount; ++t) {
+    if (!terminals_[static_cast<size_t>(t)].sent.empty()) {
+      who += (who.empty() ? "" : ", ") + programs_.name(t);
     }
+  }
+  if (!who.empty() && Clock::now() - lastAnswer_ > kStallLimit) {
     fail("no answer for 60 seconds from " + who);
   }
 }
@@ -656,122 +414,128 @@ void Driver::showProgress(bool force) {
   figures.planned = report_.tapsPlanned;
   figures.tapsPerSecond =
       span > 0 ? static_cast<double>(report_.commandsAnswered - recent_.front().second) / span : 0;
-  figures.refused = refusedCount_;
+  figures.refused = accounts_.refusedCount();
   figures.kills = report_.kills;
   progress_.show(figures, force);
 }
 
-void Driver::pump(std::chrono::milliseconds timeout) {
-  followClock();
-  dispatch();
-  epoll_event events[32];
-  const int n = epoll_wait(epoll_, events, 32, static_cast<int>(timeout.count()));
+void Driver::pump(Clock::duration timeout) {
+  // Answers that come in the same millisecond are taken together.
+  const auto sinceWake = Clock::now() - lastWake_;
+  if (sinceWake < kLeastWakeGap) std::this_thread::sleep_for(kLeastWakeGap - sinceWake);
+  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(timeout);
+  const std::span<const EventLoop::Event> events = loop_.wait(std::max(wait, 0ms));
+  lastWake_ = Clock::now();
   bool children = false;
-  for (int i = 0; i < n; ++i) {
-    const uint64_t tag = events[i].data.u64;
-    if (tag == kSignalTag) {
+  for (const EventLoop::Event& event : events) {
+    if (event.signal == SIGCHLD) {
       children = true;
-      continue;
-    }
-    const int p = static_cast<int>(tag >> 2);
-    const Stream stream = static_cast<Stream>(tag & 3);
-    if (stream == kInput) {
-      flush(p);
+    } else if (event.signal != 0) {
+      if (report_.cutShortBy == 0) report_.cutShortBy = event.signal;
+      // A second request while the day is being stopped: stop everything now.
+      if (finishing_ && report_.cutShortBy != 0) {
+        for (int p = 0; p < kPrograms; ++p) programs_.signal(p, SIGKILL);
+      }
+    } else if (event.tag == kClockTag) {
+      clockChanged_ = clock_.takeChanges() || clockChanged_;
     } else {
-      onReadable(p, stream);
+      programs_.onEvent(event.tag);
     }
   }
-  if (children) reapChildren();
-  const auto now = Clock::now();
-  if (now - secondStarted_ >= 1s) {
+  if (children) programs_.reap();
+  if (lastWake_ - secondStarted_ >= 1s) {
     report_.peakTapsPerSecond = std::max(report_.peakTapsPerSecond, answersThisSecond_);
     answersThisSecond_ = 0;
-    secondStarted_ = now;
+    secondStarted_ = lastWake_;
   }
+}
+
+void Driver::step() {
+  followClock();
+  dispatch();
+  Clock::duration timeout = clock_.changes() >= 0 ? kClockPoll : kClockPollUnwatched;
+  if (nextRetry_) timeout = std::min(timeout, *nextRetry_ - Clock::now());
+  pump(timeout);
   makeChaos();
   checkStall();
   showProgress(false);
 }
 
+bool Driver::waitUntil(const std::function<bool()>& done, Clock::duration limit) {
+  const auto deadline = Clock::now() + limit;
+  while (!done() && Clock::now() < deadline) pump(kClockPollUnwatched);
+  return done();
+}
+
 void Driver::play() {
+  const Rusage before = usageOf(RUSAGE_SELF);
   started_ = Clock::now();
   lastAnswer_ = started_;
+  lastWake_ = started_;
   secondStarted_ = started_;
-  if (chaos_)
-    nextKill_ = started_ + std::chrono::duration_cast<Clock::duration>(
-                               std::chrono::duration<double>(chaos_->nextDelay()));
+  if (setup_.chaosSeconds) chaos_.emplace(*setup_.chaosSeconds, setup_.seed, started_);
   if (prepare()) {
-    while (!failed_ && !allAnswered()) pump(kClockPoll);
+    while (!failed_ && !allAnswered() && report_.cutShortBy == 0) step();
   }
   showProgress(true);
   progress_.end();
-  const auto lastAnswer = lastAnswer_;
-  if (firstSent_) report_.playSeconds = secondsBetween(*firstSent_, lastAnswer);
+  if (firstSent_) report_.playSeconds = secondsBetween(*firstSent_, lastAnswer_);
   finish();
+  accounts_.close();
   report_.realSeconds = secondsBetween(started_, Clock::now());
   report_.tapsPerSecond = report_.playSeconds > 0
                               ? static_cast<double>(report_.commandsAnswered) / report_.playSeconds
                               : 0;
-  report_.lag = summarizeLags(lags_);
-  report_.morningLag = summarizeLags(morningLags_);
+  // The driver's own share is of the playing: the day's planning and its
+  // cards' provisioning are the world's setup, counted apart.
   report_.driver = usageOf(RUSAGE_SELF);
+  report_.driver.userSeconds -= before.userSeconds;
+  report_.driver.systemSeconds -= before.systemSeconds;
   report_.children = usageOf(RUSAGE_CHILDREN);
 }
 
 void Driver::finish() {
-  if (programs_.empty()) return;
-  auto waitUntil = [&](auto done, std::chrono::seconds limit) {
-    const auto deadline = Clock::now() + limit;
-    while (!done() && Clock::now() < deadline) pump(kClockPoll);
-    return done();
-  };
+  if (!prepared_) return;
+  finishing_ = true;
+  const bool cut = report_.cutShortBy != 0;
   // Every killed program runs again before the end.
-  if (!failed_ && !waitUntil([&] { return allUp(); }, kEndWait)) {
+  if (!failed_ && !cut && !waitUntil([&] { return allUp(); }, kEndWait)) {
     fail("not every program ran again before the end");
   }
   const size_t lines = statementLineCount(setup_.world);
-  for (int p = 0; p < kTerminalCount; ++p) {
-    Program& program = programs_[static_cast<size_t>(p)];
-    program.finishing = true;
-    program.exited = !program.child.running();
-    if (program.waitingToWrite) epoll_ctl(epoll_, EPOLL_CTL_DEL, program.child.input(), nullptr);
-    program.waitingToWrite = false;
-    program.child.closeInput();
-  }
+  for (int p = 0; p < kPrograms; ++p) programs_.finish(p);
+  for (int t = 0; t < kTerminalCount; ++t) programs_.closeInput(t);
+  // Cut short, the settlement stops at once: what it has not settled
+  // waits in the trip logs.
+  if (cut) programs_.signal(kSettlement, SIGTERM);
   auto terminalsEnded = [&] {
-    for (int p = 0; p < kTerminalCount; ++p) {
-      if (!programs_[static_cast<size_t>(p)].exited) return false;
+    for (int t = 0; t < kTerminalCount; ++t) {
+      if (!programs_.exited(t)) return false;
     }
     return true;
   };
-  if (!waitUntil(terminalsEnded, kEndWait)) {
+  if (!waitUntil(terminalsEnded, cut ? kCutShortWait : kEndWait)) {
     fail("a terminal did not end at the end of its input");
-    for (int p = 0; p < kTerminalCount; ++p)
-      programs_[static_cast<size_t>(p)].child.signal(SIGKILL);
+    for (int t = 0; t < kTerminalCount; ++t) programs_.signal(t, SIGKILL);
     waitUntil(terminalsEnded, 5s);
   }
-  for (int p = 0; p < kTerminalCount; ++p) {
-    const Program& program = programs_[static_cast<size_t>(p)];
-    if (program.exited && program.exitStatus != 0) {
-      fail(program.name + " ended with status " + std::to_string(program.exitStatus));
+  for (int t = 0; t < kTerminalCount; ++t) {
+    const int status = programs_.exitStatus(t);
+    if (programs_.exited(t) && status != 0 && !(cut && status == 128 + SIGKILL)) {
+      fail(programs_.name(t) + " ended with status " + std::to_string(status));
     }
   }
-  Program& settlement = programs_[kSettlement];
   // A whole cycle began after the last answer once two lines follow it.
-  if (settlement.child.running() &&
+  if (!cut && programs_.running(kSettlement) &&
       !waitUntil([&] { return statementLineCount(setup_.world) >= lines + 2; }, kEndWait)) {
     fail("the settlement wrote no two statement lines after the last tap");
   }
-  settlement.finishing = true;
-  settlement.exited = !settlement.child.running();
-  settlement.child.signal(SIGTERM);
-  if (!waitUntil([&] { return settlement.exited; }, 10s)) {
-    settlement.child.signal(SIGKILL);
-    waitUntil([&] { return settlement.exited; }, 5s);
+  programs_.signal(kSettlement, SIGTERM);
+  if (!waitUntil([&] { return programs_.exited(kSettlement); }, 10s)) {
+    programs_.signal(kSettlement, SIGKILL);
+    waitUntil([&] { return programs_.exited(kSettlement); }, 5s);
     fail("the settlement did not stop on SIGTERM");
   }
-  close(epoll_);
-  close(signals_);
 }
 
 }  // namespace

@@ -8,19 +8,23 @@
 // Exit status 0 when every planned tap was answered, the audit reconciles,
 // the statement equals what the cards paid and the journeys on the cards
 // are the planned ones; 1 otherwise; 2 for a command line it cannot take, a
-// --world neither missing nor empty or a --demand table that is not one.
+// --world neither missing nor empty (or played by another simulate) or a
+// --demand table that is not one; 128 + the signal when SIGINT, SIGTERM or
+// SIGHUP cut the day short (the report is written all the same).
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <array>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "common/files/file_replace.h"
 #include "common/process/console.h"
 #include "driving/built_programs.h"
+#include "driving/clock_follower.h"
+#include "driving/event_loop.h"
 #include "simulate/day_report.h"
 #include "simulate/demand_model.h"
 #include "simulate/demand_table.h"
@@ -52,16 +56,27 @@ int failRun(const std::string& why) {
   return kDifferentStatus;
 }
 
-bool writeWhole(const fs::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  out.flush();
-  return out.good();
+double cpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// A request to stop that came: noted in `report` the first time.
+bool stopRequested(DayReport& report) {
+  if (const std::optional<int> signal = takeStopRequest()) {
+    if (report.cutShortBy == 0) report.cutShortBy = *signal;
+  }
+  return report.cutShortBy != 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before anything: a request to stop waits until the programs can be
+  // stopped with the driver.
+  blockDriverSignals();
   ignoreFailedWriteSignals();
   const std::vector<std::string_view> words(argv + 1, argv + argc);
   const auto parsed = parseOptions(words);
@@ -92,13 +107,6 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  fs::path world;
-  if (options.world) {
-    world = fs::absolute(*options.world);
-    if (const Result<void> free = checkWorldFree(world); !free) {
-      return refuseUsage(free.problem()->text());
-    }
-  }
   if (options.report) {
     std::error_code error;
     const auto status = fs::status(*options.report, error);
@@ -110,11 +118,25 @@ int main(int argc, char** argv) {
   if (const Result<void> built = checkProgramsBuilt(programs, kDrivenPrograms); !built) {
     return failRun(built.problem()->text());
   }
-  if (!options.world) {
+  fs::path world;
+  if (options.world) {
+    world = fs::absolute(*options.world);
+  } else {
     std::string pattern = (fs::temp_directory_path() / "simulate-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) return failRun("cannot make a temporary world");
     world = pattern;
   }
+  // Held to the end: a second simulate on the same world is refused.
+  Result<FileDescriptor> held = holdWorld(world);
+  if (const Problem* problem = held.problem()) return refuseUsage(problem->text());
+
+  DayReport report;
+  report.riders = options.riders;
+  report.fromMinute = options.fromMinute;
+  report.minutes = options.minutes;
+  report.seed = options.seed;
+  report.chaosSeconds = options.chaosSeconds;
+  report.world = world.string();
 
   DemandOptions demand;
   demand.riders = options.riders;
@@ -124,49 +146,52 @@ int main(int argc, char** argv) {
   const std::vector<RiderPlan> plans = planDay(demand, model);
 
   const TimeInfo start = startClock(options.fromMinute);
-  if (const Result<void> laid = layOutWorld(world, plans, start); !laid) {
-    return failRun(laid.problem()->text());
-  }
+  report.firstDay = start.day;
+  const Result<void> laid =
+      stopRequested(report)
+          ? Result<void>(Problem("stopped"))
+          : layOutWorld(world, plans, start, [&] { return stopRequested(report); });
+  if (!laid && report.cutShortBy == 0) return failRun(laid.problem()->text());
+  report.setupCpuSeconds = cpuSeconds();
   const fs::path reportDir = options.report ? fs::absolute(*options.report) : world / "report";
   std::error_code error;
   fs::create_directories(reportDir, error);
   if (error) return failRun("cannot make the report folder " + reportDir.string());
 
-  DayReport report;
-  report.riders = options.riders;
-  report.fromMinute = options.fromMinute;
-  report.minutes = options.minutes;
-  report.seed = options.seed;
-  report.chaosSeconds = options.chaosSeconds;
-  report.world = world.string();
-  report.firstDay = start.day;
-
   TapsCsv taps((reportDir / "taps.csv").string());
   if (!taps.good()) return failRun("cannot write " + (reportDir / "taps.csv").string());
-  consoleWrite(
-      "== world in " + world.string() + ": " + std::to_string(options.riders) +
-      " cards provisioned; playing from " + std::string(options.fromMinute / 60 < 10 ? "0" : "") +
-      std::to_string(options.fromMinute / 60) + ":" + (options.fromMinute % 60 < 10 ? "0" : "") +
-      std::to_string(options.fromMinute % 60) + ", 8 simulated minutes a second\n");
-  DriverSetup setup;
-  setup.world = world;
-  setup.programs = programs;
-  setup.firstDay = start.day;
-  setup.fromMinute = options.fromMinute;
-  setup.chaosSeconds = options.chaosSeconds;
-  setup.seed = options.seed;
-  playDay(setup, plans, taps, report);
+  if (report.cutShortBy == 0) {
+    consoleWrite("== world in " + world.string() + ": " + std::to_string(options.riders) +
+                 " cards provisioned; playing from " + clockText(options.fromMinute) +
+                 ", 8 simulated minutes a second\n");
+    DriverSetup setup;
+    setup.world = world;
+    setup.programs = programs;
+    setup.firstDay = start.day;
+    setup.fromMinute = options.fromMinute;
+    setup.chaosSeconds = options.chaosSeconds;
+    setup.seed = options.seed;
+    playDay(setup, plans, taps, report);
+  } else {
+    for (const RiderPlan& plan : plans)
+      report.tapsPlanned += static_cast<long long>(plan.taps.size());
+  }
   if (!taps.close()) report.differences.push_back("taps.csv could not be written whole");
   reconcileDay(world, report);
   readJourneys(world, plans, report);
 
-  if (!writeWhole(reportDir / "report.json", reportJson(report)) ||
-      !writeWhole(reportDir / "report.html", reportHtml(report))) {
-    report.differences.push_back("the report could not be written to " + reportDir.string());
+  for (const auto& [name, text] : {std::pair{"report.json", reportJson(report)},
+                                   std::pair{"report.html", reportHtml(report)}}) {
+    if (const Result<void> written = replaceFile((reportDir / name).string(), text); !written) {
+      report.differences.push_back("the report could not be written to " +
+                                   (reportDir / name).string() + ": " + written.problem()->text());
+    }
   }
   consoleWrite(summaryText(report, reportDir.string()));
   for (const std::string& difference : report.differences) {
     errorWrite("simulate: " + difference + "\n");
   }
+  stopRequested(report);
+  if (report.cutShortBy != 0) return 128 + report.cutShortBy;
   return report.differences.empty() ? 0 : kDifferentStatus;
 }

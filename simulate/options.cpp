@@ -23,8 +23,8 @@ std::optional<double> positiveNumber(std::string_view text) {
 // "07:30" -> 450.
 std::optional<int> clockMinute(std::string_view text) {
   if (text.size() != 5 || text[2] != ':') return std::nullopt;
-  const auto hour = decimalNumber<int>(text.substr(0, 2), Minus::Allowed);
-  const auto minute = decimalNumber<int>(text.substr(3, 2), Minus::Allowed);
+  const auto hour = decimalNumber<int>(text.substr(0, 2));
+  const auto minute = decimalNumber<int>(text.substr(3, 2));
   if (!hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
   return *hour * 60 + *minute;
 }
@@ -133,5 +133,8 @@ std::string helpText() {
          "Exit status 0 when every planned tap was answered, the audit reconciles, the\n"
          "statement equals what the cards paid and the journeys on the cards are the planned\n"
          "ones; 1 otherwise (the differences are named); 2 for a command line it cannot take, a\n"
-         "--world that is neither missing nor empty or a --demand table that is not one.\n";
+         "--world that is neither missing nor empty (or played by another simulate) or a\n"
+         "--demand table that is not one. SIGINT, SIGTERM or SIGHUP stop the day: every\n"
+         "program of the world ends, the report says it was cut short, and the status is 128 +\n"
+         "the signal.\n";
 }

@@ -1,7 +1,10 @@
 // The spread of the taps' lag against their plan (minutes from a tap's
-// planned time to its stamp), as the report gives it.
+// planned time to its stamp), as the report gives it. Lags are counted by
+// value, so a day of millions of taps keeps a few counters.
 #pragma once
 
+#include <cstddef>
+#include <map>
 #include <vector>
 
 struct LagSummary {
@@ -11,9 +14,24 @@ struct LagSummary {
   int max = 0;
 };
 
-// The value at or below which a share `q` (0 to 1) of `values` lie: the
-// nearest rank, ceil(q * n)-th smallest. 0 for no values. Sorts `values`.
-int percentile(std::vector<int>& values, double q);
+class LagCounts {
+ public:
+  void add(int lag);
+  // The value at or below which a share `q` (0 to 1) of the lags lie: the
+  // nearest rank, ceil(q * n)-th smallest. 0 for no lags.
+  int percentile(double q) const;
+  LagSummary summary() const;
 
-// p50, p99 and max of `values` (sorted on return).
-LagSummary summarizeLags(std::vector<int>& values);
+ private:
+  // The usual lags, 0 up, are counted in a row; any other apart.
+  static constexpr size_t kCountedApart = 4096;
+  std::map<int, long long> all() const;
+
+  std::vector<long long> low_;
+  std::map<int, long long> counts_;
+  long long count_ = 0;
+};
+
+// The same over `values`.
+int percentile(const std::vector<int>& values, double q);
+LagSummary summarizeLags(const std::vector<int>& values);

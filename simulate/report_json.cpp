@@ -106,8 +106,10 @@ std::string reportJson(const DayReport& r) {
   add("play_seconds", decimal(r.playSeconds, 1));
   add("driver", "{\"cpu_seconds\": " + decimal(r.driver.cpuSeconds(), 2) +
                     ", \"cpu_share\": " + decimal(cpu > 0 ? r.driver.cpuSeconds() / cpu : 0, 3) +
-                    ", \"peak_memory_mib\": " + decimal(r.driver.peakKib / 1024.0, 1) + "}");
+                    ", \"peak_memory_mib\": " + decimal(r.driver.peakKib / 1024.0, 1) +
+                    ", \"setup_cpu_seconds\": " + decimal(r.setupCpuSeconds, 2) + "}");
   add("programs_cpu_seconds", decimal(r.children.cpuSeconds(), 2));
+  add("cut_short", r.cutShortBy != 0 ? jsonString(signalName(r.cutShortBy)) : "null");
   json += "  \"differences\": " + strings(r.differences) + "\n}\n";
   return json;
 }

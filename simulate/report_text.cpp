@@ -67,6 +67,11 @@ std::string realText(const DayReport& r) {
 
 }  // namespace
 
+std::string cutShortText(const DayReport& r) {
+  return "cut short by " + signalName(r.cutShortBy) + ": " + n(r.tapsAnswered) + " of " +
+         n(r.tapsPlanned) + " planned taps answered, every program of the world stopped";
+}
+
 std::string summaryText(const DayReport& r, const std::string& reportDir) {
   std::string s;
   s += "== " + n(r.riders) + " riders from " + clockText(r.fromMinute) + " for " +
@@ -95,6 +100,7 @@ std::string summaryText(const DayReport& r, const std::string& reportDir) {
   }
   s += "   audit: " +
        std::string(r.auditRun && r.auditDifferences.empty() ? "reconciled" : "differences") + "\n";
+  if (r.cutShortBy != 0) s += "== " + cutShortText(r) + "\n";
   if (r.differences.empty()) {
     s += "== reconciled: every planned tap was answered, the audit reconciles and the statement "
          "equals what the cards paid\n";
@@ -132,7 +138,7 @@ std::pair<size_t, size_t> hourRange(const DayReport& r) {
       last = h;
     }
   }
-  if (first > last) return {0, 0};
+  if (first >= r.tapsPerHour.size()) return {0, 0};
   return {first, last + 1};
 }
 
@@ -234,6 +240,7 @@ std::string reportHtml(const DayReport& r) {
       ".bad{color:#b00020}</style>\n</head>\n<body>\n";
   html += "<h1>A simulated day: " + n(r.riders) + " riders from " + clockText(r.fromMinute) +
           " for " + hoursText(r.minutes) + "</h1>\n";
+  if (r.cutShortBy != 0) html += "<p class=\"bad\">" + xmlText(cutShortText(r)) + "</p>\n";
   if (r.differences.empty()) {
     html +=
         "<p>Reconciled: every planned tap was answered, the audit reconciles and the statement "

@@ -7,6 +7,9 @@
 
 #include "simulate/day_report.h"
 
+// "cut short by SIGTERM: 1,234 of 5,678 planned taps answered, ...".
+std::string cutShortText(const DayReport& report);
+
 std::string summaryText(const DayReport& report, const std::string& reportDir);
 
 std::string reportHtml(const DayReport& report);

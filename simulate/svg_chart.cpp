@@ -163,6 +163,11 @@ std::string svgChart(const Chart& chart) {
            "\" text-anchor=\"middle\" fill=\"#b00020\">" + xmlText(chart.marker->label) +
            "</text>\n";
   }
+  if (chart.categories.empty()) {
+    svg += "<text x=\"" + number(kLeft + plotWidth / 2) + "\" y=\"" +
+           number(kTop + plotHeight / 2) + "\" text-anchor=\"middle\" fill=\"#666666\">" +
+           xmlText(kEmptyChartText) + "</text>\n";
+  }
   // The category axis.
   svg += "<line x1=\"" + number(kLeft) + "\" x2=\"" + number(kLeft + plotWidth) + "\" y1=\"" +
          number(kTop + plotHeight) + "\" y2=\"" + number(kTop + plotHeight) +

@@ -54,4 +54,7 @@ std::string axisNumber(double value);
 // Text for XML: & < > " escaped.
 std::string xmlText(const std::string& text);
 
+// A chart with no category says so in its plot area.
+inline constexpr const char* kEmptyChartText = "Nothing to draw: the window holds none of this.";
+
 std::string svgChart(const Chart& chart);

@@ -1,9 +1,14 @@
 #include "simulate/world_setup.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <ctime>
 
-#include "card/card_file.h"
 #include "card/card_records.h"
+#include "common/files/file_handle.h"
 #include "common/files/file_replace.h"
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
@@ -11,19 +16,53 @@
 
 namespace fs = std::filesystem;
 
-Result<void> checkWorldFree(const fs::path& world) {
+namespace {
+
+// Cards provisioned between two looks at whether to stop.
+constexpr size_t kCardsBetweenLooks = 4096;
+
+// Creates the card file `name` in `customer` holding `record`.
+bool provision(int customer, std::string_view name, std::string_view record) {
+  char path[32];
+  if (name.size() >= sizeof path) {
+    errno = ENAMETOOLONG;
+    return false;
+  }
+  name.copy(path, name.size());
+  path[name.size()] = '\0';
+  // The world is fresh and held by this process: a file already there is
+  // someone else's, and is not written.
+  const FileDescriptor card(
+      openat(customer, path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  return card.valid() && writeAll(card.get(), record);
+}
+
+}  // namespace
+
+Result<FileDescriptor> holdWorld(const fs::path& world) {
   std::error_code error;
-  const fs::file_status status = fs::symlink_status(world, error);
-  if (status.type() == fs::file_type::not_found) return {};
-  if (error) return Problem::fromErrno(world.string() + " cannot be looked at: ", error.value());
-  if (status.type() != fs::file_type::directory) {
-    return Problem(world.string() + " is no directory (the world must be a missing or empty one)");
+  if (fs::symlink_status(world, error).type() == fs::file_type::not_found) {
+    fs::create_directories(world, error);
+    if (error) return Problem::fromErrno("cannot make " + world.string() + ": ", error.value());
+  }
+  FileDescriptor held(open(world.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!held.valid()) {
+    if (errno == ENOTDIR || errno == ELOOP) {
+      return Problem(world.string() +
+                     " is no directory (the world must be a missing or empty one)");
+    }
+    return Problem::fromErrno(world.string() + " cannot be opened: ", errno);
+  }
+  if (flock(held.get(), LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK)
+      return Problem(world.string() + " is being played by another simulate");
+    return Problem::fromErrno(world.string() + " cannot be locked: ", errno);
   }
   if (!fs::is_empty(world, error) || error) {
     return Problem(world.string() +
                    " is not empty (the world must be a missing or empty directory)");
   }
-  return {};
+  return held;
 }
 
 TimeInfo startClock(int fromMinute) {
@@ -35,17 +74,35 @@ TimeInfo startClock(int fromMinute) {
 }
 
 Result<void> layOutWorld(const fs::path& world, const std::vector<RiderPlan>& plans,
-                         const TimeInfo& start) {
+                         const TimeInfo& start, const std::function<bool()>& stopped) {
   std::error_code error;
   for (const char* dir : kWorldLayout) {
     fs::create_directories(world / dir, error);
     if (error)
       return Problem::fromErrno("cannot make " + (world / dir).string() + ": ", error.value());
   }
+  const fs::path customerDir = world / kCustomerDir;
+  const FileDescriptor customer(
+      open(customerDir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!customer.valid()) {
+    return Problem::fromErrno("cannot open " + customerDir.string() + ": ", errno);
+  }
+  std::string name;
+  std::string record;
+  int recordBalance = -1;
   for (size_t rider = 0; rider < plans.size(); ++rider) {
-    const fs::path card = cardPath(world, riderCard(static_cast<int>(rider)));
-    const Result<void> laid = replaceFile(card.string(), provisioningRecord(plans[rider].balance));
-    if (!laid) return laid.problem()->within("cannot provision " + card.string() + ": ");
+    if (rider % kCardsBetweenLooks == 0 && stopped()) {
+      return Problem("stopped after " + std::to_string(rider) + " cards");
+    }
+    if (plans[rider].balance != recordBalance) {
+      recordBalance = plans[rider].balance;
+      record = provisioningRecord(recordBalance);
+    }
+    name = riderCardText(static_cast<int>(rider)).view();
+    name += kCardFileExtension;
+    if (!provision(customer.get(), name, record)) {
+      return Problem::fromErrno("cannot provision " + (customerDir / name).string() + ": ", errno);
+    }
   }
   const fs::path clock = world / kTimeDir / kClockFileName;
   const Result<void> laid = replaceFile(clock.string(), clockLine(start));

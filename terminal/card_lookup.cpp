@@ -138,15 +138,28 @@ std::optional<CardRecords> readCardRecords(int fd, off_t size, std::string_view 
   }
 }
 
+namespace {
+
+// A card looked up for a tap keeps its access time where the terminal may
+// ask that (it owns the file): updating it would be a write of its own at
+// every tap.
+CardLock lockForTap(const std::string& path, int flags) {
+  CardLock card = lockCardFile(path, flags | O_NOATIME, LOCK_EX);
+  if (!card.opened && errno == EPERM) card = lockCardFile(path, flags, LOCK_EX);
+  return card;
+}
+
+}  // namespace
+
 CardLookup lookUpCard(const std::string& path, std::string_view defaultRecord) {
   CardLookup lookup;
   bool writable = true;
-  CardLock card = lockCardFile(path, O_RDWR | O_APPEND, LOCK_EX);
+  CardLock card = lockForTap(path, O_RDWR | O_APPEND);
   if (!card.opened) {
     // Read-only, or a file with a second name: looked up all the same, so
     // that its tap fails with the card file's own message when recorded.
     writable = false;
-    card = lockCardFile(path, O_RDONLY, LOCK_EX);
+    card = lockForTap(path, O_RDONLY);
   }
   if (!card.opened) {
     lookup.status = LookupStatus::OpenFailed;

@@ -1,6 +1,7 @@
 #include "terminal/clock_reader.h"
 
 #include <cstring>
+#include <ctime>
 
 #include "common/formats/record_format.h"
 
@@ -27,19 +28,49 @@ TimeInfo applyClockValue(TimeInfo current, int value) {
   return value == 0 ? current : clockValueToTime(value);
 }
 
-TimeInfo clockAfterReading(TimeInfo current, std::string_view content, ClockBuffer& buffer) {
+std::optional<TimeInfo> clockReading(std::string_view content, ClockBuffer& buffer) {
   readClockChunks(content, buffer);
   // Not left to the buffer: after a line read by its layout, the buffer holds
   // only the line's last chunk.
-  if (content.empty()) return current;
+  if (content.empty()) return std::nullopt;
   if (const std::optional<TimeInfo> t = timeByLayout(content)) {
-    return *t == TimeInfo{} ? current : *t;
+    if (*t == TimeInfo{}) return std::nullopt;
+    return *t;
   }
   const int value = clockValue(buffer);
-  return applyClockValue(current, value);
+  if (value == 0) return std::nullopt;
+  return applyClockValue(TimeInfo{}, value);
 }
 
-TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer) {
+TimeInfo clockAfterReading(TimeInfo current, std::string_view content, ClockBuffer& buffer) {
+  return clockReading(content, buffer).value_or(current);
+}
+
+namespace {
+
+// Whether a change at `modified` lies far enough back to show in the next
+// change's time.
+bool settled(const timespec& modified) {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const long long age = (static_cast<long long>(now.tv_sec) - modified.tv_sec) * 1'000'000'000LL +
+                        (now.tv_nsec - modified.tv_nsec);
+  return age >= kClockSettleNs;
+}
+
+}  // namespace
+
+TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer, TapClockCache& cache) {
+  // The state before the read: a file changed meanwhile shows another state
+  // next time, and is read again then.
+  const std::optional<FileState> state = stateAt(kClockFilePath);
+  if (state && cache.state && state->unchangedFrom(*cache.state)) {
+    return cache.reading.value_or(fallback);
+  }
+  cache.state.reset();
   const std::optional<std::string> content = readClockFile(kClockFilePath);
-  return content ? clockAfterReading(fallback, *content, buffer) : fallback;
+  if (!content) return fallback;
+  cache.reading = clockReading(*content, buffer);
+  if (state && settled(state->modified)) cache.state = state;
+  return cache.reading.value_or(fallback);
 }

@@ -22,6 +22,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/files/file_identity.h"
 #include "common/files/world_layout.h"
 #include "common/formats/clock_file.h"
 #include "terminal/time_info.h"
@@ -37,12 +38,33 @@ int clockValue(const ClockBuffer& buffer);
 // The clock after one reading: `current` when the value is 0.
 TimeInfo applyClockValue(TimeInfo current, int value);
 
+// What one reading of the file content `content` gives, `buffer` holding
+// what the readings before left in it: a clock, or nullopt when it holds
+// none (the clock then stays as it was).
+std::optional<TimeInfo> clockReading(std::string_view content, ClockBuffer& buffer);
+
 // The clock after one reading of the file content `content`, `buffer`
 // holding what the readings before left in it.
 TimeInfo clockAfterReading(TimeInfo current, std::string_view content, ClockBuffer& buffer);
 
+// A tap's last reading of the clock file, kept with the state (which file,
+// its size and when it last changed) the file had when it was read. A file
+// in the same state holds the same line, and reading it again would leave
+// the buffer as it is and give the same clock: so a tap looks at the
+// file's state (one system call) and reads the file only once it changed,
+// which the settlement's clock does once a tick. A file changed less than
+// kClockSettleNs before it was read is read again all the same: a
+// rewrite in place within the file system's clock step would keep its
+// state.
+inline constexpr long long kClockSettleNs = 50'000'000;
+struct TapClockCache {
+  std::optional<FileState> state;
+  std::optional<TimeInfo> reading;  // nullopt: the file held no clock
+};
+
 // The clock for one tap: the clock file read afresh into `buffer` (the
 // tap's own, kept from tap to tap) by the rules above, starting from
-// `fallback`, the clock reader's last reading. `fallback` itself when the
-// file cannot be read or holds no clock. The terminal clock is not changed.
-TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer);
+// `fallback`, the clock reader's last reading, unless `cache` shows it
+// unchanged. `fallback` itself when the file cannot be read or holds no
+// clock. The terminal clock is not changed.
+TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer, TapClockCache& cache);

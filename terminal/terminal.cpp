@@ -19,7 +19,9 @@ TapLoad loadTap(const TapCommand& command, Terminal& terminal) {
   TapLoad load = parser(command, terminal.profile.rules.defaultRecord);
   // Read under the card's lock: a tap of the same card at another terminal
   // reads the clock after this one has written, so stamps follow charges.
-  if (load.tap) load.tap->clock = readTapClock(terminal.clock.get(), terminal.tapClockBuffer);
+  if (load.tap)
+    load.tap->clock =
+        readTapClock(terminal.clock.get(), terminal.tapClockBuffer, terminal.tapClockCache);
   return load;
 }
 

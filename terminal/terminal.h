@@ -52,6 +52,7 @@ struct Terminal {
   // one thread at a time: the reader, or the fare controller looking a tap
   // up again while the reader waits.
   ClockBuffer tapClockBuffer{};
+  TapClockCache tapClockCache;
 
   ValueHandoff<Tap> tap_pending;
   ValueHandoff<std::string> tap_finished;

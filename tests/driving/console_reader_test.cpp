@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "driving/tap_answer.h"
 
 namespace {
 
@@ -73,6 +76,34 @@ TEST(ConsoleReader, JoinedLinesLeaveOutEmptyLines) {
   EXPECT_EQ(joinedLines("FEE : 0\n\nVALANCE : 10\n"), "FEE : 0 | VALANCE : 10");
   EXPECT_EQ(joinedLines("File open failed"), "File open failed");
   EXPECT_EQ(joinedLines(""), "");
+}
+
+TEST(TapAnswer, ChargedOnlyWithBothConfirmations) {
+  struct Case {
+    const char* answer;
+    bool charged, lack, clockError;
+    std::optional<int> fee, balance;
+  };
+  const std::vector<Case> cases = {
+      {"Cardfile Write !\nReadefile Write!\nFEE : 1050\nVALANCE : 8950\n", true, false, false, 1050,
+       8950},
+      {"FEE : 0\nVALANCE : -20\nCardfile Write !\nReadefile Write!\n", true, false, false, 0, -20},
+      {"FEE : 1050\nVALANCE : 8950\nCardfile Write !\nReaderfile Write Error!\n", false, false,
+       false, 1050, 8950},
+      {"Lack!\n", false, true, false, std::nullopt, std::nullopt},
+      {"Time read error!\n", false, false, true, std::nullopt, std::nullopt},
+      {"Invalid command\n", false, false, false, std::nullopt, std::nullopt},
+      {"", false, false, false, std::nullopt, std::nullopt},
+      {"FEE : 12x\n", false, false, false, std::nullopt, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const TapAnswer read = readTapAnswer(c.answer);
+    EXPECT_EQ(read.charged, c.charged) << c.answer;
+    EXPECT_EQ(read.lack, c.lack) << c.answer;
+    EXPECT_EQ(read.clockError, c.clockError) << c.answer;
+    EXPECT_EQ(read.fee, c.fee) << c.answer;
+    EXPECT_EQ(read.balance, c.balance) << c.answer;
+  }
 }
 
 }  // namespace

@@ -104,6 +104,8 @@ TEST(SimulateOptions, CommandLines) {
       {{"--riders", "12x"}, false, 0, 0, 0},
       {{"--from", "24:00"}, false, 0, 0, 0},
       {{"--from", "7:00"}, false, 0, 0, 0},
+      {{"--from", "-1:00"}, false, 0, 0, 0},
+      {{"--from", "07:-5"}, false, 0, 0, 0},
       {{"--hours", "0"}, false, 0, 0, 0},
       {{"--chaos", "-1"}, false, 0, 0, 0},
       {{"--seed"}, false, 0, 0, 0},

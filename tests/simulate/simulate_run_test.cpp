@@ -2,8 +2,10 @@
 // tap answered, the audit reconciled, report.json agreeing with the
 // statement and the card files as this test reads them itself, and its
 // apportionment with the world tool's journeys on the same world. Once
-// quietly, once with programs killed on purpose.
+// quietly, once with programs killed on purpose; then stopped from outside,
+// and on a window in which no journey begins.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <cctype>
 #include <filesystem>
@@ -11,6 +13,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/program.h"
@@ -212,6 +215,81 @@ TEST(SimulatedDay, KilledProgramsLoseAndDoubleNothing) {
   World world;
   const std::string json = playAndCheck(world, {"--seed", "5", "--chaos", "1"});
   EXPECT_GE(jsonNumber(json, "kills"), 5);
+}
+
+// Taps flow in the world below `dir` once its programs run and a trip log
+// holds a record.
+bool playing(const fs::path& dir) {
+  const auto deadline = std::chrono::steady_clock::now() + 60s;
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::error_code error;
+    if (processesIn(dir.string()).size() == 7 &&
+        fs::file_size(dir / "Bus" / "busfile.txt", error) > 0) {
+      return true;
+    }
+    std::this_thread::sleep_for(50ms);
+  }
+  return false;
+}
+
+bool noProgramWithin(const fs::path& dir, std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!processesIn(dir.string()).empty()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+  return true;
+}
+
+TEST(SimulatedDay, StoppedFromOutsideItLeavesNoProgramAndAWorldThatAudits) {
+  for (const int signal : {SIGTERM, SIGKILL}) {
+    SCOPED_TRACE(signal == SIGTERM ? "SIGTERM" : "SIGKILL");
+    World world;
+    const fs::path dir = world.root() / "day";
+    Program simulate(
+        programPath("simulate"),
+        {"--riders", "3000", "--from", "07:30", "--hours", "2", "--world", dir.string()},
+        world.root().string());
+    ASSERT_TRUE(simulate.waitFor("== world in", 60s)) << simulate.output();
+    ASSERT_TRUE(playing(dir)) << simulate.output();
+    // A second day on the same world is refused while the first plays it.
+    Program second(programPath("simulate"), {"--riders", "5", "--world", dir.string()},
+                   world.root().string());
+    EXPECT_EQ(second.waitExit(30s), 2);
+    EXPECT_NE(second.output().find("is being played by another simulate"), std::string::npos)
+        << second.output();
+
+    simulate.sendSignal(signal);
+    EXPECT_EQ(simulate.waitExit(signal == SIGKILL ? 5s : 60s), 128 + signal);
+    EXPECT_TRUE(noProgramWithin(dir, 1s));
+    if (signal == SIGTERM) {
+      EXPECT_TRUE(simulate.waitOutputEnd(10s));
+      EXPECT_NE(simulate.output().find("== cut short by SIGTERM: "), std::string::npos)
+          << simulate.output();
+      EXPECT_NE(readFile(dir / "report" / "report.json").find("\"cut_short\": \"SIGTERM\""),
+                std::string::npos);
+      EXPECT_TRUE(fs::exists(dir / "report" / "taps.csv"));
+    }
+    Program audit(programPath("audit"), {dir.string()}, world.root().string());
+    EXPECT_EQ(audit.waitExit(60s), 0) << audit.output();
+  }
+}
+
+TEST(SimulatedDay, AWindowWithoutJourneysWritesItsReportWithEmptyCharts) {
+  World world;
+  const fs::path dir = world.root() / "day";
+  Program simulate(programPath("simulate"),
+                   {"--riders", "20", "--from", "00:30", "--hours", "0.5", "--world", dir.string()},
+                   world.root().string());
+  EXPECT_EQ(simulate.waitExit(60s), 0) << simulate.output();
+  EXPECT_TRUE(simulate.waitOutputEnd(10s));
+  EXPECT_NE(simulate.output().find("taps: 0 planned"), std::string::npos) << simulate.output();
+  const std::string json = readFile(dir / "report" / "report.json");
+  EXPECT_EQ(jsonNumber(json, "taps_planned"), 0);
+  EXPECT_EQ(readFile(dir / "report" / "taps.csv"),
+            "planned,stamp,terminal,card,command,printed,fee\n");
+  const std::string html = readFile(dir / "report" / "report.html");
+  EXPECT_NE(html.find("Nothing to draw"), std::string::npos);
 }
 
 TEST(SimulatedDay, AWorldThatIsNotEmptyIsRefusedUntouched) {

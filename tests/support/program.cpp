@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
 std::string programPath(const std::string& name) {
@@ -18,6 +19,23 @@ std::string programPath(const std::string& name) {
 
 std::string scriptPath(const std::string& name) {
   return std::string(SOURCE_DIR) + "/scripts/" + name;
+}
+
+std::vector<pid_t> processesIn(const std::string& dir) {
+  std::vector<pid_t> found;
+  std::error_code error;
+  const std::filesystem::path root = std::filesystem::weakly_canonical(dir, error);
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::error_code gone;
+    const std::filesystem::path cwd = std::filesystem::read_symlink(entry.path() / "cwd", gone);
+    const std::string at = cwd.string();
+    if (gone || at.rfind(root.string(), 0) != 0) continue;
+    if (at.size() > root.string().size() && at[root.string().size()] != '/') continue;
+    found.push_back(static_cast<pid_t>(std::stol(name)));
+  }
+  return found;
 }
 
 bool runningAsRoot() {

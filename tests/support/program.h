@@ -17,6 +17,11 @@
 
 using namespace std::chrono_literals;
 
+// The processes (their ids) running with a working directory in `dir` or
+// below it, as a world's programs do; a process that has ended and waits
+// to be reaped is not running.
+std::vector<pid_t> processesIn(const std::string& dir);
+
 // Path of a program built by this project: programPath("metro_terminal").
 std::string programPath(const std::string& name);
 // Path of one of the project's scripts: scriptPath("new-card").

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "support/card_records.h"
+#include "support/world.h"
 #include "terminal/clock_reader.h"
 #include "terminal/time_info.h"
 
@@ -122,4 +125,32 @@ TEST(TimeLag, CountsDaysWithinAMonthToleratesOneTickAheadAndIsLongAgoOtherwise) 
   for (const auto& c : cases) {
     EXPECT_EQ(lagMinutes(c.clock, c.stamp), c.lag) << c.what;
   }
+}
+
+// A tap's clock follows the file however it changes, though the tap reads
+// it again only once it changed: a file rewritten in place (at once, as
+// here) is read afresh, and a file that holds no clock, or none at all,
+// leaves each tap the clock reader's reading of that moment.
+TEST(TapClock, FollowsTheClockFileAsItChanges) {
+  World world;
+  RunningIn metro(world, "Metro");
+  ClockBuffer buffer{};
+  TapClockCache cache;
+  const TimeInfo fallback = stampAt(2014, 12, 5, 9, 0);
+  world.setClock("201412051000\n");
+  EXPECT_EQ(readTapClock(fallback, buffer, cache), stampAt(2014, 12, 5, 10, 0));
+  EXPECT_EQ(readTapClock(fallback, buffer, cache), stampAt(2014, 12, 5, 10, 0));
+  world.setClock("201412051008\n");
+  EXPECT_EQ(readTapClock(fallback, buffer, cache), stampAt(2014, 12, 5, 10, 8));
+  {
+    std::ofstream inPlace(world.root() / "time" / "time.txt", std::ios::in | std::ios::out);
+    inPlace << "201412051016\n";
+  }
+  EXPECT_EQ(readTapClock(fallback, buffer, cache), stampAt(2014, 12, 5, 10, 16));
+  world.setClock("201400000000\n");
+  EXPECT_EQ(readTapClock(fallback, buffer, cache), fallback);
+  const TimeInfo later = stampAt(2014, 12, 5, 9, 8);
+  EXPECT_EQ(readTapClock(later, buffer, cache), later);
+  std::filesystem::remove(world.root() / "time" / "time.txt");
+  EXPECT_EQ(readTapClock(later, buffer, cache), later);
 }
