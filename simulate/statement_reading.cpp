@@ -1,47 +1,58 @@
 #include "simulate/statement_reading.h"
 
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
 
+#include <cerrno>
+
+#include "common/base/problem.h"
+#include "common/files/file_handle.h"
 #include "common/files/world_layout.h"
 
 namespace {
 
-std::string statementText(const std::filesystem::path& world) {
-  std::ifstream in(world / kStatementName, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+// The statement's bytes; nullopt when it is missing.
+Result<std::optional<std::string>> statementText(const std::filesystem::path& world) {
+  const Result<FileDescriptor> file = openRegular((world / kStatementName).string(), O_RDONLY);
+  if (const Problem* problem = file.problem()) {
+    if (problem->is(Problem::Kind::kMissing)) return std::optional<std::string>();
+    return problem->within(std::string(kStatementName) + " cannot be read: ");
+  }
+  std::optional<std::string> text = readToEnd(file->get());
+  if (!text) return Problem::fromErrno(std::string(kStatementName) + " cannot be read: ", errno);
+  return text;
 }
 
 }  // namespace
 
 size_t statementLineCount(const std::filesystem::path& world) {
-  const std::string text = statementText(world);
-  size_t lines = 0;
-  for (const char c : text) lines += c == '\n';
+  const Result<std::optional<std::string>> text = statementText(world);
+  if (!text || !*text) return 0;
+  StatementReader reader;
+  reader.read(**text, [](const StatementRow&) {});
   // The header is no cycle.
-  return lines > 0 ? lines - 1 : 0;
+  return reader.lines() > 0 ? static_cast<size_t>(reader.lines() - 1) : 0;
 }
 
 std::vector<StatementLine> readStatement(const std::filesystem::path& world,
                                          std::optional<std::string>& problem) {
-  const std::string text = statementText(world);
-  std::vector<StatementLine> lines;
-  size_t at = 0;
-  size_t number = 0;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    const std::string_view line = std::string_view(text).substr(at, end - at);
-    ++number;
-    at = end + 1;
-    if (number == 1) continue;  // the header
-    if (const std::optional<StatementLine> parsed = parseStatementLine(line)) {
-      lines.push_back(*parsed);
-    } else if (!problem) {
-      problem = "statement.csv line " + std::to_string(number) + " is no statement line";
-    }
+  const Result<std::optional<std::string>> text = statementText(world);
+  if (const Problem* unread = text.problem()) {
+    problem = unread->text();
+    return {};
   }
+  if (!*text) {
+    problem = std::string(kStatementName) + " is missing";
+    return {};
+  }
+  std::vector<StatementLine> lines;
+  readStatementText(**text, [&](const StatementRow& row) {
+    if (row.number == 1) return;  // the header
+    if (row.line) {
+      lines.push_back(*row.line);
+    } else if (!problem) {
+      problem = std::string(kStatementName) + " line " + std::to_string(row.number) +
+                " is no statement line";
+    }
+  });
   return lines;
 }

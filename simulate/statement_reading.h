@@ -11,9 +11,11 @@
 
 #include "common/formats/statement.h"
 
-// The number of cycle lines statement.csv holds now (0 when it has none).
+// The number of cycle lines statement.csv holds now: 0 while it is missing
+// (the settlement writes it at its first cycle) or cannot be read.
 size_t statementLineCount(const std::filesystem::path& world);
 
-// Its lines; a line that is no statement line is named in `problem`.
+// Its lines. A statement that is missing or cannot be read, or a line that
+// is no statement line, is named in `problem`.
 std::vector<StatementLine> readStatement(const std::filesystem::path& world,
                                          std::optional<std::string>& problem);

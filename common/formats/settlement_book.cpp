@@ -33,8 +33,6 @@ constexpr std::string_view kUncheckedStateMagic = "fares settlement state 1";
 constexpr std::string_view kStateEnd = "end";
 // A state file holds a few lines per trip log file; far more is no state.
 constexpr size_t kStateSizeMax = 1 << 24;
-// Statement lines are short; a longer one is no statement line.
-constexpr size_t kStatementLineMax = 4096;
 constexpr size_t kBlock = 1 << 16;
 
 // A number as the state writes it: decimal, no leading zero, a minus sign
@@ -189,24 +187,19 @@ class StatementScan {
   explicit StatementScan(const fs::path& path) : path_(path.string()) {}
 
   void bytes(std::string_view data) {
-    for (const char c : data) {
-      if (problem_) return;
-      if (c != '\n') {
-        if (line_.size() <= kStatementLineMax) line_ += c;
-        continue;
-      }
-      finishLine();
-    }
+    if (!problem_) reader_.read(data, [&](const StatementRow& row) { judge(row); });
   }
 
   // Called at the statement's length before its tail.
   void end() {
-    if (!problem_ && !line_.empty()) problem_ = Problem(at() + " does not end with a line feed");
+    reader_.end([&](const StatementRow& row) {
+      // Named by the last line it ended.
+      if (!problem_) problem_ = Problem(at(row.number - 1) + " does not end with a line feed");
+    });
   }
 
   // The tail's line: the next cycle.
   void tail(const StatementLine& line) {
-    ++number_;
     if (!problem_ && line.cycle != cycles_ + 1) {
       problem_ = Problem(path_ + ": its last line is cycle " + std::to_string(line.cycle) +
                          " where cycle " + std::to_string(cycles_ + 1) + " belongs");
@@ -221,7 +214,7 @@ class StatementScan {
   const std::optional<Problem>& problem() const { return problem_; }
 
  private:
-  std::string at() const { return path_ + " line " + std::to_string(number_); }
+  std::string at(long long number) const { return path_ + " line " + std::to_string(number); }
 
   void add(const StatementLine& line) {
     ++cycles_;
@@ -230,26 +223,23 @@ class StatementScan {
     }
   }
 
-  void finishLine() {
-    ++number_;
-    if (number_ == 1) {
-      if (line_ + "\n" != kStatementHeader)
-        problem_ = Problem(at() + " is not the statement's header");
-    } else if (const auto parsed = parseStatementLine(line_); !parsed) {
-      problem_ = Problem(at() + " is not a statement line");
-    } else if (parsed->cycle != cycles_ + 1) {
-      problem_ = Problem(at() + " holds cycle " + std::to_string(parsed->cycle) + " where cycle " +
-                         std::to_string(cycles_ + 1) + " belongs");
+  void judge(const StatementRow& row) {
+    if (problem_) return;
+    if (row.number == 1) {
+      if (!row.header) problem_ = Problem(at(row.number) + " is not the statement's header");
+    } else if (!row.line) {
+      problem_ = Problem(at(row.number) + " is not a statement line");
+    } else if (row.line->cycle != cycles_ + 1) {
+      problem_ = Problem(at(row.number) + " holds cycle " + std::to_string(row.line->cycle) +
+                         " where cycle " + std::to_string(cycles_ + 1) + " belongs");
     } else {
-      checks_.add(line_);
-      add(*parsed);
+      checks_.add(row.text);
+      add(*row.line);
     }
-    line_.clear();
   }
 
   std::string path_;
-  std::string line_;
-  long long number_ = 0;
+  StatementReader reader_;
   long long cycles_ = 0;
   OperatorAmounts fees_ = {0, 0};
   LineChecks checks_;

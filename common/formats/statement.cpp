@@ -53,3 +53,16 @@ std::optional<StatementLine> parseStatementLine(std::string_view text) {
   }
   return line;
 }
+
+StatementRow StatementReader::row(std::string_view text, bool ended) {
+  StatementRow row;
+  row.number = ++number_;
+  row.text = text.substr(0, std::min(text.size(), kStatementLineMax + 1));
+  row.ended = ended;
+  if (row.number == 1) {
+    row.header = row.text == kStatementHeader.substr(0, kStatementHeader.size() - 1);
+  } else {
+    row.line = parseStatementLine(row.text);
+  }
+  return row;
+}

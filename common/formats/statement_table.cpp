@@ -53,24 +53,17 @@ std::string format(const char* pattern, Values... values) {
 
 std::optional<StatementCycles> readStatementCycles(std::string_view text) {
   StatementCycles statement;
-  if (text.empty()) return statement;
-  const std::string_view header = kStatementHeader.substr(0, kStatementHeader.size() - 1);
-  const size_t headerEnd = std::min(text.find('\n'), text.size());
-  if (text.substr(0, headerEnd) != header) return std::nullopt;
-  text.remove_prefix(std::min(text.size(), headerEnd + 1));
-  while (!text.empty()) {
-    const size_t end = text.find('\n');
-    if (end == std::string_view::npos) {
-      ++statement.skipped;  // cut short: its line feed is not written yet
-      break;
-    }
-    if (const std::optional<StatementLine> line = parseStatementLine(text.substr(0, end))) {
-      statement.cycles.push_back(*line);
+  bool headed = true;
+  readStatementText(text, [&](const StatementRow& row) {
+    if (row.number == 1) {
+      headed = row.header;
+    } else if (row.ended && row.line) {
+      statement.cycles.push_back(*row.line);
     } else {
-      ++statement.skipped;
+      ++statement.skipped;  // cut short (its line feed is not written yet), or no cycle
     }
-    text.remove_prefix(end + 1);
-  }
+  });
+  if (!headed) return std::nullopt;
   return statement;
 }
 

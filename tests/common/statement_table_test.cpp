@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 TEST(StatementTable, ReadsTheCyclesAndCountsTheLinesThatHoldNone) {
   const std::string header(kStatementHeader);
   struct Case {
@@ -47,4 +49,37 @@ TEST(StatementTable, TotalsRunPastSixtyFourBits) {
   EXPECT_NE(chart.find("BUS 0, METRO 18446744073709551614"), std::string::npos);
   EXPECT_TRUE(looksLikeSvg(chart));
   EXPECT_FALSE(looksLikeSvg("cycle,clock\n"));
+}
+
+// A statement read a block at a time, as the settlement reads its file,
+// comes out in the same rows as the same text read whole, over-long lines
+// and a last line without its line feed included.
+TEST(StatementReader, CutsTheSameRowsWhateverTheBlocks) {
+  const std::string text = std::string(kStatementHeader) + "1,202612070008,1,1050,0,1050,0\n\n" +
+                           std::string(5000, '7') + "\n2,202612070016,0,0,0,0,0\n3,20261207";
+  using Row = std::tuple<long long, std::string, bool, bool, std::optional<StatementLine>>;
+  const auto rowsOf = [&](size_t block) {
+    std::vector<Row> rows;
+    const auto keep = [&](const StatementRow& r) {
+      rows.emplace_back(r.number, std::string(r.text), r.ended, r.header, r.line);
+    };
+    StatementReader reader;
+    for (size_t at = 0; at < text.size(); at += block) {
+      reader.read(std::string_view(text).substr(at, block), keep);
+    }
+    reader.end(keep);
+    return rows;
+  };
+  const std::vector<Row> whole = rowsOf(text.size());
+  ASSERT_EQ(whole.size(), 6u);
+  EXPECT_TRUE(std::get<3>(whole[0]));
+  EXPECT_TRUE(std::get<4>(whole[1]));
+  EXPECT_EQ(std::get<1>(whole[3]).size(), kStatementLineMax + 1);
+  EXPECT_FALSE(std::get<4>(whole[3]));
+  EXPECT_EQ(std::get<4>(whole[4])->cycle, 2);
+  EXPECT_FALSE(std::get<2>(whole[5]));
+  EXPECT_EQ(std::get<0>(whole[5]), 6);
+  for (const size_t block : {1, 2, 7, 4096, 4097}) {
+    EXPECT_EQ(rowsOf(block), whole) << block;
+  }
 }

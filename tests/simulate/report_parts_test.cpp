@@ -1,13 +1,17 @@
-// The report's pure parts: the lag percentiles, the chart axes, the CSV
-// line and the command line.
+// The report's parts: the lag percentiles, the chart axes, the CSV line,
+// the command line and the statement read back.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "simulate/options.h"
 #include "simulate/percentile.h"
+#include "simulate/statement_reading.h"
 #include "simulate/svg_chart.h"
 #include "simulate/taps_csv.h"
+#include "support/world.h"
 
 namespace {
 
@@ -136,3 +140,32 @@ TEST(SimulateOptions, CommandLines) {
 }
 
 }  // namespace
+
+// The statement read back after the day: its cycles, and a statement that
+// is missing or holds a line that is none named as a problem rather than
+// read as settling nothing.
+TEST(StatementReading, AMissingStatementOrABadLineIsAProblem) {
+  const std::string header(kStatementHeader);
+  struct Case {
+    std::optional<std::string> statement;  // nullopt: no statement.csv
+    size_t lines;
+    size_t count;
+    std::optional<std::string> problem;
+  };
+  const std::vector<Case> cases = {
+      {std::nullopt, 0, 0, "statement.csv is missing"},
+      {header, 0, 0, std::nullopt},
+      {header + "1,202612070008,1,1050,0,1050,0\n2,202612070016,0,0,0,0,0\n", 2, 2, std::nullopt},
+      {header + "1,202612070008,1,1050,0,1050,0\nx\n2,202612070016,0,0,0,0,0\n", 2, 3,
+       "statement.csv line 3 is no statement line"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.statement.value_or("(none)"));
+    World world;
+    if (c.statement) world.put("statement.csv", *c.statement);
+    std::optional<std::string> problem;
+    EXPECT_EQ(readStatement(world.root(), problem).size(), c.lines);
+    EXPECT_EQ(problem, c.problem);
+    EXPECT_EQ(statementLineCount(world.root()), c.count);
+  }
+}
