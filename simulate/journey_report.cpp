@@ -11,12 +11,6 @@
 
 namespace {
 
-std::string operatorsJson(const std::optional<OperatorAmounts>& amounts) {
-  if (!amounts) return "null";
-  return "{\"BUS\": " + std::to_string((*amounts)[kBusOperator]) +
-         ", \"METRO\": " + std::to_string((*amounts)[kMetroOperator]) + "}";
-}
-
 Chart rulesChart(const RuleTable& table) {
   Chart chart;
   chart.title = "What each rule gives each operator of what the cards paid";
@@ -143,20 +137,19 @@ std::string journeySummary(const DayJourneys& day) {
   return text + "   journeys against the plan: " + planCheckText(day.check) + "\n";
 }
 
-std::string apportionmentJson(const DayJourneys& day) {
-  std::string rules;
+nlohmann::ordered_json apportionmentJson(const DayJourneys& day) {
+  nlohmann::ordered_json rules = nlohmann::ordered_json::object();
   for (size_t r = 0; r < kSplitRules; ++r) {
-    rules += (r ? ", " : "") + jsonString(std::string(kSplitRuleNames[r])) + ": " +
-             operatorsJson(day.table.rule(static_cast<SplitRule>(r)));
+    rules[std::string(kSplitRuleNames[r])] =
+        operatorsJson(day.table.rule(static_cast<SplitRule>(r)));
   }
-  std::string kinds;
-  for (size_t k = 0; k < kJourneyKinds; ++k) {
-    kinds += (k ? ", " : "") + jsonString(std::string(kJourneyKindNames[k])) + ": " +
-             std::to_string(day.table.kinds[k]);
-  }
-  return "{\"rules\": {" + rules + "}, \"journeys\": {" + kinds +
-         "}, \"paid\": " + operatorsJson(day.table.paid) +
-         ", \"as_planned\": " + (day.check.asPlanned() ? "true" : "false") + "}";
+  nlohmann::ordered_json kinds = nlohmann::ordered_json::object();
+  for (size_t k = 0; k < kJourneyKinds; ++k)
+    kinds[std::string(kJourneyKindNames[k])] = day.table.kinds[k];
+  return {{"rules", rules},
+          {"journeys", kinds},
+          {"paid", operatorsJson(day.table.paid)},
+          {"as_planned", day.check.asPlanned()}};
 }
 
 std::string journeyHtml(const DayJourneys& day) {

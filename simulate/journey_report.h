@@ -7,6 +7,7 @@
 #pragma once
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,7 @@ std::string journeySummary(const DayJourneys& day);
 
 // {"rules": {"as_settled": {"BUS": …, "METRO": …}, …}, "journeys": {"metro_only": …, …}, …};
 // a rule the day cannot give is null.
-std::string apportionmentJson(const DayJourneys& day);
+nlohmann::ordered_json apportionmentJson(const DayJourneys& day);
 
 // The page's section.
 std::string journeyHtml(const DayJourneys& day);

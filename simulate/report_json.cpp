@@ -1,115 +1,83 @@
 #include "simulate/report_json.h"
 
-#include <cstdio>
+#include <cmath>
 
 #include "driving/clock_follower.h"
 #include "simulate/journey_report.h"
 
+using nlohmann::ordered_json;
+
 namespace {
 
-std::string decimal(double value, int places) {
-  char text[64];
-  snprintf(text, sizeof text, "%.*f", places, value);
-  return text;
+// `value` rounded to `places` decimals, as the report gives measured
+// seconds, shares and rates.
+double rounded(double value, int places) {
+  const double scale = std::pow(10.0, places);
+  return std::round(value * scale) / scale;
 }
 
-std::string operators(const OperatorAmounts& a) {
-  return "{\"BUS\": " + std::to_string(a[kBusOperator]) +
-         ", \"METRO\": " + std::to_string(a[kMetroOperator]) + "}";
-}
-
-std::string lagObject(const LagSummary& lag) {
-  return "\"p50\": " + std::to_string(lag.p50) + ", \"p99\": " + std::to_string(lag.p99) +
-         ", \"max\": " + std::to_string(lag.max) + ", \"taps\": " + std::to_string(lag.count);
-}
-
-template <typename Map>
-std::string counts(const Map& map) {
-  std::string text = "{";
-  for (const auto& [key, count] : map) {
-    text += (text.size() > 1 ? ", " : "") + jsonString(key) + ": " + std::to_string(count);
-  }
-  return text + "}";
-}
-
-std::string strings(const std::vector<std::string>& list) {
-  std::string text = "[";
-  for (const std::string& item : list) text += (text.size() > 1 ? ", " : "") + jsonString(item);
-  return text + "]";
+ordered_json lagObject(const LagSummary& lag) {
+  return {{"p50", lag.p50}, {"p99", lag.p99}, {"max", lag.max}, {"taps", lag.count}};
 }
 
 }  // namespace
 
-std::string jsonString(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (u < 0x20) {
-      char escaped[8];
-      snprintf(escaped, sizeof escaped, "\\u%04x", u);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
+ordered_json operatorsJson(const std::optional<OperatorAmounts>& amounts) {
+  if (!amounts) return nullptr;
+  return {{"BUS", (*amounts)[kBusOperator]}, {"METRO", (*amounts)[kMetroOperator]}};
 }
 
 std::string reportJson(const DayReport& r) {
   const long long moved = movedToBus(r);
   const double cpu = r.driver.cpuSeconds() + r.children.cpuSeconds();
-  std::string json = "{\n";
-  auto add = [&](const std::string& key, const std::string& value) {
-    json += "  " + jsonString(key) + ": " + value + ",\n";
-  };
-  add("riders", std::to_string(r.riders));
-  add("from", jsonString(clockText(r.fromMinute)));
-  add("hours", decimal(r.minutes / 60.0, 2));
-  add("seed", std::to_string(r.seed));
-  add("chaos_seconds", r.chaosSeconds ? decimal(*r.chaosSeconds, 2) : "null");
-  add("world", jsonString(r.world));
-  add("taps_planned", std::to_string(r.tapsPlanned));
-  add("taps_answered", std::to_string(r.tapsAnswered));
-  add("taps_charged", std::to_string(r.tapsCharged));
-  add("commands_answered", std::to_string(r.commandsAnswered));
-  add("mistyped", std::to_string(r.mistyped));
-  add("refused", counts(r.refused));
-  add("top_ups", "{\"count\": " + std::to_string(r.topUps) +
-                     ", \"amount\": " + std::to_string(r.topUpAmount) + "}");
-  add("fees_charged", operators(r.feesCharged));
-  add("statement_fees", operators(r.statementFees));
-  add("settled", operators(r.settled));
-  add("transfer_revenue_moved", "{\"from\": " + jsonString(moved >= 0 ? "METRO" : "BUS") +
-                                    ", \"to\": " + jsonString(moved >= 0 ? "BUS" : "METRO") +
-                                    ", \"amount\": " + std::to_string(moved >= 0 ? moved : -moved) +
-                                    "}");
-  add("transfer_journeys", std::to_string(r.transferJourneys));
-  add("apportionment", apportionmentJson(r.journeys));
-  add("statement_cycles", std::to_string(r.statement.size()));
-  add("kills", std::to_string(r.kills));
-  add("kills_by_program", counts(r.killsOf));
-  add("taps_resent", std::to_string(r.resentAfterKill));
-  add("taps_found_on_card_after_kill", std::to_string(r.answeredByCard));
-  add("taps_resent_after_time_read_error", std::to_string(r.resentAfterClockError));
-  add("audit", r.auditRun && r.auditDifferences.empty() ? jsonString("reconciled")
-                                                        : strings(r.auditDifferences));
-  add("tap_lag_minutes", "{" + lagObject(r.lag) + ", \"morning_peak\": {\"from\": " +
-                             jsonString(clockText(kMorningPeakFrom)) +
-                             ", \"to\": " + jsonString(clockText(kMorningPeakTo)) + ", " +
-                             lagObject(r.morningLag) + "}}");
-  add("taps_per_second", decimal(r.tapsPerSecond, 1));
-  add("taps_per_second_peak", std::to_string(r.peakTapsPerSecond));
-  add("real_seconds", decimal(r.realSeconds, 1));
-  add("play_seconds", decimal(r.playSeconds, 1));
-  add("driver", "{\"cpu_seconds\": " + decimal(r.driver.cpuSeconds(), 2) +
-                    ", \"cpu_share\": " + decimal(cpu > 0 ? r.driver.cpuSeconds() / cpu : 0, 3) +
-                    ", \"peak_memory_mib\": " + decimal(r.driver.peakKib / 1024.0, 1) +
-                    ", \"setup_cpu_seconds\": " + decimal(r.setupCpuSeconds, 2) + "}");
-  add("programs_cpu_seconds", decimal(r.children.cpuSeconds(), 2));
-  add("cut_short", r.cutShortBy != 0 ? jsonString(signalName(r.cutShortBy)) : "null");
-  json += "  \"differences\": " + strings(r.differences) + "\n}\n";
-  return json;
+  ordered_json json;
+  json["riders"] = r.riders;
+  json["from"] = clockText(r.fromMinute);
+  json["hours"] = rounded(r.minutes / 60.0, 2);
+  json["seed"] = r.seed;
+  json["chaos_seconds"] = r.chaosSeconds ? ordered_json(rounded(*r.chaosSeconds, 2)) : nullptr;
+  json["world"] = r.world;
+  json["taps_planned"] = r.tapsPlanned;
+  json["taps_answered"] = r.tapsAnswered;
+  json["taps_charged"] = r.tapsCharged;
+  json["commands_answered"] = r.commandsAnswered;
+  json["mistyped"] = r.mistyped;
+  json["refused"] = ordered_json::object();
+  for (const auto& [printed, count] : r.refused) json["refused"][printed] = count;
+  json["top_ups"] = {{"count", r.topUps}, {"amount", r.topUpAmount}};
+  json["fees_charged"] = operatorsJson(r.feesCharged);
+  json["statement_fees"] = operatorsJson(r.statementFees);
+  json["settled"] = operatorsJson(r.settled);
+  json["transfer_revenue_moved"] = {{"from", moved >= 0 ? "METRO" : "BUS"},
+                                    {"to", moved >= 0 ? "BUS" : "METRO"},
+                                    {"amount", moved >= 0 ? moved : -moved}};
+  json["transfer_journeys"] = r.transferJourneys;
+  json["apportionment"] = apportionmentJson(r.journeys);
+  json["statement_cycles"] = r.statement.size();
+  json["kills"] = r.kills;
+  json["kills_by_program"] = ordered_json::object();
+  for (const auto& [program, count] : r.killsOf) json["kills_by_program"][program] = count;
+  json["taps_resent"] = r.resentAfterKill;
+  json["taps_found_on_card_after_kill"] = r.answeredByCard;
+  json["taps_resent_after_time_read_error"] = r.resentAfterClockError;
+  json["audit"] = r.auditRun && r.auditDifferences.empty() ? ordered_json("reconciled")
+                                                           : ordered_json(r.auditDifferences);
+  json["tap_lag_minutes"] = lagObject(r.lag);
+  ordered_json morning = {{"from", clockText(kMorningPeakFrom)}, {"to", clockText(kMorningPeakTo)}};
+  morning.update(lagObject(r.morningLag));
+  json["tap_lag_minutes"]["morning_peak"] = morning;
+  json["taps_per_second"] = rounded(r.tapsPerSecond, 1);
+  json["taps_per_second_peak"] = r.peakTapsPerSecond;
+  json["real_seconds"] = rounded(r.realSeconds, 1);
+  json["play_seconds"] = rounded(r.playSeconds, 1);
+  json["driver"] = {{"cpu_seconds", rounded(r.driver.cpuSeconds(), 2)},
+                    {"cpu_share", rounded(cpu > 0 ? r.driver.cpuSeconds() / cpu : 0, 3)},
+                    {"peak_memory_mib", rounded(r.driver.peakKib / 1024.0, 1)},
+                    {"setup_cpu_seconds", rounded(r.setupCpuSeconds, 2)}};
+  json["programs_cpu_seconds"] = rounded(r.children.cpuSeconds(), 2);
+  json["cut_short"] = r.cutShortBy != 0 ? ordered_json(signalName(r.cutShortBy)) : nullptr;
+  json["differences"] = r.differences;
+  // Text that is not UTF-8 (a world's path) is written with U+FFFD in its
+  // place rather than refused.
+  return json.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
 }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "common/files/world_layout.h"
+#include "common/formats/statement_table.h"
 #include "driving/clock_follower.h"
 #include "simulate/journey_report.h"
 #include "simulate/report_colors.h"
@@ -176,35 +178,6 @@ Chart feesChart(const DayReport& r) {
   return chart;
 }
 
-std::string cycleLabel(const StatementLine& line) {
-  // The clock column: year, month, day, then hour and minute last.
-  const std::string& c = line.clock;
-  if (c.size() < 4) return c;
-  return c.substr(c.size() - 4, 2) + ":" + c.substr(c.size() - 2);
-}
-
-Chart settledChart(const DayReport& r, bool cumulated) {
-  Chart chart;
-  chart.title =
-      cumulated ? "Settled shares, cumulated per operator" : "Settled shares per settlement cycle";
-  chart.xLabel = "settlement cycle (its simulated clock)";
-  chart.yLabel = cumulated ? "settled so far" : "settled in the cycle";
-  chart.kind = cumulated ? ChartKind::kLines : ChartKind::kGroupedBars;
-  ChartSeries bus{"BUS", kBusColor, {}};
-  ChartSeries metro{"METRO", kMetroColor, {}};
-  double busSum = 0;
-  double metroSum = 0;
-  for (const StatementLine& line : r.statement) {
-    busSum += static_cast<double>(line.shares[kBusOperator]);
-    metroSum += static_cast<double>(line.shares[kMetroOperator]);
-    chart.categories.push_back(cycleLabel(line));
-    bus.values.push_back(cumulated ? busSum : static_cast<double>(line.shares[kBusOperator]));
-    metro.values.push_back(cumulated ? metroSum : static_cast<double>(line.shares[kMetroOperator]));
-  }
-  chart.series = {bus, metro};
-  return chart;
-}
-
 Chart spreadChart(const DayReport& r) {
   Chart chart;
   chart.title = "Spread of fees: taps charged each amount";
@@ -275,10 +248,12 @@ std::string reportHtml(const DayReport& r) {
   html += "</table>\n";
   html += journeyHtml(r.journeys);
   html += "<h2>Taps, fees and the statement</h2>\n";
-  for (const Chart& chart : {tapsChart(r), feesChart(r), settledChart(r, false),
-                             settledChart(r, true), spreadChart(r)}) {
-    html += svgChart(chart);
-  }
+  html += svgChart(tapsChart(r)) + svgChart(feesChart(r));
+  // The shares as the statement's own chart draws them: per cycle and
+  // cumulated.
+  html += r.statement.empty() ? "<p>No settlement cycle: no shares to draw.</p>\n"
+                              : statementChart(r.statement, kStatementName);
+  html += svgChart(spreadChart(r));
   html += "</body>\n</html>\n";
   return html;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/formats/operator_colors.h"
 #include "common/formats/time_info.h"
 
 namespace {
@@ -108,8 +109,6 @@ std::string statementTable(const StatementCycles& statement, bool allCycles) {
 std::string statementChart(const std::vector<StatementLine>& cycles, std::string_view title) {
   constexpr double kLeft = 90, kWidth = 860, kHigh = 220;
   constexpr int kTops[2] = {70, 370};
-  constexpr const char* kBusColour = "#d95f02";
-  constexpr const char* kMetroColour = "#1b6ca8";
   if (cycles.empty()) return {};
   const size_t n = cycles.size();
   // The per-cycle bars share one scale, the cumulated lines another.
@@ -138,11 +137,11 @@ std::string statementChart(const std::vector<StatementLine>& cycles, std::string
   svg += format(
       "<rect x=\"%.0f\" y=\"36\" width=\"12\" height=\"12\" fill=\"%s\"/><text x=\"%.0f\" "
       "y=\"47\">BUS</text>\n",
-      kLeft + kWidth - 130, kBusColour, kLeft + kWidth - 113);
+      kLeft + kWidth - 130, kBusColor, kLeft + kWidth - 113);
   svg += format(
       "<rect x=\"%.0f\" y=\"36\" width=\"12\" height=\"12\" fill=\"%s\"/><text x=\"%.0f\" "
       "y=\"47\">METRO</text>\n",
-      kLeft + kWidth - 60, kMetroColour, kLeft + kWidth - 43);
+      kLeft + kWidth - 60, kMetroColor, kLeft + kWidth - 43);
   const char* names[2] = {"per cycle", "cumulated"};
   for (int p = 0; p < 2; ++p) {
     const int top = kTops[p];
@@ -170,12 +169,12 @@ std::string statementChart(const std::vector<StatementLine>& cycles, std::string
       if (share <= 0) continue;
       svg += format("<rect x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" fill=\"%s\"/>\n",
                     x + (op == kMetroOperator ? slot / 2 : 0), y(share, 0), slot / 2,
-                    kTops[0] + kHigh - y(share, 0), op == kBusOperator ? kBusColour : kMetroColour);
+                    kTops[0] + kHigh - y(share, 0), op == kBusOperator ? kBusColor : kMetroColor);
     }
   }
   for (const Operator op : {kBusOperator, kMetroOperator}) {
     svg += format("<polyline fill=\"none\" stroke-width=\"2\" stroke=\"%s\" points=\"",
-                  op == kBusOperator ? kBusColour : kMetroColour);
+                  op == kBusOperator ? kBusColor : kMetroColor);
     for (size_t i = 0; i < n; ++i) {
       svg += format("%.2f,%.2f ", kLeft + (static_cast<double>(i) + 0.5) * slot,
                     y(static_cast<double>(cumulated[op][i]), 1));
