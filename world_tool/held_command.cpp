@@ -67,7 +67,8 @@ std::vector<HeldRun> heldRuns(const fs::path& world, const SettlementState& stat
         const PassedStretch& stretch = entry->second.passed[i];
         if (!stretch.held) continue;
         const auto [first, last] = linesOf(file.get(), stretch);
-        runs.push_back({*identity, i, path.lexically_relative(world).string(), stretch, first, last});
+        runs.push_back(
+            {*identity, i, path.lexically_relative(world).string(), stretch, first, last});
       }
     }
   }
@@ -75,10 +76,10 @@ std::vector<HeldRun> heldRuns(const fs::path& world, const SettlementState& stat
 }
 
 std::string describe(const HeldRun& run) {
-  const std::string lines = run.firstLine == run.lastLine
-                                ? "line " + std::to_string(run.firstLine)
-                                : "lines " + std::to_string(run.firstLine) + "-" +
-                                      std::to_string(run.lastLine);
+  const std::string lines =
+      run.firstLine == run.lastLine
+          ? "line " + std::to_string(run.firstLine)
+          : "lines " + std::to_string(run.firstLine) + "-" + std::to_string(run.lastLine);
   return run.relative + " " + lines + " (" + std::to_string(run.bytes.records) +
          (run.bytes.records == 1 ? " record" : " records") + ": BUS " +
          std::to_string(run.bytes.fees[kBusOperator]) + ", METRO " +
@@ -100,7 +101,8 @@ std::optional<StatementLine> settlingLine(const fs::path& world, const HeldRun& 
   const size_t only = 0;
   list.arrange(std::span(&only, 1));
   DistributionPass pass;
-  list.forEachInOrder([&](const FlatRecord& record, const char* spill) { pass.add(record, spill); });
+  list.forEachInOrder(
+      [&](const FlatRecord& record, const char* spill) { pass.add(record, spill); });
   const ListDistribution settled = pass.finish();
   return StatementLine{cycle, clock, settled.records, settled.fees, settled.shares()};
 }
@@ -200,8 +202,8 @@ int heldCommand(const fs::path& world, const std::string& named, const HeldWord&
   fs::create_directories(archive, error);
   const std::string noteName = "held-" + std::to_string(run.identity.inode) + "-" +
                                std::to_string(run.bytes.offset) + std::string(kHeldNoteSuffix);
-  const std::string note = "set aside by hand at " + utcNow() + ": " + describe(run) +
-                           "\nwhy: " + word.note + "\n";
+  const std::string note =
+      "set aside by hand at " + utcNow() + ": " + describe(run) + "\nwhy: " + word.note + "\n";
   if (const Result<void> written = replaceFile((archive / noteName).string(), note); !written) {
     return refuse("cannot write " + (archive / noteName).string() + ": " +
                   written.problem()->text());
@@ -210,7 +212,8 @@ int heldCommand(const fs::path& world, const std::string& named, const HeldWord&
   if (const Result<void> rewritten = book.rewrite(cursor, frontiers); !rewritten) {
     return refuse(rewritten.problem()->text());
   }
-  consoleWrite("set aside for good, noted in " + (archive / noteName).lexically_relative(world).string() +
-               ": " + describe(run) + "\n");
+  consoleWrite("set aside for good, noted in " +
+               (archive / noteName).lexically_relative(world).string() + ": " + describe(run) +
+               "\n");
   return kExitDone;
 }

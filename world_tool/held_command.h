@@ -19,5 +19,4 @@ struct HeldWord {
 
 // Lists, settles or sets aside the held runs of the world at `world`
 // (physical), named `named` as the user named it. The exit status.
-int heldCommand(const std::filesystem::path& world, const std::string& named,
-                const HeldWord& word);
+int heldCommand(const std::filesystem::path& world, const std::string& named, const HeldWord& word);

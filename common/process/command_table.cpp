@@ -61,6 +61,9 @@ Invocation invocationOf(const Tool& tool, std::string_view argv0) {
 
 std::string usageOf(const Tool& tool, const Invocation& invocation) {
   if (invocation.alone) {
+    if (!invocation.alone->launcherUsage.empty()) {
+      return "usage: " + std::string(invocation.alone->launcherUsage);
+    }
     const std::string rest = synopsis(*invocation.alone, false);
     return "usage: " + invocation.program + (rest.empty() ? "" : " " + rest);
   }
@@ -128,5 +131,5 @@ int runTool(const Tool& tool, int argc, char** argv) {
     return refuseUsage(usage,
                        std::string(command->name) + " needs " + std::string(command->arguments));
   }
-  return command->run({std::move(check->arguments), std::move(check->options)});
+  return command->run({std::move(check->arguments), std::move(check->options), usage});
 }

@@ -9,7 +9,8 @@
 // A script may run one command alone under its own name: run as
 // "scripts/new-card" (its launcher), the card tool is its "new" command,
 // and says so in its usage line. Run as "scripts/card", it names itself
-// so; otherwise by the tool's name.
+// so; otherwise by the tool's name. A launcher whose options go together
+// only in some ways says so in a usage line of its own.
 #pragma once
 
 #include <functional>
@@ -23,6 +24,9 @@
 struct CommandCall {
   std::vector<std::string> arguments;
   std::map<std::string, std::string, std::less<>> options;
+  // The usage line, for a command that refuses a command line the options
+  // alone do not rule out ("--stop and --reset-trips go alone; usage: …").
+  std::string usage;
 
   bool has(std::string_view option) const { return options.count(option) > 0; }
   // The value of an option given with one; empty otherwise.
@@ -38,6 +42,9 @@ struct Command {
   std::string_view help;                       // what it does, one line
   std::string_view launcher;                   // the script that runs it alone, if any
   std::function<int(const CommandCall&)> run;  // the exit status
+  // The launcher's usage line after "usage: ", when the options and
+  // arguments alone do not say how they go together; empty otherwise.
+  std::string_view launcherUsage = {};
 };
 
 struct Tool {

@@ -1,6 +1,8 @@
-# Sourced by the scripts in scripts/: the repository's root, the command
-# line read the way the programs read theirs (common/process/program_arguments.h),
-# and the hand-over to a program built into build/.
+# Sourced by the scripts in scripts/: the repository's root and the
+# hand-over to a program built into build/, which reads its command line
+# itself. The scripts that run before any program is built (scripts/build,
+# scripts/test, scripts/fuzz, scripts/install-deps) read theirs here, by the
+# rule the programs follow (common/process/program_arguments.h):
 #
 #   describe_command_line USAGE SUMMARY [OPTION HELP]...
 #   read_command_line MAX "$@"

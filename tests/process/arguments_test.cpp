@@ -117,6 +117,7 @@ TEST(Arguments, HelpIsAnsweredAndUnknownOptionsAndExtraArgumentsAreRefused) {
       {script + "world", {"--help"}, "", 0, Stream::Out, "usage: scripts/world"},
       {script + "world", {"one", "two"}, "", 2, Stream::Err, "usage: scripts/world"},
       {script + "world", {"--stop", "--reset-trips"}, "", 2, Stream::Err, "usage: scripts/world"},
+      {script + "world", {"--fast", "--stop"}, "", 2, Stream::Err, "usage: scripts/world"},
   };
   const auto before = everythingIn(world);
   for (const Case& c : cases) {
