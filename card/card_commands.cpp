@@ -13,6 +13,7 @@
 
 #include "card/card_file.h"
 #include "card/card_records.h"
+#include "common/base/exit_status.h"
 #include "common/base/problem.h"
 #include "common/files/file_handle.h"
 #include "common/files/file_replace.h"
@@ -74,9 +75,9 @@ int listCards(const fs::path& world) {
   if (cards.empty()) {
     consoleWrite("no cards in " + (world / kCustomerDir).string() +
                  " (scripts/new-card provisions one)\n");
-    return 0;
+    return kExitDone;
   }
-  int status = 0;
+  int status = kExitDone;
   char row[256];
   snprintf(row, sizeof row, "%-16s %11s  %s\n", "card", "balance", "last record");
   consoleWrite(row);
@@ -126,7 +127,7 @@ int showCard(const fs::path& world, std::string_view card) {
     return refuse(
         Problem::fromErrno("card " + name + " could not be read to its end: ", errno).text());
   }
-  return 0;
+  return kExitDone;
 }
 
 int topUpCard(const fs::path& world, std::string_view card, std::string_view amountText) {
@@ -142,7 +143,7 @@ int topUpCard(const fs::path& world, std::string_view card, std::string_view amo
   const TopUp& topUp = made.value();
   consoleWrite("card " + name + " topped up by " + std::to_string(*amount) + ": balance " +
                std::to_string(topUp.before) + " -> " + std::to_string(topUp.after) + "\n");
-  return 0;
+  return kExitDone;
 }
 
 Result<TopUp> topUpQuietly(const fs::path& world, std::string_view card, int amount) {

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "common/base/exit_status.h"
+
 extern char** environ;
 
 namespace {
@@ -175,6 +177,6 @@ std::optional<Reaped> reapOne() {
     pid = waitpid(-1, &status, WNOHANG);
   } while (pid < 0 && errno == EINTR);
   if (pid <= 0) return std::nullopt;
-  const int code = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+  const int code = WIFSIGNALED(status) ? exitStatusOfSignal(WTERMSIG(status)) : WEXITSTATUS(status);
   return Reaped{pid, code};
 }

@@ -107,5 +107,5 @@ int settlementMain(int collectionPeriodMs) {
   distributor.join();
   setter.join();
   writer.join();
-  return 0;
+  return kExitDone;
 }

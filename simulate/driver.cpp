@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "card/card_commands.h"
+#include "common/base/exit_status.h"
 #include "common/files/world_layout.h"
 #include "common/process/console.h"
 #include "driving/clock_follower.h"
@@ -521,7 +522,7 @@ void Driver::finish() {
   }
   for (int t = 0; t < kTerminalCount; ++t) {
     const int status = programs_.exitStatus(t);
-    if (programs_.exited(t) && status != 0 && !(cut && status == 128 + SIGKILL)) {
+    if (programs_.exited(t) && status != 0 && !(cut && status == exitStatusOfSignal(SIGKILL))) {
       fail(programs_.name(t) + " ended with status " + std::to_string(status));
     }
   }

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "common/base/exit_status.h"
 #include "common/files/file_replace.h"
 #include "common/process/console.h"
 #include "driving/built_programs.h"
@@ -41,19 +42,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kUsageStatus = 2;
-constexpr int kDifferentStatus = 1;
 constexpr std::array<const char*, 3> kDrivenPrograms = {"settlement_fast", "bus_terminal",
                                                         "metro_terminal"};
 
 int refuseUsage(const std::string& why) {
   errorWrite("simulate: " + why + "; " + kUsageLine + "\n");
-  return kUsageStatus;
+  return kExitUsage;
 }
 
 int failRun(const std::string& why) {
   errorWrite("simulate: " + why + "\n");
-  return kDifferentStatus;
+  return kExitRefused;
 }
 
 double cpuSeconds() {
@@ -82,7 +81,7 @@ int main(int argc, char** argv) {
   const auto parsed = parseOptions(words);
   if (std::holds_alternative<HelpAsked>(parsed)) {
     consoleWrite(helpText());
-    return 0;
+    return kExitDone;
   }
   if (const Problem* problem = std::get_if<Problem>(&parsed)) return refuseUsage(problem->text());
   const SimulationOptions& options = std::get<SimulationOptions>(parsed);
@@ -94,7 +93,7 @@ int main(int argc, char** argv) {
     Result<DemandModel> table = loadDemandTable(*options.demand);
     if (const Problem* problem = table.problem()) {
       errorWrite("simulate: " + problem->text() + "\n");
-      return kUsageStatus;
+      return kExitUsage;
     }
     model = std::move(*table);
   }
@@ -104,7 +103,7 @@ int main(int argc, char** argv) {
     }
     consoleWrite("== the demand model is written to " + *options.writeDemand +
                  ": edit it and play it with --demand " + *options.writeDemand + "\n");
-    return 0;
+    return kExitDone;
   }
 
   if (options.report) {
@@ -192,6 +191,6 @@ int main(int argc, char** argv) {
     errorWrite("simulate: " + difference + "\n");
   }
   stopRequested(report);
-  if (report.cutShortBy != 0) return 128 + report.cutShortBy;
-  return report.differences.empty() ? 0 : kDifferentStatus;
+  if (report.cutShortBy != 0) return exitStatusOfSignal(report.cutShortBy);
+  return report.differences.empty() ? kExitDone : kExitRefused;
 }

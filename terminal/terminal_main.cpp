@@ -66,5 +66,5 @@ int terminalMain(const TerminalProfile& profile) {
   clockDisplay.join();
   commandReader.join();
   fareController.join();
-  return 0;
+  return kExitDone;
 }

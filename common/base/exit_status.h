@@ -8,3 +8,8 @@
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitRefused = 1;
 inline constexpr int kExitUsage = 2;
+
+// A program ended by `signal` (its own, or a child's), as shells give it.
+constexpr int exitStatusOfSignal(int signal) {
+  return 128 + signal;
+}
