@@ -19,12 +19,12 @@
 #include "common/files/world_files.h"
 #include "common/formats/clock_file.h"
 #include "common/formats/statement_table.h"
+#include "common/process/child_process.h"
 #include "common/process/console.h"
 #include "common/process/program_arguments.h"
 #include "demo/demo_script.h"
 #include "demo/settlement_output.h"
 #include "driving/card_reading.h"
-#include "driving/child_process.h"
 #include "driving/clock_follower.h"
 #include "driving/console_reader.h"
 #include "settlement/settlement_constants.h"
@@ -125,17 +125,11 @@ Console& Demo::terminal(std::string_view name) {
 
 // One read of a program's output or errors; whether more may come now.
 bool Demo::take(Console& console, bool errors) {
-  const int fd = errors ? console.child.errors() : console.child.output();
-  if (fd < 0) return false;
   char buffer[1 << 14];
-  const ssize_t n = read(fd, buffer, sizeof buffer);
-  if (n < 0 && errno == EINTR) return true;
-  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return false;
-  if (n <= 0) {
-    errors ? console.child.closeErrors() : console.child.closeOutput();
-    return false;
-  }
-  const std::string_view bytes(buffer, static_cast<size_t>(n));
+  const ChildProcess::Read got = console.child.read(
+      errors ? ChildProcess::Stream::kErrors : ChildProcess::Stream::kOutput, buffer);
+  if (got.bytes.empty()) return got.more;
+  const std::string_view bytes = got.bytes;
   console.output += bytes;
   if (console.terminal && !errors) {
     std::vector<std::string> answers;

@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 namespace {
 
 // A program that ends by itself this often before its first prompt is
@@ -64,19 +62,9 @@ bool ProgramSupervisor::onEvent(uint64_t tag) {
 void ProgramSupervisor::flush(int p) {
   Program& program = programs_[index(p)];
   const int fd = program.child.input();
-  size_t written = 0;
-  while (fd >= 0 && written < program.input.size()) {
-    const ssize_t n = write(fd, program.input.data() + written, program.input.size() - written);
-    if (n > 0) {
-      written += static_cast<size_t>(n);
-      continue;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno == EAGAIN) break;
-    // A dead console (EPIPE): what it was sent is checked once it runs again.
-    written = program.input.size();
-  }
-  program.input.erase(0, written);
+  // A dead console takes everything: what it was sent is checked once it
+  // runs again.
+  program.input.erase(0, program.child.write(program.input));
   const bool wants = !program.input.empty() && fd >= 0;
   if (wants != program.waitingToWrite) {
     if (wants) {
@@ -90,18 +78,11 @@ void ProgramSupervisor::flush(int p) {
 
 bool ProgramSupervisor::read(int p, Stream stream) {
   Program& program = programs_[index(p)];
-  const int fd = stream == kOutput ? program.child.output() : program.child.errors();
-  if (fd < 0) return false;
   // One read per wake: the other programs get their turn.
-  const ssize_t n = ::read(fd, buffer_.data(), buffer_.size());
-  if (n < 0 && errno == EINTR) return true;
-  if (n < 0 && errno == EAGAIN) return false;
-  if (n <= 0) {
-    // The program's end: its reaping follows.
-    stream == kOutput ? program.child.closeOutput() : program.child.closeErrors();
-    return false;
-  }
-  const std::string_view bytes(buffer_.data(), static_cast<size_t>(n));
+  const ChildProcess::Read got = program.child.read(
+      stream == kOutput ? ChildProcess::Stream::kOutput : ChildProcess::Stream::kErrors, buffer_);
+  if (got.bytes.empty()) return got.more;
+  const std::string_view bytes = got.bytes;
   if (stream == kErrors) {
     keepTail(program.errorTail, bytes);
     return true;

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driving/child_process.h"
+#include "common/process/child_process.h"
 #include "driving/console_reader.h"
 #include "driving/event_loop.h"
 

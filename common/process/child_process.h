@@ -11,7 +11,9 @@
 
 #include <csignal>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/base/problem.h"
@@ -37,6 +39,24 @@ class ChildProcess {
   int input() const { return input_; }
   int output() const { return output_; }
   int errors() const { return errors_; }
+
+  // What a program prints: its output or its errors.
+  enum class Stream { kOutput, kErrors };
+  // One read of `stream` into `buffer`, never waiting: the bytes read, and
+  // whether more may come now (an interrupted read has none and more). At
+  // the stream's end it is closed (the child's reaping follows) and there
+  // is no more; there is none either when nothing waits now.
+  struct Read {
+    std::string_view bytes;
+    bool more = false;
+  };
+  Read read(Stream stream, std::span<char> buffer);
+
+  // Writes as much of `bytes` to the child's input as its pipe takes now:
+  // how many it took. All of them when the child can read no more (a dead
+  // console: what it was sent is no one's now); none when its input is
+  // closed.
+  size_t write(std::string_view bytes);
 
   // Ends the child's input: a terminal then finishes and exits.
   void closeInput();

@@ -1,4 +1,4 @@
-#include "driving/child_process.h"
+#include "common/process/child_process.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -109,6 +109,34 @@ void ChildProcess::closeOutput() {
 }
 void ChildProcess::closeErrors() {
   closeFd(errors_);
+}
+
+ChildProcess::Read ChildProcess::read(Stream stream, std::span<char> buffer) {
+  const int fd = stream == Stream::kOutput ? output_ : errors_;
+  if (fd < 0) return {};
+  const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+  if (n < 0 && errno == EINTR) return {{}, true};
+  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return {};
+  if (n <= 0) {
+    stream == Stream::kOutput ? closeOutput() : closeErrors();
+    return {};
+  }
+  return {std::string_view(buffer.data(), static_cast<size_t>(n)), true};
+}
+
+size_t ChildProcess::write(std::string_view bytes) {
+  size_t written = 0;
+  while (input_ >= 0 && written < bytes.size()) {
+    const ssize_t n = ::write(input_, bytes.data() + written, bytes.size() - written);
+    if (n > 0) {
+      written += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+    written = bytes.size();
+  }
+  return written;
 }
 
 void ChildProcess::signal(int signal) const {
