@@ -68,7 +68,7 @@ std::optional<CardTail> readTail(int fd) {
   struct stat status;
   if (sys::fstat(fd, &status) != 0) return std::nullopt;
   const off_t from = std::max<off_t>(0, status.st_size - static_cast<off_t>(kCardTailBytes));
-  std::optional<std::string> bytes = readUpTo(fd, from, kCardTailBytes);
+  Result<std::string> bytes = readUpTo(fd, from, kCardTailBytes);
   if (!bytes) return std::nullopt;
   return CardTail{std::move(*bytes), from == 0, status.st_size};
 }

@@ -338,14 +338,12 @@ Result<void> Demo::endPrograms() {
 
 // A file of the world, read whole; nullopt when it is missing.
 Result<std::optional<std::string>> worldFile(const fs::path& path) {
-  const Result<FileDescriptor> file = openRegular(path.string(), O_RDONLY);
-  if (const Problem* problem = file.problem()) {
+  Result<std::string> text = readRegularFile(path.string());
+  if (const Problem* problem = text.problem()) {
     if (problem->is(Problem::Kind::kMissing)) return std::optional<std::string>();
     return problem->within(path.string() + " cannot be read: ");
   }
-  std::optional<std::string> text = readToEnd(file->get());
-  if (!text) return Problem::fromErrno(path.string() + " cannot be read: ", errno);
-  return text;
+  return std::optional<std::string>(std::move(*text));
 }
 
 Result<void> Demo::showWorld(const SettlementResult& result) {

@@ -19,7 +19,7 @@ bool TripLogFollower::readMore() {
   bool any = false;
   block_.resize(kBlock);
   for (;;) {
-    const std::optional<size_t> n = readInto(file_.get(), std::span<char>(block_), offset_);
+    const Result<size_t> n = readInto(file_.get(), std::span<char>(block_), offset_);
     if (!n || *n == 0) return any;
     const std::string_view read(block_.data(), *n);
     const size_t lastLine = read.rfind('\n');

@@ -133,10 +133,8 @@ DayJourneys readDayJourneys(const std::filesystem::path& world, const std::vecto
   DayJourneys day;
   for (size_t rider = 0; rider < plans.size(); ++rider) {
     const std::string card = riderCard(static_cast<int>(rider));
-    const Result<FileDescriptor> file = openRegular(cardPath(world, card).string(), O_RDONLY);
-    const std::optional<std::string> text =
-        file ? readToEnd(file->get()) : std::optional<std::string>();
-    std::vector<Journey> journeys = cardJourneys(text.value_or(""));
+    std::vector<Journey> journeys =
+        cardJourneys(readRegularFile(cardPath(world, card).string()).value_or(""));
     checkAgainstPlan(card, plans[rider], journeys, day.check);
     addRider(day, plans[rider], journeys, firstDay);
   }

@@ -224,12 +224,10 @@ Result<DemandModel> readDemandTable(std::string_view text, const std::string& na
 }
 
 Result<DemandModel> loadDemandTable(const std::string& path) {
-  const Result<FileDescriptor> file = openRegular(path, O_RDONLY);
-  if (const Problem* problem = file.problem()) {
+  const Result<std::string> text = readRegularFile(path);
+  if (const Problem* problem = text.problem()) {
     return problem->within("the demand table " + path + " cannot be read: ");
   }
-  const std::optional<std::string> text = readToEnd(file->get());
-  if (!text) return Problem::fromErrno("the demand table " + path + " cannot be read: ", errno);
   return readDemandTable(*text, path);
 }
 

@@ -12,14 +12,12 @@ namespace {
 
 // The statement's bytes; nullopt when it is missing.
 Result<std::optional<std::string>> statementText(const std::filesystem::path& world) {
-  const Result<FileDescriptor> file = openRegular((world / kStatementName).string(), O_RDONLY);
-  if (const Problem* problem = file.problem()) {
+  Result<std::string> text = readRegularFile((world / kStatementName).string());
+  if (const Problem* problem = text.problem()) {
     if (problem->is(Problem::Kind::kMissing)) return std::optional<std::string>();
     return problem->within(std::string(kStatementName) + " cannot be read: ");
   }
-  std::optional<std::string> text = readToEnd(file->get());
-  if (!text) return Problem::fromErrno(std::string(kStatementName) + " cannot be read: ", errno);
-  return text;
+  return std::optional<std::string>(std::move(*text));
 }
 
 }  // namespace

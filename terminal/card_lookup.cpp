@@ -21,7 +21,7 @@ size_t lineStart(std::string_view text, size_t end, bool atStart) {
 }
 
 bool readAt(int fd, std::string& into, off_t offset) {
-  const std::optional<size_t> done = readInto(fd, into, offset);
+  const Result<size_t> done = readInto(fd, into, offset);
   return done && *done == into.size();
 }
 

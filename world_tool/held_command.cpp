@@ -42,8 +42,8 @@ int refuse(const std::string& line) {
 
 // The line numbers (from 1) of the lines that begin in `stretch` of `fd`.
 std::pair<long long, long long> linesOf(int fd, const PassedStretch& stretch) {
-  const std::optional<std::string> before = readUpTo(fd, 0, static_cast<size_t>(stretch.offset));
-  const std::optional<std::string> held =
+  const Result<std::string> before = readUpTo(fd, 0, static_cast<size_t>(stretch.offset));
+  const Result<std::string> held =
       readUpTo(fd, stretch.offset, static_cast<size_t>(stretch.length));
   if (!before || !held) return {0, 0};
   const long long first = std::count(before->begin(), before->end(), '\n') + 1;
@@ -91,9 +91,9 @@ std::string describe(const HeldRun& run) {
 std::optional<StatementLine> settlingLine(const fs::path& world, const HeldRun& run,
                                           long long cycle, const std::string& clock) {
   const FileDescriptor file = openRegularFile((world / run.relative).string(), O_RDONLY);
-  const std::optional<std::string> bytes =
-      file.valid() ? readUpTo(file.get(), run.bytes.offset, static_cast<size_t>(run.bytes.length))
-                   : std::nullopt;
+  if (!file.valid()) return std::nullopt;
+  const Result<std::string> bytes =
+      readUpTo(file.get(), run.bytes.offset, static_cast<size_t>(run.bytes.length));
   if (!bytes || bytes->size() != static_cast<size_t>(run.bytes.length)) return std::nullopt;
   FlatTripList list;
   list.expectFiles(1);

@@ -23,9 +23,7 @@ constexpr size_t kCsvChunk = 1 << 16;
 
 // What the statement settled, share by share; nullopt without a statement.
 std::optional<OperatorAmounts> statementShares(const fs::path& world) {
-  const Result<FileDescriptor> file = openRegular((world / kStatementName).string(), O_RDONLY);
-  if (!file) return std::nullopt;
-  const std::optional<std::string> text = readToEnd(file->get());
+  const Result<std::string> text = readRegularFile((world / kStatementName).string());
   if (!text) return std::nullopt;
   const std::optional<StatementCycles> statement = readStatementCycles(*text);
   if (!statement || statement->cycles.empty()) return std::nullopt;
@@ -80,13 +78,10 @@ int showJourneys(const fs::path& world, const fs::path& named, bool csv) {
   std::string out = csv ? journeysCsvHeader() : std::string();
   for (const std::string& card : cardsOf(world)) {
     const fs::path path = cardPath(world, card);
-    const Result<FileDescriptor> file = openRegular(path.string(), O_RDONLY);
-    const std::optional<std::string> text =
-        file ? readToEnd(file->get()) : std::optional<std::string>();
-    if (!text) {
-      const Problem problem = file ? Problem::fromErrno("", errno) : *file.problem();
+    const Result<std::string> text = readRegularFile(path.string());
+    if (const Problem* problem = text.problem()) {
       errorWrite(std::string(invokedName()) + ": card " + card + " cannot be read (" +
-                 problem.text() + "): its journeys are not counted\n");
+                 problem->text() + "): its journeys are not counted\n");
       unreadable = true;
       continue;
     }

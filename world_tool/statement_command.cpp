@@ -69,8 +69,8 @@ std::optional<std::string> chartRefusal(const fs::path& world, const fs::path& t
   const Result<FileDescriptor> file = openRegular(physical.string(), O_RDONLY);
   if (const Problem* problem = file.problem())
     return problem->within(shown + " cannot be read: ").text();
-  const std::optional<std::string> head = readUpTo(file->get(), 0, kHeadBytes);
-  if (!head) return Problem::fromErrno(shown + " cannot be read: ", errno).text();
+  const Result<std::string> head = readUpTo(file->get(), 0, kHeadBytes);
+  if (!head) return head.problem()->within(shown + " cannot be read: ").text();
   if (!looksLikeSvg(*head)) return shown + " exists and is no SVG chart: it is left as it is";
   return std::nullopt;
 }
@@ -97,15 +97,13 @@ std::optional<std::string> programsPlaceOf(const fs::path& relative,
 int showStatement(const fs::path& world, const fs::path& named, bool allCycles,
                   const std::string& svg) {
   const std::string shown = (named / kStatementName).string();
-  const Result<FileDescriptor> file = openRegular((world / kStatementName).string(), O_RDONLY);
-  if (const Problem* problem = file.problem()) {
+  const Result<std::string> text = readRegularFile((world / kStatementName).string());
+  if (const Problem* problem = text.problem()) {
     if (problem->is(Problem::Kind::kMissing)) {
       return refuse(shown + " does not exist yet: the settlement writes it at its first cycle");
     }
     return refuse(problem->within(shown + " cannot be read: ").text());
   }
-  const std::optional<std::string> text = readToEnd(file->get());
-  if (!text) return refuse(Problem::fromErrno(shown + " cannot be read: ", errno).text());
   const std::optional<StatementCycles> statement = readStatementCycles(*text);
   if (!statement) return refuse(shown + " does not begin with the statement's header");
   if (!svg.empty()) {

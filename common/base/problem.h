@@ -78,6 +78,10 @@ class [[nodiscard]] Result {
   // The problem, or nullptr when ok().
   const Problem* problem() const { return std::get_if<1>(&held_); }
 
+  // The value, or `other` when not ok() (as std::optional's value_or).
+  T value_or(T other) const& { return ok() ? value() : std::move(other); }
+  T value_or(T other) && { return ok() ? std::move(value()) : std::move(other); }
+
  private:
   std::variant<T, Problem> held_;
 };

@@ -58,23 +58,31 @@ Result<FileDescriptor> openRegular(const std::string& path, int flags, mode_t mo
   return fd;
 }
 
-bool writeAll(int fd, std::string_view text) {
+Result<std::string> readRegularFile(const std::string& path) {
+  const Result<FileDescriptor> file = openRegular(path, O_RDONLY);
+  if (const Problem* problem = file.problem()) return *problem;
+  return readToEnd(file->get());
+}
+
+Result<void> writeAll(int fd, std::string_view text) {
   while (!text.empty()) {
     const ssize_t n = sys::write(fd, text.data(), text.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    // A write that takes nothing without saying why: the file can grow no
+    // further.
+    if (n <= 0) return Problem::fromErrno(n < 0 ? errno : ENOSPC);
     text.remove_prefix(static_cast<size_t>(n));
   }
-  return true;
+  return {};
 }
 
-std::optional<size_t> readInto(int fd, std::span<char> into, off_t at) {
+Result<size_t> readInto(int fd, std::span<char> into, off_t at) {
   size_t done = 0;
   while (done < into.size()) {
     const size_t asked = into.size() - done;
     const ssize_t n = sys::pread(fd, into.data() + done, asked, at + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
+    if (n < 0) return Problem::fromErrno(errno);
     done += static_cast<size_t>(n);
     // A regular file gives less than asked only at its end.
     if (static_cast<size_t>(n) < asked) break;
@@ -82,21 +90,20 @@ std::optional<size_t> readInto(int fd, std::span<char> into, off_t at) {
   return done;
 }
 
-std::optional<std::string> readUpTo(int fd, off_t at, size_t length) {
+Result<std::string> readUpTo(int fd, off_t at, size_t length) {
   std::string bytes(length, '\0');
-  const std::optional<size_t> done = readInto(fd, bytes, at);
-  if (!done) return std::nullopt;
+  const Result<size_t> done = readInto(fd, bytes, at);
+  if (!done) return *done.problem();
   bytes.resize(*done);
   return bytes;
 }
 
-std::optional<std::string> readToEnd(int fd, off_t at) {
+Result<std::string> readToEnd(int fd, off_t at) {
   constexpr size_t kBlock = 1 << 16;
   std::string text;
   for (;;) {
-    const std::optional<std::string> block =
-        readUpTo(fd, at + static_cast<off_t>(text.size()), kBlock);
-    if (!block) return std::nullopt;
+    const Result<std::string> block = readUpTo(fd, at + static_cast<off_t>(text.size()), kBlock);
+    if (!block) return *block.problem();
     text += *block;
     if (block->size() < kBlock) return text;
   }

@@ -39,9 +39,9 @@ class FileDescriptor {
 // append or read then goes ahead unlocked).
 void lockFile(int fd, int operation);
 
-// Writes all of `text` to `fd`, write after write; false on the first
-// write that takes nothing (a full disk, a file-size limit).
-bool writeAll(int fd, std::string_view text);
+// Writes all of `text` to `fd`, write after write; the Problem of the
+// first write that takes nothing (a full disk, a file-size limit).
+Result<void> writeAll(int fd, std::string_view text);
 
 // The names in the directory `dir`, and whether the listing is whole: a
 // missing directory lists whole and empty; one that cannot be opened, or an
@@ -57,17 +57,17 @@ std::vector<std::string> namesIn(const std::filesystem::path& dir);
 
 // Fills `into` with the bytes of `fd` from offset `at`, read after read
 // through interruptions, short only at the end of the file (a regular file
-// gives less than asked only there); how many were read, or nullopt when a
-// read fails. Every bounded read of a file goes through this loop.
-std::optional<size_t> readInto(int fd, std::span<char> into, off_t at);
+// gives less than asked only there); how many were read, or the Problem of
+// the read that failed. Every bounded read of a file goes through this loop.
+Result<size_t> readInto(int fd, std::span<char> into, off_t at);
 
 // Up to `length` bytes of `fd` from offset `at` (fewer at the end of the
-// file); nullopt when a read fails.
-std::optional<std::string> readUpTo(int fd, off_t at, size_t length);
+// file), or the Problem of the read that failed.
+Result<std::string> readUpTo(int fd, off_t at, size_t length);
 
-// The bytes of `fd` from offset `at` to its end, read in blocks; nullopt
-// when a read fails.
-std::optional<std::string> readToEnd(int fd, off_t at = 0);
+// The bytes of `fd` from offset `at` to its end, read in blocks, or the
+// Problem of the read that failed.
+Result<std::string> readToEnd(int fd, off_t at = 0);
 
 // Opens `path` with `flags` plus O_NOFOLLOW, O_NONBLOCK and O_CLOEXEC and
 // keeps it only when it is a regular file. A symbolic link in its place is
@@ -83,3 +83,7 @@ FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode =
 // kMissing for a missing file). Callers that word each errno their own way
 // (a card, the tap note, the role lock) use openRegularFile.
 Result<FileDescriptor> openRegular(const std::string& path, int flags, mode_t mode = 0);
+
+// The bytes of the regular file at `path`, opened as openRegular opens it
+// for reading, or the Problem of its open or of its read.
+Result<std::string> readRegularFile(const std::string& path);

@@ -71,15 +71,15 @@ Result<void> replaceFile(const std::string& path, std::string_view content) {
   std::string name;
   const int fd = createTemporary(path, name);
   if (fd < 0) return Problem::fromErrno(errno);
-  const bool written = writeAll(fd, content);
-  const bool closed = sys::close(fd) == 0;
-  const bool replaced = written && closed && sys::rename(name.c_str(), path.c_str()) == 0;
+  // The first step that fails says why.
+  Result<void> replaced = writeAll(fd, content);
+  if (sys::close(fd) != 0 && replaced) replaced = Problem::fromErrno(errno);
+  if (replaced && sys::rename(name.c_str(), path.c_str()) != 0) {
+    replaced = Problem::fromErrno(errno);
+  }
   if (!replaced) sys::unlink(name.c_str());
-  // errno as the failed step (or the clean-up after it) left it.
-  const int error = errno;
   forgetTemporary();
-  if (!replaced) return Problem::fromErrno(error);
-  return {};
+  return replaced;
 }
 
 bool isTemporaryNameFor(std::string_view name, std::string_view fileName) {

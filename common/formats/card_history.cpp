@@ -42,7 +42,7 @@ bool forEachCardLine(int fd, const std::function<void(std::string_view)>& take, 
   std::string block(kBlock, '\0');
   for (off_t at = 0; limit > 0;) {
     const size_t asked = std::min(block.size(), limit);
-    const std::optional<size_t> got = readInto(fd, std::span(block.data(), asked), at);
+    const Result<size_t> got = readInto(fd, std::span(block.data(), asked), at);
     if (!got) return false;
     if (*got == 0) break;
     limit -= *got;

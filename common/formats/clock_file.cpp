@@ -40,5 +40,7 @@ std::optional<TimeInfo> parseClockLine(std::string_view line) {
 std::optional<std::string> readClockFile(const std::string& path) {
   const FileDescriptor file = openRegularFile(path, O_RDONLY);
   if (!file.valid()) return std::nullopt;
-  return readUpTo(file.get(), 0, kClockFileReadLimit);
+  Result<std::string> text = readUpTo(file.get(), 0, kClockFileReadLimit);
+  if (!text) return std::nullopt;
+  return std::move(*text);
 }

@@ -102,9 +102,9 @@ constexpr off_t kBlock = 1 << 18;
 // false when a read fails.
 bool readBlock(int fd, off_t at, size_t want, std::string& block) {
   block.resize(want);
-  const std::optional<size_t> got = readInto(fd, block, at);
+  const Result<size_t> got = readInto(fd, block, at);
   if (got) block.resize(*got);
-  return got.has_value();
+  return got.ok();
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ std::optional<off_t> scanReads(int fd, off_t from, Take&& take) {
   off_t at = from;
   for (;;) {
     block.resize(kScanBlock);
-    const std::optional<size_t> got = readInto(fd, block, at);
+    const Result<size_t> got = readInto(fd, block, at);
     if (!got) return std::nullopt;
     block.resize(*got);
     std::string_view rest = block;
@@ -44,7 +44,7 @@ std::optional<off_t> scanReads(int fd, off_t from, Take&& take) {
 
 // The first read of `fd`, when it is whole.
 std::optional<std::string> firstRead(int fd) {
-  const std::optional<std::string> head = readUpTo(fd, 0, kLogReadMax);
+  const Result<std::string> head = readUpTo(fd, 0, kLogReadMax);
   if (!head) return std::nullopt;
   const std::optional<size_t> length = nextLogRead(*head);
   return length ? head->substr(0, *length) : std::string();
@@ -80,7 +80,7 @@ std::optional<std::vector<LedgerLine>> lastMinuteLines(int fd, off_t from, off_t
   if (to <= from) return lines;
   for (off_t span = kScanBlock;; span *= 2) {
     const off_t begin = std::max(from, to - span);
-    const std::optional<std::string> bytes =
+    const Result<std::string> bytes =
         readUpTo(fd, begin, static_cast<size_t>(to - begin));
     if (!bytes) return std::nullopt;
     // Whole lines only, from a line start: the first one is cut unless the

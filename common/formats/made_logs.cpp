@@ -47,8 +47,8 @@ std::vector<std::string_view> linesOf(std::string_view text) {
 std::set<FileIdentity> logsMade(const std::filesystem::path& path) {
   std::set<FileIdentity> made;
   const FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
-  const std::optional<std::string> text =
-      file.valid() ? readUpTo(file.get(), 0, kMadeLogsReadMax) : std::nullopt;
+  if (!file.valid()) return made;
+  const Result<std::string> text = readUpTo(file.get(), 0, kMadeLogsReadMax);
   if (!text) return made;
   for (const std::string_view line : linesOf(*text)) {
     if (const std::optional<FileIdentity> log = identityOf(line)) made.insert(*log);
@@ -59,14 +59,14 @@ std::set<FileIdentity> logsMade(const std::filesystem::path& path) {
 bool noteLogMade(const std::filesystem::path& path, const FileIdentity& log) {
   const FileDescriptor file = openRegularFile(path.string(), O_RDWR | O_APPEND | O_CREAT, 0666);
   if (!file.valid()) return false;
-  const std::optional<std::string> text = readUpTo(file.get(), 0, kMadeLogsReadMax);
+  const Result<std::string> text = readUpTo(file.get(), 0, kMadeLogsReadMax);
   if (!text) return false;
   std::vector<std::string_view> lines = linesOf(*text);
   if (!lines.empty() && identityOf(lines.back()) == log) return true;
   if (lines.size() + 1 < 2 * kMadeLogsKept) {
     // A line a kill cut short is ended first, so the new one stands alone.
     const bool cut = !text->empty() && text->back() != '\n';
-    return writeAll(file.get(), (cut ? "\n" : "") + lineOf(log));
+    return writeAll(file.get(), (cut ? "\n" : "") + lineOf(log)).ok();
   }
   std::string kept;
   for (size_t i = lines.size() + 1 - kMadeLogsKept; i < lines.size(); ++i) {

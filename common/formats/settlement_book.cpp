@@ -319,7 +319,7 @@ SettledCursor contentsOf(const fs::path& root, const IdentityCursor& identities,
       // file's size.
       ContentHash hash;
       for (off_t left = entry->second; left > 0;) {
-        const std::optional<std::string> block =
+        const Result<std::string> block =
             readUpTo(file.get(), hash.length(), static_cast<size_t>(std::min<off_t>(left, kBlock)));
         if (!block || block->empty()) break;
         hash.add(*block);
@@ -340,7 +340,7 @@ void readState(const fs::path& root, BookReading& book) {
   if (const Problem* problem = opened.problem()) book.problem = *problem;
   if (!opened || !opened->valid()) return;
   const FileDescriptor file = std::move(*opened);
-  const std::optional<std::string> text = readUpTo(file.get(), 0, kStateSizeMax);
+  const Result<std::string> text = readUpTo(file.get(), 0, kStateSizeMax);
   if (!text) {
     book.problem = cannotRead(path);
     return;
@@ -375,9 +375,8 @@ Problem linesProblem(const fs::path& path, const LineChecks& written, const Line
 
 std::string stateFileText(const fs::path& root) {
   const FileDescriptor file = openRegularFile((root / kSettlementStateName).string(), O_RDONLY);
-  const std::optional<std::string> text =
-      file.valid() ? readUpTo(file.get(), 0, kStateSizeMax) : std::nullopt;
-  return text.value_or("");
+  if (!file.valid()) return {};
+  return readUpTo(file.get(), 0, kStateSizeMax).value_or("");
 }
 
 std::string encodeState(const SettlementState& state) {
@@ -509,7 +508,7 @@ BookReading readBook(const fs::path& root) {
     return book;
   }
   const std::string tail = statementTail(*book.state);
-  const std::optional<std::string> after =
+  const Result<std::string> after =
       statement.valid() ? readUpTo(statement.get(), length, tail.size() + 1) : std::string();
   if (!after) {
     book.problem = cannotRead(path);

@@ -46,7 +46,7 @@ Result<std::vector<LedgerPiece>> readLedger(const fs::path& root) {
     if (opened.problem()->is(Problem::Kind::kMissing)) return std::vector<LedgerPiece>{};
     return opened.problem()->within(path + ": ");
   }
-  const std::optional<std::string> text = readToEnd(opened->get());
+  const Result<std::string> text = readToEnd(opened->get());
   if (!text) return Problem::fromErrno(path + " cannot be read (", errno, ")");
   std::vector<LedgerPiece> pieces;
   size_t number = 0;
@@ -78,7 +78,7 @@ Result<void> appendLedger(const fs::path& root, std::span<const LedgerPiece> pie
   off_t whole = end;
   if (end > 0) {
     const size_t tail = static_cast<size_t>(std::min<off_t>(end, 1 << 16));
-    const std::optional<std::string> last = readUpTo(fd, end - static_cast<off_t>(tail), tail);
+    const Result<std::string> last = readUpTo(fd, end - static_cast<off_t>(tail), tail);
     if (!last) return Problem::fromErrno("cannot write " + path + ": ", errno);
     const size_t lineEnd = last->rfind('\n');
     whole = lineEnd == std::string::npos

@@ -91,7 +91,7 @@ LogReading readLogBlocks(int fd, off_t from, std::span<char> buffer, TakeReads&&
   LogReading reading{from, false};
   for (;;) {
     const size_t room = buffer.size() - held;
-    const std::optional<size_t> got =
+    const Result<size_t> got =
         readInto(fd, buffer.subspan(held), reading.end + static_cast<off_t>(held));
     if (!got || *got == 0) {
       reading.failed = !got;

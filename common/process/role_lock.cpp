@@ -36,7 +36,7 @@ Problem heldBy(int pid) {
 
 // The process id written in the lock file open at `fd`; 0 when there is none.
 int pidIn(int fd) {
-  const std::optional<std::string> text = readUpTo(fd, 0, kPidTextMax);
+  const Result<std::string> text = readUpTo(fd, 0, kPidTextMax);
   return text ? readInt(*text) : 0;
 }
 

@@ -29,7 +29,7 @@ std::optional<pid_t> processId(std::string_view name) {
 std::string firstLineOf(const fs::path& path) {
   const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!file.valid()) return {};
-  const std::optional<std::string> text = readUpTo(file.get(), 0, 64);
+  const Result<std::string> text = readUpTo(file.get(), 0, 64);
   if (!text) return {};
   return text->substr(0, text->find('\n'));
 }

@@ -296,7 +296,7 @@ void LogCollection::place(Reading& reading, const Planned& planned, size_t file,
       read.from = !planned.live && leading.offset == 0 && !leading.held ? leading.length : 0;
       ContentHash start;
       if (read.from > 0) {
-        const std::optional<std::string> bytes =
+        const Result<std::string> bytes =
             readUpTo(fd.get(), 0, static_cast<size_t>(read.from));
         if (bytes) start.add(*bytes);
       }
