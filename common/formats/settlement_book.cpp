@@ -6,10 +6,12 @@
 
 #include <cerrno>
 #include <limits>
+#include <span>
 #include <vector>
 
 #include "common/base/text.h"
 #include "common/files/file_handle.h"
+#include "common/files/file_system.h"
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
 #include "common/formats/record_format.h"
@@ -255,7 +257,7 @@ Result<FileDescriptor> openBookFile(const fs::path& path) {
     return file;
   }
   struct stat status;
-  if (fstat(file.get(), &status) != 0) return cannotRead(path);
+  if (sys::fstat(file.get(), &status) != 0) return cannotRead(path);
   if (status.st_nlink != 1) return Problem(path.string() + " has more than one name (a hard link)");
   return file;
 }
@@ -265,11 +267,11 @@ bool scanStatement(int fd, off_t length, StatementScan& scan) {
   std::string block(kBlock, '\0');
   for (off_t at = 0; at < length;) {
     const size_t want = static_cast<size_t>(std::min<off_t>(length - at, kBlock));
-    const ssize_t got = pread(fd, block.data(), want, at);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    scan.bytes(std::string_view(block.data(), static_cast<size_t>(got)));
-    at += got;
+    const Result<size_t> got = readInto(fd, std::span(block.data(), want), at);
+    // A statement shorter than its state says ends the scan as a failed read.
+    if (!got || *got == 0) return false;
+    scan.bytes(std::string_view(block.data(), *got));
+    at += static_cast<off_t>(*got);
   }
   scan.end();
   return true;
@@ -484,7 +486,7 @@ BookReading readBook(const fs::path& root) {
   }
   const FileDescriptor statement = std::move(*opened);
   struct stat status {};
-  if (statement.valid() && fstat(statement.get(), &status) != 0) {
+  if (statement.valid() && sys::fstat(statement.get(), &status) != 0) {
     book.problem = cannotRead(path);
     return book;
   }

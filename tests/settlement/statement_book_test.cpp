@@ -320,3 +320,51 @@ TEST(StatementBook, AnEarlierStateIsConvertedWithoutTrustingItsOffsets) {
   const Result<void> accepted = archived.resume(world.root(), warning);
   EXPECT_TRUE(accepted) << accepted.problem()->text();
 }
+
+// The settlement's resume at start reads its state and its statement: any
+// of its calls failing refuses the resume, naming the file and the error,
+// and leaves both files as they were; run again, it resumes where the book
+// stands.
+TEST(StatementBook, AResumeFailingAtAnyCallIsRefusedAndLeavesTheBookAsItWas) {
+  World world;
+  {
+    CommittedBook committed(world);
+    ASSERT_EQ(committed.book.commit(lineOf(2, 200), {}).outcome,
+              StatementBook::Outcome::kCommitted);
+  }
+  const std::string statement = world.get("statement.csv");
+  const std::string state = world.get("settlement.state");
+  std::string warning;
+  size_t calls = 0;
+  SettledCursor cursor;
+  {
+    FileFaults counted;
+    StatementBook book;
+    ASSERT_TRUE(book.resume(world.root(), warning));
+    calls = counted.calls().size();
+    cursor = book.cursor();
+  }
+  ASSERT_GE(calls, 4u);
+  for (size_t n = 1; n <= calls; ++n) {
+    std::optional<FileFaults> faults(std::in_place);
+    faults->failCall(n, EIO);
+    StatementBook book;
+    const Result<void> resumed = book.resume(world.root(), warning);
+    const std::vector<FileCall> made = faults->calls();
+    faults.reset();
+    SCOPED_TRACE(describeCall(made, n));
+    if (const Problem* problem = resumed.problem()) {
+      EXPECT_NE(problem->text().find("Input/output error"), std::string::npos) << problem->text();
+    } else {
+      // A call whose failure costs nothing (a close): the same book.
+      EXPECT_EQ(made[n - 1].name, "close");
+      EXPECT_EQ(book.nextCycle(), 3);
+      EXPECT_EQ(book.cursor(), cursor);
+    }
+    EXPECT_EQ(world.get("statement.csv"), statement);
+    EXPECT_EQ(world.get("settlement.state"), state);
+    StatementBook again;
+    ASSERT_TRUE(again.resume(world.root(), warning));
+    EXPECT_EQ(again.nextCycle(), 3);
+  }
+}
