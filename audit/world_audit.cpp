@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <limits>
@@ -86,23 +85,23 @@ class WorldReading {
     }
     std::vector<SettledSource> sources;
     for (LogFile& file : files) {
-      file.fd = openRegularFile(file.path.string(), O_RDONLY);
-      const std::optional<FileState> state =
-          file.fd.valid() ? fileState(file.fd.get()) : std::nullopt;
-      if (!state) {
-        if (errno != ENOENT) cannotRead(file.path);
-        file.fd = FileDescriptor();
+      Result<FileDescriptor> opened = openRegular(file.path.string(), O_RDONLY);
+      const Result<FileState> state =
+          opened ? fileState(opened->get()) : Result<FileState>(*opened.problem());
+      if (const Problem* problem = state.problem()) {
+        if (!problem->is(Problem::Kind::kMissing)) cannotRead(file.path, *problem);
         continue;
       }
+      file.fd = std::move(*opened);
       file.identity = state->identity;
       file.modifiedAt =
           static_cast<int64_t>(state->modified.tv_sec) * 1'000'000'000 + state->modified.tv_nsec;
       const auto entry =
           book_.state ? book_.state->cursor.find(state->identity) : SettledCursor::const_iterator();
       if (book_.state && entry != book_.state->cursor.end()) {
-        const std::optional<bool> begins = beginsWith(file.fd.get(), entry->second.key);
+        const Result<bool> begins = beginsWith(file.fd.get(), entry->second.key);
         if (!begins) {
-          cannotRead(file.path);
+          cannotRead(file.path, *begins.problem());
           file.fd = FileDescriptor();
           continue;
         }
@@ -130,14 +129,14 @@ class WorldReading {
       }
       // Placed as the settlement's next collection will place it.
       file.placed = true;
-      const std::optional<FirstLine> first = firstLineOf(file.fd.get());
+      const Result<FirstLine> first = firstLineOf(file.fd.get());
       const bool made =
           !released_.count(file.identity) && placer.madeByTerminal(file.identity, file.stream);
       if (first && !made && placer.mayHoldSettled(*first)) {
-        const std::optional<Placement> placement =
+        const Result<Placement> placement =
             placer.place(file.fd.get(), {file.identity, file.modifiedAt}, file.stream, sources);
         if (!placement) {
-          cannotRead(file.path);
+          cannotRead(file.path, *placement.problem());
           file.fd = FileDescriptor();
           continue;
         }
@@ -147,19 +146,15 @@ class WorldReading {
                          std::numeric_limits<off_t>::max(), false});
     }
     for (LogFile& file : strays) {
-      file.fd = openRegularFile(file.path.string(), O_RDONLY);
-      if (!file.fd.valid() && errno != ENOENT) cannotRead(file.path);
+      file.fd = openOrSay(file.path);
     }
     for (const fs::path& archive : archivesOf(root_)) {
       for (const fs::path& archived : entriesOf(archive)) {
         // A person's note on held lines set aside is no trip file.
         if (archived.filename().string().ends_with(kHeldNoteSuffix)) continue;
         LogFile& file = strays.emplace_back(archived, LogKind::kArchived, std::string());
-        file.fd = openRegularFile(archived.string(), O_RDONLY);
-        if (!file.fd.valid()) {
-          if (errno != ENOENT) cannotRead(archived);
-          continue;
-        }
+        file.fd = openOrSay(archived);
+        if (!file.fd.valid()) continue;
         // What the ledger says of it: the stretches it passed.
         const auto piece = archivedPieces_.find(named(archived));
         if (piece != archivedPieces_.end() &&
@@ -220,11 +215,11 @@ class WorldReading {
         audit_.charged.add(charge.op, charge.fee);
         matching_.charged(charge, index);
       });
-      const FileDescriptor file = openRegularFile(card.string(), O_RDONLY);
-      if (!file.valid() ||
-          !forEachCardLine(file.get(), [&](std::string_view line) { ledger.line(line); })) {
-        cannotRead(card);
-      }
+      const Result<FileDescriptor> file = openRegular(card.string(), O_RDONLY);
+      const Result<void> read =
+          file ? forEachCardLine(file->get(), [&](std::string_view line) { ledger.line(line); })
+               : Result<void>(*file.problem());
+      if (!read) cannotRead(card, *read.problem());
       if (ledger.topUps() > 0) {
         audit_.topUps.push_back({cards_.back(), ledger.toppedUp(), ledger.topUps()});
       }
@@ -245,9 +240,19 @@ class WorldReading {
     if (!lines.empty()) audit_.noRecordLines.emplace_back(named(path), lines);
   }
 
-  void cannotRead(const fs::path& path) {
-    differences_.push_back(
-        Problem::fromErrno("cannot read " + named(path) + " (", errno, ")").text());
+  void cannotRead(const fs::path& path, const Problem& why) {
+    differences_.push_back(why.within("cannot read " + named(path) + " (", ")").text());
+  }
+
+  // The file at `path` opened to read; where it cannot be (and is not
+  // missing), the difference says why, and the descriptor is invalid.
+  FileDescriptor openOrSay(const fs::path& path) {
+    Result<FileDescriptor> opened = openRegular(path.string(), O_RDONLY);
+    if (const Problem* problem = opened.problem()) {
+      if (!problem->is(Problem::Kind::kMissing)) cannotRead(path, *problem);
+      return FileDescriptor();
+    }
+    return std::move(*opened);
   }
 
   // Reads the records of `file`: those before what was settled of it are
@@ -256,9 +261,9 @@ class WorldReading {
   void readLog(const LogFile& file) {
     const off_t settledTo = file.settledTo;
     const std::vector<PassedStretch>& passed = file.passed;
-    const std::optional<FileIdentity> identity = fileIdentity(file.fd.get());
+    const Result<FileIdentity> identity = fileIdentity(file.fd.get());
     if (!identity) {
-      cannotRead(file.path);
+      cannotRead(file.path, *identity.problem());
       return;
     }
     // A file the settlement moved while the audit read is read once.
@@ -308,7 +313,7 @@ class WorldReading {
         audit_.waiting.add(record->op, record->fee);
       }
     });
-    if (reading.failed) cannotRead(file.path);
+    if (reading.problem) cannotRead(file.path, *reading.problem);
     noRecord(file.path, noRecordLines);
     if (stray != 0) {
       differences_.push_back(std::to_string(std::llabs(stray)) + " in " + named(file.path) +

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -61,11 +60,12 @@ std::string historyRow(const CardEntry& entry) {
 // The clock file's text; nullopt when the world has none yet.
 Result<std::optional<std::string>> readClock(const fs::path& world) {
   const fs::path path = world / kTimeDir / kClockFileName;
-  std::optional<std::string> text = readClockFile(path.string());
-  if (!text && errno == ENOENT) return std::optional<std::string>();
-  if (!text)
-    return Problem::fromErrno("the clock file " + path.string() + " cannot be read: ", errno);
-  return text;
+  Result<std::string> text = readClockFile(path.string());
+  if (const Problem* problem = text.problem()) {
+    if (problem->is(Problem::Kind::kMissing)) return std::optional<std::string>();
+    return problem->within("the clock file " + path.string() + " cannot be read: ");
+  }
+  return std::optional<std::string>(std::move(*text));
 }
 
 }  // namespace
@@ -105,9 +105,9 @@ int showCard(const fs::path& world, std::string_view card) {
     return refuse("cannot show card " + name + ": " + problem->text());
   }
   // What the file holds now; later appends are for the next look.
-  const std::optional<CardTail> tail = readTail(held->get());
+  const Result<CardTail> tail = readTail(held->get());
   sys::flock(held->get(), LOCK_UN);
-  if (!tail) return refuse(Problem::fromErrno("cannot show card " + name + ": ", errno).text());
+  if (!tail) return refuse(tail.problem()->within("cannot show card " + name + ": ").text());
   const auto last = lastRecord(*tail);
   if (last) {
     consoleWrite("card " + name + ": balance " + std::to_string(recordAmount(last->amount)) + "\n");
@@ -120,12 +120,12 @@ int showCard(const fs::path& world, std::string_view card) {
            "direction", "fee", "top-up", "balance", "journey");
   consoleWrite(header);
   CardHistory history;
-  const bool read = forEachCardLine(
+  const Result<void> read = forEachCardLine(
       held->get(), [&](std::string_view line) { consoleWrite(historyRow(history.next(line))); },
       static_cast<size_t>(tail->size));
   if (!read) {
     return refuse(
-        Problem::fromErrno("card " + name + " could not be read to its end: ", errno).text());
+        read.problem()->within("card " + name + " could not be read to its end: ").text());
   }
   return kExitDone;
 }
@@ -160,16 +160,16 @@ Result<TopUp> topUpQuietly(const fs::path& world, std::string_view card, int amo
   if (const Problem* problem = held.problem()) {
     return Problem("cannot top up card " + name + ": " + problem->text());
   }
-  const std::optional<CardTail> tail = readTail(held->get());
-  if (!tail) return Problem::fromErrno("cannot top up card " + name + ": ", errno);
+  const Result<CardTail> tail = readTail(held->get());
+  if (!tail) return tail.problem()->within("cannot top up card " + name + ": ");
   const auto decided = topUpRecord(tail->bytes, tail->wholeFile, amount, *stamp);
   if (const Problem* problem = decided.problem()) {
     return Problem("cannot top up card " + name + ": " + problem->text() + "; nothing was written");
   }
   const TopUp& topUp = decided.value();
-  if (!writeAll(held->get(), topUp.record)) {
-    const std::string why = Problem::fromErrno(errno).text();
-    if (sys::ftruncate(held->get(), tail->size) != 0) {
+  if (const Result<void> written = writeAll(held->get(), topUp.record); !written) {
+    const std::string why = written.problem()->text();
+    if (!cutFile(held->get(), tail->size)) {
       return Problem("card " + name + " may hold part of a top-up (" + why +
                      "); look at its last line");
     }

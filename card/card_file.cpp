@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 
 #include "card/card_records.h"
@@ -24,21 +23,23 @@ constexpr std::chrono::seconds kLockWait{10};
 // A card replaced again and again while the tool waits for it is given up.
 constexpr int kOpenAttempts = 3;
 
-// Why a card file could not be opened, from openRegularFile's errno.
-Problem openProblem(int error) {
-  switch (error) {
-    case ENOENT:
-      return Problem("there is no such card (scripts/new-card provisions one)",
-                     Problem::Kind::kMissing);
-    case ELOOP:
-      return Problem("its file is a symbolic link", Problem::Kind::kNotRegular);
-    case EINVAL:
-      return Problem("its file is not a regular file", Problem::Kind::kNotRegular);
-    case EMLINK:
-      return Problem("its file has a second name (a hard link)", Problem::Kind::kNotRegular);
-    default:
-      return Problem::fromErrno("its file cannot be opened: ", error);
+// Why a card file could not be opened, in the card tool's words.
+Problem openProblem(const Problem& problem) {
+  if (problem.is(Problem::Kind::kMissing)) {
+    return Problem("there is no such card (scripts/new-card provisions one)",
+                   Problem::Kind::kMissing);
   }
+  switch (problem.found()) {
+    case Problem::Found::kLink:
+      return Problem("its file is a symbolic link", Problem::Kind::kNotRegular);
+    case Problem::Found::kNoFile:
+      return Problem("its file is not a regular file", Problem::Kind::kNotRegular);
+    case Problem::Found::kSecondName:
+      return Problem("its file has a second name (a hard link)", Problem::Kind::kNotRegular);
+    case Problem::Found::kNone:
+      break;
+  }
+  return problem.within("its file cannot be opened: ");
 }
 
 std::string newestText(const RecordColumns& record) {
@@ -51,26 +52,28 @@ std::string newestText(const RecordColumns& record) {
 
 Result<FileDescriptor> lockCard(const fs::path& path, int flags, int operation) {
   for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
-    CardLock card = lockCardFile(path.string(), flags, operation, kLockWait);
-    if (!card.opened) return openProblem(errno);
-    if (!card.file.valid()) {
-      return Problem("it is held by another program (a terminal stopped in a tap?)",
-                     Problem::Kind::kBusy);
+    Result<FileDescriptor> card = lockCardFile(path.string(), flags, operation, kLockWait);
+    if (const Problem* problem = card.problem()) {
+      if (problem->is(Problem::Kind::kBusy)) {
+        return Problem("it is held by another program (a terminal stopped in a tap?)",
+                       Problem::Kind::kBusy);
+      }
+      return openProblem(*problem);
     }
-    const std::optional<FileIdentity> held = fileIdentity(card.file.get());
-    const std::optional<FileIdentity> named = identityAt(path);
-    if (held && named && *held == *named) return std::move(card.file);
+    const std::optional<FileIdentity> held = fileIdentity(card->get()).asOptional();
+    const std::optional<FileIdentity> named = identityAt(path).asOptional();
+    if (held && named && *held == *named) return std::move(*card);
   }
   return Problem("it was replaced again and again while the tool waited for it");
 }
 
-std::optional<CardTail> readTail(int fd) {
-  struct stat status;
-  if (sys::fstat(fd, &status) != 0) return std::nullopt;
-  const off_t from = std::max<off_t>(0, status.st_size - static_cast<off_t>(kCardTailBytes));
+Result<CardTail> readTail(int fd) {
+  const Result<struct stat> status = fileStatus(fd);
+  if (!status) return *status.problem();
+  const off_t from = std::max<off_t>(0, status->st_size - static_cast<off_t>(kCardTailBytes));
   Result<std::string> bytes = readUpTo(fd, from, kCardTailBytes);
-  if (!bytes) return std::nullopt;
-  return CardTail{std::move(*bytes), from == 0, status.st_size};
+  if (!bytes) return *bytes.problem();
+  return CardTail{std::move(*bytes), from == 0, status->st_size};
 }
 
 Result<RecordColumns> lastRecord(const CardTail& tail) {
@@ -86,8 +89,8 @@ Result<RecordColumns> lastRecord(const CardTail& tail) {
 }
 
 Result<Newest> newestOf(int fd) {
-  const std::optional<CardTail> tail = readTail(fd);
-  if (!tail) return Problem::fromErrno("its file cannot be read: ", errno);
+  const Result<CardTail> tail = readTail(fd);
+  if (!tail) return tail.problem()->within("its file cannot be read: ");
   const auto last = lastRecord(*tail);
   if (const Problem* problem = last.problem()) return *problem;
   const RecordColumns& record = last.value();

@@ -20,13 +20,13 @@
 Result<FileDescriptor> lockCard(const std::filesystem::path& path, int flags, int operation);
 
 // The last kCardTailBytes of the open file, whether that is all of it, and
-// its size; nullopt with errno when it cannot be read.
+// its size; the Problem when it cannot be read.
 struct CardTail {
   std::string bytes;
   bool wholeFile = false;
   off_t size = 0;
 };
-std::optional<CardTail> readTail(int fd);
+Result<CardTail> readTail(int fd);
 
 // The card's newest record, as the terminals take it: its last line (views
 // into `tail`); otherwise why there is none.

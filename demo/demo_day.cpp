@@ -208,7 +208,7 @@ Result<void> Demo::startSettlement() {
   const fs::path clockFile = world_ / kTimeDir / kClockFileName;
   std::optional<TimeInfo> first;
   const auto ticked = [&] {
-    const std::optional<std::string> text = readClockFile(clockFile.string());
+    const Result<std::string> text = readClockFile(clockFile.string());
     if (text) first = parseClockLine(*text);
     return first.has_value() || console.status.has_value();
   };
@@ -248,7 +248,7 @@ Result<void> Demo::startTerminals() {
       return Problem(console.name + " does not follow the clock; " + shownOutput(console));
     }
   }
-  const std::optional<std::string> clockText =
+  const Result<std::string> clockText =
       readClockFile((world_ / kTimeDir / kClockFileName).string());
   std::string held = clockText.value_or("");
   if (held.ends_with('\n')) held.pop_back();

@@ -62,7 +62,7 @@ bool ClockFollower::takeChanges() {
 }
 
 int ClockFollower::read() {
-  const std::optional<std::string> text = readClockFile(path_);
+  const Result<std::string> text = readClockFile(path_);
   if (!text) return minutes_;
   std::string_view line = *text;
   if (line.ends_with('\n')) line.remove_suffix(1);

@@ -1,11 +1,8 @@
 #include "driving/event_loop.h"
 
 #include <signal.h>
-#include <sys/epoll.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
-#include <cerrno>
+#include "common/process/event_calls.h"
 
 namespace {
 
@@ -46,46 +43,39 @@ std::optional<int> takeStopRequest() {
 }
 
 EventLoop::~EventLoop() {
-  if (epoll_ >= 0) close(epoll_);
-  if (signals_ >= 0) close(signals_);
+  closeDescriptor(epoll_);
+  closeDescriptor(signals_);
 }
 
 Result<void> EventLoop::open() {
-  const sigset_t set = driverSignals();
-  signals_ = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
-  if (signals_ < 0) return Problem::fromErrno("cannot take signals as events: ", errno);
-  epoll_ = epoll_create1(EPOLL_CLOEXEC);
-  if (epoll_ < 0) return Problem::fromErrno("cannot wait on descriptors: ", errno);
+  const Result<int> signals = openSignalReader(driverSignals());
+  if (!signals) return signals.problem()->within("cannot take signals as events: ");
+  signals_ = *signals;
+  const Result<int> set = openReadySet();
+  if (!set) return set.problem()->within("cannot wait on descriptors: ");
+  epoll_ = *set;
   watch(signals_, kSignalTag);
   return {};
 }
 
 void EventLoop::watch(int fd, uint64_t tag, bool forWriting) {
-  epoll_event event{};
-  event.events = forWriting ? EPOLLOUT : EPOLLIN;
-  event.data.u64 = tag;
-  if (epoll_ctl(epoll_, EPOLL_CTL_ADD, fd, &event) != 0 && errno == EEXIST) {
-    epoll_ctl(epoll_, EPOLL_CTL_MOD, fd, &event);
-  }
+  watchReady(epoll_, fd, forWriting ? EPOLLOUT : EPOLLIN, tag);
 }
 
 void EventLoop::unwatch(int fd) {
-  if (fd >= 0) epoll_ctl(epoll_, EPOLL_CTL_DEL, fd, nullptr);
+  if (fd >= 0) unwatchReady(epoll_, fd);
 }
 
 std::span<const EventLoop::Event> EventLoop::wait(std::chrono::milliseconds timeout) {
   events_.clear();
   epoll_event ready[kEventsPerWait];
-  const int n = epoll_wait(epoll_, ready, kEventsPerWait, static_cast<int>(timeout.count()));
+  const int n = waitReady(epoll_, ready, static_cast<int>(timeout.count()));
   for (int i = 0; i < n; ++i) {
     if (ready[i].data.u64 != kSignalTag) {
       events_.push_back({ready[i].data.u64, 0});
       continue;
     }
-    signalfd_siginfo info;
-    while (read(signals_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-      events_.push_back({0, static_cast<int>(info.ssi_signo)});
-    }
+    readSignals(signals_, [&](int signal) { events_.push_back({0, signal}); });
   }
   return events_;
 }

@@ -35,13 +35,13 @@ bool TripLogFollower::readMore() {
 }
 
 bool TripLogFollower::takeUpNewer() {
-  const std::optional<FileIdentity> named = identityAt(path_);
+  const std::optional<FileIdentity> named = identityAt(path_).asOptional();
   if (!named || named == held_) return false;
   // Handed over: what it gained before the hand-over comes first.
   readMore();
-  FileDescriptor newer = openRegularFile(path_, O_RDONLY);
+  FileDescriptor newer = openRegular(path_, O_RDONLY).value_or(FileDescriptor());
   if (!newer.valid()) return false;
-  const std::optional<FileIdentity> opened = fileIdentity(newer.get());
+  const std::optional<FileIdentity> opened = fileIdentity(newer.get()).asOptional();
   if (!opened || opened == held_) return false;
   file_ = std::move(newer);
   held_ = opened;

@@ -18,7 +18,7 @@ namespace {
 
 // The time the clock file holds, when it holds one.
 std::optional<TimeInfo> clockInFile() {
-  const std::optional<std::string> text = readClockFile(kClockFilePath);
+  const Result<std::string> text = readClockFile(kClockFilePath);
   return text ? parseClockLine(*text) : std::nullopt;
 }
 

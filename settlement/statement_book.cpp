@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include "common/base/problem.h"
 #include "common/files/file_handle.h"
 #include "common/files/file_replace.h"
@@ -13,11 +11,6 @@
 #include "common/files/world_layout.h"
 
 namespace {
-
-Problem cannotWrite(const std::string& path) {
-  const int error = errno;
-  return Problem::fromErrno("cannot write " + path + ": ", error);
-}
 
 Problem cannotWrite(const std::string& path, const Problem& why) {
   return why.within("cannot write " + path + ": ");
@@ -52,33 +45,35 @@ Result<void> StatementBook::writeTail() {
   const off_t length = state_ ? state_->statementLength : 0;
   const std::string tail = state_ ? statementTail(*state_) : std::string();
   const off_t end = length + static_cast<off_t>(tail.size());
-  struct stat status;
   if (!tailMissing_) {
     // Whole already; unless someone wrote to it since.
-    if (sys::lstat(statementPath().c_str(), &status) != 0) {
-      Problem problem = Problem::fromErrno(statementPath() + " cannot be looked at: ", errno);
-      if (problem.is(Problem::Kind::kMissing) && end == 0) return {};
-      return problem;
+    const Result<struct stat> status = entryStatus(statementPath());
+    if (const Problem* problem = status.problem()) {
+      if (problem->is(Problem::Kind::kMissing) && end == 0) return {};
+      return problem->within(statementPath() + " cannot be looked at: ");
     }
-    if (status.st_size == end) return {};
-    return Problem(statementPath() + " holds " + std::to_string(status.st_size) +
+    if (status->st_size == end) return {};
+    return Problem(statementPath() + " holds " + std::to_string(status->st_size) +
                        " bytes, not the " + std::to_string(end) + " its state accounts for",
                    Problem::Kind::kMalformed);
   }
-  const FileDescriptor file = openRegularFile(statementPath(), O_WRONLY | O_CREAT, 0666);
-  if (!file.valid() || sys::fstat(file.get(), &status) != 0) return cannotWrite(statementPath());
-  if (status.st_size < length || status.st_size > end) {
+  const Result<FileDescriptor> file = openRegular(statementPath(), O_WRONLY | O_CREAT, 0666);
+  if (!file) return cannotWrite(statementPath(), *file.problem());
+  const Result<struct stat> status = fileStatus(file->get());
+  if (!status) return cannotWrite(statementPath(), *status.problem());
+  if (status->st_size < length || status->st_size > end) {
     return Problem(statementPath() + " changed while the settlement ran",
                    Problem::Kind::kMalformed);
   }
   // A line a failed append left in part is written again whole.
-  const bool written = sys::ftruncate(file.get(), length) == 0 &&
-                       sys::lseek(file.get(), length, SEEK_SET) == length &&
-                       writeAll(file.get(), tail);
+  Result<void> written = cutFile(file->get(), length);
+  if (written) {
+    const Result<off_t> at = seekFile(file->get(), length, SEEK_SET);
+    written = at ? writeAll(file->get(), tail) : Result<void>(*at.problem());
+  }
   if (!written) {
-    Problem problem = cannotWrite(statementPath());
-    [[maybe_unused]] const int cut = sys::ftruncate(file.get(), length);
-    return problem;
+    (void)cutFile(file->get(), length);
+    return cannotWrite(statementPath(), *written.problem());
   }
   tailMissing_ = false;
   return {};

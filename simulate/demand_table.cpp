@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <map>

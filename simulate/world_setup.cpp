@@ -1,10 +1,5 @@
 #include "simulate/world_setup.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <ctime>
 
 #include "card/card_records.h"
@@ -22,19 +17,12 @@ namespace {
 constexpr size_t kCardsBetweenLooks = 4096;
 
 // Creates the card file `name` in `customer` holding `record`.
-bool provision(int customer, std::string_view name, std::string_view record) {
-  char path[32];
-  if (name.size() >= sizeof path) {
-    errno = ENAMETOOLONG;
-    return false;
-  }
-  name.copy(path, name.size());
-  path[name.size()] = '\0';
+Result<void> provision(int customer, const std::string& name, std::string_view record) {
   // The world is fresh and held by this process: a file already there is
   // someone else's, and is not written.
-  const FileDescriptor card(
-      openat(customer, path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-  return card.valid() && writeAll(card.get(), record);
+  const Result<FileDescriptor> card = createFileIn(customer, name, 0666);
+  if (!card) return *card.problem();
+  return writeAll(card->get(), record);
 }
 
 }  // namespace
@@ -45,18 +33,19 @@ Result<FileDescriptor> holdWorld(const fs::path& world) {
     fs::create_directories(world, error);
     if (error) return Problem::fromErrno("cannot make " + world.string() + ": ", error.value());
   }
-  FileDescriptor held(open(world.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (!held.valid()) {
-    if (errno == ENOTDIR || errno == ELOOP) {
+  Result<FileDescriptor> held = openDirectory(world);
+  if (const Problem* problem = held.problem()) {
+    if (problem->found() != Problem::Found::kNone) {
       return Problem(world.string() +
                      " is no directory (the world must be a missing or empty one)");
     }
-    return Problem::fromErrno(world.string() + " cannot be opened: ", errno);
+    return problem->within(world.string() + " cannot be opened: ");
   }
-  if (flock(held.get(), LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EWOULDBLOCK)
+  if (const Result<void> locked = lockFileNow(held->get()); !locked) {
+    if (locked.problem()->is(Problem::Kind::kBusy)) {
       return Problem(world.string() + " is being played by another simulate");
-    return Problem::fromErrno(world.string() + " cannot be locked: ", errno);
+    }
+    return locked.problem()->within(world.string() + " cannot be locked: ");
   }
   if (!fs::is_empty(world, error) || error) {
     return Problem(world.string() +
@@ -82,10 +71,9 @@ Result<void> layOutWorld(const fs::path& world, const std::vector<RiderPlan>& pl
       return Problem::fromErrno("cannot make " + (world / dir).string() + ": ", error.value());
   }
   const fs::path customerDir = world / kCustomerDir;
-  const FileDescriptor customer(
-      open(customerDir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (!customer.valid()) {
-    return Problem::fromErrno("cannot open " + customerDir.string() + ": ", errno);
+  const Result<FileDescriptor> customer = openDirectory(customerDir);
+  if (const Problem* problem = customer.problem()) {
+    return problem->within("cannot open " + customerDir.string() + ": ");
   }
   std::string name;
   std::string record;
@@ -100,8 +88,8 @@ Result<void> layOutWorld(const fs::path& world, const std::vector<RiderPlan>& pl
     }
     name = riderCardText(static_cast<int>(rider)).view();
     name += kCardFileExtension;
-    if (!provision(customer.get(), name, record)) {
-      return Problem::fromErrno("cannot provision " + (customerDir / name).string() + ": ", errno);
+    if (const Result<void> made = provision(customer->get(), name, record); !made) {
+      return made.problem()->within("cannot provision " + (customerDir / name).string() + ": ");
     }
   }
   const fs::path clock = world / kTimeDir / kClockFileName;

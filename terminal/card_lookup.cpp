@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <utility>
 
 #include "common/files/card_lock.h"
@@ -143,10 +142,8 @@ namespace {
 // A card looked up for a tap keeps its access time where the terminal may
 // ask that (it owns the file): updating it would be a write of its own at
 // every tap.
-CardLock lockForTap(const std::string& path, int flags) {
-  CardLock card = lockCardFile(path, flags | O_NOATIME, LOCK_EX);
-  if (!card.opened && errno == EPERM) card = lockCardFile(path, flags, LOCK_EX);
-  return card;
+Result<FileDescriptor> lockForTap(const std::string& path, int flags) {
+  return lockCardFile(path, flags | O_NOATIME, LOCK_EX);
 }
 
 }  // namespace
@@ -154,19 +151,19 @@ CardLock lockForTap(const std::string& path, int flags) {
 CardLookup lookUpCard(const std::string& path, std::string_view defaultRecord) {
   CardLookup lookup;
   bool writable = true;
-  CardLock card = lockForTap(path, O_RDWR | O_APPEND);
-  if (!card.opened) {
+  Result<FileDescriptor> card = lockForTap(path, O_RDWR | O_APPEND);
+  if (!card) {
     // Read-only, or a file with a second name: looked up all the same, so
     // that its tap fails with the card file's own message when recorded.
     writable = false;
     card = lockForTap(path, O_RDONLY);
   }
-  if (!card.opened) {
+  if (!card) {
     lookup.status = LookupStatus::OpenFailed;
     return lookup;
   }
-  FileDescriptor file = std::move(card.file);
-  const std::optional<FileState> asRead = fileState(file.get());
+  FileDescriptor file = std::move(*card);
+  const std::optional<FileState> asRead = fileState(file.get()).asOptional();
   const std::optional<CardRecords> records =
       asRead ? readCardRecords(file.get(), static_cast<off_t>(asRead->size), defaultRecord)
              : std::nullopt;

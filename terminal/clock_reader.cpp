@@ -63,12 +63,12 @@ bool settled(const timespec& modified) {
 TimeInfo readTapClock(TimeInfo fallback, ClockBuffer& buffer, TapClockCache& cache) {
   // The state before the read: a file changed meanwhile shows another state
   // next time, and is read again then.
-  const std::optional<FileState> state = stateAt(kClockFilePath);
+  const std::optional<FileState> state = stateAt(kClockFilePath).asOptional();
   if (state && cache.state && state->unchangedFrom(*cache.state)) {
     return cache.reading.value_or(fallback);
   }
   cache.state.reset();
-  const std::optional<std::string> content = readClockFile(kClockFilePath);
+  const Result<std::string> content = readClockFile(kClockFilePath);
   if (!content) return fallback;
   cache.reading = clockReading(*content, buffer);
   if (state && settled(state->modified)) cache.state = state;

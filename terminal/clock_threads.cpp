@@ -41,7 +41,7 @@ void timereader(Terminal& terminal) {
   TerminalClock& clock = terminal.clock;
   std::optional<std::chrono::steady_clock::time_point> reported;
   for (bool first = true;; first = false) {
-    const std::optional<std::string> content = readClockFile(kClockFilePath);
+    const Result<std::string> content = readClockFile(kClockFilePath);
     if (content) {
       clock.set(clockAfterReading(clock.get(), *content, buffer));
       reported.reset();
@@ -50,7 +50,7 @@ void timereader(Terminal& terminal) {
       reported = now;
     }
     if (first) terminal.clock_tried.post();
-    awaitNextReading(terminal, content.has_value());
+    awaitNextReading(terminal, content.ok());
   }
 }
 

@@ -43,6 +43,9 @@ class RecordFile {
   explicit RecordFile(FileDescriptor fd);
 
   bool isOpen() const { return fd_.valid(); }
+  // Why the file is not open, when it is not (nullptr when it is, or when
+  // it was handed an open one).
+  const Problem* openProblem() const { return problem_ ? &*problem_ : nullptr; }
 
   // The file as it stands now; nullopt when it is not open.
   std::optional<FileState> state() const;
@@ -53,9 +56,9 @@ class RecordFile {
   // false afterwards when none could be opened and locked.
   void lock();
 
-  // Appends `record` (which ends with its line feed). False when the record
-  // did not reach the file whole; the file is then as it was before.
-  bool append(std::string_view record);
+  // Appends `record` (which ends with its line feed). The Problem when the
+  // record did not reach the file whole; the file is then as it was before.
+  Result<void> append(std::string_view record);
 
   // append in two steps, for a caller that notes what it is about to write
   // before writing it. The file must not change in between (hold its lock).
@@ -65,7 +68,7 @@ class RecordFile {
   // Cuts the file to `size` bytes: an append cut short, or a record a kill
   // left half-written. Shrinking needs no space, so this fails only on a
   // file gone bad.
-  bool cutTo(off_t size);
+  Result<void> cutTo(off_t size);
 
   int fd() const { return fd_.get(); }
 
@@ -73,8 +76,14 @@ class RecordFile {
   void undoAppend();
 
  private:
+  Result<PreparedAppend> prepareRecord(std::string_view record) const;
+  Result<void> writeRecord(const PreparedAppend& prepared);
+  // Opens the file at path_ (fd_, or problem_ when it cannot be).
+  void open();
+
   int flags_;
   std::string path_;
   FileDescriptor fd_;
+  std::optional<Problem> problem_;
   std::optional<off_t> sizeBefore_;
 };

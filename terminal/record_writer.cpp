@@ -21,13 +21,13 @@ RecordOutcome writeTapRecords(Tap& tap, const TapRecords& records, TripLog& log,
   RecordFile card =
       reopened ? RecordFile(cardPath, WhenMissing::Fail) : RecordFile(std::move(tap.held.file));
   if (!card.isOpen()) {
-    return checkCard(asRead, std::nullopt, stateAt(cardPath)) == CardCheck::Changed
+    return checkCard(asRead, std::nullopt, stateAt(cardPath).asOptional()) == CardCheck::Changed
                ? RecordOutcome::CardChanged
                : RecordOutcome::CardOpenFailed;
   }
   if (!log.open()) return RecordOutcome::TripLogOpenFailed;
   // The held file is the named one whenever the identities agree.
-  const std::optional<FileState> named = stateAt(cardPath);
+  const std::optional<FileState> named = stateAt(cardPath).asOptional();
   if (checkCard(asRead, reopened ? card.state() : named, named) != CardCheck::AsRead) {
     return RecordOutcome::CardChanged;
   }

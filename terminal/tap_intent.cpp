@@ -4,7 +4,6 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
@@ -71,17 +70,9 @@ std::optional<uint32_t> hexOf(std::string_view digits) {
   return value;
 }
 
-bool writeAt(int fd, std::string_view bytes, off_t at) {
-  for (;;) {
-    const ssize_t n = sys::pwrite(fd, bytes.data(), bytes.size(), at);
-    if (n < 0 && errno == EINTR) continue;
-    return n == static_cast<ssize_t>(bytes.size());
-  }
-}
-
-// "cannot <verb> <path>: <why>", why the system's `error`.
-Problem cannot(std::string_view verb, const std::string& path, int error) {
-  return Problem::fromErrno("cannot " + std::string(verb) + " " + path + ": ", error);
+// "cannot <verb> <path>: <why>".
+Problem cannot(std::string_view verb, const std::string& path, const Problem& why) {
+  return why.within("cannot " + std::string(verb) + " " + path + ": ");
 }
 
 // Whether something that is no regular file stands at `path` (a link is
@@ -92,9 +83,9 @@ bool isNoRegularFile(const std::string& path) {
   return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
 }
 
-std::optional<RecordState> stateIn(int fd, const PreparedAppend& record) {
-  const auto bytes = readUpTo(fd, record.at, record.bytes.size() + 1);
-  if (!bytes) return std::nullopt;
+Result<RecordState> stateIn(int fd, const PreparedAppend& record) {
+  const Result<std::string> bytes = readUpTo(fd, record.at, record.bytes.size() + 1);
+  if (!bytes) return *bytes.problem();
   return recordState(*bytes, record.bytes);
 }
 
@@ -166,16 +157,16 @@ IntentFile::IntentFile(std::string path) : path_(std::move(path)) {
 }
 
 bool IntentFile::open() {
-  if (!fd_.valid()) fd_ = openRegularFile(path_, O_RDWR | O_CREAT, 0666);
+  if (!fd_.valid()) fd_ = openRegular(path_, O_RDWR | O_CREAT, 0666).value_or(FileDescriptor());
   return fd_.valid();
 }
 
 bool IntentFile::write(const TapIntent& intent) {
-  return open() && writeAt(fd_.get(), activeNote(encodeIntent(intent)), 0);
+  return open() && writeAt(fd_.get(), activeNote(encodeIntent(intent)), 0).ok();
 }
 
 bool IntentFile::clear() {
-  return fd_.valid() && writeAt(fd_.get(), std::string_view(&kCleared, 1), 0);
+  return fd_.valid() && writeAt(fd_.get(), std::string_view(&kCleared, 1), 0).ok();
 }
 
 std::string setAsideName(std::string_view intentPath, int attempt) {
@@ -203,37 +194,41 @@ Result<IntentOutcome> setAside(const std::string& intentPath) {
 Result<void> complete(const TapIntent& intent, const std::string& tripLogPath) {
   // The card first, under its lock, as a tap takes it.
   const std::string cardPath = cardFilePath(intent.card);
-  CardLock locked = lockCardFile(cardPath, O_RDWR, LOCK_EX);
-  if (!locked.opened) {
-    const int error = errno;
-    if (error == ENOENT) return {};
-    return cannot("open", cardPath, error);
+  Result<FileDescriptor> locked = lockCardFile(cardPath, O_RDWR, LOCK_EX);
+  if (const Problem* problem = locked.problem()) {
+    if (problem->is(Problem::Kind::kMissing)) return {};
+    return problem->within("cannot open " + cardPath + ": ");
   }
-  const FileDescriptor card = std::move(locked.file);
-  const auto cardState = stateIn(card.get(), intent.cardRecord);
-  if (!cardState) return cannot("read", cardPath, errno);
+  const FileDescriptor card = std::move(*locked);
+  const Result<RecordState> cardState = stateIn(card.get(), intent.cardRecord);
+  if (!cardState) return cannot("read", cardPath, *cardState.problem());
   if (*cardState != RecordState::Whole) {
-    if (*cardState == RecordState::CutShort &&
-        sys::ftruncate(card.get(), intent.cardRecord.at) != 0) {
-      return cannot("cut", cardPath, errno);
+    if (*cardState == RecordState::CutShort) {
+      if (const Result<void> cut = cutFile(card.get(), intent.cardRecord.at); !cut) {
+        return cannot("cut", cardPath, *cut.problem());
+      }
     }
     return {};
   }
 
   RecordFile tripLog(tripLogPath, WhenMissing::Create);
   tripLog.lock();
-  if (!tripLog.isOpen()) return cannot("open", tripLogPath, errno);
-  const auto logState = stateIn(tripLog.fd(), intent.tripLogRecord);
-  if (!logState) return cannot("read", tripLogPath, errno);
+  if (!tripLog.isOpen()) return cannot("open", tripLogPath, *tripLog.openProblem());
+  const Result<RecordState> logState = stateIn(tripLog.fd(), intent.tripLogRecord);
+  if (!logState) return cannot("read", tripLogPath, *logState.problem());
   if (*logState != RecordState::Whole) {
-    if (*logState == RecordState::CutShort && !tripLog.cutTo(intent.tripLogRecord.at)) {
-      return cannot("cut", tripLogPath, errno);
+    if (*logState == RecordState::CutShort) {
+      if (const Result<void> cut = tripLog.cutTo(intent.tripLogRecord.at); !cut) {
+        return cannot("cut", tripLogPath, *cut.problem());
+      }
     }
     // The record itself, without the line feed that may have ended the
     // file's last line then: append puts one back if it is needed now.
     std::string_view record = intent.tripLogRecord.bytes;
     if (record.front() == '\n') record.remove_prefix(1);
-    if (!tripLog.append(record)) return cannot("write", tripLogPath, errno);
+    if (const Result<void> appended = tripLog.append(record); !appended) {
+      return cannot("write", tripLogPath, *appended.problem());
+    }
   }
   return {};
 }
@@ -242,17 +237,19 @@ Result<void> complete(const TapIntent& intent, const std::string& tripLogPath) {
 
 Result<IntentOutcome> completeIntent(const std::string& intentPath,
                                      const std::string& tripLogPath) {
-  const FileDescriptor note = openRegularFile(intentPath, O_RDWR);
-  if (!note.valid()) {
-    const int error = errno;
-    if (error == ENOENT) return IntentOutcome{};
+  Result<FileDescriptor> opened = openRegular(intentPath, O_RDWR);
+  if (const Problem* problem = opened.problem()) {
+    if (problem->is(Problem::Kind::kMissing)) return IntentOutcome{};
     // Anything but a regular file (a directory, a link, a FIFO, a socket,
     // a device), or one with a second name: nothing this terminal writes.
-    if (error == EMLINK || isNoRegularFile(intentPath)) return setAside(intentPath);
-    return cannot("open", intentPath, error);
+    if (problem->found() == Problem::Found::kSecondName || isNoRegularFile(intentPath)) {
+      return setAside(intentPath);
+    }
+    return cannot("open", intentPath, *problem);
   }
-  const auto text = readUpTo(note.get(), 0, kMaxIntentSize);
-  if (!text) return cannot("read", intentPath, errno);
+  const FileDescriptor note = std::move(*opened);
+  const Result<std::string> text = readUpTo(note.get(), 0, kMaxIntentSize);
+  if (!text) return cannot("read", intentPath, *text.problem());
   const NoteReading reading = readNote(*text);
   if (reading.state == NoteState::Nothing) return IntentOutcome{};
   if (reading.state == NoteState::Foreign) return setAside(intentPath);
@@ -264,8 +261,9 @@ Result<IntentOutcome> completeIntent(const std::string& intentPath,
     }
   }
   // Completed, dropped or torn: cleared, so that it is never taken up again.
-  if (!writeAt(note.get(), std::string_view(&kCleared, 1), 0)) {
-    return cannot("clear", intentPath, errno);
+  if (const Result<void> cleared = writeAt(note.get(), std::string_view(&kCleared, 1), 0);
+      !cleared) {
+    return cannot("clear", intentPath, *cleared.problem());
   }
   return IntentOutcome{};
 }

@@ -8,7 +8,7 @@
 TripLog::TripLog(std::string path) : path_(std::move(path)) {}
 
 bool TripLog::open() {
-  const std::optional<FileState> named = stateAt(path_);
+  const std::optional<FileState> named = stateAt(path_).asOptional();
   if (file_ && named && named->identity == identity_) {
     sizeNow_ = named->size;
     return true;
@@ -17,7 +17,7 @@ bool TripLog::open() {
   file_.emplace(path_, WhenMissing::Create);
   file_->lock();
   const std::optional<FileIdentity> identity =
-      file_->isOpen() ? fileIdentity(file_->fd()) : std::nullopt;
+      file_->isOpen() ? fileIdentity(file_->fd()).asOptional() : std::nullopt;
   if (!identity) {
     file_.reset();
     return false;

@@ -57,9 +57,9 @@ std::vector<HeldRun> heldRuns(const fs::path& world, const SettlementState& stat
     std::vector<fs::path> files = {world / log.dir / log.name};
     for (const fs::path& handOver : filesOfLog(world, log).handOvers) files.push_back(handOver);
     for (const fs::path& path : files) {
-      const FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
+      const FileDescriptor file = openRegular(path.string(), O_RDONLY).value_or(FileDescriptor());
       const std::optional<FileIdentity> identity =
-          file.valid() ? fileIdentity(file.get()) : std::nullopt;
+          file.valid() ? fileIdentity(file.get()).asOptional() : std::nullopt;
       const auto entry = identity ? state.cursor.find(*identity) : state.cursor.end();
       if (entry == state.cursor.end() || !beginsWith(file.get(), entry->second.key).value_or(false))
         continue;
@@ -90,7 +90,8 @@ std::string describe(const HeldRun& run) {
 // distributes its fresh records.
 std::optional<StatementLine> settlingLine(const fs::path& world, const HeldRun& run,
                                           long long cycle, const std::string& clock) {
-  const FileDescriptor file = openRegularFile((world / run.relative).string(), O_RDONLY);
+  const FileDescriptor file =
+      openRegular((world / run.relative).string(), O_RDONLY).value_or(FileDescriptor());
   if (!file.valid()) return std::nullopt;
   const Result<std::string> bytes =
       readUpTo(file.get(), run.bytes.offset, static_cast<size_t>(run.bytes.length));
@@ -110,8 +111,7 @@ std::optional<StatementLine> settlingLine(const fs::path& world, const HeldRun& 
 // The clock text a line settled now carries: the clock file's, or the last
 // line's when the file holds none.
 std::string clockNow(const fs::path& world, const StatementBook& book) {
-  const std::optional<std::string> text =
-      readClockFile((world / kTimeDir / kClockFileName).string());
+  const Result<std::string> text = readClockFile((world / kTimeDir / kClockFileName).string());
   if (text && parseClockLine(*text)) return text->substr(0, text->find('\n'));
   const std::optional<StatementLine> last = book.lastLine();
   return last ? last->clock : "000000000000";

@@ -2,8 +2,6 @@
 
 #include <fcntl.h>
 
-#include <cerrno>
-
 #include "common/files/file_handle.h"
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 
-#include <cerrno>
 #include <variant>
 
 #include "common/files/file_handle.h"

@@ -21,7 +21,7 @@ Problem Problem::within(std::string_view before, std::string_view after) const {
   std::string text(before);
   text += text_;
   text += after;
-  return Problem(std::move(text), kind_);
+  return Problem(std::move(text), kind_, found_);
 }
 
 Problem::Kind Problem::kindOf(int error) {

@@ -31,8 +31,15 @@ class Problem {
     kMalformed,   // the content is not in the form the program writes
   };
 
-  explicit Problem(std::string text, Kind kind = Kind::kOther)
-      : text_(std::move(text)), kind_(kind) {}
+  // What stood at a file's name when an open refused it
+  // (common/files/file_handle.h): a symbolic link, something that is no
+  // regular file (a directory, a FIFO, a device), a regular file with a
+  // second name, or a file this user may not open as asked. kNone for every
+  // other problem.
+  enum class Found { kNone, kLink, kNoFile, kSecondName, kForbidden };
+
+  explicit Problem(std::string text, Kind kind = Kind::kOther, Found found = Found::kNone)
+      : text_(std::move(text)), kind_(kind), found_(found) {}
 
   // The system's description of `error` ("No such file or directory"), or
   // "error 1234" for a number the system has no description for; its kind
@@ -44,17 +51,22 @@ class Problem {
 
   static Kind kindOf(int error);
 
-  // The same kind, the text placed between `before` and `after`:
+  // The same kind (and what was found), the text placed between `before`
+  // and `after`:
   // Problem::fromErrno(ENOSPC).within("cannot write x: ").
   Problem within(std::string_view before, std::string_view after = {}) const;
 
   const std::string& text() const { return text_; }
   Kind kind() const { return kind_; }
   bool is(Kind kind) const { return kind_ == kind; }
+  Found found() const { return found_; }
+  // The same problem, saying what was found at the file's name.
+  Problem finding(Found found) const { return Problem(text_, kind_, found); }
 
  private:
   std::string text_;
   Kind kind_;
+  Found found_;
 };
 
 // The value of a call that worked, or the Problem of one that did not.
@@ -77,6 +89,10 @@ class [[nodiscard]] Result {
 
   // The problem, or nullptr when ok().
   const Problem* problem() const { return std::get_if<1>(&held_); }
+
+  // The value as an optional, for a caller that asks only whether there is
+  // one.
+  std::optional<T> asOptional() const& { return ok() ? std::optional<T>(value()) : std::nullopt; }
 
   // The value, or `other` when not ok() (as std::optional's value_or).
   T value_or(T other) const& { return ok() ? value() : std::move(other); }

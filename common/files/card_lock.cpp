@@ -23,15 +23,14 @@ bool lockWithin(int fd, int operation, std::chrono::milliseconds wait) {
 
 }  // namespace
 
-CardLock lockCardFile(const std::string& path, int flags, int operation,
-                      std::optional<std::chrono::milliseconds> wait) {
-  CardLock card{openRegularFile(path, flags), false};
-  if (!card.file.valid()) return card;
-  card.opened = true;
+Result<FileDescriptor> lockCardFile(const std::string& path, int flags, int operation,
+                                    std::optional<std::chrono::milliseconds> wait) {
+  Result<FileDescriptor> card = openRegular(path, flags);
+  if (!card) return card;
   if (!wait) {
-    lockFile(card.file.get(), operation);
-  } else if (!lockWithin(card.file.get(), operation, *wait)) {
-    card.file = FileDescriptor();
+    lockFile(card->get(), operation);
+  } else if (!lockWithin(card->get(), operation, *wait)) {
+    return Problem("its lock is held by another program", Problem::Kind::kBusy);
   }
   return card;
 }

@@ -30,31 +30,105 @@ void lockFile(int fd, int operation) {
   }
 }
 
-FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode) {
-  // Truncation waits for the checks: a file with a second name must not be
-  // emptied through this one.
-  const bool truncate = (flags & O_TRUNC) != 0;
-  FileDescriptor fd(
-      sys::open(path.c_str(), (flags & ~O_TRUNC) | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, mode));
-  if (!fd.valid()) return fd;
+Result<void> writeAt(int fd, std::string_view bytes, off_t at) {
+  for (;;) {
+    const ssize_t n = sys::pwrite(fd, bytes.data(), bytes.size(), at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Problem::fromErrno(errno);
+    if (n != static_cast<ssize_t>(bytes.size())) return Problem::fromErrno(ENOSPC);
+    return {};
+  }
+}
+
+Result<off_t> seekFile(int fd, off_t offset, int whence) {
+  const off_t at = sys::lseek(fd, offset, whence);
+  if (at < 0) return Problem::fromErrno(errno);
+  return at;
+}
+
+Result<void> syncFile(int fd) {
+  if (sys::fsync(fd) != 0) return Problem::fromErrno(errno);
+  return {};
+}
+
+Result<void> makeDirectory(const std::filesystem::path& dir) {
+  if (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
+    return Problem::fromErrno(dir.string() + ": ", errno);
+  }
   struct stat status;
-  if (sys::fstat(fd.get(), &status) != 0) return FileDescriptor();
-  if (!S_ISREG(status.st_mode)) {
-    errno = EINVAL;
-    return FileDescriptor();
+  if (sys::lstat(dir.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+    return Problem(dir.string() + " is not a directory", Problem::Kind::kNotRegular);
   }
-  const bool writes = (flags & O_ACCMODE) != O_RDONLY || truncate;
-  if (writes && status.st_nlink != 1) {
-    errno = EMLINK;
-    return FileDescriptor();
+  return {};
+}
+
+Result<void> cutFile(int fd, off_t size) {
+  while (sys::ftruncate(fd, size) != 0) {
+    if (errno != EINTR) return Problem::fromErrno(errno);
   }
-  if (truncate && sys::ftruncate(fd.get(), 0) != 0) return FileDescriptor();
-  return fd;
+  return {};
+}
+
+Result<void> lockFileNow(int fd) {
+  while (sys::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EINTR) return Problem::fromErrno(errno);
+  }
+  return {};
+}
+
+Result<FileDescriptor> openDirectory(const std::filesystem::path& dir) {
+  FileDescriptor held(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (held.valid()) return held;
+  const int error = errno;
+  const Problem problem = Problem::fromErrno(error);
+  if (error == ELOOP) return problem.finding(Problem::Found::kLink);
+  if (error == ENOTDIR) return problem.finding(Problem::Found::kNoFile);
+  return problem;
+}
+
+Result<FileDescriptor> createFileIn(int dir, const std::string& name, mode_t mode) {
+  FileDescriptor file(
+      openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+  if (!file.valid()) return Problem::fromErrno(errno);
+  return file;
+}
+
+Result<struct stat> fileStatus(int fd) {
+  struct stat status;
+  if (sys::fstat(fd, &status) != 0) return Problem::fromErrno(errno);
+  return status;
+}
+
+Result<struct stat> entryStatus(const std::string& path) {
+  struct stat status;
+  if (sys::lstat(path.c_str(), &status) != 0) return Problem::fromErrno(errno);
+  return status;
 }
 
 Result<FileDescriptor> openRegular(const std::string& path, int flags, mode_t mode) {
-  FileDescriptor fd = openRegularFile(path, flags, mode);
-  if (!fd.valid()) return Problem::fromErrno(errno);
+  // Truncation waits for the checks: a file with a second name must not be
+  // emptied through this one.
+  const bool truncate = (flags & O_TRUNC) != 0;
+  const int opening = (flags & ~O_TRUNC) | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC;
+  FileDescriptor fd(sys::open(path.c_str(), opening, mode));
+  if (!fd.valid() && errno == EPERM && (flags & O_NOATIME) != 0) {
+    fd = FileDescriptor(sys::open(path.c_str(), opening & ~O_NOATIME, mode));
+  }
+  if (!fd.valid()) {
+    const int error = errno;
+    const Problem problem = Problem::fromErrno(error);
+    if (error == ELOOP) return problem.finding(Problem::Found::kLink);
+    if (error == EACCES) return problem.finding(Problem::Found::kForbidden);
+    return problem;
+  }
+  struct stat status;
+  if (sys::fstat(fd.get(), &status) != 0) return Problem::fromErrno(errno);
+  if (!S_ISREG(status.st_mode)) return Problem::fromErrno(EINVAL).finding(Problem::Found::kNoFile);
+  const bool writes = (flags & O_ACCMODE) != O_RDONLY || truncate;
+  if (writes && status.st_nlink != 1) {
+    return Problem::fromErrno(EMLINK).finding(Problem::Found::kSecondName);
+  }
+  if (truncate && sys::ftruncate(fd.get(), 0) != 0) return Problem::fromErrno(errno);
   return fd;
 }
 

@@ -1,11 +1,12 @@
 // The file handles the programs read and append with: an owned descriptor
 // that closes itself (and so drops any flock taken on it), the flock call,
 // and an open that takes regular files only. Every file a program reads or
-// writes in a world goes through openRegularFile, so a FIFO, a device, a
+// writes in a world goes through openRegular, so a FIFO, a device, a
 // directory or a symbolic link in its place is a file that cannot be opened,
 // and nothing is ever created or written through a link.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <filesystem>
@@ -38,6 +39,19 @@ class FileDescriptor {
 // flock that waits through interruptions; failures are ignored (the
 // append or read then goes ahead unlocked).
 void lockFile(int fd, int operation);
+// An exclusive flock taken now or not at all: a Problem of kind kBusy when
+// another holds it.
+Result<void> lockFileNow(int fd);
+
+// The directory `dir` opened to hold it and to create files in, never
+// through a link: what stands at its name otherwise is a Problem that says
+// what it found (kLink, kNoFile).
+Result<FileDescriptor> openDirectory(const std::filesystem::path& dir);
+
+// Creates the file `name` in the open directory `dir`, for writing: a name
+// already taken (by a file, a link or anything else) is a Problem of kind
+// kExists, and nothing is written through it.
+Result<FileDescriptor> createFileIn(int dir, const std::string& name, mode_t mode);
 
 // Writes all of `text` to `fd`, write after write; the Problem of the
 // first write that takes nothing (a full disk, a file-size limit).
@@ -69,19 +83,42 @@ Result<std::string> readUpTo(int fd, off_t at, size_t length);
 // Problem of the read that failed.
 Result<std::string> readToEnd(int fd, off_t at = 0);
 
+// Writes `bytes` at offset `at` of `fd` with one write (through
+// interruptions): a note rewritten in place. A write that takes less is a
+// Problem (of kind kNoSpace when the system gives no reason).
+Result<void> writeAt(int fd, std::string_view bytes, off_t at);
+
+// lseek and fsync of the open file `fd`, or the Problem that kept them.
+Result<off_t> seekFile(int fd, off_t offset, int whence);
+Result<void> syncFile(int fd);
+
+// Makes the directory `dir` unless a directory already stands at its name;
+// anything else there (a symbolic link included: nothing is ever moved
+// through one) is a Problem.
+Result<void> makeDirectory(const std::filesystem::path& dir);
+
+// Cuts the open file `fd` to `size` bytes, through interruptions, or the
+// Problem that kept it.
+Result<void> cutFile(int fd, off_t size);
+
+// The status of the open file `fd` (fstat), or of the directory entry
+// `path` itself (lstat: a link is not followed), or the Problem that kept
+// it.
+Result<struct stat> fileStatus(int fd);
+Result<struct stat> entryStatus(const std::string& path);
+
 // Opens `path` with `flags` plus O_NOFOLLOW, O_NONBLOCK and O_CLOEXEC and
 // keeps it only when it is a regular file. A symbolic link in its place is
 // refused, even with O_CREAT (a dangling link never creates its target), so
 // nothing is read, created or written through a link; a FIFO or a device in
 // its place never blocks the open. A file opened for writing (or
 // truncating) must also have exactly one name: a hard link would carry the
-// write to a file outside the world. errno tells why a file is not kept
-// (ENOENT for a missing one, ELOOP for a link, EINVAL for one that is not
-// regular, EMLINK for a written file with a second name).
-FileDescriptor openRegularFile(const std::string& path, int flags, mode_t mode = 0);
-// The same open, its failure a Problem worded from that errno (of kind
-// kMissing for a missing file). Callers that word each errno their own way
-// (a card, the tap note, the role lock) use openRegularFile.
+// write to a file outside the world. O_NOATIME is dropped where the system
+// does not allow it (a file of another user). A file not kept is a Problem
+// worded from the system's error (of kind kMissing for a missing file);
+// one refused for what stands at its name says what it found (a link
+// "Too many levels of symbolic links", a file that is not regular "Invalid
+// argument", a written file with a second name "Too many links").
 Result<FileDescriptor> openRegular(const std::string& path, int flags, mode_t mode = 0);
 
 // The bytes of the regular file at `path`, opened as openRegular opens it

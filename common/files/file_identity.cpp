@@ -4,13 +4,15 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+#include <cerrno>
+
 namespace {
 
 constexpr unsigned kIdentityMask = STATX_INO | STATX_BTIME;
 
-std::optional<struct statx> statusOf(int dirFd, const char* path, int flags, unsigned mask) {
+Result<struct statx> statusOf(int dirFd, const char* path, int flags, unsigned mask) {
   struct statx status;
-  if (statx(dirFd, path, flags, mask, &status) != 0) return std::nullopt;
+  if (statx(dirFd, path, flags, mask, &status) != 0) return Problem::fromErrno(errno);
   return status;
 }
 
@@ -25,31 +27,31 @@ FileIdentity identityIn(const struct statx& status) {
   return identity;
 }
 
-std::optional<FileState> stateOf(int dirFd, const char* path, int flags) {
+Result<FileState> stateOf(int dirFd, const char* path, int flags) {
   const auto status = statusOf(dirFd, path, flags, kIdentityMask | STATX_SIZE | STATX_MTIME);
-  if (!status) return std::nullopt;
+  if (!status) return *status.problem();
   return FileState{identityIn(*status), static_cast<long long>(status->stx_size),
                    timespec{status->stx_mtime.tv_sec, status->stx_mtime.tv_nsec}};
 }
 
 }  // namespace
 
-std::optional<FileIdentity> fileIdentity(int fd) {
+Result<FileIdentity> fileIdentity(int fd) {
   const auto status = statusOf(fd, "", AT_EMPTY_PATH, kIdentityMask);
-  if (!status) return std::nullopt;
+  if (!status) return *status.problem();
   return identityIn(*status);
 }
 
-std::optional<FileIdentity> identityAt(const std::filesystem::path& path) {
+Result<FileIdentity> identityAt(const std::filesystem::path& path) {
   const auto status = statusOf(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, kIdentityMask);
-  if (!status) return std::nullopt;
+  if (!status) return *status.problem();
   return identityIn(*status);
 }
 
-std::optional<FileState> fileState(int fd) {
+Result<FileState> fileState(int fd) {
   return stateOf(fd, "", AT_EMPTY_PATH);
 }
 
-std::optional<FileState> stateAt(const std::filesystem::path& path) {
+Result<FileState> stateAt(const std::filesystem::path& path) {
   return stateOf(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW);
 }

@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "common/base/problem.h"
+
 struct FileIdentity {
   unsigned long long device = 0;
   unsigned long long inode = 0;
@@ -19,13 +21,13 @@ struct FileIdentity {
   auto operator<=>(const FileIdentity&) const = default;
 };
 
-// The identity of the open file `fd`; nullopt when it cannot be read.
-std::optional<FileIdentity> fileIdentity(int fd);
+// The identity of the open file `fd`, or the Problem that kept it.
+Result<FileIdentity> fileIdentity(int fd);
 
 // The identity of the directory entry `path` itself (a link is not
-// followed). Needs no permission on the file, only on its directory;
-// nullopt with errno when it cannot be had (ENOENT for no such entry).
-std::optional<FileIdentity> identityAt(const std::filesystem::path& path);
+// followed). Needs no permission on the file, only on its directory; a
+// Problem of kind kMissing for no such entry.
+Result<FileIdentity> identityAt(const std::filesystem::path& path);
 
 // A file as it stands at one moment: which file it is, its size and when
 // its content last changed. A file that has the same state later has not
@@ -41,6 +43,6 @@ struct FileState {
 };
 
 // The state of the open file `fd`, or of the entry `path` itself (a link
-// is not followed); nullopt when it cannot be had.
-std::optional<FileState> fileState(int fd);
-std::optional<FileState> stateAt(const std::filesystem::path& path);
+// is not followed); the Problem when it cannot be had.
+Result<FileState> fileState(int fd);
+Result<FileState> stateAt(const std::filesystem::path& path);

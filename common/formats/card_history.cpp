@@ -36,14 +36,15 @@ CardEntry CardHistory::next(std::string_view line) {
   return entry;
 }
 
-bool forEachCardLine(int fd, const std::function<void(std::string_view)>& take, size_t limit) {
+Result<void> forEachCardLine(int fd, const std::function<void(std::string_view)>& take,
+                             size_t limit) {
   std::string line;
   bool overlong = false;
   std::string block(kBlock, '\0');
   for (off_t at = 0; limit > 0;) {
     const size_t asked = std::min(block.size(), limit);
     const Result<size_t> got = readInto(fd, std::span(block.data(), asked), at);
-    if (!got) return false;
+    if (!got) return *got.problem();
     if (*got == 0) break;
     limit -= *got;
     at += static_cast<off_t>(*got);
@@ -60,5 +61,5 @@ bool forEachCardLine(int fd, const std::function<void(std::string_view)>& take, 
     }
   }
   if (!line.empty() || overlong) take(overlong ? std::string_view() : std::string_view(line));
-  return true;
+  return {};
 }

@@ -19,6 +19,7 @@
 #include <optional>
 #include <string_view>
 
+#include "common/base/problem.h"
 #include "common/formats/record_format.h"
 
 enum class CardEntryKind { kProvisioning, kCharge, kTopUp, kOtherCredit, kNoRecord };
@@ -49,6 +50,6 @@ inline constexpr size_t kMaxCardLine = 1 << 16;
 
 // Hands every line of the open file `fd`, from its start, to `take`, in
 // order, without its line feed (a last line without one included), reading
-// no further than `limit` bytes; false when a read fails.
-bool forEachCardLine(int fd, const std::function<void(std::string_view)>& take,
-                     size_t limit = SIZE_MAX);
+// no further than `limit` bytes; the Problem of a read that fails.
+Result<void> forEachCardLine(int fd, const std::function<void(std::string_view)>& take,
+                             size_t limit = SIZE_MAX);

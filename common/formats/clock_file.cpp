@@ -37,10 +37,8 @@ std::optional<TimeInfo> parseClockLine(std::string_view line) {
   return TimeInfo(*year, *month, *day, *hour, *minute);
 }
 
-std::optional<std::string> readClockFile(const std::string& path) {
-  const FileDescriptor file = openRegularFile(path, O_RDONLY);
-  if (!file.valid()) return std::nullopt;
-  Result<std::string> text = readUpTo(file.get(), 0, kClockFileReadLimit);
-  if (!text) return std::nullopt;
-  return std::move(*text);
+Result<std::string> readClockFile(const std::string& path) {
+  const Result<FileDescriptor> file = openRegular(path, O_RDONLY);
+  if (const Problem* problem = file.problem()) return *problem;
+  return readUpTo(file->get(), 0, kClockFileReadLimit);
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/base/problem.h"
 #include "common/formats/time_info.h"
 
 // The clock file's line: "201412050008\n".
@@ -30,7 +31,7 @@ std::optional<TimeInfo> parseClockLine(std::string_view line);
 // A reader takes at most this much of the clock file.
 inline constexpr size_t kClockFileReadLimit = 4096;
 
-// The first kClockFileReadLimit bytes of the file at `path`; nullopt when
-// it is no regular file or cannot be opened or read (errno says why:
-// ENOENT for a missing file).
-std::optional<std::string> readClockFile(const std::string& path);
+// The first kClockFileReadLimit bytes of the file at `path`, or why not: it
+// is no regular file or cannot be opened or read (of kind kMissing for a
+// missing file).
+Result<std::string> readClockFile(const std::string& path);

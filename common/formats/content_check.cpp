@@ -99,22 +99,23 @@ namespace {
 constexpr off_t kBlock = 1 << 18;
 
 // Up to `want` bytes of `fd` at `at` into `block`, fewer only at its end;
-// false when a read fails.
-bool readBlock(int fd, off_t at, size_t want, std::string& block) {
+// the Problem of a read that fails.
+Result<void> readBlock(int fd, off_t at, size_t want, std::string& block) {
   block.resize(want);
   const Result<size_t> got = readInto(fd, block, at);
-  if (got) block.resize(*got);
-  return got.ok();
+  if (!got) return *got.problem();
+  block.resize(*got);
+  return {};
 }
 
 }  // namespace
 
-std::optional<PrefixCheck> fileBeginning(int fd, std::span<const ContentKey> known) {
+Result<PrefixCheck> fileBeginning(int fd, std::span<const ContentKey> known) {
   PrefixCheck check(ContentHash{}, known);
   std::string block;
   for (off_t at = 0; const std::optional<off_t> next = check.nextLength();) {
     const size_t want = static_cast<size_t>(std::min(*next - at, kBlock));
-    if (!readBlock(fd, at, want, block)) return std::nullopt;
+    if (const Result<void> read = readBlock(fd, at, want, block); !read) return *read.problem();
     if (block.empty()) break;
     check.add(block);
     at += static_cast<off_t>(block.size());
@@ -122,14 +123,15 @@ std::optional<PrefixCheck> fileBeginning(int fd, std::span<const ContentKey> kno
   return check;
 }
 
-std::optional<ContentHash> sharedLines(int first, int second, off_t limit) {
+Result<ContentHash> sharedLines(int first, int second, off_t limit) {
   ContentHash shared;
   std::string pending;  // shared bytes after the last shared line feed
   std::string a;
   std::string b;
   for (off_t at = 0; at < limit;) {
     const size_t want = static_cast<size_t>(std::min(limit - at, kBlock));
-    if (!readBlock(first, at, want, a) || !readBlock(second, at, want, b)) return std::nullopt;
+    if (const Result<void> read = readBlock(first, at, want, a); !read) return *read.problem();
+    if (const Result<void> read = readBlock(second, at, want, b); !read) return *read.problem();
     const size_t both = std::min(a.size(), b.size());
     const size_t alike = static_cast<size_t>(
         std::mismatch(a.begin(), a.begin() + both, b.begin()).first - a.begin());

@@ -16,9 +16,8 @@
 #ifndef XXH_INLINE_ALL
 #define XXH_INLINE_ALL
 #endif
-#include <xxhash.h>
-
 #include <sys/types.h>
+#include <xxhash.h>
 
 #include <array>
 #include <compare>
@@ -27,6 +26,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "common/base/problem.h"
 
 class ContentHash {
  public:
@@ -87,14 +88,14 @@ class PrefixCheck {
 };
 
 // Which of `known` (sorted by length) the open file `fd` begins with, read
-// from its start up to the longest of them; nullopt when a read fails
-// (errno says why).
-std::optional<PrefixCheck> fileBeginning(int fd, std::span<const ContentKey> known);
+// from its start up to the longest of them; the Problem of a read that
+// fails.
+Result<PrefixCheck> fileBeginning(int fd, std::span<const ContentKey> known);
 
 // The whole lines two open files begin with alike, read from their start
 // up to `limit` bytes: the hash of those bytes, so its length is where the
-// last line they share ends. nullopt when a read fails (errno says why).
-std::optional<ContentHash> sharedLines(int first, int second, off_t limit);
+// last line they share ends. The Problem of a read that fails.
+Result<ContentHash> sharedLines(int first, int second, off_t limit);
 
 // The hash of a line (its line feed left out), as the statement's check
 // takes it: a number below 2^61 - 1.

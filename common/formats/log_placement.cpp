@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <set>
 
 #include "common/files/file_handle.h"
@@ -24,13 +23,13 @@ constexpr size_t kScanBlock = 1 << 16;
 // returns true; where the first read not taken begins (the end of the
 // whole reads when all were), nullopt when a read of the file fails.
 template <typename Take>
-std::optional<off_t> scanReads(int fd, off_t from, Take&& take) {
+Result<off_t> scanReads(int fd, off_t from, Take&& take) {
   std::string block;
   off_t at = from;
   for (;;) {
     block.resize(kScanBlock);
     const Result<size_t> got = readInto(fd, block, at);
-    if (!got) return std::nullopt;
+    if (!got) return *got.problem();
     block.resize(*got);
     std::string_view rest = block;
     while (const std::optional<size_t> length = nextLogRead(rest)) {
@@ -43,15 +42,15 @@ std::optional<off_t> scanReads(int fd, off_t from, Take&& take) {
 }
 
 // The first read of `fd`, when it is whole.
-std::optional<std::string> firstRead(int fd) {
+Result<std::string> firstRead(int fd) {
   const Result<std::string> head = readUpTo(fd, 0, kLogReadMax);
-  if (!head) return std::nullopt;
+  if (!head) return *head.problem();
   const std::optional<size_t> length = nextLogRead(*head);
   return length ? head->substr(0, *length) : std::string();
 }
 
 FileDescriptor openToRead(const std::string& path) {
-  return openRegularFile(path, O_RDONLY);
+  return openRegular(path, O_RDONLY).value_or(FileDescriptor());
 }
 
 }  // namespace
@@ -68,21 +67,20 @@ std::string streamOfName(std::string_view name) {
   return {};
 }
 
-std::optional<FirstLine> firstLineOf(int fd) {
-  const std::optional<std::string> read = firstRead(fd);
-  if (!read) return std::nullopt;
+Result<FirstLine> firstLineOf(int fd) {
+  const Result<std::string> read = firstRead(fd);
+  if (!read) return *read.problem();
   if (read->empty()) return FirstLine{};
   return FirstLine{true, ledgerLine(*read).minute};
 }
 
-std::optional<std::vector<LedgerLine>> lastMinuteLines(int fd, off_t from, off_t to) {
+Result<std::vector<LedgerLine>> lastMinuteLines(int fd, off_t from, off_t to) {
   std::vector<LedgerLine> lines;
   if (to <= from) return lines;
   for (off_t span = kScanBlock;; span *= 2) {
     const off_t begin = std::max(from, to - span);
-    const Result<std::string> bytes =
-        readUpTo(fd, begin, static_cast<size_t>(to - begin));
-    if (!bytes) return std::nullopt;
+    const Result<std::string> bytes = readUpTo(fd, begin, static_cast<size_t>(to - begin));
+    if (!bytes) return *bytes.problem();
     // Whole lines only, from a line start: the first one is cut unless the
     // span begins where the reads do.
     size_t start = 0;
@@ -174,17 +172,17 @@ class LogPlacer::StreamLines : public OlderLines {
   // gap for every minute.
   void add(const std::string& path, off_t length) {
     const FileDescriptor file = openToRead(path);
-    const std::optional<off_t> end =
-        file.valid() ? scanReads(file.get(), 0, [&](std::string_view read, off_t at) {
-          if (length >= 0 && at + static_cast<off_t>(read.size()) > length) return false;
-          const LedgerLine line = ledgerLine(read);
-          if (line.minute && *line.minute >= from_ && *line.minute <= to_) {
-            lines_.emplace(*line.minute, line.hash);
-          }
-          return true;
-        })
-                     : std::nullopt;
-    if (!end) gaps_.emplace_back(INT64_MIN, INT64_MAX);
+    const bool read =
+        file.valid() && scanReads(file.get(), 0, [&](std::string_view read, off_t at) {
+                          if (length >= 0 && at + static_cast<off_t>(read.size()) > length)
+                            return false;
+                          const LedgerLine line = ledgerLine(read);
+                          if (line.minute && *line.minute >= from_ && *line.minute <= to_) {
+                            lines_.emplace(*line.minute, line.hash);
+                          }
+                          return true;
+                        }).ok();
+    if (!read) gaps_.emplace_back(INT64_MIN, INT64_MAX);
   }
 
   int64_t from_;
@@ -235,7 +233,8 @@ bool LogPlacer::madeByTerminal(const FileIdentity& identity, const std::string& 
 void LogPlacer::archived(const fs::path& path) {
   if (!archiveIndex_) return;
   const FileDescriptor file = openToRead(path.string());
-  const std::optional<std::string> read = file.valid() ? firstRead(file.get()) : std::nullopt;
+  if (!file.valid()) return;
+  const Result<std::string> read = firstRead(file.get());
   if (read && !read->empty()) (*archiveIndex_)[lineHash(*read)].push_back(path);
 }
 
@@ -246,15 +245,15 @@ off_t LogPlacer::knownCopy(int fd, const FileEvidence& evidence, std::string_vie
                              const std::optional<FileIdentity>& identity) {
     const FileDescriptor other = openToRead(path);
     if (!other.valid()) return;
-    if (identity && fileIdentity(other.get()) != identity) return;
-    const std::optional<std::string> read = firstRead(other.get());
+    if (identity && fileIdentity(other.get()).asOptional() != identity) return;
+    const Result<std::string> read = firstRead(other.get());
     if (!read || *read != firstLine) return;
     if (limit < 0) {
       struct stat status;
       if (fstat(other.get(), &status) != 0) return;
       limit = status.st_size;
     }
-    if (const std::optional<ContentHash> shared = sharedLines(fd, other.get(), limit)) {
+    if (const Result<ContentHash> shared = sharedLines(fd, other.get(), limit)) {
       known = std::max(known, shared->length());
     }
   };
@@ -276,19 +275,18 @@ off_t LogPlacer::knownCopy(int fd, const FileEvidence& evidence, std::string_vie
   for (const LedgerPiece& piece : ledger_) gone.push_back(piece.file.key);
   std::sort(gone.begin(), gone.end());
   if (!gone.empty()) {
-    if (const std::optional<PrefixCheck> begins = fileBeginning(fd, gone); begins) {
+    if (const Result<PrefixCheck> begins = fileBeginning(fd, gone); begins) {
       if (begins->matched()) known = std::max(known, begins->matched()->length);
     }
   }
   return known;
 }
 
-std::optional<Placement> LogPlacer::place(int fd, const FileEvidence& evidence,
-                                          const std::string& stream,
-                                          std::span<const SettledSource> sources) {
+Result<Placement> LogPlacer::place(int fd, const FileEvidence& evidence, const std::string& stream,
+                                   std::span<const SettledSource> sources) {
   Placement placement;
-  const std::optional<std::string> first = firstRead(fd);
-  if (!first) return std::nullopt;
+  const Result<std::string> first = firstRead(fd);
+  if (!first) return *first.problem();
   if (first->empty()) return placement;
   const off_t known = knownCopy(fd, evidence, *first, sources);
   const auto found = frontiers_.find(stream);
@@ -302,7 +300,7 @@ std::optional<Placement> LogPlacer::place(int fd, const FileEvidence& evidence,
   std::vector<Read> reads;
   std::vector<LineToPlace> lines;
   std::string recordText;  // the reads' bytes, for their records
-  const std::optional<off_t> placedTo = scanReads(fd, 0, [&](std::string_view read, off_t at) {
+  const Result<off_t> placedTo = scanReads(fd, 0, [&](std::string_view read, off_t at) {
     const LedgerLine line = ledgerLine(read);
     const bool copy = at + static_cast<off_t>(read.size()) <= known;
     if (!copy && (!frontier || (line.minute && *line.minute > frontier->minute))) return false;
@@ -317,7 +315,7 @@ std::optional<Placement> LogPlacer::place(int fd, const FileEvidence& evidence,
     }
     return true;
   });
-  if (!placedTo) return std::nullopt;
+  if (!placedTo) return *placedTo.problem();
   placement.placedTo = *placedTo;
 
   // Older lines are looked up only when a line asks.

@@ -65,12 +65,12 @@ struct FirstLine {
   bool whole = false;
   std::optional<int64_t> minute;
 };
-std::optional<FirstLine> firstLineOf(int fd);
+Result<FirstLine> firstLineOf(int fd);
 
 // The lines of the latest minute among the reads of `fd` that begin in
-// [from, to): read backward from `to` until the minute changes. nullopt
-// when a read fails.
-std::optional<std::vector<LedgerLine>> lastMinuteLines(int fd, off_t from, off_t to);
+// [from, to): read backward from `to` until the minute changes, or the
+// Problem of a read that fails.
+Result<std::vector<LedgerLine>> lastMinuteLines(int fd, off_t from, off_t to);
 
 class LogPlacer {
  public:
@@ -84,10 +84,10 @@ class LogPlacer {
 
   // Places the open file `fd`, of `stream`, as the file `evidence` says it
   // is; `sources` are the files whose settled bytes a copy may share (the
-  // file itself among them is passed over). nullopt when a read fails
-  // (errno says why).
-  std::optional<Placement> place(int fd, const FileEvidence& evidence, const std::string& stream,
-                                 std::span<const SettledSource> sources);
+  // file itself among them is passed over), or the Problem of a read that
+  // fails.
+  Result<Placement> place(int fd, const FileEvidence& evidence, const std::string& stream,
+                          std::span<const SettledSource> sources);
 
   // Whether the terminal of `stream` lists the file as a log it made
   // (made_logs.h): then every line of it is a tap, and new unless the

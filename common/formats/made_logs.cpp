@@ -46,7 +46,7 @@ std::vector<std::string_view> linesOf(std::string_view text) {
 
 std::set<FileIdentity> logsMade(const std::filesystem::path& path) {
   std::set<FileIdentity> made;
-  const FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
+  const FileDescriptor file = openRegular(path.string(), O_RDONLY).value_or(FileDescriptor());
   if (!file.valid()) return made;
   const Result<std::string> text = readUpTo(file.get(), 0, kMadeLogsReadMax);
   if (!text) return made;
@@ -57,7 +57,8 @@ std::set<FileIdentity> logsMade(const std::filesystem::path& path) {
 }
 
 bool noteLogMade(const std::filesystem::path& path, const FileIdentity& log) {
-  const FileDescriptor file = openRegularFile(path.string(), O_RDWR | O_APPEND | O_CREAT, 0666);
+  const FileDescriptor file =
+      openRegular(path.string(), O_RDWR | O_APPEND | O_CREAT, 0666).value_or(FileDescriptor());
   if (!file.valid()) return false;
   const Result<std::string> text = readUpTo(file.get(), 0, kMadeLogsReadMax);
   if (!text) return false;

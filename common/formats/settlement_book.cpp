@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <limits>
 #include <span>
 #include <vector>
@@ -177,10 +176,9 @@ bool decodeFrontier(std::string_view text, Frontiers& frontiers, Frontier*& last
   return true;
 }
 
-// "<path> cannot be read (<why>)", why from errno.
-Problem cannotRead(const fs::path& path) {
-  const int error = errno;
-  return Problem::fromErrno(path.string() + " cannot be read (", error, ")");
+// "<path> cannot be read (<why>)".
+Problem cannotRead(const fs::path& path, const Problem& why) {
+  return why.within(path.string() + " cannot be read (", ")");
 }
 
 // The statement's lines before its tail: a header, then cycles 1, 2, ...
@@ -251,30 +249,33 @@ class StatementScan {
 // Opens `path` for reading as a regular file with one name; an invalid
 // descriptor when the file is missing.
 Result<FileDescriptor> openBookFile(const fs::path& path) {
-  FileDescriptor file = openRegularFile(path.string(), O_RDONLY);
-  if (!file.valid()) {
-    if (errno != ENOENT) return cannotRead(path);
-    return file;
+  Result<FileDescriptor> file = openRegular(path.string(), O_RDONLY);
+  if (const Problem* problem = file.problem()) {
+    if (problem->is(Problem::Kind::kMissing)) return FileDescriptor();
+    return cannotRead(path, *problem);
   }
-  struct stat status;
-  if (sys::fstat(file.get(), &status) != 0) return cannotRead(path);
-  if (status.st_nlink != 1) return Problem(path.string() + " has more than one name (a hard link)");
+  const Result<struct stat> status = fileStatus(file->get());
+  if (!status) return cannotRead(path, *status.problem());
+  if (status->st_nlink != 1) {
+    return Problem(path.string() + " has more than one name (a hard link)");
+  }
   return file;
 }
 
-// Feeds bytes [0, length) of `fd` to `scan`; false when a read fails.
-bool scanStatement(int fd, off_t length, StatementScan& scan) {
+// Feeds bytes [0, length) of `fd` to `scan`; the Problem of a read that
+// fails.
+Result<void> scanStatement(int fd, off_t length, StatementScan& scan) {
   std::string block(kBlock, '\0');
   for (off_t at = 0; at < length;) {
     const size_t want = static_cast<size_t>(std::min<off_t>(length - at, kBlock));
     const Result<size_t> got = readInto(fd, std::span(block.data(), want), at);
-    // A statement shorter than its state says ends the scan as a failed read.
-    if (!got || *got == 0) return false;
+    if (!got) return *got.problem();
+    if (*got == 0) return Problem("it was cut while it was read");
     scan.bytes(std::string_view(block.data(), *got));
     at += static_cast<off_t>(*got);
   }
   scan.end();
-  return true;
+  return {};
 }
 
 // Adds to `fees` the fees of the records of `fd` that begin before
@@ -294,7 +295,8 @@ OperatorAmounts archivedFees(const fs::path& root) {
   OperatorAmounts fees = {0, 0};
   for (const fs::path& archive : archivesOf(root)) {
     for (const std::string& name : namesIn(archive)) {
-      const FileDescriptor file = openRegularFile((archive / name).string(), O_RDONLY);
+      const FileDescriptor file =
+          openRegular((archive / name).string(), O_RDONLY).value_or(FileDescriptor());
       if (file.valid()) addFeesBefore(file.get(), std::numeric_limits<off_t>::max(), fees);
     }
   }
@@ -312,10 +314,11 @@ SettledCursor contentsOf(const fs::path& root, const IdentityCursor& identities,
     std::error_code error;
     for (fs::directory_iterator it(root / dir, error); !error && it != fs::directory_iterator();
          it.increment(error)) {
-      const std::optional<FileIdentity> identity = identityAt(it->path());
+      const std::optional<FileIdentity> identity = identityAt(it->path()).asOptional();
       const auto entry = identity ? identities.find(*identity) : identities.end();
       if (entry == identities.end()) continue;
-      const FileDescriptor file = openRegularFile(it->path().string(), O_RDONLY);
+      const FileDescriptor file =
+          openRegular(it->path().string(), O_RDONLY).value_or(FileDescriptor());
       if (!file.valid()) continue;
       // Hashed a block at a time: the offset is the state's word, not the
       // file's size.
@@ -344,7 +347,7 @@ void readState(const fs::path& root, BookReading& book) {
   const FileDescriptor file = std::move(*opened);
   const Result<std::string> text = readUpTo(file.get(), 0, kStateSizeMax);
   if (!text) {
-    book.problem = cannotRead(path);
+    book.problem = cannotRead(path, *text.problem());
     return;
   }
   book.stateText = *text;
@@ -376,7 +379,8 @@ Problem linesProblem(const fs::path& path, const LineChecks& written, const Line
 }  // namespace
 
 std::string stateFileText(const fs::path& root) {
-  const FileDescriptor file = openRegularFile((root / kSettlementStateName).string(), O_RDONLY);
+  const FileDescriptor file =
+      openRegular((root / kSettlementStateName).string(), O_RDONLY).value_or(FileDescriptor());
   if (!file.valid()) return {};
   return readUpTo(file.get(), 0, kStateSizeMax).value_or("");
 }
@@ -463,9 +467,9 @@ LineChecks linesAfter(const SettlementState& state) {
   return lines;
 }
 
-std::optional<bool> beginsWith(int fd, const ContentKey& key) {
-  const std::optional<PrefixCheck> begins = fileBeginning(fd, std::span(&key, 1));
-  if (!begins) return std::nullopt;
+Result<bool> beginsWith(int fd, const ContentKey& key) {
+  const Result<PrefixCheck> begins = fileBeginning(fd, std::span(&key, 1));
+  if (!begins) return *begins.problem();
   return begins->matched().has_value();
 }
 
@@ -485,12 +489,15 @@ BookReading readBook(const fs::path& root) {
     return book;
   }
   const FileDescriptor statement = std::move(*opened);
-  struct stat status {};
-  if (statement.valid() && sys::fstat(statement.get(), &status) != 0) {
-    book.problem = cannotRead(path);
-    return book;
+  off_t size = 0;
+  if (statement.valid()) {
+    const Result<struct stat> status = fileStatus(statement.get());
+    if (!status) {
+      book.problem = cannotRead(path, *status.problem());
+      return book;
+    }
+    size = status->st_size;
   }
-  const off_t size = statement.valid() ? status.st_size : 0;
   if (!book.state) {
     if (size > 0) {
       book.problem = Problem(path.string() + " has lines but " +
@@ -505,15 +512,17 @@ BookReading readBook(const fs::path& root) {
     return book;
   }
   StatementScan scan(path);
-  if (length > 0 && !scanStatement(statement.get(), length, scan)) {
-    book.problem = cannotRead(path);
-    return book;
+  if (length > 0) {
+    if (const Result<void> scanned = scanStatement(statement.get(), length, scan); !scanned) {
+      book.problem = cannotRead(path, *scanned.problem());
+      return book;
+    }
   }
   const std::string tail = statementTail(*book.state);
   const Result<std::string> after =
       statement.valid() ? readUpTo(statement.get(), length, tail.size() + 1) : std::string();
   if (!after) {
-    book.problem = cannotRead(path);
+    book.problem = cannotRead(path, *after.problem());
   } else if (after->size() > tail.size()) {
     book.problem = Problem(path.string() + " holds " + std::to_string(size - length - tail.size()) +
                            " bytes after its last line that its state does not account for");

@@ -76,8 +76,8 @@ std::string encodeSettled(const FileIdentity& identity, const SettledFile& file)
 std::optional<SettledCursor::value_type> decodeSettled(std::string_view text, bool current = true);
 
 // Whether the open file `fd` still begins with the bytes `key` stands for;
-// nullopt when it cannot be read (errno says why).
-std::optional<bool> beginsWith(int fd, const ContentKey& key);
+// the Problem of a read that fails.
+Result<bool> beginsWith(int fd, const ContentKey& key);
 
 // How far each trip log identity was settled, as states written before the
 // cursor was kept by content hold it.

@@ -2,8 +2,6 @@
 
 #include <fcntl.h>
 
-#include <cerrno>
-
 #include "common/base/text.h"
 #include "common/files/file_handle.h"
 #include "common/files/file_system.h"
@@ -47,7 +45,7 @@ Result<std::vector<LedgerPiece>> readLedger(const fs::path& root) {
     return opened.problem()->within(path + ": ");
   }
   const Result<std::string> text = readToEnd(opened->get());
-  if (!text) return Problem::fromErrno(path + " cannot be read (", errno, ")");
+  if (!text) return text.problem()->within(path + " cannot be read (", ")");
   std::vector<LedgerPiece> pieces;
   size_t number = 0;
   for (size_t at = 0; at < text->size();) {
@@ -72,14 +70,16 @@ Result<void> appendLedger(const fs::path& root, std::span<const LedgerPiece> pie
   Result<FileDescriptor> opened = openRegular(path, O_RDWR | O_CREAT, 0666);
   if (!opened) return opened.problem()->within("cannot write " + path + ": ");
   const int fd = opened->get();
-  const off_t end = sys::lseek(fd, 0, SEEK_END);
-  if (end < 0) return Problem::fromErrno("cannot write " + path + ": ", errno);
+  const std::string cannot = "cannot write " + path + ": ";
+  const Result<off_t> ended = seekFile(fd, 0, SEEK_END);
+  if (!ended) return ended.problem()->within(cannot);
+  const off_t end = *ended;
   // A line a kill cut short is written over: the ledger is whole lines.
   off_t whole = end;
   if (end > 0) {
     const size_t tail = static_cast<size_t>(std::min<off_t>(end, 1 << 16));
     const Result<std::string> last = readUpTo(fd, end - static_cast<off_t>(tail), tail);
-    if (!last) return Problem::fromErrno("cannot write " + path + ": ", errno);
+    if (!last) return last.problem()->within(cannot);
     const size_t lineEnd = last->rfind('\n');
     whole = lineEnd == std::string::npos
                 ? end - static_cast<off_t>(tail)
@@ -87,13 +87,15 @@ Result<void> appendLedger(const fs::path& root, std::span<const LedgerPiece> pie
   }
   std::string text;
   for (const LedgerPiece& piece : pieces) text += encodeLedgerPiece(piece);
-  const bool written = (whole == end || sys::ftruncate(fd, whole) == 0) &&
-                       sys::lseek(fd, whole, SEEK_SET) == whole && writeAll(fd, text) &&
-                       sys::fsync(fd) == 0;
+  Result<void> written = whole == end ? Result<void>() : cutFile(fd, whole);
+  if (written) {
+    const Result<off_t> at = seekFile(fd, whole, SEEK_SET);
+    written = at ? writeAll(fd, text) : Result<void>(*at.problem());
+  }
+  if (written) written = syncFile(fd);
   if (!written) {
-    const Problem problem = Problem::fromErrno("cannot write " + path + ": ", errno);
-    [[maybe_unused]] const int cut = sys::ftruncate(fd, whole);
-    return problem;
+    (void)cutFile(fd, whole);
+    return written.problem()->within(cannot);
   }
   return {};
 }

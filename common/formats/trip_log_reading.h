@@ -22,7 +22,6 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstddef>
 #include <cstring>
 #include <functional>
@@ -54,7 +53,8 @@ inline std::optional<size_t> nextLogRead(std::string_view rest) {
 
 struct LogReading {
   off_t end = 0;        // offset just past the last taken read
-  bool failed = false;  // a read of the file failed before its end (errno says why)
+  bool failed = false;  // a read of the file failed before its end: `problem` says why
+  std::optional<Problem> problem;
 };
 
 // Where the last read that lies whole in `data` ends, `data` beginning where
@@ -88,15 +88,17 @@ LogReading readLogBlocks(int fd, off_t from, std::span<char> buffer, TakeReads&&
   // What is left of a block after its taken reads is shorter than one read,
   // so it always fits in front of the next block.
   size_t held = 0;
-  LogReading reading{from, false};
+  LogReading reading{from, false, std::nullopt};
   for (;;) {
     const size_t room = buffer.size() - held;
     const Result<size_t> got =
         readInto(fd, buffer.subspan(held), reading.end + static_cast<off_t>(held));
-    if (!got || *got == 0) {
-      reading.failed = !got;
+    if (!got) {
+      reading.failed = true;
+      reading.problem = *got.problem();
       return reading;
     }
+    if (*got == 0) return reading;
     held += *got;
     const size_t whole = wholeReadsLength(std::string_view(buffer.data(), held));
     if (whole > 0) takeReads(std::string_view(buffer.data(), whole), reading.end);

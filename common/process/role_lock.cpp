@@ -74,16 +74,16 @@ bool namesFile(const std::string& path, int fd) {
          locked.st_dev == named.st_dev && locked.st_ino == named.st_ino;
 }
 
-// Why the lock file cannot be opened for writing (`error`): its holder
+// Why the lock file cannot be opened for writing (`refused`): its holder
 // when the file can at least be read, otherwise what to do.
-Problem lockFileRefusal(const std::string& lockPath, int error) {
-  if (error == EACCES) {
-    const FileDescriptor readable = openRegularFile(lockPath, O_RDONLY);
-    if (readable.valid() && blockingLock(readable.get()) == F_WRLCK) {
-      return heldBy(pidIn(readable.get()));
+Problem lockFileRefusal(const std::string& lockPath, const Problem& refused) {
+  if (refused.found() == Problem::Found::kForbidden) {
+    const Result<FileDescriptor> readable = openRegular(lockPath, O_RDONLY);
+    if (readable && blockingLock(readable->get()) == F_WRLCK) {
+      return heldBy(pidIn(readable->get()));
     }
   }
-  return unavailable(lockPath, error)
+  return refused.within("not available: " + lockPath + ": ")
       .within("",
               " (a lock file is a regular file with one name that the program writes "
               "itself: remove it and start again)");
@@ -177,10 +177,9 @@ struct LockTry {
 
 // One try; a Problem when the lock file cannot be had.
 Result<LockTry> tryLockFile(const std::string& lockPath, const struct stat& dir) {
-  FileDescriptor file = openRegularFile(lockPath, O_RDWR | O_CREAT, lockFileMode(dir));
-  if (!file.valid()) {
-    return lockFileRefusal(lockPath, errno);
-  }
+  Result<FileDescriptor> opened = openRegular(lockPath, O_RDWR | O_CREAT, lockFileMode(dir));
+  if (const Problem* problem = opened.problem()) return lockFileRefusal(lockPath, *problem);
+  FileDescriptor file = std::move(*opened);
   struct flock lock = wholeFile(F_WRLCK);
   if (fcntl(file.get(), F_OFD_SETLK, &lock) != 0) {
     const int error = errno;

@@ -40,8 +40,8 @@ void SettlementClock::noteWritten(std::string_view line, int64_t at) {
 
 void SettlementClock::noteFound(const std::filesystem::path& root) {
   const std::filesystem::path path = root / kTimeDir / kClockFileName;
-  const std::optional<FileState> state = stateAt(path);
-  const std::optional<std::string> line = readClockFile(path.string());
+  const std::optional<FileState> state = stateAt(path).asOptional();
+  const Result<std::string> line = readClockFile(path.string());
   if (!state || !line || !parseClockLine(*line)) return;
   noteWritten(*line, static_cast<int64_t>(state->modified.tv_sec) * 1'000'000'000 +
                          state->modified.tv_nsec);
@@ -49,9 +49,9 @@ void SettlementClock::noteFound(const std::filesystem::path& root) {
 
 std::optional<int64_t> SettlementClock::passed(int64_t minute) const {
   const std::lock_guard lock(mutex_);
-  const auto first =
-      std::upper_bound(written_.begin(), written_.end(), minute,
-                       [](int64_t value, const Written& written) { return value < written.minute; });
+  const auto first = std::upper_bound(
+      written_.begin(), written_.end(), minute,
+      [](int64_t value, const Written& written) { return value < written.minute; });
   if (first == written_.end()) return std::nullopt;
   return first->at;
 }

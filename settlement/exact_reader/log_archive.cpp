@@ -1,9 +1,6 @@
 #include "settlement/exact_reader/log_archive.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
+#include "common/files/file_handle.h"
 #include "common/files/file_rename.h"
 
 namespace fs = std::filesystem;
@@ -13,15 +10,8 @@ std::string archiveProblemText(const std::string& handOver, const Problem& why) 
 }
 
 Result<void> readyArchive(const fs::path& archive) {
-  if (mkdir(archive.c_str(), 0777) != 0 && errno != EEXIST) {
-    return Problem::fromErrno(archive.string() + ": ", errno);
-  }
-  struct stat status;
   // Never moved through a link to somewhere outside the world.
-  if (lstat(archive.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
-    return Problem(archive.string() + " is not a directory");
-  }
-  return {};
+  return makeDirectory(archive);
 }
 
 Result<std::string> moveToArchive(const std::string& handOver, const fs::path& archive,
@@ -33,7 +23,8 @@ Result<std::string> moveToArchive(const std::string& handOver, const fs::path& a
     const std::string archived = attempt == 1   ? name
                                  : attempt == 2 ? ofCycle
                                                 : ofCycle + "-" + std::to_string(attempt - 1);
-    if (renameWithoutReplacing(handOver, into + archived)) return into + archived;
-    if (errno != EEXIST) return Problem::fromErrno(errno);
+    const Result<void> renamed = renameWithoutReplacing(handOver, into + archived);
+    if (renamed) return into + archived;
+    if (!renamed.problem()->is(Problem::Kind::kExists)) return *renamed.problem();
   }
 }

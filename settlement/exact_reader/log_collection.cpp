@@ -5,13 +5,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <optional>
 #include <thread>
 
 #include "common/base/problem.h"
 #include "common/files/file_handle.h"
+#include "common/files/file_system.h"
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
 #include "common/formats/content_check.h"
@@ -46,9 +46,10 @@ std::optional<std::set<FileIdentity>> identitiesIn(const std::vector<Listing>& l
   for (const Listing& listing : listings) {
     if (!listing.complete) return std::nullopt;
     for (const std::string& name : listing.names) {
-      if (const auto identity = identityAt(listing.dir / name)) {
+      const Result<FileIdentity> identity = identityAt(listing.dir / name);
+      if (identity) {
         found.insert(*identity);
-      } else if (errno != ENOENT) {
+      } else if (!identity.problem()->is(Problem::Kind::kMissing)) {
         return std::nullopt;
       }
     }
@@ -58,7 +59,7 @@ std::optional<std::set<FileIdentity>> identitiesIn(const std::vector<Listing>& l
 
 off_t lengthAt(const std::string& path) {
   struct stat status;
-  return lstat(path.c_str(), &status) == 0 ? status.st_size : 0;
+  return sys::lstat(path.c_str(), &status) == 0 ? status.st_size : 0;
 }
 
 int64_t nowNs() {
@@ -76,7 +77,7 @@ int64_t nanoseconds(const timespec& time) {
 std::string archivedPath(const fs::path& root, const FileIdentity& identity) {
   for (const fs::path& archive : archivesOf(root)) {
     for (const std::string& name : namesIn(archive)) {
-      if (identityAt(archive / name) == identity) {
+      if (identityAt(archive / name).asOptional() == identity) {
         return (archive / name).lexically_relative(root).string();
       }
     }
@@ -101,7 +102,7 @@ struct LogCollection::Planned {
 
 struct LogCollection::FileRead {
   bool opened = false;
-  int openError = 0;
+  std::optional<Problem> openProblem;
   bool decided = true;  // false: the file changed under every read of it
   FileIdentity identity;
   off_t size = 0;  // when opened
@@ -113,7 +114,6 @@ struct LogCollection::FileRead {
   FirstLine first;   // of a file not known
   ContentHash hash;  // of everything read, from its start
   LogReading reading;
-  int readError = 0;
   std::vector<LedgerLine> tail;  // the latest minute's fresh lines
   // Of a file whose entry knows no minutes (an earlier release's): the
   // latest minute's lines of what was settled of it.
@@ -139,14 +139,14 @@ struct LogCollection::Reading {
   std::map<FileIdentity, SettledFile> placed;
 };
 
-std::string unreadableLogText(const fs::path& path, int error) {
+std::string unreadableLogText(const fs::path& path, const Problem& problem) {
   std::string why;
-  if (error == ELOOP) {
+  if (problem.found() == Problem::Found::kLink) {
     why = "a symbolic link";
-  } else if (error == EINVAL) {
+  } else if (problem.found() == Problem::Found::kNoFile) {
     why = "not a regular file";
   } else {
-    why = Problem::fromErrno(error).text();
+    why = problem.text();
   }
   return "settlement: cannot read " + path.string() + " (" + why + ")\n";
 }
@@ -170,11 +170,15 @@ LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t f
   FileRead read;
   // Reading leaves the access time alone, where the settlement owns the
   // file: otherwise every log read would be a write to its inode as well.
-  FileDescriptor fd = openRegularFile(planned.path, O_RDONLY | O_NOATIME);
-  if (!fd.valid() && errno == EPERM) fd = openRegularFile(planned.path, O_RDONLY);
-  const std::optional<FileState> state = fd.valid() ? fileState(fd.get()) : std::nullopt;
-  if (!state) {
-    read.openError = errno;
+  Result<FileDescriptor> opened = openRegular(planned.path, O_RDONLY | O_NOATIME);
+  if (const Problem* problem = opened.problem()) {
+    read.openProblem = *problem;
+    return read;
+  }
+  const FileDescriptor fd = std::move(*opened);
+  const Result<FileState> state = fileState(fd.get());
+  if (const Problem* problem = state.problem()) {
+    read.openProblem = *problem;
     return read;
   }
   read.opened = true;
@@ -186,11 +190,10 @@ LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t f
     std::optional<ContentKey> matched;
     ContentHash start;
     if (entry != settled_.end()) {
-      const std::optional<PrefixCheck> begins =
-          fileBeginning(fd.get(), std::span(&entry->second.key, 1));
+      const Result<PrefixCheck> begins = fileBeginning(fd.get(), std::span(&entry->second.key, 1));
       if (!begins) {
         read.reading.failed = true;
-        read.readError = errno;
+        read.reading.problem = *begins.problem();
         return read;
       }
       matched = begins->matched();
@@ -200,10 +203,10 @@ LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t f
     read.released = entry != settled_.end() && !matched;
     read.settledTo = matched ? matched->length : 0;
     if (!read.known) {
-      const std::optional<FirstLine> first = firstLineOf(fd.get());
+      const Result<FirstLine> first = firstLineOf(fd.get());
       if (!first) {
         read.reading.failed = true;
-        read.readError = errno;
+        read.reading.problem = *first.problem();
         return read;
       }
       read.first = *first;
@@ -224,7 +227,6 @@ LogCollection::FileRead LogCollection::readFile(const Planned& planned, size_t f
     PrefixCheck check(planned.live ? ContentHash{} : start, again);
     read.reading =
         sink.read(thread, file, fd.get(), read.from, read.settledTo, {}, read.size, check);
-    if (read.reading.failed) read.readError = errno;
     read.hash = check.hash();
     if (!planned.live || !matched || check.matched() == matched) {
       if (matched && entry->second.lastMinute == 0) {
@@ -272,16 +274,18 @@ void LogCollection::place(Reading& reading, const Planned& planned, size_t file,
   SettledFile entry{{}, planned.stream, read.first.minute.value_or(0), 0, {}};
   if (!reading.placer) reading.placer.emplace(reading.root, settled_, frontiers_, ledger_);
   std::optional<Placement> placement;
-  const FileDescriptor fd = openRegularFile(planned.path, O_RDONLY);
-  const bool same = fd.valid() && fileIdentity(fd.get()) == read.identity;
+  const FileDescriptor fd = openRegular(planned.path, O_RDONLY).value_or(FileDescriptor());
+  const bool same = fd.valid() && fileIdentity(fd.get()).asOptional() == read.identity;
   // A log its terminal made holds taps only, unless a person rewrote it.
   const bool made = !read.released && reading.placer->madeByTerminal(read.identity, planned.stream);
   if (same && !made && reading.placer->mayHoldSettled(read.first)) {
-    placement = reading.placer->place(fd.get(), {read.identity, read.modifiedAt}, planned.stream,
-                                      reading.sources);
-    if (!placement) {
+    Result<Placement> placed = reading.placer->place(fd.get(), {read.identity, read.modifiedAt},
+                                                     planned.stream, reading.sources);
+    if (placed) {
+      placement = std::move(*placed);
+    } else {
       read.reading.failed = true;
-      read.readError = errno;
+      read.reading.problem = *placed.problem();
     }
   } else if (!same && read.first.whole) {
     read.decided = false;  // replaced since it was read: taken next time
@@ -296,18 +300,14 @@ void LogCollection::place(Reading& reading, const Planned& planned, size_t file,
       read.from = !planned.live && leading.offset == 0 && !leading.held ? leading.length : 0;
       ContentHash start;
       if (read.from > 0) {
-        const Result<std::string> bytes =
-            readUpTo(fd.get(), 0, static_cast<size_t>(read.from));
+        const Result<std::string> bytes = readUpTo(fd.get(), 0, static_cast<size_t>(read.from));
         if (bytes) start.add(*bytes);
       }
       PrefixCheck check(start, {});
       read.reading = reading.sink.read(0, file, fd.get(), read.from, 0, placement->passed,
                                        lengthAt(planned.path), check);
       read.hash = check.hash();
-      if (read.reading.failed) {
-        read.readError = errno;
-        return;
-      }
+      if (read.reading.failed) return;
     }
     fresh = placement->newLines;
     if (read.reading.end > placement->placedTo) {
@@ -351,11 +351,16 @@ void LogCollection::accept(Reading& reading, const Planned& planned, size_t file
   }
   const std::string& path = planned.path;
   if (!read.opened) {
-    if (read.openError != ENOENT) reading.report(unreadableLogText(path, read.openError));
+    if (!read.openProblem->is(Problem::Kind::kMissing)) {
+      reading.report(unreadableLogText(path, *read.openProblem));
+    }
     return;
   }
   if (read.decided && !read.reading.failed && !read.known) place(reading, planned, file, read);
-  if (read.reading.failed) reading.report(unreadableLogText(path, read.readError));
+  if (read.reading.failed) {
+    reading.report(unreadableLogText(
+        path, read.reading.problem.value_or(Problem("a read of it failed", Problem::Kind::kIo))));
+  }
   if (!read.decided) return;  // rewritten under every read: taken next time
   const FileIdentity& identity = read.identity;
   if (read.released) reading.released.emplace_back(path, identity);
@@ -458,7 +463,8 @@ Collected LogCollection::collect(const fs::path& root, CollectionSink& sink,
     const bool continued = std::any_of(
         reading.sources.begin(), reading.sources.end(), [&](const SettledSource& source) {
           if (source.identity == identity) return false;
-          const FileDescriptor other = openRegularFile(source.path, O_RDONLY);
+          const FileDescriptor other =
+              openRegular(source.path, O_RDONLY).value_or(FileDescriptor());
           return other.valid() && beginsWith(other.get(), key).value_or(false);
         });
     if (continued) continue;

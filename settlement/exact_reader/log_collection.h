@@ -154,5 +154,6 @@ class LogCollection {
   std::set<std::string> reported_;
 };
 
-// "settlement: cannot read <path> (<why>)" for the error `error`.
-std::string unreadableLogText(const std::filesystem::path& path, int error);
+// "settlement: cannot read <path> (<why>)": what stood at its name (a link,
+// no regular file), or the problem itself.
+std::string unreadableLogText(const std::filesystem::path& path, const Problem& problem);

@@ -21,7 +21,8 @@ const std::string kLine1 = "1,201412050010,0,0,0,0,0\n";
 const std::string kLine2 = "2,201412050020,2,1050,0,1050,0\n";
 
 FileIdentity identityOf(const World& world, const std::string& relative) {
-  const FileDescriptor file = openRegularFile((world.root() / relative).string(), O_RDONLY);
+  const FileDescriptor file =
+      openRegular((world.root() / relative).string(), O_RDONLY).value_or(FileDescriptor());
   return fileIdentity(file.get()).value();
 }
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 
-#include <cerrno>
+#include <optional>
 
 #include "support/world.h"
 
@@ -13,17 +13,20 @@ TEST(CardLock, OpensRegularFilesOnlyAndATimedWaitGivesUpOnAHeldLock) {
   world.putCard("1234", "201412050710,METRO,OUT,8950,35\n");
   const std::string card = (world.root() / "customer/1234.txt").string();
 
-  CardLock missing = lockCardFile((world.root() / "customer/9999.txt").string(), O_RDONLY, LOCK_SH);
-  EXPECT_FALSE(missing.opened);
-  EXPECT_EQ(errno, ENOENT);
+  const Result<FileDescriptor> missing =
+      lockCardFile((world.root() / "customer/9999.txt").string(), O_RDONLY, LOCK_SH);
+  ASSERT_FALSE(missing);
+  EXPECT_TRUE(missing.problem()->is(Problem::Kind::kMissing));
 
-  CardLock first = lockCardFile(card, O_RDWR, LOCK_EX);
-  ASSERT_TRUE(first.opened && first.file.valid());
-  CardLock second = lockCardFile(card, O_RDONLY, LOCK_SH, std::chrono::milliseconds(30));
-  EXPECT_TRUE(second.opened);
-  EXPECT_FALSE(second.file.valid());  // held: given up after its wait
+  std::optional<Result<FileDescriptor>> first(lockCardFile(card, O_RDWR, LOCK_EX));
+  ASSERT_TRUE(*first);
+  const Result<FileDescriptor> second =
+      lockCardFile(card, O_RDONLY, LOCK_SH, std::chrono::milliseconds(30));
+  ASSERT_FALSE(second);  // held: given up after its wait
+  EXPECT_TRUE(second.problem()->is(Problem::Kind::kBusy));
 
-  first = CardLock();
-  CardLock again = lockCardFile(card, O_RDONLY, LOCK_SH, std::chrono::milliseconds(30));
-  EXPECT_TRUE(again.opened && again.file.valid());
+  first.reset();
+  const Result<FileDescriptor> again =
+      lockCardFile(card, O_RDONLY, LOCK_SH, std::chrono::milliseconds(30));
+  EXPECT_TRUE(again);
 }

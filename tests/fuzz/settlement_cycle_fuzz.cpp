@@ -82,7 +82,7 @@ void write(const fs::path& path, std::string_view content, std::ios::openmode mo
 // Lists the log at `path` as one its terminal made: its lines are taps,
 // never placed against what was settled, as the reference takes them.
 void listAsMade(const fs::path& path, std::string_view logName) {
-  const std::optional<FileState> log = stateAt(path);
+  const std::optional<FileState> log = stateAt(path).asOptional();
   check(log.has_value());
   check(noteLogMade(path.parent_path() / madeName(logName), log->identity));
 }

@@ -74,7 +74,7 @@ void handOverAndSettle(const World& w) {
 void repeatTaps(const World& w, bool listedAsMade) {
   for (int tap = 0; tap < 4; ++tap) busTrip(w, kLog, kCards[tap % 2], 600, 1050, true);
   if (listedAsMade) {
-    const std::optional<FileState> log = stateAt(w.root() / kLog);
+    const std::optional<FileState> log = stateAt(w.root() / kLog).asOptional();
     ASSERT_TRUE(log);
     w.put("Bus/busfile.txt.made", std::to_string(log->identity.device) + " " +
                                       std::to_string(log->identity.inode) + " " +

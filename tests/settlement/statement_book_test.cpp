@@ -269,7 +269,8 @@ TEST(StatementBook, ADiskFullWhileTheStateIsTakenBackLeavesTheLineToTheNextCommi
 TEST(StatementBook, AnEarlierStateIsConvertedWithoutTrustingItsOffsets) {
   World world;
   world.put("Bus/busfile.txt", "201412050008,BUS,IN,1050,61\n");
-  const FileDescriptor log = openRegularFile(world.dir("Bus/busfile.txt"), O_RDONLY);
+  const FileDescriptor log =
+      openRegular(world.dir("Bus/busfile.txt"), O_RDONLY).value_or(FileDescriptor());
   const FileIdentity identity = fileIdentity(log.get()).value();
   const std::string line = "1,201412050010,1,1050,0,1050,0";
   world.put("statement.csv", kHeader + line + "\n");

@@ -1,0 +1,46 @@
+#include "common/process/event_calls.h"
+
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+Result<int> openSignalReader(const sigset_t& signals) {
+  const int fd = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
+  if (fd < 0) return Problem::fromErrno(errno);
+  return fd;
+}
+
+Result<int> openReadySet() {
+  const int fd = epoll_create1(EPOLL_CLOEXEC);
+  if (fd < 0) return Problem::fromErrno(errno);
+  return fd;
+}
+
+void watchReady(int set, int fd, uint32_t events, uint64_t tag) {
+  epoll_event event{};
+  event.events = events;
+  event.data.u64 = tag;
+  if (epoll_ctl(set, EPOLL_CTL_ADD, fd, &event) != 0 && errno == EEXIST) {
+    epoll_ctl(set, EPOLL_CTL_MOD, fd, &event);
+  }
+}
+
+void unwatchReady(int set, int fd) {
+  epoll_ctl(set, EPOLL_CTL_DEL, fd, nullptr);
+}
+
+int waitReady(int set, std::span<epoll_event> ready, int timeoutMs) {
+  const int n = epoll_wait(set, ready.data(), static_cast<int>(ready.size()), timeoutMs);
+  return n > 0 ? n : 0;
+}
+
+int nextSignal(int fd) {
+  signalfd_siginfo info;
+  if (read(fd, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) return 0;
+  return static_cast<int>(info.ssi_signo);
+}
+
+void closeDescriptor(int fd) {
+  if (fd >= 0) close(fd);
+}
