@@ -1,7 +1,6 @@
 #include "driving/card_reading.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include "common/files/file_handle.h"
 #include "common/formats/record_format.h"
@@ -23,9 +22,9 @@ std::vector<CardRecord> recordsIn(std::string_view appended, size_t& used) {
 }
 
 std::string cardBytesFrom(const std::string& path, off_t at) {
-  const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-  if (!file.valid()) return {};
-  return readToEnd(file.get(), at).value_or(std::string());
+  const Result<FileDescriptor> file = openRegular(path, O_RDONLY);
+  if (!file) return {};
+  return readToEnd(file->get(), at).value_or(std::string());
 }
 
 std::vector<CardRecord> cardRecords(const std::string& path) {

@@ -15,6 +15,7 @@
 
 #include "common/base/text.h"
 #include "common/files/file_handle.h"
+#include "common/files/file_system.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ short blockingLock(int fd) {
 bool namesFile(const std::string& path, int fd) {
   struct stat locked;
   struct stat named;
-  return fstat(fd, &locked) == 0 && lstat(path.c_str(), &named) == 0 &&
+  return sys::fstat(fd, &locked) == 0 && sys::lstat(path.c_str(), &named) == 0 &&
          locked.st_dev == named.st_dev && locked.st_ino == named.st_ino;
 }
 
@@ -191,7 +192,7 @@ Result<LockTry> tryLockFile(const std::string& lockPath, const struct stat& dir)
         return LockTry{LockOutcome::kHeld, std::move(file)};
       case F_RDLCK:
         // No holder's: a reader's. The file is made anew, for writers only.
-        if (namesFile(lockPath, file.get())) unlink(lockPath.c_str());
+        if (namesFile(lockPath, file.get())) sys::unlink(lockPath.c_str());
         return LockTry{LockOutcome::kAgain, FileDescriptor()};
       default:
         return LockTry{LockOutcome::kAgain, FileDescriptor()};
@@ -248,7 +249,7 @@ Result<void> claimRole(const std::string& worldRoot, const std::string& role,
     NameTry named = claimName(name, dir);
     if (named.holder) return heldBy(*named.holder);
     for (const FileDescriptor* file : {&locked.file, &second->file}) {
-      if (ftruncate(file->get(), 0) == 0) writeAll(file->get(), std::to_string(getpid()) + "\n");
+      if (cutFile(file->get(), 0)) (void)writeAll(file->get(), std::to_string(getpid()) + "\n");
     }
     // Kept open, and so locked and bound, until the process ends.
     static FileDescriptor heldFile;
