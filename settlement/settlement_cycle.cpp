@@ -37,8 +37,7 @@ class SettlementCycle::ListReading : public CollectionSink {
   size_t readingThreads() const override { return threads_; }
   void expectFiles(size_t files) override { list_.expectFiles(files); }
   LogReading read(size_t thread, size_t file, int fd, off_t from, off_t freshFrom,
-                  std::span<const PassedStretch> passed, off_t bytes,
-                  PrefixCheck& check) override {
+                  std::span<const PassedStretch> passed, off_t bytes, PrefixCheck& check) override {
     std::unique_ptr<char[]>& buffer = buffers_[thread];
     if (!buffer) buffer = std::make_unique<char[]>(kReadBlock);
     return list_.file(file).read(fd, from, freshFrom, passed, bytes,
@@ -76,11 +75,13 @@ void SettlementCycle::reportOnce(const std::string& about, const std::string& li
 }
 
 Result<void> SettlementCycle::resume() {
-  std::string warning;
-  if (Result<void> resumed = book_.resume(places_.root, warning); !resumed) return resumed;
+  const Result<std::optional<Problem>> resumed = book_.resume(places_.root);
+  if (!resumed) return *resumed.problem();
   Result<std::vector<LedgerPiece>> ledger = readLedger(places_.root);
   if (!ledger) return *ledger.problem();
-  if (!warning.empty()) errorWrite("settlement: " + warning + "\n");
+  if (const std::optional<Problem>& waits = *resumed) {
+    errorWrite("settlement: " + waits->text() + "\n");
+  }
   collection_ = LogCollection(book_.cursor(), book_.frontiers(), std::move(*ledger));
   clock_.noteFound(places_.root);
   list_.clear();
@@ -105,8 +106,7 @@ Totals SettlementCycle::settle(Collected collected) {
     if (someFresh && record.fresh()) fresh.add(record, spill);
   });
   const ListDistribution listed = whole.finish();
-  const ListDistribution settledNow =
-      list_.freshCount() == list_.size() ? listed : fresh.finish();
+  const ListDistribution settledNow = list_.freshCount() == list_.size() ? listed : fresh.finish();
   Totals totals = {0, 0};
   transferfilter(listed, totals);
   busfilter(listed, totals);
@@ -127,8 +127,7 @@ Totals SettlementCycle::settle(Collected collected) {
     collected.leaving.clear();
   }
   closeFrontiers(collected.frontiers, clock_);
-  const StatementBook::Commit commit =
-      book_.commit(line, collected.cursor, collected.frontiers);
+  const StatementBook::Commit commit = book_.commit(line, collected.cursor, collected.frontiers);
   const std::string number = std::to_string(cycle);
   switch (commit.outcome) {
     case StatementBook::Outcome::kCommitted:
@@ -136,16 +135,16 @@ Totals SettlementCycle::settle(Collected collected) {
       break;
     case StatementBook::Outcome::kFailed:
       errorWrite("settlement: cycle " + number + " is not settled, its records wait (" +
-                 commit.problem + ")\n");
+                 commit.problem->text() + ")\n");
       return totals;
     case StatementBook::Outcome::kLineWaiting:
       errorWrite("settlement: cycle " + number + " is settled, its statement line waits (" +
-                 commit.problem + ")\n");
+                 commit.problem->text() + ")\n");
       break;
   }
   collection_.settle(collected);
-  const std::vector<LedgerPiece> archived = collection_.archive(
-      collected.handOvers, places_.root, places_.archive, cycle, reportProblem);
+  const std::vector<LedgerPiece> archived =
+      collection_.archive(collected.handOvers, places_.root, places_.archive, cycle, reportProblem);
   // The archived files leave the state at once: from here on, it lists
   // only files still in the log directories.
   if (const Result<void> kept = appendLedger(places_.root, archived); !kept) {

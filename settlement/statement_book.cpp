@@ -26,7 +26,7 @@ std::string StatementBook::statementPath() const {
   return (root_ / kStatementName).string();
 }
 
-Result<void> StatementBook::resume(const std::filesystem::path& root, std::string& warning) {
+Result<std::optional<Problem>> StatementBook::resume(const std::filesystem::path& root) {
   root_ = root;
   const BookReading book = readBook(root);
   if (book.problem) return *book.problem;
@@ -34,11 +34,11 @@ Result<void> StatementBook::resume(const std::filesystem::path& root, std::strin
   tailMissing_ = book.tailMissing;
   if (tailMissing_) {
     if (const Result<void> written = writeTail(); !written) {
-      warning =
-          "the last line of " + statementPath() + " waits (" + written.problem()->text() + ")";
+      return std::optional<Problem>(
+          written.problem()->within("the last line of " + statementPath() + " waits (", ")"));
     }
   }
-  return {};
+  return std::optional<Problem>();
 }
 
 Result<void> StatementBook::writeTail() {
@@ -96,7 +96,7 @@ StatementBook::Commit StatementBook::commit(const StatementLine& line, const Set
                                             const Frontiers& frontiers) {
   Commit result;
   if (const Result<void> written = writeTail(); !written) {
-    result.problem = written.problem()->text();
+    result.problem = *written.problem();
     return result;
   }
   const std::optional<SettlementState> before = state_;
@@ -105,7 +105,7 @@ StatementBook::Commit StatementBook::commit(const StatementLine& line, const Set
   const SettlementState next{length, line, before ? linesAfter(*before) : LineChecks{}, cursor,
                              frontiers};
   if (const Result<void> replaced = replaceFile(statePath(), encodeState(next)); !replaced) {
-    result.problem = cannotWrite(statePath(), *replaced.problem()).text();
+    result.problem = cannotWrite(statePath(), *replaced.problem());
     return result;
   }
   state_ = next;
@@ -115,7 +115,7 @@ StatementBook::Commit StatementBook::commit(const StatementLine& line, const Set
     result.outcome = Outcome::kCommitted;
     return result;
   }
-  result.problem = lineWritten.problem()->text();
+  result.problem = *lineWritten.problem();
   // The state says the cycle is settled, the statement does not show it:
   // the state goes back, or the line waits for the next commit.
   const bool tookBack = before ? replaceFile(statePath(), encodeState(*before)).ok()

@@ -17,9 +17,9 @@ class StatementBook {
  public:
   // Reads the book of the world at `root`. The problem, as a clause, when
   // the book cannot be trusted: then nothing may be settled. A missing last
-  // line is appended now, or by the next commit when it cannot be yet
-  // (`warning` then says why).
-  Result<void> resume(const std::filesystem::path& root, std::string& warning);
+  // line is appended now, or by the next commit when it cannot be yet: then
+  // why it waits.
+  Result<std::optional<Problem>> resume(const std::filesystem::path& root);
 
   // The number of the next cycle: 1 for a world never settled.
   long long nextCycle() const { return state_ ? state_->line.cycle + 1 : 1; }
@@ -37,7 +37,7 @@ class StatementBook {
   };
   struct Commit {
     Outcome outcome = Outcome::kFailed;
-    std::string problem;  // why not kCommitted, as a clause
+    std::optional<Problem> problem;  // why not kCommitted, as a clause
   };
 
   // Commits `line` (its cycle is nextCycle()) with the cursor and the

@@ -35,9 +35,9 @@ void compareFigures(DayReport& report) {
 }
 
 void reconcileDay(const std::filesystem::path& world, DayReport& report) {
-  std::optional<std::string> problem;
-  report.statement = readStatement(world, problem);
-  if (problem) report.differences.push_back(*problem);
+  StatementRead read = readStatement(world);
+  report.statement = std::move(read.lines);
+  if (read.problem) report.differences.push_back(read.problem->text());
   for (const StatementLine& line : report.statement) {
     for (size_t op = 0; op < 2; ++op) {
       report.statementFees[op] += line.fees[op];

@@ -29,26 +29,26 @@ size_t statementLineCount(const std::filesystem::path& world) {
   return reader.lines() > 0 ? static_cast<size_t>(reader.lines() - 1) : 0;
 }
 
-std::vector<StatementLine> readStatement(const std::filesystem::path& world,
-                                         std::optional<std::string>& problem) {
+StatementRead readStatement(const std::filesystem::path& world) {
+  StatementRead read;
   const Result<std::optional<std::string>> text = statementText(world);
   if (const Problem* unread = text.problem()) {
-    problem = unread->text();
-    return {};
+    read.problem = *unread;
+    return read;
   }
   if (!*text) {
-    problem = std::string(kStatementName) + " is missing";
-    return {};
+    read.problem = Problem(std::string(kStatementName) + " is missing", Problem::Kind::kMissing);
+    return read;
   }
-  std::vector<StatementLine> lines;
   readStatementText(**text, [&](const StatementRow& row) {
     if (row.number == 1) return;  // the header
     if (row.line) {
-      lines.push_back(*row.line);
-    } else if (!problem) {
-      problem = std::string(kStatementName) + " line " + std::to_string(row.number) +
-                " is no statement line";
+      read.lines.push_back(*row.line);
+    } else if (!read.problem) {
+      read.problem = Problem(std::string(kStatementName) + " line " + std::to_string(row.number) +
+                                 " is no statement line",
+                             Problem::Kind::kMalformed);
     }
   });
-  return lines;
+  return read;
 }

@@ -15,7 +15,11 @@
 // (the settlement writes it at its first cycle) or cannot be read.
 size_t statementLineCount(const std::filesystem::path& world);
 
-// Its lines. A statement that is missing or cannot be read, or a line that
-// is no statement line, is named in `problem`.
-std::vector<StatementLine> readStatement(const std::filesystem::path& world,
-                                         std::optional<std::string>& problem);
+// Its lines, and what is wrong with it, if anything: a statement that is
+// missing or cannot be read (then no lines), or the first line that is no
+// statement line (the others are read all the same).
+struct StatementRead {
+  std::vector<StatementLine> lines;
+  std::optional<Problem> problem;
+};
+StatementRead readStatement(const std::filesystem::path& world);

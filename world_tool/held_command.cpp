@@ -162,8 +162,7 @@ int heldCommand(const fs::path& world, const std::string& named, const HeldWord&
     }
   }
   StatementBook book;
-  std::string warning;
-  if (const Result<void> resumed = book.resume(world, warning); !resumed) {
+  if (const Result<std::optional<Problem>> resumed = book.resume(world); !resumed) {
     return refuse(resumed.problem()->text());
   }
   const BookReading reading = readBook(world);
@@ -191,7 +190,7 @@ int heldCommand(const fs::path& world, const std::string& named, const HeldWord&
       }
     }
     const StatementBook::Commit commit = book.commit(*line, cursor, frontiers);
-    if (commit.outcome == StatementBook::Outcome::kFailed) return refuse(commit.problem);
+    if (commit.outcome == StatementBook::Outcome::kFailed) return refuse(commit.problem->text());
     consoleWrite("settled in cycle " + std::to_string(line->cycle) + ": " + describe(run) + "\n");
     return kExitDone;
   }

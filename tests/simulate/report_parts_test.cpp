@@ -163,9 +163,9 @@ TEST(StatementReading, AMissingStatementOrABadLineIsAProblem) {
     SCOPED_TRACE(c.statement.value_or("(none)"));
     World world;
     if (c.statement) world.put("statement.csv", *c.statement);
-    std::optional<std::string> problem;
-    EXPECT_EQ(readStatement(world.root(), problem).size(), c.lines);
-    EXPECT_EQ(problem, c.problem);
+    const StatementRead read = readStatement(world.root());
+    EXPECT_EQ(read.lines.size(), c.lines);
+    EXPECT_EQ(read.problem ? std::optional(read.problem->text()) : std::nullopt, c.problem);
     EXPECT_EQ(statementLineCount(world.root()), c.count);
   }
 }
