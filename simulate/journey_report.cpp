@@ -5,7 +5,6 @@
 #include "common/base/text.h"
 #include "driving/clock_follower.h"
 #include "simulate/report_colors.h"
-#include "simulate/report_json.h"
 #include "simulate/svg_chart.h"
 #include "terminal/fare_rules.h"
 
@@ -135,6 +134,11 @@ std::string journeySummary(const DayJourneys& day) {
     text += "   " + distance + "\n";
   }
   return text + "   journeys against the plan: " + planCheckText(day.check) + "\n";
+}
+
+nlohmann::ordered_json operatorsJson(const std::optional<OperatorAmounts>& amounts) {
+  if (!amounts) return nullptr;
+  return {{"BUS", (*amounts)[kBusOperator]}, {"METRO", (*amounts)[kMetroOperator]}};
 }
 
 nlohmann::ordered_json apportionmentJson(const DayJourneys& day) {

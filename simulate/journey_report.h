@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ void readJourneys(const std::filesystem::path& world, const std::vector<RiderPla
 
 // Summary lines, each indented and ended.
 std::string journeySummary(const DayJourneys& day);
+
+// {"BUS": …, "METRO": …}, or null where there are no amounts.
+nlohmann::ordered_json operatorsJson(const std::optional<OperatorAmounts>& amounts);
 
 // {"rules": {"as_settled": {"BUS": …, "METRO": …}, …}, "journeys": {"metro_only": …, …}, …};
 // a rule the day cannot give is null.

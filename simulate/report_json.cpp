@@ -22,11 +22,6 @@ ordered_json lagObject(const LagSummary& lag) {
 
 }  // namespace
 
-ordered_json operatorsJson(const std::optional<OperatorAmounts>& amounts) {
-  if (!amounts) return nullptr;
-  return {{"BUS", (*amounts)[kBusOperator]}, {"METRO", (*amounts)[kMetroOperator]}};
-}
-
 std::string reportJson(const DayReport& r) {
   const long long moved = movedToBus(r);
   const double cpu = r.driver.cpuSeconds() + r.children.cpuSeconds();

@@ -5,13 +5,8 @@
 // order they are written in; the file is indented by two spaces.
 #pragma once
 
-#include <nlohmann/json.hpp>
-#include <optional>
 #include <string>
 
 #include "simulate/day_report.h"
 
 std::string reportJson(const DayReport& report);
-
-// {"BUS": …, "METRO": …}, or null where there are no amounts.
-nlohmann::ordered_json operatorsJson(const std::optional<OperatorAmounts>& amounts);
