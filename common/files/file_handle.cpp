@@ -52,7 +52,7 @@ Result<void> syncFile(int fd) {
 }
 
 Result<void> makeDirectory(const std::filesystem::path& dir) {
-  if (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
+  if (sys::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
     return Problem::fromErrno(dir.string() + ": ", errno);
   }
   struct stat status;

@@ -6,13 +6,15 @@
 
 #include <cerrno>
 
+#include "common/files/file_system.h"
+
 namespace {
 
 constexpr unsigned kIdentityMask = STATX_INO | STATX_BTIME;
 
 Result<struct statx> statusOf(int dirFd, const char* path, int flags, unsigned mask) {
   struct statx status;
-  if (statx(dirFd, path, flags, mask, &status) != 0) return Problem::fromErrno(errno);
+  if (sys::statx(dirFd, path, flags, mask, &status) != 0) return Problem::fromErrno(errno);
   return status;
 }
 

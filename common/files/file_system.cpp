@@ -18,7 +18,7 @@ int systemRenameNoReplace(const char* from, const char* to) {
 constexpr FileCalls kSystemCalls = {
     systemOpen, ::close,  ::read,      ::pread, ::write, ::pwrite, ::fstat,
     ::lstat,    ::lseek,  ::ftruncate, ::fsync, ::flock, ::rename, systemRenameNoReplace,
-    ::link,     ::unlink,
+    ::link,     ::unlink, ::statx,     ::mkdir,
 };
 
 }  // namespace

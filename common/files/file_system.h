@@ -1,6 +1,7 @@
 // The one way the programs reach the file system: every open, read, write,
-// truncation, lock, rename and unlink of the terminals, the settlement and
-// the card tool goes through the table of calls below, each with the
+// truncation, lock, rename and unlink, every look at which file a name or
+// a descriptor is (statx) and every directory made, of the terminals, the
+// settlement and the tools, goes through the table of calls below, each with the
 // system's own signature and errno. The table in use is the system's; a
 // test puts in another (tests/support/file_faults.h) to make the n-th call
 // fail and so walk every undo path without filling a disk.
@@ -30,6 +31,9 @@ struct FileCalls {
   int (*renameNoReplace)(const char* from, const char* to);
   int (*link)(const char* from, const char* to);
   int (*unlink)(const char* path);
+  // Which file a descriptor or a name is, and its size and times.
+  int (*statx)(int dir, const char* path, int flags, unsigned mask, struct statx* status);
+  int (*mkdir)(const char* path, mode_t mode);
 };
 
 // The system's own calls.
@@ -87,5 +91,11 @@ inline int link(const char* from, const char* to) {
 }
 inline int unlink(const char* path) {
   return file_calls->unlink(path);
+}
+inline int statx(int dir, const char* path, int flags, unsigned mask, struct statx* status) {
+  return file_calls->statx(dir, path, flags, mask, status);
+}
+inline int mkdir(const char* path, mode_t mode) {
+  return file_calls->mkdir(path, mode);
 }
 }  // namespace sys

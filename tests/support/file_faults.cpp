@@ -150,10 +150,20 @@ int faultyUnlink(const char* path) {
   return fails("unlink", path) ? -1 : real().unlink(path);
 }
 
+int faultyStatx(int dir, const char* path, int flags, unsigned mask, struct statx* status) {
+  return fails("statx", path[0] != '\0' ? std::string(path) : fileOf(dir))
+             ? -1
+             : real().statx(dir, path, flags, mask, status);
+}
+
+int faultyMkdir(const char* path, mode_t mode) {
+  return fails("mkdir", path) ? -1 : real().mkdir(path, mode);
+}
+
 constexpr FileCalls kFaultyCalls = {
     faultyOpen,   faultyClose,           faultyRead,  faultyPread,     faultyWrite, faultyPwrite,
     faultyFstat,  faultyLstat,           faultyLseek, faultyFtruncate, faultyFsync, faultyFlock,
-    faultyRename, faultyRenameNoReplace, faultyLink,  faultyUnlink,
+    faultyRename, faultyRenameNoReplace, faultyLink,  faultyUnlink,    faultyStatx, faultyMkdir,
 };
 
 }  // namespace
