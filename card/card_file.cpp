@@ -36,6 +36,7 @@ Problem openProblem(const Problem& problem) {
       return Problem("its file is not a regular file", Problem::Kind::kNotRegular);
     case Problem::Found::kSecondName:
       return Problem("its file has a second name (a hard link)", Problem::Kind::kNotRegular);
+    case Problem::Found::kForbidden:
     case Problem::Found::kNone:
       break;
   }
