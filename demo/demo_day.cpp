@@ -338,12 +338,7 @@ Result<void> Demo::endPrograms() {
 
 // A file of the world, read whole; nullopt when it is missing.
 Result<std::optional<std::string>> worldFile(const fs::path& path) {
-  Result<std::string> text = readRegularFile(path.string());
-  if (const Problem* problem = text.problem()) {
-    if (problem->is(Problem::Kind::kMissing)) return std::optional<std::string>();
-    return problem->within(path.string() + " cannot be read: ");
-  }
-  return std::optional<std::string>(std::move(*text));
+  return readRegularFileIfPresent(path.string(), path.string());
 }
 
 Result<void> Demo::showWorld(const SettlementResult& result) {

@@ -10,12 +10,7 @@ namespace {
 
 // The statement's bytes; nullopt when it is missing.
 Result<std::optional<std::string>> statementText(const std::filesystem::path& world) {
-  Result<std::string> text = readRegularFile((world / kStatementName).string());
-  if (const Problem* problem = text.problem()) {
-    if (problem->is(Problem::Kind::kMissing)) return std::optional<std::string>();
-    return problem->within(std::string(kStatementName) + " cannot be read: ");
-  }
-  return std::optional<std::string>(std::move(*text));
+  return readRegularFileIfPresent((world / kStatementName).string(), std::string(kStatementName));
 }
 
 }  // namespace

@@ -138,6 +138,16 @@ Result<std::string> readRegularFile(const std::string& path) {
   return readToEnd(file->get());
 }
 
+Result<std::optional<std::string>> readRegularFileIfPresent(const std::string& path,
+                                                            const std::string& shown) {
+  Result<std::string> text = readRegularFile(path);
+  if (const Problem* problem = text.problem()) {
+    if (problem->is(Problem::Kind::kMissing)) return std::optional<std::string>();
+    return problem->within(shown + " cannot be read: ");
+  }
+  return std::optional<std::string>(std::move(*text));
+}
+
 Result<void> writeAll(int fd, std::string_view text) {
   while (!text.empty()) {
     const ssize_t n = sys::write(fd, text.data(), text.size());

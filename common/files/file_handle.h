@@ -124,3 +124,7 @@ Result<FileDescriptor> openRegular(const std::string& path, int flags, mode_t mo
 // The bytes of the regular file at `path`, opened as openRegular opens it
 // for reading, or the Problem of its open or of its read.
 Result<std::string> readRegularFile(const std::string& path);
+// The same, a missing file being no problem: nullopt; any other Problem
+// worded as "<shown> cannot be read: <why>".
+Result<std::optional<std::string>> readRegularFileIfPresent(const std::string& path,
+                                                            const std::string& shown);
