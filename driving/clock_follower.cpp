@@ -1,14 +1,12 @@
 #include "driving/clock_follower.h"
 
-#include <sys/inotify.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
 
 #include "common/base/text.h"
 #include "common/files/world_layout.h"
 #include "common/formats/clock_file.h"
+#include "common/process/event_calls.h"
 
 namespace {
 constexpr int kDayMinutes = 24 * 60;
@@ -46,19 +44,11 @@ ClockFollower::ClockFollower(const std::filesystem::path& world, int firstDay, i
     : path_((world / kTimeDir / kClockFileName).string()),
       firstDay_(firstDay),
       minutes_(startMinutes),
-      watch_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-  if (watch_.valid() && inotify_add_watch(watch_.get(), (world / kTimeDir).c_str(),
-                                          IN_MOVED_TO | IN_CLOSE_WRITE) < 0) {
-    watch_ = FileDescriptor();
-  }
-}
+      watch_(openDirectoryWatch((world / kTimeDir).c_str()).value_or(-1)) {}
 
 bool ClockFollower::takeChanges() {
   if (!watch_.valid()) return true;
-  alignas(inotify_event) char events[4096];
-  bool any = false;
-  while (::read(watch_.get(), events, sizeof events) > 0) any = true;
-  return any;
+  return takeWatchEvents(watch_.get());
 }
 
 int ClockFollower::read() {

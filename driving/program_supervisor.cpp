@@ -1,7 +1,6 @@
 #include "driving/program_supervisor.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include "common/process/event_calls.h"
 
 namespace {
 
@@ -41,7 +40,7 @@ bool ProgramSupervisor::start(int p) {
   program.input.clear();
   program.waitingToWrite = false;
   program.killed = false;
-  if (program.launch.terminal) fcntl(program.child.input(), F_SETPIPE_SZ, kInputPipeBytes);
+  if (program.launch.terminal) widenPipe(program.child.input(), kInputPipeBytes);
   loop_.watch(program.child.output(), tagOf(p, kOutput));
   loop_.watch(program.child.errors(), tagOf(p, kErrors));
   return true;

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "common/files/file_system.h"
 #include "driving/clock_follower.h"
 
 namespace {
@@ -61,14 +62,14 @@ TapsCsv::TapsCsv(std::string path) : path_(std::move(path)) {
     snprintf(suffix, sizeof suffix, ".%ld.%d.tmp", static_cast<long>(getpid()), attempt);
     temporary_ = path_ + suffix;
     file_ = FileDescriptor(
-        open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        sys::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
   }
   good_ = file_.valid();
   buffer_ = kTapsCsvHeader;
 }
 
 TapsCsv::~TapsCsv() {
-  if (file_.valid()) unlink(temporary_.c_str());
+  if (file_.valid()) sys::unlink(temporary_.c_str());
 }
 
 void TapsCsv::add(const TapRow& row) {
@@ -85,8 +86,8 @@ bool TapsCsv::close() {
   if (!file_.valid()) return false;
   write();
   { const FileDescriptor done = std::move(file_); }
-  if (good_ && rename(temporary_.c_str(), path_.c_str()) == 0) return true;
-  unlink(temporary_.c_str());
+  if (good_ && sys::rename(temporary_.c_str(), path_.c_str()) == 0) return true;
+  sys::unlink(temporary_.c_str());
   good_ = false;
   return false;
 }

@@ -77,7 +77,7 @@ Result<void> lockFileNow(int fd) {
 }
 
 Result<FileDescriptor> openDirectory(const std::filesystem::path& dir) {
-  FileDescriptor held(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  FileDescriptor held(sys::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (held.valid()) return held;
   const int error = errno;
   const Problem problem = Problem::fromErrno(error);
@@ -88,7 +88,7 @@ Result<FileDescriptor> openDirectory(const std::filesystem::path& dir) {
 
 Result<FileDescriptor> createFileIn(int dir, const std::string& name, mode_t mode) {
   FileDescriptor file(
-      openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+      sys::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
   if (!file.valid()) return Problem::fromErrno(errno);
   return file;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/files/file_handle.h"
+#include "common/files/file_system.h"
 
 namespace {
 
@@ -17,18 +18,18 @@ constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // The directory `name` in `dir`, only when it is one and no link.
 Result<FileDescriptor> openDirectoryAt(int dir, const std::string& name) {
-  FileDescriptor opened(openat(dir, name.c_str(), kDirectoryFlags));
+  FileDescriptor opened(sys::openat(dir, name.c_str(), kDirectoryFlags));
   if (!opened.valid()) return Problem::fromErrno(errno);
   return opened;
 }
 
 Result<std::vector<std::string>> entriesOf(int dir) {
-  const int copy = fcntl(dir, F_DUPFD_CLOEXEC, 0);
+  const int copy = sys::duplicate(dir);
   if (copy < 0) return Problem::fromErrno(errno);
   DIR* stream = fdopendir(copy);
   if (!stream) {
     const Problem problem = Problem::fromErrno(errno);
-    close(copy);
+    sys::close(copy);
     return problem;
   }
   std::vector<std::string> names;
@@ -44,7 +45,7 @@ Result<std::vector<std::string>> entriesOf(int dir) {
 Result<void> removeAt(int dir, const std::string& name, const std::string& shown) {
   const std::string cannot = "cannot remove " + shown + ": ";
   struct stat status;
-  if (fstatat(dir, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+  if (sys::fstatat(dir, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
     const Problem problem = Problem::fromErrno(errno);
     if (problem.is(Problem::Kind::kMissing)) return {};
     return problem.within(cannot);
@@ -60,7 +61,7 @@ Result<void> removeAt(int dir, const std::string& name, const std::string& shown
       }
     }
   }
-  if (unlinkat(dir, name.c_str(), S_ISDIR(status.st_mode) ? AT_REMOVEDIR : 0) != 0) {
+  if (sys::unlinkat(dir, name.c_str(), S_ISDIR(status.st_mode) ? AT_REMOVEDIR : 0) != 0) {
     const Problem problem = Problem::fromErrno(errno);
     if (!problem.is(Problem::Kind::kMissing)) return problem.within(cannot);
   }
@@ -70,7 +71,7 @@ Result<void> removeAt(int dir, const std::string& name, const std::string& shown
 }  // namespace
 
 Result<void> removeBelow(const std::filesystem::path& root, const std::string& relative) {
-  FileDescriptor dir(open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  FileDescriptor dir(sys::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!dir.valid()) return Problem::fromErrno("cannot open " + root.string() + ": ", errno);
   std::string way;
   size_t at = 0;

@@ -10,6 +10,7 @@
 // itself. The table is replaced only while no other thread makes a call.
 #pragma once
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -34,6 +35,15 @@ struct FileCalls {
   // Which file a descriptor or a name is, and its size and times.
   int (*statx)(int dir, const char* path, int flags, unsigned mask, struct statx* status);
   int (*mkdir)(const char* path, mode_t mode);
+  // The same below an open directory, never through a link where the flags
+  // say so: a world's cards made, its trips removed.
+  int (*openat)(int dir, const char* path, int flags, mode_t mode);
+  int (*fstatat)(int dir, const char* path, struct stat* status, int flags);
+  int (*unlinkat)(int dir, const char* path, int flags);
+  // A second descriptor of `fd`, closed on exec: a directory listed.
+  int (*duplicate)(int fd);
+  // fcntl's open-file-description locks (F_OFD_SETLK, F_OFD_GETLK).
+  int (*fileLock)(int fd, int command, struct flock* lock);
 };
 
 // The system's own calls.
@@ -97,5 +107,20 @@ inline int statx(int dir, const char* path, int flags, unsigned mask, struct sta
 }
 inline int mkdir(const char* path, mode_t mode) {
   return file_calls->mkdir(path, mode);
+}
+inline int openat(int dir, const char* path, int flags, mode_t mode = 0) {
+  return file_calls->openat(dir, path, flags, mode);
+}
+inline int fstatat(int dir, const char* path, struct stat* status, int flags) {
+  return file_calls->fstatat(dir, path, status, flags);
+}
+inline int unlinkat(int dir, const char* path, int flags) {
+  return file_calls->unlinkat(dir, path, flags);
+}
+inline int duplicate(int fd) {
+  return file_calls->duplicate(fd);
+}
+inline int fileLock(int fd, int command, struct flock* lock) {
+  return file_calls->fileLock(fd, command, lock);
 }
 }  // namespace sys

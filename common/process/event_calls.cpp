@@ -1,5 +1,7 @@
 #include "common/process/event_calls.h"
 
+#include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -39,6 +41,28 @@ int nextSignal(int fd) {
   signalfd_siginfo info;
   if (read(fd, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) return 0;
   return static_cast<int>(info.ssi_signo);
+}
+
+Result<int> openDirectoryWatch(const char* dir) {
+  const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (fd < 0) return Problem::fromErrno(errno);
+  if (inotify_add_watch(fd, dir, IN_MOVED_TO | IN_CLOSE_WRITE) < 0) {
+    const Problem problem = Problem::fromErrno(errno);
+    close(fd);
+    return problem;
+  }
+  return fd;
+}
+
+bool takeWatchEvents(int fd) {
+  alignas(inotify_event) char events[4096];
+  bool any = false;
+  while (read(fd, events, sizeof events) > 0) any = true;
+  return any;
+}
+
+void widenPipe(int fd, int bytes) {
+  fcntl(fd, F_SETPIPE_SZ, bytes);
 }
 
 void closeDescriptor(int fd) {

@@ -38,5 +38,15 @@ void readSignals(int fd, Take&& take) {
   while (const int signal = nextSignal(fd)) take(signal);
 }
 
+// A non-blocking descriptor that wakes when a file of the directory `dir`
+// is written and closed or renamed into it.
+Result<int> openDirectoryWatch(const char* dir);
+// Whether the watch `fd` has woken since it was last asked; reads all that
+// waits.
+bool takeWatchEvents(int fd);
+
+// Widens the pipe `fd` to hold `bytes` where the system allows it.
+void widenPipe(int fd, int bytes);
+
 // Closes `fd` unless it is -1.
 void closeDescriptor(int fd);

@@ -64,7 +64,7 @@ struct flock wholeFile(short type) {
 // F_UNLCK when none does now.
 short blockingLock(int fd) {
   struct flock lock = wholeFile(F_WRLCK);
-  if (fcntl(fd, F_OFD_GETLK, &lock) != 0) return F_WRLCK;
+  if (sys::fileLock(fd, F_OFD_GETLK, &lock) != 0) return F_WRLCK;
   return lock.l_type;
 }
 
@@ -182,7 +182,7 @@ Result<LockTry> tryLockFile(const std::string& lockPath, const struct stat& dir)
   if (const Problem* problem = opened.problem()) return lockFileRefusal(lockPath, *problem);
   FileDescriptor file = std::move(*opened);
   struct flock lock = wholeFile(F_WRLCK);
-  if (fcntl(file.get(), F_OFD_SETLK, &lock) != 0) {
+  if (sys::fileLock(file.get(), F_OFD_SETLK, &lock) != 0) {
     const int error = errno;
     if (error != EAGAIN && error != EACCES) {
       return unavailable(lockPath, error);

@@ -160,10 +160,32 @@ int faultyMkdir(const char* path, mode_t mode) {
   return fails("mkdir", path) ? -1 : real().mkdir(path, mode);
 }
 
+int faultyOpenAt(int dir, const char* path, int flags, mode_t mode) {
+  return fails("openat", path) ? -1 : real().openat(dir, path, flags, mode);
+}
+
+int faultyFstatAt(int dir, const char* path, struct stat* status, int flags) {
+  return fails("fstatat", path) ? -1 : real().fstatat(dir, path, status, flags);
+}
+
+int faultyUnlinkAt(int dir, const char* path, int flags) {
+  return fails("unlinkat", path) ? -1 : real().unlinkat(dir, path, flags);
+}
+
+int faultyDuplicate(int fd) {
+  return fails("duplicate", fileOf(fd)) ? -1 : real().duplicate(fd);
+}
+
+int faultyFileLock(int fd, int command, struct flock* lock) {
+  return fails("fileLock", fileOf(fd)) ? -1 : real().fileLock(fd, command, lock);
+}
+
 constexpr FileCalls kFaultyCalls = {
-    faultyOpen,   faultyClose,           faultyRead,  faultyPread,     faultyWrite, faultyPwrite,
-    faultyFstat,  faultyLstat,           faultyLseek, faultyFtruncate, faultyFsync, faultyFlock,
-    faultyRename, faultyRenameNoReplace, faultyLink,  faultyUnlink,    faultyStatx, faultyMkdir,
+    faultyOpen,     faultyClose,     faultyRead,     faultyPread,           faultyWrite,
+    faultyPwrite,   faultyFstat,     faultyLstat,    faultyLseek,           faultyFtruncate,
+    faultyFsync,    faultyFlock,     faultyRename,   faultyRenameNoReplace, faultyLink,
+    faultyUnlink,   faultyStatx,     faultyMkdir,    faultyOpenAt,          faultyFstatAt,
+    faultyUnlinkAt, faultyDuplicate, faultyFileLock,
 };
 
 }  // namespace
