@@ -29,6 +29,16 @@
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
+Rusage usageOf(int who) {
+  rusage usage{};
+  getrusage(who, &usage);
+  Rusage r;
+  r.userSeconds = static_cast<double>(usage.ru_utime.tv_sec) + usage.ru_utime.tv_usec / 1e6;
+  r.systemSeconds = static_cast<double>(usage.ru_stime.tv_sec) + usage.ru_stime.tv_usec / 1e6;
+  r.peakKib = usage.ru_maxrss;
+  return r;
+}
+
 namespace {
 
 // The programs: the terminals by their plan number, then the settlement.
@@ -72,16 +82,6 @@ struct TerminalState {
   std::deque<TapTicket> sent;      // typed and not yet answered, in order
   std::vector<TapTicket> toCheck;  // unanswered when the terminal was killed
 };
-
-Rusage usageOf(int who) {
-  rusage usage{};
-  getrusage(who, &usage);
-  Rusage r;
-  r.userSeconds = static_cast<double>(usage.ru_utime.tv_sec) + usage.ru_utime.tv_usec / 1e6;
-  r.systemSeconds = static_cast<double>(usage.ru_stime.tv_sec) + usage.ru_stime.tv_usec / 1e6;
-  r.peakKib = usage.ru_maxrss;
-  return r;
-}
 
 double secondsBetween(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();

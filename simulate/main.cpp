@@ -55,13 +55,6 @@ int failRun(const std::string& why) {
   return kExitRefused;
 }
 
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 // A request to stop that came: noted in `report` the first time.
 bool stopRequested(DayReport& report) {
   if (const std::optional<int> signal = takeStopRequest()) {
@@ -151,7 +144,7 @@ int main(int argc, char** argv) {
           ? Result<void>(Problem("stopped"))
           : layOutWorld(world, plans, start, [&] { return stopRequested(report); });
   if (!laid && report.cutShortBy == 0) return failRun(laid.problem()->text());
-  report.setupCpuSeconds = cpuSeconds();
+  report.setupCpuSeconds = usageOf(RUSAGE_SELF).cpuSeconds();
   const fs::path reportDir = options.report ? fs::absolute(*options.report) : world / "report";
   std::error_code error;
   fs::create_directories(reportDir, error);
