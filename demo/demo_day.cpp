@@ -21,7 +21,9 @@
 #include "common/formats/statement_table.h"
 #include "common/process/child_process.h"
 #include "common/process/console.h"
+#include "common/process/event_calls.h"
 #include "common/process/program_arguments.h"
+#include "common/process/signals.h"
 #include "demo/demo_script.h"
 #include "demo/settlement_output.h"
 #include "driving/card_reading.h"
@@ -151,7 +153,7 @@ void Demo::pump(std::chrono::milliseconds timeout) {
     }
   }
   // One read a wake: what is left wakes the next poll at once.
-  if (poll(fds.data(), fds.size(), static_cast<int>(timeout.count())) > 0) {
+  if (pollReady(fds, static_cast<int>(timeout.count())) > 0) {
     for (size_t i = 0; i < fds.size(); ++i) {
       if (fds[i].revents != 0) take(*owners[i].first, owners[i].second);
     }
@@ -400,10 +402,7 @@ int Demo::play() {
 }  // namespace
 
 void catchStopSignals() {
-  struct sigaction action {};
-  action.sa_handler = onStopSignal;
-  sigemptyset(&action.sa_mask);
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+  catchSignals({SIGINT, SIGTERM, SIGHUP}, onStopSignal);
 }
 
 int playDemo(const fs::path& world, const fs::path& programs) {

@@ -4,12 +4,12 @@
 // 0 when the day was played and reconciled, 1 when a program did not start
 // or answer, no result came or the audit found a difference, 2 for a
 // command line it cannot take.
-#include <stdlib.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "common/files/file_handle.h"
 #include "common/process/console.h"
 #include "common/process/program_arguments.h"
 #include "demo/demo_day.h"
@@ -42,9 +42,9 @@ int main(int argc, char** argv) {
     return refuse(built.problem()->text());
   }
   catchStopSignals();
-  std::string pattern = (fs::temp_directory_path() / "demo-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) return refuse("cannot make a temporary world");
-  const fs::path world = pattern;
+  const Result<fs::path> made = makeTemporaryDirectory("demo-");
+  if (!made) return refuse("cannot make a temporary world");
+  const fs::path world = *made;
   int status = layoutWorld(world, kDemoCards, "   ");
   if (status == kExitDone) status = playDemo(world, programs);
   std::error_code error;

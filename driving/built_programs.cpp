@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "common/files/file_system.h"
+
 namespace fs = std::filesystem;
 
 fs::path builtProgramsFolder() {
@@ -12,7 +14,7 @@ fs::path builtProgramsFolder() {
 
 Result<void> checkProgramsBuilt(const fs::path& folder, std::span<const char* const> programs) {
   for (const char* program : programs) {
-    if (access((folder / program).c_str(), X_OK) != 0) {
+    if (sys::access((folder / program).c_str(), X_OK) != 0) {
       return Problem((folder / program).string() +
                      " is missing: build the programs first (scripts/build --programs)");
     }

@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include "common/process/event_calls.h"
+#include "common/process/signals.h"
 
 namespace {
 
@@ -10,17 +11,11 @@ constexpr uint64_t kSignalTag = ~uint64_t{0};
 constexpr int kEventsPerWait = 64;
 
 sigset_t driverSignals() {
-  sigset_t set;
-  sigemptyset(&set);
-  for (const int s : {SIGCHLD, SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, s);
-  return set;
+  return signalSet({SIGCHLD, SIGINT, SIGTERM, SIGHUP});
 }
 
 sigset_t stopSignals() {
-  sigset_t set;
-  sigemptyset(&set);
-  for (const int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, s);
-  return set;
+  return signalSet({SIGINT, SIGTERM, SIGHUP});
 }
 
 }  // namespace
@@ -29,17 +24,12 @@ void blockDriverSignals() {
   // A shell starts its background jobs with SIGINT ignored, and an ignored
   // signal never comes, blocked or not: the driver takes it all the same.
   // SIGHUP ignored (nohup) stays ignored.
-  for (const int s : {SIGINT, SIGTERM}) signal(s, SIG_DFL);
-  const sigset_t set = driverSignals();
-  sigprocmask(SIG_BLOCK, &set, nullptr);
+  restoreDefaultActions({SIGINT, SIGTERM});
+  blockSignals(driverSignals());
 }
 
 std::optional<int> takeStopRequest() {
-  const sigset_t set = stopSignals();
-  const timespec now{};
-  const int s = sigtimedwait(&set, nullptr, &now);
-  if (s > 0) return s;
-  return std::nullopt;
+  return takeWaitingSignal(stopSignals());
 }
 
 EventLoop::~EventLoop() {

@@ -10,6 +10,7 @@
 #include "common/files/world_layout.h"
 #include "common/formats/clock_file.h"
 #include "common/process/console.h"
+#include "common/process/process_calls.h"
 #include "settlement/exact_display/clock_tick.h"
 #include "settlement/settlement.h"
 #include "settlement/settlement_constants.h"
@@ -31,9 +32,7 @@ int64_t nowNs() {
 }  // namespace
 
 void time_setter(Settlement& settlement) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = localTimeNow();
   TimeInfo& ptime = settlement.ptime;
   ptime = clockStart(local, clockInFile());
   settlement.clock.publish(ptime);

@@ -1,10 +1,5 @@
 #include "settlement/settlement.h"
 
-#include <pthread.h>
-#include <signal.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -17,7 +12,9 @@
 #include "common/files/world_layout.h"
 #include "common/files/world_place.h"
 #include "common/process/console.h"
+#include "common/process/process_calls.h"
 #include "common/process/role_lock.h"
+#include "common/process/signals.h"
 #include "settlement/hand_off_loops.h"
 #include "settlement/settlement_constants.h"
 #include "settlement/settlement_cycle.h"
@@ -25,19 +22,8 @@
 
 namespace {
 
-// Ends the process at once, as _exit does in the C library. Not _exit
-// itself: under the sanitizers it flushes standard output first, which
-// would wait for ever behind a console write that never returns.
-[[noreturn]] void endProcess() {
-  for (;;) syscall(SYS_exit_group, 0);
-}
-
 sigset_t stopSignals() {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigaddset(&set, SIGTERM);
-  return set;
+  return signalSet({SIGINT, SIGTERM});
 }
 
 // Waits for SIGINT or SIGTERM, then ends the process. The end falls between
@@ -46,17 +32,14 @@ sigset_t stopSignals() {
 // a temporary clock file is removed. A write that never returns (a console
 // nobody reads) does not keep the program from ending.
 void awaitStop() {
-  const sigset_t set = stopSignals();
-  int signal = 0;
-  while (sigwait(&set, &signal) != 0) {
-  }
+  awaitSignal(stopSignals());
   const std::chrono::milliseconds wait(kStopWaitMs);
   const auto deadline = std::chrono::steady_clock::now() + wait;
   while (ftrylockfile(stdout) != 0 && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   abandonReplacements(wait);
-  endProcess();
+  endProcessNow(0);
 }
 
 // nullopt when the settlement may run in its working directory; otherwise
@@ -96,8 +79,7 @@ int settlementMain(int collectionPeriodMs) {
   }
   // Blocked here, so every thread started below inherits the block and the
   // signals reach only awaitStop.
-  const sigset_t set = stopSignals();
-  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  blockSignals(stopSignals());
   std::thread(awaitStop).detach();
   std::thread setter(time_setter, std::ref(settlement));
   std::thread writer(time_writer, std::ref(settlement));

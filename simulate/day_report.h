@@ -13,16 +13,10 @@
 
 #include "common/formats/record_format.h"
 #include "common/formats/statement.h"
+#include "common/process/process_calls.h"
 #include "simulate/day_journeys.h"
 #include "simulate/demand_model.h"
 #include "simulate/percentile.h"
-
-struct Rusage {
-  double userSeconds = 0;
-  double systemSeconds = 0;
-  long peakKib = 0;
-  double cpuSeconds() const { return userSeconds + systemSeconds; }
-};
 
 struct DayReport {
   // What was asked.

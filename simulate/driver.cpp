@@ -29,16 +29,6 @@
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-Rusage usageOf(int who) {
-  rusage usage{};
-  getrusage(who, &usage);
-  Rusage r;
-  r.userSeconds = static_cast<double>(usage.ru_utime.tv_sec) + usage.ru_utime.tv_usec / 1e6;
-  r.systemSeconds = static_cast<double>(usage.ru_stime.tv_sec) + usage.ru_stime.tv_usec / 1e6;
-  r.peakKib = usage.ru_maxrss;
-  return r;
-}
-
 namespace {
 
 // The programs: the terminals by their plan number, then the settlement.

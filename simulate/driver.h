@@ -44,10 +44,6 @@ struct DriverSetup {
   uint64_t seed = 1;
 };
 
-// What this process (RUSAGE_SELF) or its waited-for children
-// (RUSAGE_CHILDREN) have used so far.
-Rusage usageOf(int who);
-
 // Plays `plans`; the figures go into `report` (a run that could not be
 // played to its end says why in report.differences, one cut short by a
 // signal names it in report.cutShortBy).

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "common/base/exit_status.h"
+#include "common/files/file_handle.h"
 #include "common/files/file_replace.h"
 #include "common/process/console.h"
 #include "driving/built_programs.h"
@@ -114,9 +115,9 @@ int main(int argc, char** argv) {
   if (options.world) {
     world = fs::absolute(*options.world);
   } else {
-    std::string pattern = (fs::temp_directory_path() / "simulate-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) return failRun("cannot make a temporary world");
-    world = pattern;
+    const Result<fs::path> made = makeTemporaryDirectory("simulate-");
+    if (!made) return failRun("cannot make a temporary world");
+    world = *made;
   }
   // Held to the end: a second simulate on the same world is refused.
   Result<FileDescriptor> held = holdWorld(world);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/process/console.h"
+#include "common/process/process_calls.h"
 #include "driving/clock_follower.h"
 
 std::string progressText(const ProgressFigures& f) {
@@ -15,7 +16,7 @@ std::string progressText(const ProgressFigures& f) {
   return line;
 }
 
-ProgressLine::ProgressLine() : inPlace_(isatty(STDERR_FILENO) == 1) {}
+ProgressLine::ProgressLine() : inPlace_(isTerminal(STDERR_FILENO)) {}
 
 void ProgressLine::show(const ProgressFigures& figures, bool force) {
   const auto now = std::chrono::steady_clock::now();

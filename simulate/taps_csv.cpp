@@ -1,18 +1,12 @@
 #include "simulate/taps_csv.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <charconv>
-#include <cstdio>
 
-#include "common/files/file_system.h"
 #include "driving/clock_follower.h"
 
 namespace {
 
 constexpr size_t kWriteAt = 1 << 20;
-constexpr int kCreateAttempts = 8;
 
 void appendField(std::string& out, std::string_view text) {
   if (text.find_first_of(",\"\n") == std::string_view::npos) {
@@ -56,20 +50,11 @@ std::string tapsCsvLine(const TapRow& row) {
   return line;
 }
 
-TapsCsv::TapsCsv(std::string path) : path_(std::move(path)) {
-  for (int attempt = 0; attempt < kCreateAttempts && !file_.valid(); ++attempt) {
-    char suffix[48];
-    snprintf(suffix, sizeof suffix, ".%ld.%d.tmp", static_cast<long>(getpid()), attempt);
-    temporary_ = path_ + suffix;
-    file_ = FileDescriptor(
-        sys::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-  }
-  good_ = file_.valid();
+TapsCsv::TapsCsv(const std::string& path) {
+  Result<FileReplacement> file = FileReplacement::begin(path);
+  if (file) file_.emplace(std::move(*file));
+  good_ = file_.has_value();
   buffer_ = kTapsCsvHeader;
-}
-
-TapsCsv::~TapsCsv() {
-  if (file_.valid()) sys::unlink(temporary_.c_str());
 }
 
 void TapsCsv::add(const TapRow& row) {
@@ -78,16 +63,15 @@ void TapsCsv::add(const TapRow& row) {
 }
 
 void TapsCsv::write() {
-  if (good_ && !writeAll(file_.get(), buffer_)) good_ = false;
+  if (good_ && !writeAll(file_->fd(), buffer_)) good_ = false;
   buffer_.clear();
 }
 
 bool TapsCsv::close() {
-  if (!file_.valid()) return false;
+  if (!file_) return false;
   write();
-  { const FileDescriptor done = std::move(file_); }
-  if (good_ && sys::rename(temporary_.c_str(), path_.c_str()) == 0) return true;
-  sys::unlink(temporary_.c_str());
-  good_ = false;
-  return false;
+  const bool written = good_ && file_->commit();
+  file_.reset();
+  good_ = written;
+  return written;
 }

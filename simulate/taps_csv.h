@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/files/file_handle.h"
+#include "common/files/file_replace.h"
 
 struct TapRow {
   int planned = 0;
@@ -35,8 +35,7 @@ void appendTapsCsvLine(std::string& out, const TapRow& row);
 class TapsCsv {
  public:
   // Creates the temporary file for `path`; check `good()`.
-  explicit TapsCsv(std::string path);
-  ~TapsCsv();
+  explicit TapsCsv(const std::string& path);
   TapsCsv(const TapsCsv&) = delete;
   TapsCsv& operator=(const TapsCsv&) = delete;
 
@@ -49,9 +48,7 @@ class TapsCsv {
  private:
   void write();
 
-  std::string path_;
-  std::string temporary_;
-  FileDescriptor file_;
+  std::optional<FileReplacement> file_;
   std::string buffer_;
   bool good_ = false;
 };

@@ -8,6 +8,7 @@
 #include "common/files/world_files.h"
 #include "common/files/world_layout.h"
 #include "common/formats/clock_file.h"
+#include "common/process/process_calls.h"
 
 namespace fs = std::filesystem;
 
@@ -55,9 +56,7 @@ Result<FileDescriptor> holdWorld(const fs::path& world) {
 }
 
 TimeInfo startClock(int fromMinute) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = localTimeNow();
   return TimeInfo(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, fromMinute / 60,
                   fromMinute % 60);
 }

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "common/formats/record_format.h"
+#include "common/process/process_calls.h"
 
 void readClockChunks(std::string_view content, ClockBuffer& buffer) {
   constexpr size_t kChunk = 12;
@@ -51,8 +52,7 @@ namespace {
 // Whether a change at `modified` lies far enough back to show in the next
 // change's time.
 bool settled(const timespec& modified) {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
+  const timespec now = timeOfDay();
   const long long age = (static_cast<long long>(now.tv_sec) - modified.tv_sec) * 1'000'000'000LL +
                         (now.tv_nsec - modified.tv_nsec);
   return age >= kClockSettleNs;

@@ -6,6 +6,7 @@
 #include "common/base/text.h"
 #include "common/formats/record_format.h"
 #include "common/process/console.h"
+#include "common/process/process_calls.h"
 #include "terminal/console_texts.h"
 #include "terminal/terminal.h"
 
@@ -83,7 +84,7 @@ void reader(Terminal& terminal) {
       // End of input: the tap before is finished (we waited for it), so
       // nothing is in hand. Skip static destructors: other threads still run.
       fflush(stdout);
-      std::_Exit(0);
+      endProcessNow(0);
     }
     shown = answer(*line, terminal);
   }

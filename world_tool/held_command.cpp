@@ -15,6 +15,7 @@
 #include "common/formats/settlement_book.h"
 #include "common/formats/trip_log_reading.h"
 #include "common/process/console.h"
+#include "common/process/process_calls.h"
 #include "common/process/program_arguments.h"
 #include "common/process/role_lock.h"
 #include "settlement/exact_distribute/distribution_pass.h"
@@ -124,9 +125,7 @@ fs::path archiveFor(const fs::path& world) {
 }
 
 std::string utcNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  gmtime_r(&now, &utc);
+  const std::tm utc = universalTimeNow();
   char text[32];
   strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
   return text;

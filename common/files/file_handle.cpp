@@ -148,6 +148,15 @@ Result<std::optional<std::string>> readRegularFileIfPresent(const std::string& p
   return std::optional<std::string>(std::move(*text));
 }
 
+Result<std::filesystem::path> makeTemporaryDirectory(const std::string& prefix) {
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+  if (error) return Problem::fromErrno(error.value());
+  std::string pattern = (folder / (prefix + "XXXXXX")).string();
+  if (sys::mkdtemp(pattern.data()) == nullptr) return Problem::fromErrno(errno);
+  return std::filesystem::path(pattern);
+}
+
 Result<void> writeAll(int fd, std::string_view text) {
   while (!text.empty()) {
     const ssize_t n = sys::write(fd, text.data(), text.size());

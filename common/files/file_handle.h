@@ -31,6 +31,12 @@ class FileDescriptor {
 
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
+  // The descriptor, no longer owned: the caller closes it.
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
 
  private:
   int fd_;
@@ -52,6 +58,10 @@ Result<FileDescriptor> openDirectory(const std::filesystem::path& dir);
 // already taken (by a file, a link or anything else) is a Problem of kind
 // kExists, and nothing is written through it.
 Result<FileDescriptor> createFileIn(int dir, const std::string& name, mode_t mode);
+
+// A fresh directory in the system's temporary folder, named `prefix`
+// followed by six random characters.
+Result<std::filesystem::path> makeTemporaryDirectory(const std::string& prefix);
 
 // Writes all of `text` to `fd`, write after write; the Problem of the
 // first write that takes nothing (a full disk, a file-size limit).

@@ -40,24 +40,27 @@ std::string temporaryName(std::string_view path, long pid, uint64_t token) {
   return std::string(path) + suffix;
 }
 
-// Creates a fresh temporary file for `path` and notes its name in `name`;
-// -1 when none can be created.
-int createTemporary(const std::string& path, std::string& name) {
-  std::lock_guard<std::mutex> lock(temp_mutex);
-  if (abandoned) return -1;
+// Creates a fresh temporary file for `path`, its name in `name`; -1 (errno
+// set) when none can be created.
+int createFresh(const std::string& path, std::string& name) {
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
     name = temporaryName(path, getpid(), randomToken());
     // Mode 0666 less the umask, as for any file the program creates, so the
     // terminals of other users can read the clock.
     const int fd =
         sys::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      temp_in_hand = name;
-      return fd;
-    }
-    if (errno != EEXIST) return -1;
+    if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+// createFresh, its name noted as the one in hand.
+int createTemporary(const std::string& path, std::string& name) {
+  std::lock_guard<std::mutex> lock(temp_mutex);
+  if (abandoned) return -1;
+  const int fd = createFresh(path, name);
+  if (fd >= 0) temp_in_hand = name;
+  return fd;
 }
 
 void forgetTemporary() {
@@ -80,6 +83,32 @@ Result<void> replaceFile(const std::string& path, std::string_view content) {
   if (!replaced) sys::unlink(name.c_str());
   forgetTemporary();
   return replaced;
+}
+
+Result<FileReplacement> FileReplacement::begin(const std::string& path) {
+  std::string name;
+  const int fd = createFresh(path, name);
+  if (fd < 0) return Problem::fromErrno(errno);
+  FileReplacement replacement;
+  replacement.path_ = path;
+  replacement.temporary_ = std::move(name);
+  replacement.file_ = FileDescriptor(fd);
+  return replacement;
+}
+
+FileReplacement::~FileReplacement() {
+  if (file_.valid()) sys::unlink(temporary_.c_str());
+}
+
+Result<void> FileReplacement::commit() {
+  const int fd = file_.release();
+  Result<void> committed;
+  if (sys::close(fd) != 0) committed = Problem::fromErrno(errno);
+  if (committed && sys::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    committed = Problem::fromErrno(errno);
+  }
+  if (!committed) sys::unlink(temporary_.c_str());
+  return committed;
 }
 
 bool isTemporaryNameFor(std::string_view name, std::string_view fileName) {

@@ -17,11 +17,37 @@
 #include <string_view>
 
 #include "common/base/problem.h"
+#include "common/files/file_handle.h"
 
 // Writes `content` to a fresh temporary file and renames it over `path`.
 // The Problem of the step that failed (its text the system's description
 // of the error, its kind from it), with the temporary file removed.
 Result<void> replaceFile(const std::string& path, std::string_view content);
+
+// A replacement written in pieces, for a file too large to hold whole: its
+// temporary file is created by begin (beside `path`, as replaceFile's),
+// written through fd(), and renamed over `path` by commit. One dropped
+// uncommitted removes its temporary file. abandonReplacements does not
+// know of it: its owner removes it.
+class FileReplacement {
+ public:
+  static Result<FileReplacement> begin(const std::string& path);
+  FileReplacement(FileReplacement&&) noexcept = default;
+  FileReplacement& operator=(FileReplacement&&) = delete;
+  ~FileReplacement();
+
+  int fd() const { return file_.get(); }
+  // Closes the temporary file and renames it over `path`, once; the
+  // Problem of the step that failed, the temporary file then removed.
+  Result<void> commit();
+
+ private:
+  FileReplacement() = default;
+
+  std::string path_;
+  std::string temporary_;
+  FileDescriptor file_;
+};
 
 // Whether `name` (a name in the directory of `fileName`) is one that
 // replaceFile gives a temporary file for `fileName`.

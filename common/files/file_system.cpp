@@ -1,6 +1,7 @@
 #include "common/files/file_system.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <stdio.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -39,7 +40,8 @@ constexpr FileCalls kSystemCalls = {
     ::statx,        ::mkdir,
     systemOpenAt,   ::fstatat,
     ::unlinkat,     systemDuplicate,
-    systemFileLock,
+    systemFileLock, ::access,
+    ::mkdtemp,
 };
 
 }  // namespace

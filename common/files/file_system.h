@@ -44,6 +44,10 @@ struct FileCalls {
   int (*duplicate)(int fd);
   // fcntl's open-file-description locks (F_OFD_SETLK, F_OFD_GETLK).
   int (*fileLock)(int fd, int command, struct flock* lock);
+  // Whether this user may use `path` as `mode` asks (X_OK: run it).
+  int (*access)(const char* path, int mode);
+  // A fresh directory named after `pattern`, its XXXXXX filled in.
+  char* (*mkdtemp)(char* pattern);
 };
 
 // The system's own calls.
@@ -122,5 +126,11 @@ inline int duplicate(int fd) {
 }
 inline int fileLock(int fd, int command, struct flock* lock) {
   return file_calls->fileLock(fd, command, lock);
+}
+inline int access(const char* path, int mode) {
+  return file_calls->access(path, mode);
+}
+inline char* mkdtemp(char* pattern) {
+  return file_calls->mkdtemp(pattern);
 }
 }  // namespace sys

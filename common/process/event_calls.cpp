@@ -19,6 +19,11 @@ Result<int> openReadySet() {
   return fd;
 }
 
+int pollReady(std::span<pollfd> fds, int timeoutMs) {
+  const int n = poll(fds.data(), fds.size(), timeoutMs);
+  return n > 0 ? n : 0;
+}
+
 void watchReady(int set, int fd, uint32_t events, uint64_t tag) {
   epoll_event event{};
   event.events = events;

@@ -4,6 +4,7 @@
 // that a loop built on these reads no errno of its own.
 #pragma once
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/epoll.h>
 
@@ -26,6 +27,10 @@ void unwatchReady(int set, int fd);
 // Waits at most `timeoutMs` for descriptors of `set` to be ready: how many
 // of `ready` were filled (0 when none, or the wait was interrupted).
 int waitReady(int set, std::span<epoll_event> ready, int timeoutMs);
+
+// Waits at most `timeoutMs` for one of `fds` to be ready: how many are
+// (their revents set), 0 when none is or the wait was interrupted.
+int pollReady(std::span<pollfd> fds, int timeoutMs);
 
 // One waiting signal's number from the signal reader `fd`; 0 when none
 // waits.

@@ -180,12 +180,20 @@ int faultyFileLock(int fd, int command, struct flock* lock) {
   return fails("fileLock", fileOf(fd)) ? -1 : real().fileLock(fd, command, lock);
 }
 
+int faultyAccess(const char* path, int mode) {
+  return fails("access", path) ? -1 : real().access(path, mode);
+}
+
+char* faultyMkdtemp(char* pattern) {
+  return fails("mkdtemp", pattern) ? nullptr : real().mkdtemp(pattern);
+}
+
 constexpr FileCalls kFaultyCalls = {
     faultyOpen,     faultyClose,     faultyRead,     faultyPread,           faultyWrite,
     faultyPwrite,   faultyFstat,     faultyLstat,    faultyLseek,           faultyFtruncate,
     faultyFsync,    faultyFlock,     faultyRename,   faultyRenameNoReplace, faultyLink,
     faultyUnlink,   faultyStatx,     faultyMkdir,    faultyOpenAt,          faultyFstatAt,
-    faultyUnlinkAt, faultyDuplicate, faultyFileLock,
+    faultyUnlinkAt, faultyDuplicate, faultyFileLock, faultyAccess,          faultyMkdtemp,
 };
 
 }  // namespace
