@@ -1,8 +1,8 @@
 #include "common/files/file_system.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <sys/file.h>
 #include <unistd.h>
 
